@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FileSystem.h"
+
+#include "Text.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace Platform {
+namespace {
+
+QChar fold(QChar c)
+{
+    return c.toUpper();
+}
+
+bool matchFrom(QStringView name, qsizetype n, QStringView pattern, qsizetype p)
+{
+    // Greedy match with one back-tracking point per "*": linear in practice.
+    qsizetype starP = -1;
+    qsizetype starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == QLatin1Char('?') || fold(pattern[p]) == fold(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == QLatin1Char('*'))
+        ++p;
+    return p == pattern.size();
+}
+
+QString joinPath(const QString& folder, const QString& name)
+{
+    if (folder.isEmpty())
+        return name;
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+bool wildcardMatch(QStringView name, QStringView pattern)
+{
+    return matchFrom(name, 0, pattern, 0);
+}
+
+QStringList listEntries(const QString& folder, QStringView pattern, EntryKind kind)
+{
+    QStringList names;
+    DIR* dir =
+        ::opendir(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            continue;
+        if (!wildcardMatch(name, pattern))
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat info = {};
+            isFolder = ::stat(QFile::encodeName(joinPath(folder, name)).constData(), &info) == 0 &&
+                       S_ISDIR(info.st_mode);
+        }
+        if (isFolder == (kind == EntryKind::Folders))
+            names << name;
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = compareNoCase(a, b);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+
+QString findNoCase(const QString& folder, const QString& name)
+{
+    const QString exact = joinPath(folder, name);
+    if (QFileInfo::exists(exact))
+        return exact;
+    for (const EntryKind kind : {EntryKind::Files, EntryKind::Folders}) {
+        for (const QString& entry : listEntries(folder, u"*", kind)) {
+            if (compareNoCase(entry, name) == 0)
+                return joinPath(folder, entry);
+        }
+    }
+    return exact;
+}
+
+QString resolveNoCase(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return findNoCase(QString(), path);
+    const QString folder = slash == 0 ? QStringLiteral("/") : path.left(slash);
+    return findNoCase(folder, path.mid(slash + 1));
+}
+
+} // namespace Platform

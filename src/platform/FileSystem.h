@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Text.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace Platform {
+
+// "*" matches any run of characters and "?" any one character; every other
+// character, "[" and "]" included, stands for itself; case is ignored.
+bool wildcardMatch(QStringView name, QStringView pattern);
+
+enum class EntryKind
+{
+    Files,
+    Folders
+};
+// The names (not paths) of the entries of `folder` that match `pattern`, in
+// case-insensitive alphabetical order. Hidden entries count; "." and ".."
+// never do. A folder that cannot be read gives an empty list.
+QStringList listEntries(const QString& folder, QStringView pattern, EntryKind kind);
+
+// The path of the entry of `folder` named `name` whatever its case: the exact
+// name when it exists, else the first entry whose name equals it without
+// regard to case, else `folder` + "/" + `name` as given.
+QString findNoCase(const QString& folder, const QString& name);
+// The same for the last component of a path.
+QString resolveNoCase(const QString& path);
+
+} // namespace Platform

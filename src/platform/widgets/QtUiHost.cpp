@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "QtUiHost.h"
+
+#include "platform/Cursors.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDeadlineTimer>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+
+#include <vector>
+
+namespace Platform {
+namespace {
+
+struct ButtonSpec
+{
+    QMessageBox::StandardButton button;
+    MsgAnswer answer;
+};
+
+std::vector<ButtonSpec> buttonsOf(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return {{QMessageBox::Ok, MsgAnswer::Ok}};
+    case MsgButtons::OkCancel:
+        return {{QMessageBox::Ok, MsgAnswer::Ok}, {QMessageBox::Cancel, MsgAnswer::Cancel}};
+    case MsgButtons::AbortRetryIgnore:
+        return {{QMessageBox::Abort, MsgAnswer::Abort},
+                {QMessageBox::Retry, MsgAnswer::Retry},
+                {QMessageBox::Ignore, MsgAnswer::Ignore}};
+    case MsgButtons::YesNoCancel:
+        return {{QMessageBox::Yes, MsgAnswer::Yes},
+                {QMessageBox::No, MsgAnswer::No},
+                {QMessageBox::Cancel, MsgAnswer::Cancel}};
+    case MsgButtons::YesNo:
+        return {{QMessageBox::Yes, MsgAnswer::Yes}, {QMessageBox::No, MsgAnswer::No}};
+    case MsgButtons::RetryCancel:
+        return {{QMessageBox::Retry, MsgAnswer::Retry}, {QMessageBox::Cancel, MsgAnswer::Cancel}};
+    }
+    return {{QMessageBox::Ok, MsgAnswer::Ok}};
+}
+
+QMessageBox::Icon iconOf(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// "All HTML documents|*.htm;*.html" becomes "All HTML documents (*.htm *.html)".
+QString qtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << parts[i] + QLatin1String(" (") + patterns + QLatin1Char(')');
+    }
+    return filters.join(QLatin1String(";;"));
+}
+
+} // namespace
+
+MsgAnswer QtUiHost::messageBox(const MessageBoxRequest& request)
+{
+    QString text = request.text;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(iconOf(request.icon), request.title, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    const std::vector<ButtonSpec> specs = buttonsOf(request.buttons);
+    for (const ButtonSpec& spec : specs)
+        box.addButton(spec.button);
+    const size_t defaultIndex = size_t(qBound(0, request.defaultButton, int(specs.size()) - 1));
+    box.setDefaultButton(specs[defaultIndex].button);
+    // A busy pointer must not hide the mouse over the box.
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    QApplication::restoreOverrideCursor();
+    const auto clicked = box.standardButton(box.clickedButton());
+    for (const ButtonSpec& spec : specs) {
+        if (spec.button == clicked)
+            return spec.answer;
+    }
+    return passiveAnswer(request.buttons);
+}
+
+void QtUiHost::beep()
+{
+    QApplication::beep();
+}
+
+void QtUiHost::setPointer(int pointer)
+{
+    m_pointer = pointer;
+    if (m_overridden) {
+        QApplication::restoreOverrideCursor();
+        m_overridden = false;
+    }
+    if (pointer != Pointer::Default) {
+        QApplication::setOverrideCursor(cursorFor(pointer));
+        m_overridden = true;
+    }
+}
+
+void QtUiHost::doEvents()
+{
+    QApplication::processEvents();
+}
+
+void QtUiHost::wait(int milliseconds)
+{
+    QDeadlineTimer deadline(qMax(0, milliseconds));
+    while (!deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents,
+                                    int(qMax<qint64>(1, deadline.remainingTime())));
+}
+
+QString QtUiHost::openFile(const OpenFileRequest& request)
+{
+    QFileDialog dialog(QApplication::activeWindow(), request.title, request.folder,
+                       qtFilter(request.filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    QString suffix = request.defaultExtension;
+    suffix.remove(QLatin1String("*.")).remove(QLatin1Char('.'));
+    dialog.setDefaultSuffix(suffix);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    QApplication::restoreOverrideCursor();
+    if (!accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QSize QtUiHost::screenSize() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(1024, 768);
+}
+
+QPoint QtUiHost::mousePosition() const
+{
+    return QCursor::pos();
+}
+
+} // namespace Platform

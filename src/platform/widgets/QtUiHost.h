@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/UiHost.h"
+
+namespace Platform {
+
+// The host of the windowed program.
+class QtUiHost : public UiHost
+{
+public:
+    MsgAnswer messageBox(const MessageBoxRequest& request) override;
+    void beep() override;
+    int pointer() const override { return m_pointer; }
+    void setPointer(int pointer) override;
+    void doEvents() override;
+    void wait(int milliseconds) override;
+    QString openFile(const OpenFileRequest& request) override;
+    QSize screenSize() const override;
+    QPoint mousePosition() const override;
+
+private:
+    int m_pointer = Pointer::Default;
+    bool m_overridden = false;
+};
+
+} // namespace Platform
