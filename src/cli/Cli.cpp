@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Cli.h"
+
+#include "platform/ConsoleUiHost.h"
+#include "platform/RegistryHive.h"
+#include "shared/Settings.h"
+
+#include <QCoreApplication>
+
+namespace Cli {
+namespace {
+
+struct Entry
+{
+    const char* name;
+    const char* summary;
+    Command command;
+};
+
+const Entry Commands[] = {
+    {"settings", "read and write settings: get, set, delete, delete-branch, export, import",
+     settingsCommand},
+    {"strings", "show a numbered string as the user will see it", stringsCommand},
+};
+
+const char* const MainUsage = "Usage: vantix [--registry FILE] [--yes] COMMAND [ARGUMENTS]\n";
+
+void printHelp(QTextStream& out)
+{
+    out << MainUsage << "\n"
+        << "Scripts, inspects and tests the data that Tagmill and its suite share.\n\n"
+        << "Commands:\n";
+    for (const Entry& entry : Commands)
+        out << "  " << QString::fromLatin1(entry.name).leftJustified(10) << entry.summary << "\n";
+    out << "\nOptions:\n"
+        << "  --registry FILE  the settings hive (else $VANTIX_REGISTRY, else\n"
+        << "                   vantix/registry.sqlite3 in the user's configuration folder)\n"
+        << "  --yes            answer Yes to questions (otherwise they get the answer\n"
+        << "                   that changes nothing)\n"
+        << "  --help           show this help\n"
+        << "  --version        show the version\n\n"
+        << "Run 'vantix COMMAND --help' for a command's own arguments.\n"
+        << "Exit status: 0 done, 1 failed, 2 wrong usage.\n";
+}
+
+} // namespace
+
+bool wantsHelp(const QStringList& args)
+{
+    return args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"));
+}
+
+int usageError(Context& context, const QString& message, const QString& usage)
+{
+    context.err << "vantix: " << message << "\n" << usage;
+    return Usage;
+}
+
+bool openSettings(Context& context)
+{
+    try {
+        const QString path = context.registryPath.isEmpty() ? Platform::RegistryHive::defaultPath()
+                                                            : context.registryPath;
+        Global::setSettingsHive(Platform::RegistryHive::open(path));
+        return true;
+    } catch (const Platform::HiveError& error) {
+        context.err << "vantix: " << error.message() << "\n";
+        return false;
+    }
+}
+
+int finish(Context& context)
+{
+    context.out.flush();
+    return context.host.failed() ? Failed : Ok;
+}
+
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err,
+        Platform::ConsoleUiHost& host)
+{
+    Context context{out, err, host, QString()};
+    // The global options may stand anywhere before a lone "--".
+    QStringList args;
+    bool optionsEnd = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (!optionsEnd && arg == QLatin1String("--registry")) {
+            if (++i >= arguments.size())
+                return usageError(context, QStringLiteral("--registry needs a file"),
+                                  QLatin1String(MainUsage));
+            context.registryPath = arguments[i];
+        } else if (!optionsEnd && arg == QLatin1String("--yes")) {
+            host.setAnswerYes(true);
+        } else {
+            optionsEnd = optionsEnd || arg == QLatin1String("--");
+            args << arg;
+        }
+    }
+
+    if (args.isEmpty())
+        return usageError(context, QStringLiteral("no command given"), QLatin1String(MainUsage));
+    const QString& first = args.first();
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        printHelp(out);
+        return Ok;
+    }
+    if (first == QLatin1String("--version")) {
+        out << "vantix " << QCoreApplication::applicationVersion() << "\n";
+        return Ok;
+    }
+    for (const Entry& entry : Commands) {
+        if (first == QLatin1String(entry.name))
+            return entry.command(args.mid(1), context);
+    }
+    const QString what = first.startsWith(QLatin1Char('-'))
+                             ? QStringLiteral("unknown option %1")
+                             : QStringLiteral("unknown command '%1'");
+    return usageError(context, what.arg(first), QLatin1String(MainUsage));
+}
+
+} // namespace Cli

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace Platform {
+class ConsoleUiHost;
+}
+
+namespace Cli {
+
+// Exit statuses of every command.
+enum Status : int
+{
+    Ok = 0,
+    Failed = 1,
+    Usage = 2
+};
+
+struct Context
+{
+    QTextStream& out;
+    QTextStream& err;
+    Platform::ConsoleUiHost& host;
+    QString registryPath; // --registry, empty for the default hive
+};
+
+// A command's arguments after its name; the context carries the streams.
+using Command = int (*)(const QStringList& args, Context& context);
+
+int settingsCommand(const QStringList& args, Context& context);
+int stringsCommand(const QStringList& args, Context& context);
+
+// Runs `vantix` with its arguments (without the program's name).
+int run(const QStringList& args, QTextStream& out, QTextStream& err, Platform::ConsoleUiHost& host);
+
+// Helpers that commands share.
+bool wantsHelp(const QStringList& args);
+int usageError(Context& context, const QString& message, const QString& usage);
+// Opens the settings hive that --registry names (or the default one) and
+// installs it; false after saying why on stderr.
+bool openSettings(Context& context);
+// The status of a command that has done its work: failed when a box with the
+// critical or exclamation icon was shown.
+int finish(Context& context);
+
+} // namespace Cli
