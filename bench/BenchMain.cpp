@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Benchmarks run inside a GUI application on the offscreen platform, with a
+// UI host that answers every box with the answer that changes nothing.
+#include "platform/ConsoleUiHost.h"
+#include "platform/Environment.h"
+
+#include <QGuiApplication>
+
+#include <benchmark/benchmark.h>
+
+int main(int argc, char* argv[])
+{
+    Platform::prepareGuiEnvironment();
+    QGuiApplication app(argc, argv);
+    Platform::ConsoleUiHost host;
+    Platform::setUiHost(&host);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

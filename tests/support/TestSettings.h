@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace Testing {
+
+// A fresh settings hive in a temporary folder, installed as the settings of
+// the process for the life of the object; the kept tweaks are forgotten at
+// both ends, so no test sees another's values.
+class TestSettings
+{
+public:
+    TestSettings();
+    ~TestSettings();
+    TestSettings(const TestSettings&) = delete;
+    TestSettings& operator=(const TestSettings&) = delete;
+
+    QString folder() const { return m_dir.path(); }
+    QString hivePath() const { return m_dir.filePath(QStringLiteral("registry.sqlite3")); }
+    // Writes a value below Software\Zux\Vantix straight into the hive.
+    void set(const QString& section, const QString& name, const QString& value);
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace Testing
