@@ -59,7 +59,8 @@ int questionOf(Operation operation)
 // The suite's retry protocol around one file operation: failed attempts are
 // repeated silently, one second apart, as often as the tweak AccessAttempts
 // says; then the user chooses between another round and giving up. A copy
-// whose file is locked asks at once.
+// whose file is locked asks at once. The messages name `path` as it stands
+// when they are shown, so an attempt may point it at the file that failed.
 template <typename Attempt>
 bool withRetries(Operation operation, const QString& path, bool& details, bool& retried,
                  Attempt&& attempt)
@@ -96,10 +97,12 @@ bool withRetries(Operation operation, const QString& path, bool& details, bool& 
     }
 }
 
-void copyWhole(const QString& source, const QString& target)
+void copyWhole(const QString& source, const QString& target, QString& failing)
 {
+    failing = source;
     File from = File::open(source, File::Binary | File::Read);
     // A target that another user keeps others from writing stays as it is.
+    failing = target;
     if (QFileInfo::exists(target))
         File::open(target, File::Binary | File::Write).close();
 
@@ -224,8 +227,9 @@ bool CopyFile(const QString& source, const QString& target, bool detail)
         return true;
     BusyPointerScope busy;
     bool retried = false;
-    return withRetries(Operation::Copy, source, detail, retried,
-                       [&] { copyWhole(source, target); });
+    QString failing = source;
+    return withRetries(Operation::Copy, failing, detail, retried,
+                       [&] { copyWhole(source, target, failing); });
 }
 
 bool DeleteFile(const QString& path, bool detail)

@@ -2,6 +2,7 @@
 #include "Values.h"
 
 #include "platform/RunTimeError.h"
+#include "platform/Text.h"
 
 #include <QMetaType>
 
@@ -25,10 +26,8 @@ double radixNumber(QStringView text, qsizetype i, int radix)
     for (; i < text.size(); ++i) {
         if (skippable(text[i]))
             continue;
-        const int d = QChar(text[i]).toUpper().unicode() >= 'A'
-                          ? QChar(text[i]).toUpper().unicode() - 'A' + 10
-                          : text[i].unicode() - '0';
-        if (d < 0 || d >= radix || !text[i].isLetterOrNumber())
+        const int d = Platform::hexDigitValue(text[i]);
+        if (d < 0 || d >= radix)
             break;
         n = n * quint64(radix) + quint64(d);
         if (++digits > 32)

@@ -99,6 +99,12 @@ TEST(Files, CopyFileOfALockedFileAsksAtOnce)
         EXPECT_EQ(host.waitedMilliseconds, 0);
         EXPECT_EQ(host.boxes.value(0).icon, Platform::MsgIcon::Exclamation);
     }
+    {
+        // The message names the file that is locked, here the target.
+        const File holder = File::open(target, File::Binary | File::Write | File::Locked);
+        host.expectBox(MsgAnswer::Cancel, QLatin1Char('"') + target + QLatin1Char('"'));
+        EXPECT_FALSE(CopyFile(source, target));
+    }
     EXPECT_EQ(contents(target), QByteArray("old"));
     EXPECT_EQ(host.pointer(), Platform::Pointer::Default);
 }
