@@ -16,13 +16,13 @@
 namespace Platform {
 namespace {
 
-struct ButtonSpec
+struct ButtonChoice
 {
     QMessageBox::StandardButton button;
     MsgAnswer answer;
 };
 
-std::vector<ButtonSpec> buttonsOf(MsgButtons buttons)
+std::vector<ButtonChoice> buttonsOf(MsgButtons buttons)
 {
     switch (buttons) {
     case MsgButtons::Ok:
@@ -83,19 +83,19 @@ MsgAnswer QtUiHost::messageBox(const MessageBoxRequest& request)
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QMessageBox box(iconOf(request.icon), request.title, text, QMessageBox::NoButton,
                     QApplication::activeWindow());
-    const std::vector<ButtonSpec> specs = buttonsOf(request.buttons);
-    for (const ButtonSpec& spec : specs)
-        box.addButton(spec.button);
-    const size_t defaultIndex = size_t(qBound(0, request.defaultButton, int(specs.size()) - 1));
-    box.setDefaultButton(specs[defaultIndex].button);
+    const std::vector<ButtonChoice> choices = buttonsOf(request.buttons);
+    for (const ButtonChoice& choice : choices)
+        box.addButton(choice.button);
+    const size_t defaultIndex = size_t(qBound(0, request.defaultButton, int(choices.size()) - 1));
+    box.setDefaultButton(choices[defaultIndex].button);
     // A busy pointer must not hide the mouse over the box.
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
     QApplication::restoreOverrideCursor();
     const auto clicked = box.standardButton(box.clickedButton());
-    for (const ButtonSpec& spec : specs) {
-        if (spec.button == clicked)
-            return spec.answer;
+    for (const ButtonChoice& choice : choices) {
+        if (choice.button == clicked)
+            return choice.answer;
     }
     return passiveAnswer(request.buttons);
 }
