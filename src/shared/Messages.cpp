@@ -16,10 +16,18 @@ using Platform::MsgButtons;
 using Platform::MsgIcon;
 
 // A string that includes itself, directly or through others, would never
-// end; no text of the table nests anywhere near this deep.
+// end; no text of the table nests anywhere near this deep, nor holds
+// anywhere near this many inclusions.
 constexpr int MaxInclusionDepth = 32;
+constexpr int MaxInclusions = 10'000;
 
 QString resolve(int number, const QVariantList& values, int depth);
+
+QString& titleOverride()
+{
+    static QString title;
+    return title;
+}
 
 // One inclusion pass: every `mark` followed by digits n becomes the expanded
 // string n. The text is searched again from its start after each insertion,
@@ -28,7 +36,7 @@ QString resolve(int number, const QVariantList& values, int depth);
 void expandInclusions(QString& text, QStringView mark, bool dropAmpersand, int depth)
 {
     qsizetype at;
-    while ((at = text.indexOf(mark)) >= 0) {
+    for (int count = 0; count < MaxInclusions && (at = text.indexOf(mark)) >= 0; ++count) {
         qsizetype end = at + mark.size();
         int number = 0;
         bool overflow = false;
@@ -127,14 +135,6 @@ void ReportError(const QString& reference)
     showText(text, MsgButtons::Ok, MsgIcon::Critical,
              table.text(Str::TitleError).value_or(QStringLiteral("Error")));
 }
-
-namespace {
-QString& titleOverride()
-{
-    static QString title;
-    return title;
-}
-} // namespace
 
 QString applicationTitle()
 {
