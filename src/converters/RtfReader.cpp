@@ -379,10 +379,20 @@ bool isDigit(char16_t c)
     return c >= u'0' && c <= u'9';
 }
 
+// Control characters other than the tab are no text: line ends in the source
+// are there for the file's sake, and a character such as CR given by an escape
+// would end a line behind the reader's back.
+constexpr bool isControl(int c)
+{
+    return c < 0x20 && c != '\t';
+}
+
 // Characters that end a run of plain text.
 constexpr std::array<bool, 128> RunEnd = [] {
     std::array<bool, 128> table{};
-    table[0] = table['\r'] = table['\n'] = table['\\'] = table['{'] = table['}'] = true;
+    for (int c = 0; c < 0x20; ++c)
+        table[c] = isControl(c);
+    table['\\'] = table['{'] = table['}'] = true;
     return table;
 }();
 
@@ -416,13 +426,11 @@ public:
                 ++m_pos;
                 control();
                 break;
-            case u'\r':
-            case u'\n':
-            case 0:
-                ++m_pos;
-                break;
             default:
-                textRun();
+                if (isControl(m_in[m_pos].unicode()))
+                    ++m_pos;
+                else
+                    textRun();
             }
         }
         flushBytes();
@@ -677,8 +685,7 @@ private:
         if (consumePendingSkip())
             return;
         const Dest dest = state().dest;
-        // No code page has a character 0, and an escape without digits is damage.
-        if ((dest != Dest::Text && dest != Dest::FontTable) || digits == 0 || value == 0)
+        if ((dest != Dest::Text && dest != Dest::FontTable) || digits == 0 || isControl(value))
             return;
         const int codePage = currentCodePage();
         if (codePage == DefaultCodePage)
@@ -822,7 +829,10 @@ private:
             break;
         case Word::Unicode: {
             const int code = param < 0 ? param + 0x10000 : param;
-            if (code > 0 && code <= 0xFFFF)
+            // Qt's documents keep the noncharacters FDD0 and FDD1 for frame
+            // marks; none of that range is text.
+            const bool nonCharacter = (code >= 0xFDD0 && code <= 0xFDEF) || code >= 0xFFFE;
+            if (code >= 0 && code <= 0xFFFF && !isControl(code) && !nonCharacter)
                 emitChar(QChar(char16_t(code)));
             m_pendingSkip = s.unicodeSkip;
             break;

@@ -103,6 +103,8 @@ const PlainCase PlainCases[] = {
     {"\\uc0 drops nothing", "{\\rtf1\\uc0\\u233 x}", u"\u00E9x"},
     {"a fallback ends with its group", "{\\rtf1\\uc3\\u233{a}b}", u"\u00E9ab"},
     {"\\uc belongs to its group", "{\\rtf1{\\uc0\\u233}\\u233?}", u"\u00E9\u00E9"},
+    {"control characters other than the tab are no text",
+     "{\\rtf1 a\\'0d\\'0a\\'00\\u13?\\u10?\\u64976?\x01\x1a\tb}", u"a\tb"},
     {"\\bin skips its bytes", "{\\rtf1 a\\bin3 x}yb}", u"ab"},
     {"destinations without text are skipped",
      "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red1;}{\\stylesheet{Normal;}}{\\info{\\title T}}"
