@@ -18,6 +18,7 @@ struct Entry
 };
 
 const Entry Commands[] = {
+    {"convert", "run a text converter: txt2rtf, html2rtf, html2txt, rtf2txt", convertCommand},
     {"settings", "read and write settings: get, set, delete, delete-branch, export, import",
      settingsCommand},
     {"strings", "show a numbered string as the user will see it", stringsCommand},
