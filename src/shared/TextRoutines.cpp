@@ -76,25 +76,42 @@ struct Group
         pairs.push_back(std::move(pair));
     }
 
+    bool startsWith(const QChar* at, qsizetype room, const QString& find) const
+    {
+        const qsizetype size = find.size();
+        if (size > room)
+            return false;
+        const QChar* f = find.constData();
+        for (qsizetype k = 1; k < size; ++k) {
+            if (at[k] != f[k])
+                return false;
+        }
+        return true;
+    }
+
     // The pair that matches at `pos`, or -1.
     int matchAt(QStringView text, qsizetype pos) const
     {
         const char16_t c = text[pos].unicode();
-        const QStringView rest = text.sliced(pos);
+        const QChar* at = text.data() + pos;
+        const qsizetype room = text.size() - pos;
         if (c < 256) {
             for (int i : byFirst[c]) {
-                if (rest.startsWith(pairs[size_t(i)].find))
+                if (startsWith(at, room, pairs[size_t(i)].find))
                     return i;
             }
         }
         for (int i : others) {
-            if (rest.startsWith(pairs[size_t(i)].find))
+            if (at[0] == pairs[size_t(i)].find.front() &&
+                startsWith(at, room, pairs[size_t(i)].find))
                 return i;
         }
         return -1;
     }
 
-    QString apply(QStringView text) const
+    // The text with the group's pairs applied; the same text, shared, when
+    // none matches.
+    QString apply(const QString& text) const
     {
         QString out;
         qsizetype copied = 0;
@@ -105,6 +122,13 @@ struct Group
                 pos = text.indexOf(onlyFirst, pos);
                 if (pos < 0)
                     break;
+            } else if (others.empty()) {
+                const QChar* data = text.data();
+                while (pos < size &&
+                       (data[pos].unicode() >= 256 || byFirst[data[pos].unicode()].empty()))
+                    ++pos;
+                if (pos == size)
+                    break;
             }
             const int i = matchAt(text, pos);
             if (i < 0) {
@@ -114,14 +138,14 @@ struct Group
             if (out.isNull())
                 out.reserve(size + size / 8 + 16);
             const Pair& pair = pairs[size_t(i)];
-            out.append(text.sliced(copied, pos - copied));
+            out.append(QStringView(text).sliced(copied, pos - copied));
             out.append(pair.replacement);
             pos += pair.find.size();
             copied = pos;
         }
         if (out.isNull())
-            return text.toString();
-        out.append(text.sliced(copied));
+            return text;
+        out.append(QStringView(text).sliced(copied));
         return out;
     }
 };
@@ -210,17 +234,19 @@ Reference readNumericReference(QStringView text, qsizetype start)
 
 } // namespace
 
-QString KwReplace(QStringView text, QStringView table)
+QString KwReplace(const QString& text, QStringView table)
 {
     const std::shared_ptr<const Plan> plan = planFor(table);
-    QString result = text.toString();
+    QString result = text;
     for (const Group& group : *plan)
         result = group.apply(result);
     return result;
 }
 
-QString KwStripHTML(QStringView text)
+QString KwStripHTML(const QString& text)
 {
+    if (!text.contains(u'<'))
+        return text;
     QString out;
     out.reserve(text.size());
     qsizetype pos = 0;
@@ -229,14 +255,14 @@ QString KwStripHTML(QStringView text)
         const qsizetype close = open < 0 ? -1 : text.indexOf(u'>', open + 1);
         if (close < 0)
             break;
-        out.append(text.sliced(pos, open - pos));
+        out.append(QStringView(text).sliced(pos, open - pos));
         pos = close + 1;
     }
-    out.append(text.sliced(pos));
+    out.append(QStringView(text).sliced(pos));
     return out;
 }
 
-QString KwConvertHTMLCodesToASCII(QStringView text)
+QString KwConvertHTMLCodesToASCII(const QString& text)
 {
     QString out;
     qsizetype copied = 0;
@@ -249,19 +275,21 @@ QString KwConvertHTMLCodesToASCII(QStringView text)
         }
         if (out.isNull())
             out.reserve(text.size());
-        out.append(text.sliced(copied, pos - copied));
+        out.append(QStringView(text).sliced(copied, pos - copied));
         out.append(QChar::fromUcs4(ref.code));
         pos += ref.length;
         copied = pos;
     }
     if (out.isNull())
-        return text.toString();
-    out.append(text.sliced(copied));
+        return text;
+    out.append(QStringView(text).sliced(copied));
     return out;
 }
 
-QString KwLoseDblSpaces(QStringView text)
+QString KwLoseDblSpaces(const QString& text)
 {
+    if (!text.contains(QLatin1String("  ")))
+        return text;
     QString out(text.size(), Qt::Uninitialized);
     QChar* to = out.data();
     bool afterBlank = false;

@@ -21,21 +21,21 @@ inline constexpr QChar ReplaceTableSeparator = QChar(1);
 // "<". An empty find does nothing; a find without its replacement (an odd
 // number of items) is replaced by nothing. Every pass is linear, and runs of
 // pairs that cannot see each other's results share one pass.
-QString KwReplace(QStringView text, QStringView table);
+QString KwReplace(const QString& text, QStringView table);
 
 // The text without its mark-up: every "<" up to the next ">" is removed; a
 // "<" with no ">" after it stays, with the rest of the text.
-QString KwStripHTML(QStringView text);
+QString KwStripHTML(const QString& text);
 
 // Resolves numeric character references: "&#" and decimal digits, or "&#x"
 // (or "&#X") and hexadecimal digits, closed by ";". The codes 128 to 159 are
 // read as Windows-1252 bytes, as browsers read them. A reference without
 // digits or without its ";", one that names 0, a surrogate or a code beyond
 // U+10FFFF, stays as it is written. Named references are the callers' tables.
-QString KwConvertHTMLCodesToASCII(QStringView text);
+QString KwConvertHTMLCodesToASCII(const QString& text);
 
 // Every run of blanks (code 32) becomes one blank.
-QString KwLoseDblSpaces(QStringView text);
+QString KwLoseDblSpaces(const QString& text);
 
 // Only the letters A to Z and a to z, at most `maxLength` of them.
 QString KwKeepAtoZ(QStringView text, qsizetype maxLength);

@@ -117,7 +117,7 @@ TEST(KwConvertHTMLCodesToASCII, ResolvesNumericReferencesAndLeavesBadOnesAsText)
 
 TEST(TextRoutines, BlanksLettersAndLowerCase)
 {
-    EXPECT_EQ(KwLoseDblSpaces(u"  a   b \t  c  "), QStringLiteral(" a b \t c "));
+    EXPECT_EQ(KwLoseDblSpaces(QStringLiteral("  a   b \t  c  ")), QStringLiteral(" a b \t c "));
     EXPECT_EQ(KwKeepAtoZ(u"Hé, 1 wörld!", 100), QStringLiteral("Hwrld"));
     EXPECT_EQ(KwKeepAtoZ(u"abcdef", 3), QStringLiteral("abc"));
     EXPECT_EQ(KwKeepAtoZ(u"abc", 0), QString());
