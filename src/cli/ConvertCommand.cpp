@@ -4,7 +4,6 @@
 #include "platform/ConsoleUiHost.h"
 #include "platform/Cp1252.h"
 
-#include <QFile>
 #include <QFileDevice>
 
 namespace Cli {
@@ -62,19 +61,6 @@ void printHelp(QTextStream& out)
         << "  --wrap        html2rtf: a whole document with the fonts and colours used\n"
         << "  --plain-only  txt2rtf: never treat the text as an HTML page\n\n"
         << "A converter that reports an error prints nothing and exits with status 1.\n";
-}
-
-bool readInput(const QString& fileName, QByteArray& bytes, Context& context)
-{
-    QFile file(fileName);
-    const bool opened = fileName == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
-                                                       : file.open(QIODevice::ReadOnly);
-    if (!opened) {
-        context.err << "vantix: cannot read \"" << fileName << "\": " << file.errorString() << "\n";
-        return false;
-    }
-    bytes = file.readAll();
-    return true;
 }
 
 // The bytes as they are: a text stream would encode them again.

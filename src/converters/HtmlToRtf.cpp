@@ -53,7 +53,7 @@ const QString& tagTable(bool lower)
                "\\i0 ",  "<STRONG>", "\\b ",   "</STRONG>", "\\b0 ",       "<U>",   "\\ul ",
                "</U>",   "\\ul0 ",   "<I>",    "\\i ",      "</I>",        "\\i0 ", "<BR>",
                "\\par ", "</DIV>",   "\\par ", "<P>",       "\\par\\par ", "<TR>",  "\\par "});
-    static const QString lowered = Global::lowerChars(upper);
+    static const QString lowered = Platform::lowerChars(upper);
     return lower ? lowered : upper;
 }
 

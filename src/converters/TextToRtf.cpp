@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Converters.h"
 #include "Pacing.h"
+#include "platform/Text.h"
 #include "shared/Files.h"
 #include "shared/TextRoutines.h"
 
@@ -214,7 +215,7 @@ QString TXTtoRTF(const QString& text, int Flags, const QString& ParagraphExtra, 
 
 QString GetHTMLBody(const QString& text)
 {
-    const QString lower = Global::lowerChars(text);
+    const QString lower = Platform::lowerChars(text);
     if (!lower.contains(QLatin1String("</html>")) || !lower.contains(QLatin1String("<html")))
         return QString();
     const qsizetype start = lower.indexOf(QLatin1String("<body"));

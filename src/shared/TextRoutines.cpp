@@ -334,23 +334,4 @@ FontCheck setFontCheck(FontCheck check)
     return previous;
 }
 
-QString lowerChars(QStringView text)
-{
-    QString lowered(text.size(), Qt::Uninitialized);
-    QChar* out = lowered.data();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            const char32_t lower = QChar::toLower(QChar::surrogateToUcs4(c, text[i + 1]));
-            const bool keepsLength = QChar::requiresSurrogates(lower);
-            out[i] = keepsLength ? QChar(QChar::highSurrogate(lower)) : c;
-            out[i + 1] = keepsLength ? QChar(QChar::lowSurrogate(lower)) : text[i + 1];
-            ++i;
-        } else {
-            out[i] = c.toLower();
-        }
-    }
-    return lowered;
-}
-
 } // namespace Global

@@ -50,8 +50,4 @@ int KwFontExists(const QString& face);
 using FontCheck = std::function<bool(const QString& face)>;
 FontCheck setFontCheck(FontCheck check);
 
-// The text with each character in lower case by itself, so that positions
-// in it are positions in the original.
-QString lowerChars(QStringView text);
-
 } // namespace Global

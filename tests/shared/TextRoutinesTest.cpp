@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shared/TextRoutines.h"
 
+#include "platform/Text.h"
+
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -124,8 +126,8 @@ TEST(TextRoutines, BlanksLettersAndLowerCase)
     // One character for one, so that positions stay: "İ" would grow under
     // whole-string lowering.
     const QString mixed = QStringLiteral("<BODY>\u0130Straße");
-    EXPECT_EQ(lowerChars(mixed).size(), mixed.size());
-    EXPECT_TRUE(lowerChars(mixed).startsWith(u"<body>"));
+    EXPECT_EQ(Platform::lowerChars(mixed).size(), mixed.size());
+    EXPECT_TRUE(Platform::lowerChars(mixed).startsWith(u"<body>"));
 }
 
 TEST(KwFontExists, AsksTheCheckThatIsInstalled)
