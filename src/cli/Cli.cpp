@@ -6,6 +6,7 @@
 #include "shared/Settings.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 namespace Cli {
 namespace {
@@ -18,6 +19,7 @@ struct Entry
 };
 
 const Entry Commands[] = {
+    {"convert", "run a text converter: txt2rtf, html2rtf, html2txt, rtf2txt", convertCommand},
     {"settings", "read and write settings: get, set, delete, delete-branch, export, import",
      settingsCommand},
     {"strings", "show a numbered string as the user will see it", stringsCommand},
@@ -67,6 +69,19 @@ bool openSettings(Context& context)
         context.err << "vantix: " << error.message() << "\n";
         return false;
     }
+}
+
+bool readInput(const QString& fileName, QByteArray& bytes, Context& context)
+{
+    QFile file(fileName);
+    const bool opened = fileName == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
+                                                       : file.open(QIODevice::ReadOnly);
+    if (!opened) {
+        context.err << "vantix: cannot read \"" << fileName << "\": " << file.errorString() << "\n";
+        return false;
+    }
+    bytes = file.readAll();
+    return true;
 }
 
 int finish(Context& context)

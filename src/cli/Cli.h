@@ -29,6 +29,7 @@ struct Context
 // A command's arguments after its name; the context carries the streams.
 using Command = int (*)(const QStringList& args, Context& context);
 
+int convertCommand(const QStringList& args, Context& context);
 int settingsCommand(const QStringList& args, Context& context);
 int stringsCommand(const QStringList& args, Context& context);
 
@@ -41,6 +42,8 @@ int usageError(Context& context, const QString& message, const QString& usage);
 // Opens the settings hive that --registry names (or the default one) and
 // installs it; false after saying why on stderr.
 bool openSettings(Context& context);
+// Reads a whole file, or stdin for "-"; false after saying why on stderr.
+bool readInput(const QString& fileName, QByteArray& bytes, Context& context);
 // The status of a command that has done its work: failed when a box with the
 // critical or exclamation icon was shown.
 int finish(Context& context);

@@ -5,8 +5,6 @@
 #include "shared/Settings.h"
 #include "shared/Values.h"
 
-#include <QFile>
-
 namespace Cli {
 namespace {
 
@@ -111,15 +109,11 @@ int exportBranch(const QString& section, Context& context)
 
 int import(const QString& fileName, Context& context)
 {
-    QFile file(fileName);
-    const bool opened = fileName == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
-                                                       : file.open(QIODevice::ReadOnly);
-    if (!opened) {
-        context.err << "vantix: cannot read \"" << fileName << "\": " << file.errorString() << "\n";
+    QByteArray bytes;
+    if (!readInput(fileName, bytes, context))
         return Failed;
-    }
     try {
-        Global::settingsHive().importText(QString::fromUtf8(file.readAll()));
+        Global::settingsHive().importText(QString::fromUtf8(bytes));
         return finish(context);
     } catch (const Platform::HiveError& error) {
         context.err << "vantix: " << fileName << ": " << error.message() << "\n";

@@ -3,27 +3,44 @@
 
 namespace Platform {
 
-QString foldCase(QStringView text)
+namespace {
+
+// Each character mapped by itself; characters beyond the BMP as whole code
+// points, kept when their mapping would leave the BMP's other half.
+template <typename Map>
+QString mapChars(QStringView text, Map map)
 {
-    QString folded(text.size(), Qt::Uninitialized);
-    QChar* out = folded.data();
+    QString mapped(text.size(), Qt::Uninitialized);
+    QChar* out = mapped.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            const char32_t upper = QChar::toUpper(QChar::surrogateToUcs4(c, text[i + 1]));
-            if (QChar::requiresSurrogates(upper)) {
-                out[i] = QChar(QChar::highSurrogate(upper));
-                out[i + 1] = QChar(QChar::lowSurrogate(upper));
+            const char32_t to = map(QChar::surrogateToUcs4(c, text[i + 1]));
+            if (QChar::requiresSurrogates(to)) {
+                out[i] = QChar(QChar::highSurrogate(to));
+                out[i + 1] = QChar(QChar::lowSurrogate(to));
             } else {
                 out[i] = c;
                 out[i + 1] = text[i + 1];
             }
             ++i;
         } else {
-            out[i] = c.toUpper();
+            out[i] = QChar(char16_t(map(c.unicode())));
         }
     }
-    return folded;
+    return mapped;
+}
+
+} // namespace
+
+QString foldCase(QStringView text)
+{
+    return mapChars(text, [](char32_t c) { return QChar::toUpper(c); });
+}
+
+QString lowerChars(QStringView text)
+{
+    return mapChars(text, [](char32_t c) { return QChar::toLower(c); });
 }
 
 int compareNoCase(QStringView a, QStringView b)

@@ -10,6 +10,8 @@ namespace Platform {
 // length ("ß" stays "ß"). Characters beyond the BMP fold as whole code points.
 QString foldCase(QStringView text);
 int compareNoCase(QStringView a, QStringView b);
+// The same one-for-one mapping to lower case.
+QString lowerChars(QStringView text);
 
 // The value of a hexadecimal digit, or -1.
 int hexDigitValue(QChar c);

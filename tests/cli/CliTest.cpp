@@ -13,6 +13,7 @@ struct Outcome
     int status = -1;
     QString out;
     QString err;
+    QByteArray bytes; // stdout as it came
 };
 
 class Vantix : public testing::Test
@@ -38,8 +39,9 @@ protected:
         process.write(input);
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(60'000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        const QByteArray bytes = process.readAllStandardOutput();
+        return {process.exitCode(), QString::fromUtf8(bytes),
+                QString::fromUtf8(process.readAllStandardError()), bytes};
     }
 };
 
@@ -143,4 +145,53 @@ TEST_F(Vantix, ForeignHiveIsRefusedAndLeftAlone)
     EXPECT_TRUE(r.err.contains(hive())) << r.err.toStdString();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("this is not a settings hive"));
+}
+
+TEST_F(Vantix, ConvertWritesTheConvertersBytesExactly)
+{
+    // Windows-1252 in and out: "é" is the one byte E9 both ways.
+    const QByteArray text("a{b}\\c\r\n\xE9\x1F"
+                          "Bx\t");
+    const Outcome txt = run({"convert", "txt2rtf"}, text);
+    EXPECT_EQ(txt.status, 0) << txt.err.toStdString();
+    EXPECT_EQ(txt.bytes, QByteArray("a\\{b\\}\\\\c\\par \xE9\\b x\\tab "));
+
+    QFile page(dir.filePath(QStringLiteral("page.htm")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<B>Caf&eacute;</B> &pound;5<BR>");
+    page.close();
+    const Outcome body =
+        runArgs({QStringLiteral("convert"), QStringLiteral("html2rtf"), page.fileName()});
+    EXPECT_EQ(body.bytes, QByteArray("\\b Caf\xE9\\b0  \xA3"
+                                     "5\\par "));
+    const Outcome wrapped = runArgs({QStringLiteral("convert"), QStringLiteral("html2rtf"),
+                                     QStringLiteral("--wrap"), page.fileName()});
+    EXPECT_TRUE(wrapped.bytes.startsWith("{\\rtf1\\ansi"));
+    EXPECT_TRUE(wrapped.bytes.endsWith("\\par }"));
+    EXPECT_EQ(run({"convert", "html2txt", "-"}, "<p>Caf&eacute; \xE9</p>").bytes,
+              QByteArray("Caf\xE9 \xE9"));
+    EXPECT_EQ(run({"convert", "txt2rtf", "--plain-only"}, "<html><body></body></html>").bytes,
+              QByteArray("<html><body></body></html>"));
+    EXPECT_EQ(run({"convert", "rtf2txt"}, "{\\rtf1\\ansi Name:\\'e9\\par\r\nx\\cell y}").bytes,
+              QByteArray("Name:\xE9\r\nx\ty"));
+}
+
+TEST_F(Vantix, ConvertFailsWithoutOutputWhenTheConverterReportsAnError)
+{
+    const Outcome fault = run({"convert", "html2rtf"}, QByteArray("<FONT>").repeated(51));
+    EXPECT_EQ(fault.status, 1);
+    EXPECT_TRUE(fault.bytes.isEmpty());
+    EXPECT_TRUE(fault.err.contains(u"Routines_Converters:HTMLtoRTF  Error:Subscript out of range"));
+
+    EXPECT_EQ(run({"convert", "html2txt", "/no/such/file"}).status, 1);
+
+    const QStringList wrong[] = {
+        {QStringLiteral("convert")},
+        {QStringLiteral("convert"), QStringLiteral("rtf2html")},
+        {QStringLiteral("convert"), QStringLiteral("html2txt"), QStringLiteral("--wrap")},
+        {QStringLiteral("convert"), QStringLiteral("txt2rtf"), QStringLiteral("a"),
+         QStringLiteral("b")}};
+    for (const QStringList& args : wrong)
+        EXPECT_EQ(runArgs(args).status, 2) << args.join(u' ').toStdString();
+    EXPECT_EQ(run({"convert", "--help"}).status, 0);
 }

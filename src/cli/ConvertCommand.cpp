@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Cli.h"
+#include "converters/Converters.h"
+#include "converters/RtfReader.h"
+#include "platform/ConsoleUiHost.h"
+#include "platform/Cp1252.h"
+
+#include <QFileDevice>
+
+namespace Cli {
+namespace {
+
+struct ConvertOptions
+{
+    bool wrap = false;
+    bool plainOnly = false;
+};
+
+struct Routine
+{
+    const char* name;
+    const char* summary;
+    QString (*convert)(const QString& text, const ConvertOptions& options);
+    bool takesWrap;
+    bool takesPlainOnly;
+};
+
+const Routine Routines[] = {
+    {"txt2rtf", "TXTtoRTF: plain text (or a whole HTML page) to RTF body text",
+     [](const QString& text, const ConvertOptions& o) {
+         return Routines_Converters::TXTtoRTF(text, 3, QString(), o.plainOnly);
+     },
+     false, true},
+    {"html2rtf", "HTMLtoRTF: HTML to RTF body text, or with --wrap a whole RTF document",
+     [](const QString& text, const ConvertOptions& o) {
+         return Routines_Converters::HTMLtoRTF(text, o.wrap);
+     },
+     true, false},
+    {"html2txt", "HTMLtoTXT: the readable text of HTML",
+     [](const QString& text, const ConvertOptions&) {
+         return Routines_Converters::HTMLtoTXT(text);
+     },
+     false, false},
+    {"rtf2txt", "the plain text of an RTF document, as a rich-text view shows it",
+     [](const QString& text, const ConvertOptions&) {
+         return Routines_Converters::rtfToPlainText(text);
+     },
+     false, false},
+};
+
+const char* const ConvertUsage = "Usage: vantix convert ROUTINE [--wrap] [--plain-only] [FILE|-]\n";
+
+void printHelp(QTextStream& out)
+{
+    out << ConvertUsage << "\n"
+        << "Runs a converter of the program on FILE (or stdin when FILE is - or left out)\n"
+        << "and writes its result to stdout exactly, with no line end added. Text goes in\n"
+        << "and out as Windows-1252 bytes, as the suite's files hold it.\n\n"
+        << "Routines:\n";
+    for (const Routine& routine : Routines)
+        out << "  " << QString::fromLatin1(routine.name).leftJustified(10) << routine.summary
+            << "\n";
+    out << "\nOptions:\n"
+        << "  --wrap        html2rtf: a whole document with the fonts and colours used\n"
+        << "  --plain-only  txt2rtf: never treat the text as an HTML page\n\n"
+        << "A converter that reports an error prints nothing and exits with status 1.\n";
+}
+
+// The bytes as they are: a text stream would encode them again.
+void writeRaw(Context& context, const QByteArray& bytes)
+{
+    context.out.flush();
+    if (QIODevice* device = context.out.device()) {
+        device->write(bytes);
+        if (auto* file = qobject_cast<QFileDevice*>(device))
+            file->flush();
+    } else {
+        context.out << QString::fromLatin1(bytes);
+    }
+}
+
+} // namespace
+
+int convertCommand(const QStringList& args, Context& context)
+{
+    if (wantsHelp(args)) {
+        printHelp(context.out);
+        return Ok;
+    }
+    ConvertOptions options;
+    QStringList positional;
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--wrap"))
+            options.wrap = true;
+        else if (arg == QLatin1String("--plain-only"))
+            options.plainOnly = true;
+        else if (arg.startsWith(QLatin1String("--")))
+            return usageError(context, QStringLiteral("unknown option %1").arg(arg),
+                              QLatin1String(ConvertUsage));
+        else
+            positional << arg;
+    }
+    if (positional.isEmpty() || positional.size() > 2)
+        return usageError(context, QStringLiteral("convert needs a routine and at most one file"),
+                          QLatin1String(ConvertUsage));
+    const Routine* routine = nullptr;
+    for (const Routine& candidate : Routines) {
+        if (positional.first() == QLatin1String(candidate.name))
+            routine = &candidate;
+    }
+    if (!routine)
+        return usageError(context, QStringLiteral("unknown routine '%1'").arg(positional.first()),
+                          QLatin1String(ConvertUsage));
+    if ((options.wrap && !routine->takesWrap) || (options.plainOnly && !routine->takesPlainOnly))
+        return usageError(
+            context,
+            QStringLiteral("--wrap is for html2rtf and --plain-only for txt2rtf, not %1")
+                .arg(QLatin1String(routine->name)),
+            QLatin1String(ConvertUsage));
+
+    QByteArray input;
+    if (!readInput(positional.value(1, QStringLiteral("-")), input, context))
+        return Failed;
+    const QString result = routine->convert(Platform::Cp1252::decode(input), options);
+    if (context.host.failed())
+        return Failed;
+    writeRaw(context, Platform::Cp1252::encode(result));
+    return finish(context);
+}
+
+} // namespace Cli

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <functional>
+
+// The fast text routines that the converters and the index build on. Each
+// takes a text and gives the new one; the lengths the callers used to cut
+// their buffers to are simply the lengths of the results.
+namespace Global {
+
+// The separator between the items of a replacement table: find, separator,
+// replacement, separator, find, ...
+inline constexpr QChar ReplaceTableSeparator = QChar(1);
+
+// Applies a replacement table: each pair in table order, over the whole text
+// as the previous pairs left it, left to right, a replacement never searched
+// again by its own pair. So with "&amp;" before "&lt;", "&amp;lt;" gives
+// "<". An empty find does nothing; a find without its replacement (an odd
+// number of items) is replaced by nothing. Every pass is linear, and runs of
+// pairs that cannot see each other's results share one pass.
+QString KwReplace(const QString& text, QStringView table);
+
+// The text without its mark-up: every "<" up to the next ">" is removed; a
+// "<" with no ">" after it stays, with the rest of the text.
+QString KwStripHTML(const QString& text);
+
+// Resolves numeric character references: "&#" and decimal digits, or "&#x"
+// (or "&#X") and hexadecimal digits, closed by ";". The codes 128 to 159 are
+// read as Windows-1252 bytes, as browsers read them. A reference without
+// digits or without its ";", one that names 0, a surrogate or a code beyond
+// U+10FFFF, stays as it is written. Named references are the callers' tables.
+QString KwConvertHTMLCodesToASCII(const QString& text);
+
+// Every run of blanks (code 32) becomes one blank.
+QString KwLoseDblSpaces(const QString& text);
+
+// Only the letters A to Z and a to z, at most `maxLength` of them.
+QString KwKeepAtoZ(QStringView text, qsizetype maxLength);
+
+// 1 when a font family of that name is installed (names compare without
+// regard to case), 0 otherwise.
+int KwFontExists(const QString& face);
+
+// What KwFontExists asks; the default asks the font database. Fonts differ
+// between machines, so tests put a fixed answer here. An empty function goes
+// back to the font database. Gives back the previous check.
+using FontCheck = std::function<bool(const QString& face)>;
+FontCheck setFontCheck(FontCheck check);
+
+} // namespace Global
