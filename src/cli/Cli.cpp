@@ -18,6 +18,8 @@ struct Entry
 };
 
 const Entry Commands[] = {
+    {"dump", "print every field of a data file (event, profile, folder information, share)",
+     dumpCommand},
     {"settings", "read and write settings: get, set, delete, delete-branch, export, import",
      settingsCommand},
     {"strings", "show a numbered string as the user will see it", stringsCommand},
