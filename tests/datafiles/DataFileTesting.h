@@ -2,6 +2,8 @@
 #pragma once
 
 #include "RecordSamples.h"
+#include "ScriptedUiHost.h"
+#include "TestSettings.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -44,5 +46,16 @@ qsizetype expectFieldsSoFar(const R& part, const QStringList& full, const std::s
             << where << ": leaf " << i << " " << got[i].toStdString();
     return same;
 }
+
+// A data-file test: a settings hive (for the file helpers' tweaks), a UI
+// host that checks every box, and file names in a folder of its own.
+class DataFileTest : public testing::Test
+{
+protected:
+    TestSettings settings;
+    ScriptedUiHost host;
+    QString path(const QString& name) const { return settings.folder() + QLatin1Char('/') + name; }
+    QString path(const char* name) const { return path(QString::fromUtf8(name)); }
+};
 
 } // namespace Testing

@@ -2,8 +2,6 @@
 #include "datafiles/EventFile.h"
 
 #include "DataFileTesting.h"
-#include "ScriptedUiHost.h"
-#include "TestSettings.h"
 
 #include <QTemporaryDir>
 
@@ -45,16 +43,7 @@ const QByteArray HandMadeEvent =
         "00000000 00000000 0a0b0c0d"                       // 46-48
     );
 
-class EventFile : public testing::Test
-{
-protected:
-    Testing::TestSettings settings;
-    Testing::ScriptedUiHost host;
-    QString path(const char* name) const
-    {
-        return settings.folder() + QLatin1Char('/') + QLatin1String(name);
-    }
-};
+using EventFile = Testing::DataFileTest;
 
 } // namespace
 

@@ -2,8 +2,6 @@
 #include "datafiles/FileInfoFile.h"
 
 #include "DataFileTesting.h"
-#include "ScriptedUiHost.h"
-#include "TestSettings.h"
 
 #include <QDir>
 
@@ -32,13 +30,7 @@ const QByteArray HandMadeFileInfo =
         "000000000000f03f 0000000000000000"        // 30 = 1.0, 31
         "00000000 00000000 0000");                 // 32-34
 
-class FileInfoFile : public testing::Test
-{
-protected:
-    Testing::TestSettings settings;
-    Testing::ScriptedUiHost host;
-    QString path(const QString& name) const { return settings.folder() + QLatin1Char('/') + name; }
-};
+using FileInfoFile = Testing::DataFileTest;
 
 } // namespace
 

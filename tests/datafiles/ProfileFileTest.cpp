@@ -2,8 +2,6 @@
 #include "datafiles/ProfileFile.h"
 
 #include "DataFileTesting.h"
-#include "ScriptedUiHost.h"
-#include "TestSettings.h"
 
 using namespace DataFiles;
 using Platform::MsgAnswer;
@@ -47,16 +45,7 @@ QByteArray handMadeProfile()
     return b;
 }
 
-class ProfileFile : public testing::Test
-{
-protected:
-    Testing::TestSettings settings;
-    Testing::ScriptedUiHost host;
-    QString path(const char* name) const
-    {
-        return settings.folder() + QLatin1Char('/') + QLatin1String(name);
-    }
-};
+using ProfileFile = Testing::DataFileTest;
 
 } // namespace
 
