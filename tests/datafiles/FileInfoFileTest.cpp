@@ -59,17 +59,9 @@ TEST_F(FileInfoFile, WhatTheWriterWritesReadsBackAndEveryTruncationGivesTheField
     const QString file = path(QStringLiteral("whole.inf"));
     writeFileInfoRecord(file, whole);
     EXPECT_EQ(ReadFileInfo(file), whole);
-    const QByteArray bytes = Testing::fileBytes(file);
-    const QStringList leaves = Fixtures::leavesOf(whole);
-    qsizetype lastLeaf = 0;
-    for (qsizetype length = 0; length < bytes.size(); ++length) {
-        const QString cut =
-            Testing::writeBytes(path(QStringLiteral("cut.inf")), bytes.left(length));
-        const FileInfoRecord part = ReadFileInfo(cut, length < 17);
-        const qsizetype same = Testing::expectFieldsSoFar(part, leaves, std::to_string(length));
-        EXPECT_GE(same, lastLeaf) << length;
-        lastLeaf = same;
-    }
+    Testing::expectEveryTruncation(
+        Testing::fileBytes(file), 17, whole, path("cut.inf"),
+        [](const QString& cut, bool quiet) { return ReadFileInfo(cut, quiet); });
     EXPECT_TRUE(host.boxes.isEmpty());
     // No temporary file is left beside the ones written.
     EXPECT_EQ(QDir(settings.folder()).entryList(QDir::Files | QDir::Hidden).filter(u".tmp"),
