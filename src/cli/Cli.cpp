@@ -20,6 +20,8 @@ struct Entry
 
 const Entry Commands[] = {
     {"convert", "run a text converter: txt2rtf, html2rtf, html2txt, rtf2txt", convertCommand},
+    {"dump", "print every field of a data file (event, profile, folder information, share)",
+     dumpCommand},
     {"settings", "read and write settings: get, set, delete, delete-branch, export, import",
      settingsCommand},
     {"strings", "show a numbered string as the user will see it", stringsCommand},
