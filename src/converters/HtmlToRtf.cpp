@@ -286,7 +286,7 @@ QString HTMLtoRTF(const QString& html, bool Wrap, const QString& Prefix)
         text = Global::KwReplace(text, escapeAndTags);
         pacer.passEnded(text.size());
         text = convertTags(text, pacer);
-        text = Global::KwConvertHTMLCodesToASCII(text);
+        text = Global::KwConvertHTMLCodesToASCII(text, true);
         text = Global::KwReplace(text, namedReferenceTable(true));
         pacer.passEnded(text.size());
         const bool blank =

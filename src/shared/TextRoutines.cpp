@@ -262,7 +262,7 @@ QString KwStripHTML(const QString& text)
     return out;
 }
 
-QString KwConvertHTMLCodesToASCII(const QString& text)
+QString KwConvertHTMLCodesToASCII(const QString& text, bool escapeRtf)
 {
     QString out;
     qsizetype copied = 0;
@@ -276,6 +276,8 @@ QString KwConvertHTMLCodesToASCII(const QString& text)
         if (out.isNull())
             out.reserve(text.size());
         out.append(QStringView(text).sliced(copied, pos - copied));
+        if (escapeRtf && (ref.code == '\\' || ref.code == '{' || ref.code == '}'))
+            out.append(QLatin1Char('\\'));
         out.append(QChar::fromUcs4(ref.code));
         pos += ref.length;
         copied = pos;

@@ -32,7 +32,9 @@ QString KwStripHTML(const QString& text);
 // read as Windows-1252 bytes, as browsers read them. A reference without
 // digits or without its ";", one that names 0, a surrogate or a code beyond
 // U+10FFFF, stays as it is written. Named references are the callers' tables.
-QString KwConvertHTMLCodesToASCII(const QString& text);
+// With `escapeRtf`, a reference to a backslash or a brace gives that character
+// escaped for RTF, so that the text of a page can never write RTF words.
+QString KwConvertHTMLCodesToASCII(const QString& text, bool escapeRtf = false);
 
 // Every run of blanks (code 32) becomes one blank.
 QString KwLoseDblSpaces(const QString& text);

@@ -46,6 +46,8 @@ TEST_F(HtmlToRtf, TurnsTheKnownTagsIntoWordsAndDropsTheRest)
         // references are resolved after the tags, so an escaped tag is text
         {QStringLiteral("&lt;b&gt; &amp;lt; &pound;&#163;&times;"),
          QStringLiteral("<b> < \u00A3\u00A3&times;")},
+        // a referenced backslash or brace is text, never an RTF word
+        {QStringLiteral("&#92;pict&#123;&#x7D;"), QStringLiteral("\\\\pict\\{\\}")},
         // a "<" with no ">" after it ends the tag loop
         {QStringLiteral("a<b>b <font c"), QStringLiteral("a\\b b <font c")},
         {QStringLiteral("> a <x> b"), QStringLiteral("> a  b")},
