@@ -18,6 +18,7 @@ struct Entry
 };
 
 const Entry Commands[] = {
+    {"demo", "make a workspace of made-up data to try the programs on", demoCommand},
     {"settings", "read and write settings: get, set, delete, delete-branch, export, import",
      settingsCommand},
     {"strings", "show a numbered string as the user will see it", stringsCommand},

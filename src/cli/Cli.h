@@ -29,6 +29,7 @@ struct Context
 // A command's arguments after its name; the context carries the streams.
 using Command = int (*)(const QStringList& args, Context& context);
 
+int demoCommand(const QStringList& args, Context& context);
 int settingsCommand(const QStringList& args, Context& context);
 int stringsCommand(const QStringList& args, Context& context);
 
