@@ -19,6 +19,8 @@ struct Entry
 
 const Entry Commands[] = {
     {"demo", "make a workspace of made-up data to try the programs on", demoCommand},
+    {"dump", "print every field of a data file (event, profile, folder information, share)",
+     dumpCommand},
     {"settings", "read and write settings: get, set, delete, delete-branch, export, import",
      settingsCommand},
     {"strings", "show a numbered string as the user will see it", stringsCommand},

@@ -1,6 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The vantix command as a user runs it: a real process on a real hive.
+#include "datafiles/EventFile.h"
+#include "datafiles/ProfileFile.h"
+#include "datafiles/ShareFile.h"
+
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -53,6 +60,7 @@ TEST_F(Vantix, HelpVersionAndWrongUsage)
     EXPECT_EQ(run({"--version"}).out, QStringLiteral("vantix 0.1.0\n"));
     EXPECT_EQ(run({"settings", "--help"}).status, 0);
     EXPECT_EQ(run({"strings", "--help"}).status, 0);
+    EXPECT_EQ(run({"dump", "--help"}).status, 0);
 
     const QStringList wrong[] = {{},
                                  {"frobnicate"},
@@ -60,7 +68,10 @@ TEST_F(Vantix, HelpVersionAndWrongUsage)
                                  {"settings", "get", "Config"},
                                  {"settings", "set", "A", "B", "C", "--number"},
                                  {"settings", "rename", "A"},
-                                 {"strings", "x"}};
+                                 {"strings", "x"},
+                                 {"dump"},
+                                 {"dump", "a", "b"},
+                                 {"dump", "a", "--xml"}};
     for (const QStringList& args : wrong) {
         const Outcome r = runArgs(args);
         EXPECT_EQ(r.status, 2) << args.join(u' ').toStdString();
@@ -143,4 +154,127 @@ TEST_F(Vantix, ForeignHiveIsRefusedAndLeftAlone)
     EXPECT_TRUE(r.err.contains(hive())) << r.err.toStdString();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("this is not a settings hive"));
+}
+
+namespace {
+
+QJsonObject jsonOf(const Outcome& outcome)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(outcome.out.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << outcome.out.toStdString();
+    return document.object();
+}
+
+} // namespace
+
+TEST_F(Vantix, DumpPrintsEveryFieldOfEachKindOfDataFile)
+{
+    DataFiles::EventRecord event;
+    event.Subject = QStringLiteral("Contact us \u20AC");
+    event.Body = QStringLiteral("{\\rtf1 line\r\n}");
+    event.EntryFlagA = -1;
+    event.f5.data[0] = 0xAB;
+    event.f14.lbound = 1;
+    event.f14.items.resize(2);
+    event.f14.items[1].f1 = QStringLiteral("x");
+    const QString eventFile = dir.filePath(QStringLiteral("EMI_1.emi"));
+    FileOperations::writeEventFile(eventFile, event);
+
+    const Outcome json = runArgs({QStringLiteral("dump"), eventFile, QStringLiteral("--json")});
+    EXPECT_EQ(json.status, 0) << json.err.toStdString();
+    const QJsonObject root = jsonOf(json);
+    EXPECT_EQ(root[u"kind"].toString(), QStringLiteral("event"));
+    EXPECT_EQ(json.out.count(u"0.013"), 1); // the version in its plain decimal text
+    const QJsonObject record = root[u"record"].toObject();
+    EXPECT_EQ(record.size(), 48);
+    EXPECT_EQ(record[u"Subject"].toString(), event.Subject);
+    EXPECT_EQ(record[u"Body"].toString(), event.Body);
+    EXPECT_EQ(record[u"EntryFlagA"].toInt(), -1);
+    EXPECT_EQ(record[u"f5"].toString(), QStringLiteral("ab") + QString(46, u'0'));
+    EXPECT_EQ(record[u"f14"].toObject()[u"lbound"].toInt(), 1);
+    EXPECT_EQ(record[u"f14"].toObject()[u"items"].toArray()[1].toObject()[u"f1"].toString(),
+              QStringLiteral("x"));
+    EXPECT_EQ(record[u"f42"].toObject()[u"items"].toArray().size(), 0);
+
+    const Outcome text = runArgs({QStringLiteral("dump"), eventFile});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_TRUE(text.out.contains(u"record.Subject: \"Contact us \u20AC\"\n"))
+        << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains(u"record.f14: 2 from 1\n"));
+    EXPECT_TRUE(text.out.contains(u"record.f14[2].f1: \"x\"\n"));
+
+    DataFiles::ProfileRecord profile;
+    profile.addresses[0].town = QStringLiteral("Leeds");
+    const QString profileFile = dir.filePath(QStringLiteral("Profile.pro"));
+    Routines_ProfileFile::writeProfile(profileFile, profile);
+    const QJsonObject profileJson =
+        jsonOf(runArgs({QStringLiteral("dump"), profileFile, QStringLiteral("--json")}));
+    EXPECT_EQ(profileJson[u"kind"].toString(), QStringLiteral("profile"));
+    const QJsonArray addresses = profileJson[u"record"].toObject()[u"f14"].toArray();
+    ASSERT_EQ(addresses.size(), 10);
+    EXPECT_EQ(addresses[0].toObject()[u"f5"].toString(), QStringLiteral("Leeds"));
+    EXPECT_EQ(profileJson[u"record"].toObject()[u"f15"].toArray().size(), 50);
+
+    DataFiles::ShareFileContents share;
+    share.a.texts[0] = QStringLiteral("Labels");
+    share.b.texts[13] = QStringLiteral("Last");
+    DataFiles::ShareUser user;
+    user.name.text = QStringLiteral("Ann");
+    share.list.users.items = {user};
+    const QString shareFile = dir.filePath(QStringLiteral("Shared.bin"));
+    Routines_ShareFile::writeShareFile(shareFile, share);
+    const QJsonObject shareJson =
+        jsonOf(runArgs({QStringLiteral("dump"), shareFile, QStringLiteral("--json")}));
+    EXPECT_EQ(shareJson[u"kind"].toString(), QStringLiteral("share"));
+    EXPECT_EQ(shareJson[u"directory"].toArray().size(), 4);
+    EXPECT_EQ(shareJson[u"A"].toObject()[u"f1"].toString(), QStringLiteral("Labels"));
+    EXPECT_EQ(shareJson[u"B"].toObject()[u"f14"].toString(), QStringLiteral("Last"));
+    const QJsonArray users = shareJson[u"users"].toArray();
+    ASSERT_EQ(users.size(), 1);
+    EXPECT_EQ(users[0].toObject()[u"f1"].toString(), QStringLiteral("Ann").leftJustified(60));
+}
+
+TEST_F(Vantix, DumpOfAFileItCannotReadFailsAndSaysWhy)
+{
+    DataFiles::EventRecord event;
+    event.Body = QStringLiteral("body");
+    const QString eventFile = dir.filePath(QStringLiteral("EMI_1.emi"));
+    FileOperations::writeEventFile(eventFile, event);
+    QFile file(eventFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    const auto writeFile = [&](const char* name, const QByteArray& contents) {
+        QFile out(dir.filePath(QString::fromUtf8(name)));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(contents);
+        return out.fileName();
+    };
+    const QString cut = writeFile("cut.emi", bytes.left(13 + 2 + 4 + 2 + 24 + 3));
+    const Outcome partial = runArgs({QStringLiteral("dump"), cut, QStringLiteral("--json")});
+    EXPECT_EQ(partial.status, 1);
+    const QJsonObject record = jsonOf(partial)[u"record"].toObject();
+    EXPECT_EQ(record.keys().size(), 5); // f1 to f5; the file ends in the body
+    EXPECT_EQ(partial.err,
+              QStringLiteral("vantix: %1: the file ends in field record.Body\n").arg(cut));
+
+    struct Case
+    {
+        QString file;
+        const char* says;
+    };
+    const Case cases[] = {
+        {writeFile("text.txt", "hello"), "not a data file"},
+        {writeFile("old.emi", QByteArray(bytes).replace(9, 4, QByteArray::fromHex("a69b443c"))),
+         "old.emi: event file of version 0.012; this program reads version 0.013"},
+        {dir.filePath(QStringLiteral("missing.emi")), "cannot read the file: File not found"},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = runArgs({QStringLiteral("dump"), c.file});
+        EXPECT_EQ(r.status, 1) << c.says;
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+    }
 }

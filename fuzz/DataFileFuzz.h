@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What the data-file fuzz targets share: the input as a file for the public
+// reader and the dump, and the codec's own promise checked in memory: a
+// record read whole is written back as the very bytes it was read from.
+
+#include "datafiles/DataFile.h"
+#include "datafiles/Dump.h"
+#include "platform/UiHost.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace Fuzzing {
+
+// Answers every box with the answer that changes nothing, silently.
+class QuietUiHost : public Platform::UiHost
+{
+public:
+    Platform::MsgAnswer messageBox(const Platform::MessageBoxRequest& request) override
+    {
+        return Platform::passiveAnswer(request.buttons);
+    }
+    void beep() override {}
+    int pointer() const override { return 0; }
+    void setPointer(int) override {}
+    void doEvents() override {}
+    void wait(int) override {}
+    QString openFile(const Platform::OpenFileRequest&) override { return {}; }
+    QSize screenSize() const override { return {1920, 1080}; }
+    QPoint mousePosition() const override { return {}; }
+};
+
+// The input written to a file of `name` in a folder kept for the run.
+inline QString inputFile(const uint8_t* data, size_t size, const char* name)
+{
+    static QuietUiHost host;
+    static QTemporaryDir dir;
+    Platform::setUiHost(&host);
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        std::abort();
+    file.write(reinterpret_cast<const char*>(data), qint64(size));
+    return path;
+}
+
+template <DataFiles::PackedRecord R>
+void checkRoundTrip(QByteArrayView bytes, qint64 position)
+{
+    R record;
+    try {
+        const DataFiles::ReadResult result = DataFiles::readRecord(bytes, position, record);
+        if (result.complete &&
+            DataFiles::recordBytes(record) != bytes.sliced(position - 1, result.next - position))
+            std::abort();
+    } catch (const DataFiles::RecordDamage&) {
+    }
+}
+
+// Reads the input as a file of `kind` with its record type R: in memory
+// (round trip), through `read` (the public reader) and through the dump.
+template <DataFiles::PackedRecord R, class Read>
+void fuzzDataFile(const uint8_t* data, size_t size, const DataFiles::FileKind& kind,
+                  const char* name, Read read)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const DataFiles::HeaderCheck header = DataFiles::checkHeader(bytes, kind);
+    if (header.verdict == DataFiles::HeaderVerdict::Good)
+        checkRoundTrip<R>(bytes, header.position);
+    const QString path = inputFile(data, size, name);
+    read(path);
+    DataFiles::dumpDataFile(path, true);
+}
+
+} // namespace Fuzzing
