@@ -3,6 +3,7 @@
 
 // The demo's data files as bytes, made by the suite's own record writers.
 
+#include "Demo.h"
 #include "Forms.h"
 #include "People.h"
 
@@ -37,6 +38,7 @@ constexpr qsizetype MaxRecordText = 0xFFFF;
 QByteArray fileInfoBytes(const FolderInfo& info);
 QByteArray profileBytes(const Party& party);
 QByteArray eventBytes(const DemoMail& mail);
-QByteArray shareBytes(const std::vector<DemoUser>& users);
+// The share file, written by the suite's share writer. Throws DemoError.
+void writeShare(const QString& path, const std::vector<DemoUser>& users);
 
 } // namespace Demo

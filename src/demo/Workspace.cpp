@@ -114,6 +114,9 @@ public:
         ++m_summary.files;
     }
 
+    // A file that another writer made.
+    void counted() { ++m_summary.files; }
+
 private:
     DemoSummary& m_summary;
 };
@@ -259,7 +262,8 @@ private:
 
     void makeShared(const std::vector<DemoUser>& users)
     {
-        m_write.file(path(QStringLiteral("Shared/Shared.bin")), shareBytes(users));
+        writeShare(path(QStringLiteral("Shared/Shared.bin")), users);
+        m_write.counted();
         for (const DemoUser& user : users)
             m_write.folder(path(QStringLiteral("Users/") + user.login));
         m_summary.user = users.front().login;
