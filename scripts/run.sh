@@ -28,4 +28,5 @@ and then, for example:
 
     $vantix settings export 'EMail\\FormSubmissions'
     $vantix settings get Tagmill LastFolder
+    $vantix dump "\$($vantix settings get Tagmill LastFolder)/Profile.pro"
 USAGE
