@@ -8,6 +8,8 @@
 #include "ShareFile.h"
 #include "shared/Values.h"
 
+#include <QStringList>
+
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -30,11 +32,17 @@ struct Node
     Kind kind = Object;
     QString value;
     qint32 lbound = 0;
-    std::vector<std::pair<QString, Node>> members;
+    // An object's members are keys[i] and items[i]; an array's, items.
+    QStringList keys;
     std::vector<Node> items;
 
     static Node number(const QString& text) { return {Number, text, 0, {}, {}}; }
     static Node string(const QString& text) { return {String, text, 0, {}, {}}; }
+    void add(const QString& key, Node node)
+    {
+        keys << key;
+        items.push_back(std::move(node));
+    }
 };
 
 // Builds the tree of a record, leaf by leaf in the reader's order, and stops
@@ -70,7 +78,7 @@ public:
         Node* parent = m_current.back();
         const QString path = m_path.isEmpty() ? key : m_path + QLatin1Char('.') + key;
         if (std::optional<Node> node = build(field, path))
-            parent->members.emplace_back(key, std::move(*node));
+            parent->add(key, std::move(*node));
     }
 
 private:
@@ -122,7 +130,7 @@ private:
     std::optional<Node> build(const R& r, const QString& path)
     {
         Node node = record(r, path);
-        if (m_stopped && node.members.empty())
+        if (m_stopped && node.items.empty())
             return std::nullopt;
         return node;
     }
@@ -212,10 +220,8 @@ void renderJson(const Node& node, QString& out, int indent)
         return;
     case Node::List: {
         Node object;
-        object.members.emplace_back(QStringLiteral("lbound"),
-                                    Node::number(QString::number(node.lbound)));
-        Node items{Node::Array, {}, 0, {}, node.items};
-        object.members.emplace_back(QStringLiteral("items"), std::move(items));
+        object.add(QStringLiteral("lbound"), Node::number(QString::number(node.lbound)));
+        object.add(QStringLiteral("items"), Node{Node::Array, {}, 0, {}, node.items});
         renderJson(object, out, indent);
         return;
     }
@@ -233,15 +239,15 @@ void renderJson(const Node& node, QString& out, int indent)
         out += outer + QLatin1Char(']');
         return;
     case Node::Object:
-        if (node.members.empty()) {
+        if (node.items.empty()) {
             out += QLatin1String("{}");
             return;
         }
         out += QLatin1String("{\n");
-        for (std::size_t i = 0; i < node.members.size(); ++i) {
-            out += inner + jsonString(node.members[i].first) + QLatin1String(": ");
-            renderJson(node.members[i].second, out, indent + 2);
-            out += i + 1 < node.members.size() ? QLatin1String(",\n") : QLatin1String("\n");
+        for (std::size_t i = 0; i < node.items.size(); ++i) {
+            out += inner + jsonString(node.keys[qsizetype(i)]) + QLatin1String(": ");
+            renderJson(node.items[i], out, indent + 2);
+            out += i + 1 < node.items.size() ? QLatin1String(",\n") : QLatin1String("\n");
         }
         out += outer + QLatin1Char('}');
         return;
@@ -268,8 +274,10 @@ void renderText(const Node& node, const QString& path, QString& out)
             renderText(node.items[i], path + QStringLiteral("[%1]").arg(i), out);
         return;
     case Node::Object:
-        for (const auto& [key, member] : node.members)
-            renderText(member, path.isEmpty() ? key : path + QLatin1Char('.') + key, out);
+        for (std::size_t i = 0; i < node.items.size(); ++i) {
+            const QString& key = node.keys[qsizetype(i)];
+            renderText(node.items[i], path.isEmpty() ? key : path + QLatin1Char('.') + key, out);
+        }
         return;
     }
 }
@@ -289,7 +297,7 @@ QString dumpRecord(QByteArrayView bytes, qint64 position, const QString& key, No
         damage = error.detail();
     }
     TreeBuilder builder(stopAt);
-    root.members.emplace_back(key, builder.record(record, key));
+    root.add(key, builder.record(record, key));
     if (!builder.stopped())
         return {};
     if (!damage.isEmpty())
@@ -306,7 +314,7 @@ QString dumpShare(QByteArrayView bytes, qint64 position, Node& root)
     Node entries{Node::Array, {}, 0, {}, {}};
     for (const qint32 entry : directory)
         entries.items.push_back(Node::number(QString::number(entry)));
-    root.members.emplace_back(QStringLiteral("directory"), std::move(entries));
+    root.add(QStringLiteral("directory"), std::move(entries));
     if (reader.ended())
         return QStringLiteral("the file ends in its directory");
 
@@ -330,12 +338,13 @@ QString dumpShare(QByteArrayView bytes, qint64 position, Node& root)
         return problem;
     QString problem = dumpRecord<ShareUserList>(bytes, directory[0], QStringLiteral("users"), root);
     // The list record's one field is the array: shown as a plain list of users.
-    Node list = std::move(root.members.back().second);
-    root.members.pop_back();
+    Node list = std::move(root.items.back());
+    root.items.pop_back();
+    root.keys.removeLast();
     Node users{Node::Array, {}, 0, {}, {}};
-    if (!list.members.empty())
-        users.items = std::move(list.members.front().second.items);
-    root.members.emplace_back(QStringLiteral("users"), std::move(users));
+    if (!list.items.empty())
+        users.items = std::move(list.items.front().items);
+    root.add(QStringLiteral("users"), std::move(users));
     return problem.replace(QLatin1String("users.f1"), QLatin1String("users"));
 }
 
@@ -392,9 +401,8 @@ DumpOutcome dumpDataFile(const QString& path, bool json)
     }
 
     Node root;
-    root.members.emplace_back(QStringLiteral("kind"), Node::string(QLatin1String(kind->name)));
-    root.members.emplace_back(QStringLiteral("version"),
-                              Node::number(Global::floatText(header.version)));
+    root.add(QStringLiteral("kind"), Node::string(QLatin1String(kind->name)));
+    root.add(QStringLiteral("version"), Node::number(Global::floatText(header.version)));
     const QString problem = kind->dump(bytes, header.position, root);
     if (json) {
         renderJson(root, outcome.output, 0);

@@ -155,7 +155,9 @@ bool change(FileInfoRecord& r, const QString& field, const QString& value)
         r.JobList.allocated = true;
         r.f13 = -1;
     } else if (is("Include")) {
-        const auto [name, detail] = itemNameOf(value);
+        const auto parts = itemNameOf(value);
+        const QString& name = parts.first;
+        const QString& detail = parts.second;
         auto& items = r.IncludeList.items;
         const auto found =
             std::find_if(items.begin(), items.end(), [&](auto& i) { return sameName(i, name); });

@@ -13,6 +13,14 @@ constexpr std::array<char16_t, 32> High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
+// Every byte's character, so that decoding a long text is one look-up a byte.
+constexpr std::array<char16_t, 256> Table = [] {
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        table[std::size_t(b)] = (b >= 0x80 && b < 0xA0) ? High[std::size_t(b - 0x80)] : char16_t(b);
+    return table;
+}();
+
 int byteOf(char16_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
@@ -34,9 +42,10 @@ QChar toChar(unsigned char byte)
 QString decode(const char* bytes, qsizetype size)
 {
     QString text(size, Qt::Uninitialized);
-    QChar* out = text.data();
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
     for (qsizetype i = 0; i < size; ++i)
-        out[i] = toChar(static_cast<unsigned char>(bytes[i]));
+        out[i] = Table[in[i]];
     return text;
 }
 

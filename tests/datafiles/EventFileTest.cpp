@@ -2,8 +2,6 @@
 #include "datafiles/EventFile.h"
 
 #include "DataFileTesting.h"
-#include "ScriptedUiHost.h"
-#include "TestSettings.h"
 
 #include <QTemporaryDir>
 
@@ -45,16 +43,7 @@ const QByteArray HandMadeEvent =
         "00000000 00000000 0a0b0c0d"                       // 46-48
     );
 
-class EventFile : public testing::Test
-{
-protected:
-    Testing::TestSettings settings;
-    Testing::ScriptedUiHost host;
-    QString path(const char* name) const
-    {
-        return settings.folder() + QLatin1Char('/') + QLatin1String(name);
-    }
-};
+using EventFile = Testing::DataFileTest;
 
 } // namespace
 
@@ -93,20 +82,9 @@ TEST_F(EventFile, EveryTruncationGivesTheFieldsSoFarQuietly)
 {
     const EventRecord whole = Fixtures::sampleRecord<EventRecord>();
     writeEventFile(path("whole.emi"), whole);
-    const QByteArray bytes = Testing::fileBytes(path("whole.emi"));
-    const QStringList leaves = Fixtures::leavesOf(whole);
-    qsizetype lastLeaf = 0;
-    for (qsizetype length = 0; length < bytes.size(); ++length) {
-        const QString file = Testing::writeBytes(path("cut.emi"), bytes.left(length));
-        // Short of a header, the file is refused: quietly here.
-        const EventRecord part = ReadEvent(file, length < 13);
-        const qsizetype same = Testing::expectFieldsSoFar(part, leaves, std::to_string(length));
-        EXPECT_GE(same, lastLeaf) << length;
-        lastLeaf = same;
-        if (length < 13) {
-            EXPECT_EQ(part, EventRecord()) << length;
-        }
-    }
+    Testing::expectEveryTruncation(
+        Testing::fileBytes(path("whole.emi")), 13, whole, path("cut.emi"),
+        [](const QString& file, bool quiet) { return ReadEvent(file, quiet); });
     EXPECT_TRUE(host.boxes.isEmpty());
 }
 

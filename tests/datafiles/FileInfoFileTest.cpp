@@ -2,8 +2,6 @@
 #include "datafiles/FileInfoFile.h"
 
 #include "DataFileTesting.h"
-#include "ScriptedUiHost.h"
-#include "TestSettings.h"
 
 #include <QDir>
 
@@ -32,13 +30,7 @@ const QByteArray HandMadeFileInfo =
         "000000000000f03f 0000000000000000"        // 30 = 1.0, 31
         "00000000 00000000 0000");                 // 32-34
 
-class FileInfoFile : public testing::Test
-{
-protected:
-    Testing::TestSettings settings;
-    Testing::ScriptedUiHost host;
-    QString path(const QString& name) const { return settings.folder() + QLatin1Char('/') + name; }
-};
+using FileInfoFile = Testing::DataFileTest;
 
 } // namespace
 
@@ -67,17 +59,9 @@ TEST_F(FileInfoFile, WhatTheWriterWritesReadsBackAndEveryTruncationGivesTheField
     const QString file = path(QStringLiteral("whole.inf"));
     writeFileInfoRecord(file, whole);
     EXPECT_EQ(ReadFileInfo(file), whole);
-    const QByteArray bytes = Testing::fileBytes(file);
-    const QStringList leaves = Fixtures::leavesOf(whole);
-    qsizetype lastLeaf = 0;
-    for (qsizetype length = 0; length < bytes.size(); ++length) {
-        const QString cut =
-            Testing::writeBytes(path(QStringLiteral("cut.inf")), bytes.left(length));
-        const FileInfoRecord part = ReadFileInfo(cut, length < 17);
-        const qsizetype same = Testing::expectFieldsSoFar(part, leaves, std::to_string(length));
-        EXPECT_GE(same, lastLeaf) << length;
-        lastLeaf = same;
-    }
+    Testing::expectEveryTruncation(
+        Testing::fileBytes(file), 17, whole, path("cut.inf"),
+        [](const QString& cut, bool quiet) { return ReadFileInfo(cut, quiet); });
     EXPECT_TRUE(host.boxes.isEmpty());
     // No temporary file is left beside the ones written.
     EXPECT_EQ(QDir(settings.folder()).entryList(QDir::Files | QDir::Hidden).filter(u".tmp"),

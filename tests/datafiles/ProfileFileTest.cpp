@@ -2,8 +2,6 @@
 #include "datafiles/ProfileFile.h"
 
 #include "DataFileTesting.h"
-#include "ScriptedUiHost.h"
-#include "TestSettings.h"
 
 using namespace DataFiles;
 using Platform::MsgAnswer;
@@ -47,16 +45,7 @@ QByteArray handMadeProfile()
     return b;
 }
 
-class ProfileFile : public testing::Test
-{
-protected:
-    Testing::TestSettings settings;
-    Testing::ScriptedUiHost host;
-    QString path(const char* name) const
-    {
-        return settings.folder() + QLatin1Char('/') + QLatin1String(name);
-    }
-};
+using ProfileFile = Testing::DataFileTest;
 
 } // namespace
 
@@ -102,16 +91,9 @@ TEST_F(ProfileFile, EveryTruncationGivesTheFieldsSoFarQuietly)
     std::fill(whole.addresses.begin() + 2, whole.addresses.end(), ProfileAddress());
     std::fill(whole.contacts.begin() + 2, whole.contacts.end(), ProfileContactPoint());
     writeProfile(path("whole.pro"), whole);
-    const QByteArray bytes = Testing::fileBytes(path("whole.pro"));
-    const QStringList leaves = Fixtures::leavesOf(whole);
-    qsizetype lastLeaf = 0;
-    for (qsizetype length = 0; length < bytes.size(); ++length) {
-        const QString file = Testing::writeBytes(path("cut.pro"), bytes.left(length));
-        const ProfileRecord part = ReadProfile(file, length < 15);
-        const qsizetype same = Testing::expectFieldsSoFar(part, leaves, std::to_string(length));
-        EXPECT_GE(same, lastLeaf) << length;
-        lastLeaf = same;
-    }
+    Testing::expectEveryTruncation(
+        Testing::fileBytes(path("whole.pro")), 15, whole, path("cut.pro"),
+        [](const QString& file, bool quiet) { return ReadProfile(file, quiet); });
     EXPECT_TRUE(host.boxes.isEmpty());
 }
 

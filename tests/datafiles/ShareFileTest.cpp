@@ -2,8 +2,6 @@
 #include "datafiles/ShareFile.h"
 
 #include "DataFileTesting.h"
-#include "ScriptedUiHost.h"
-#include "TestSettings.h"
 
 using namespace DataFiles;
 using namespace Routines_ShareFile;
@@ -33,11 +31,9 @@ QByteArray handMadeShare()
     return b;
 }
 
-class ShareFile : public testing::Test
+class ShareFile : public Testing::DataFileTest
 {
 protected:
-    Testing::TestSettings settings;
-    Testing::ScriptedUiHost host;
     QString file = settings.folder() + QStringLiteral("/Shared.bin");
 
     ShareFile() { setShareFilePath(file); }
