@@ -87,11 +87,18 @@ int demoCommand(const QStringList& args, Context& context)
         return Failed;
     }
     context.out << "export VANTIX_REGISTRY=" << shellQuoted(made.registry) << "\n";
+    const auto count = [](int n, const char* one, const char* many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
     context.err << "Demo workspace in " << made.folder << " (" << timer.elapsed() << " ms):\n"
-                << "  " << made.companies << " companies and " << made.people << " people, "
-                << made.jobFolders << " job folders with " << made.emails << " e-mails, "
-                << made.templates << " reply pages in " << made.folder << "/Templates\n"
-                << "  " << made.folders << " folders and " << made.files << " files\n"
+                << "  " << count(made.companies, "company", "companies") << " and "
+                << count(made.people, "person", "people") << ", "
+                << count(made.jobFolders, "job folder", "job folders") << " with "
+                << count(made.emails, "e-mail", "e-mails") << ", "
+                << count(made.templates, "reply page", "reply pages") << " in " << made.folder
+                << "/Templates\n"
+                << "  " << count(made.folders, "folder", "folders") << " and "
+                << count(made.files, "file", "files") << "\n"
                 << "  user folder: Users/" << made.user << "\n";
     if (!made.showcaseJob.isEmpty())
         context.err << "  the main window opens the job folder " << made.showcaseJob << "\n";
