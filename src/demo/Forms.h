@@ -57,7 +57,7 @@ struct DemoMail
 DemoMail makeMail(MailKind kind, const Party& sender, Random& random);
 
 // RTF as the suite's own text converter writes it: its document head, the
-// specials escaped, each line ended by "\par" and CR LF.
+// backslashes and braces escaped, each line ended by "\par" and CR LF.
 QString suiteRtf(const QStringList& lines);
 // RTF as a rich-text control saves it: code page and font table, \viewkind4,
 // \uc1, \pard, characters beyond ASCII as \'hh (or \uN? outside the code
