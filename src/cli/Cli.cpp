@@ -20,6 +20,7 @@ struct Entry
 
 const Entry Commands[] = {
     {"convert", "run a text converter: txt2rtf, html2rtf, html2txt, rtf2txt", convertCommand},
+    {"demo", "make a workspace of made-up data to try the programs on", demoCommand},
     {"dump", "print every field of a data file (event, profile, folder information, share)",
      dumpCommand},
     {"settings", "read and write settings: get, set, delete, delete-branch, export, import",

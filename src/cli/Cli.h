@@ -30,6 +30,7 @@ struct Context
 using Command = int (*)(const QStringList& args, Context& context);
 
 int convertCommand(const QStringList& args, Context& context);
+int demoCommand(const QStringList& args, Context& context);
 int dumpCommand(const QStringList& args, Context& context);
 int settingsCommand(const QStringList& args, Context& context);
 int stringsCommand(const QStringList& args, Context& context);

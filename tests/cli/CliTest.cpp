@@ -329,3 +329,44 @@ TEST_F(Vantix, DumpOfAFileItCannotReadFailsAndSaysWhy)
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
     }
 }
+
+TEST_F(Vantix, DemoMakesAWorkspaceOnceAndPointsTheShellAtIt)
+{
+    const QString workspace = dir.filePath(QStringLiteral("demo"));
+    const Outcome made =
+        runArgs({QStringLiteral("demo"), workspace, QStringLiteral("--contacts"),
+                 QStringLiteral("12"), QStringLiteral("--emails"), QStringLiteral("3"),
+                 QStringLiteral("--seed"), QStringLiteral("5")});
+    EXPECT_EQ(made.status, 0) << made.err.toStdString();
+    EXPECT_EQ(made.out, QStringLiteral("export VANTIX_REGISTRY='") + workspace +
+                            QStringLiteral("/registry.sqlite3'\n"));
+    EXPECT_TRUE(made.err.contains(u"12 people")) << made.err.toStdString();
+
+    // The workspace's hive is the one the line names, not --registry's.
+    EXPECT_FALSE(QFile::exists(hive()));
+    QProcess get;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VANTIX_REGISTRY"), workspace + QStringLiteral("/registry.sqlite3"));
+    get.setProcessEnvironment(env);
+    get.start(QStringLiteral(VANTIX_EXECUTABLE),
+              {QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("Config\\Modes"),
+               QStringLiteral("LastMode")});
+    ASSERT_TRUE(get.waitForFinished(60'000));
+    EXPECT_EQ(get.readAllStandardOutput(), QByteArray("Demo\n"));
+
+    const Outcome again = runArgs({QStringLiteral("demo"), workspace});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(again.err.contains(u"not empty")) << again.err.toStdString();
+
+    for (const QStringList& wrong :
+         {QStringList{QStringLiteral("demo")},
+          QStringList{QStringLiteral("demo"), workspace, QStringLiteral("--contacts")},
+          QStringList{QStringLiteral("demo"), workspace, QStringLiteral("--emails"),
+                      QStringLiteral("-1")},
+          QStringList{QStringLiteral("demo"), QStringLiteral("a"), QStringLiteral("b")}}) {
+        const Outcome r = runArgs(wrong);
+        EXPECT_EQ(r.status, 2) << wrong.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains(u"Usage: vantix demo")) << r.err.toStdString();
+    }
+    EXPECT_EQ(run({"demo", "--help"}).status, 0);
+}

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The demo's data files as bytes, made by the suite's own record writers.
+
+#include "Demo.h"
+#include "Forms.h"
+#include "People.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace Demo {
+
+struct DemoUser
+{
+    QString name, initials, login;
+    bool administrator = false;
+};
+
+struct FolderInfo
+{
+    int kind = 0;
+    QString ref;
+    bool hasChildFolders = false;
+    QString folderSummary;
+    int lastRef = 0;
+};
+
+// The FolderSummary entry of one sub-folder, as the finder's folder browsing
+// reads it: character 16, the reference, character 17, the kind, character 18.
+QString folderSummaryEntry(const QString& ref, int kind);
+// The most bytes a text of a record can hold.
+constexpr qsizetype MaxRecordText = 0xFFFF;
+
+QByteArray fileInfoBytes(const FolderInfo& info);
+QByteArray profileBytes(const Party& party);
+QByteArray eventBytes(const DemoMail& mail);
+// The share file, written by the suite's share writer. Throws DemoError.
+void writeShare(const QString& path, const std::vector<DemoUser>& users);
+
+} // namespace Demo
