@@ -65,29 +65,12 @@ public:
     }
     void value(const QString& name, const QString& data)
     {
-        m_text += quoted(name) + QLatin1Char('=') + quoted(data) + QLatin1Char('\n');
+        m_text += Platform::RegistryHive::quotedText(name) + QLatin1Char('=') +
+                  Platform::RegistryHive::quotedText(data) + QLatin1Char('\n');
     }
     QString text() const { return QStringLiteral("REGEDIT4\n") + m_text; }
 
 private:
-    static QString quoted(const QString& text)
-    {
-        QString out = QStringLiteral("\"");
-        for (QChar c : text) {
-            if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
-                out += QLatin1Char('\\') + c;
-            else if (c == QLatin1Char('\r'))
-                out += QStringLiteral("\\r");
-            else if (c == QLatin1Char('\n'))
-                out += QStringLiteral("\\n");
-            else if (c.unicode() < 32)
-                out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-        return out + QLatin1Char('"');
-    }
-
     QString m_text;
 };
 

@@ -899,6 +899,13 @@ void RegistryHive::deleteValue(const QString& keyPath, const QString& name)
     m_statements->write([&] { m_statements->remove(key, name); });
 }
 
+QString RegistryHive::quotedText(QStringView text)
+{
+    QString out;
+    appendQuoted(out, text);
+    return out;
+}
+
 QString RegistryHive::exportText(const QString& keyPath, const QString& sectionRoot) const
 {
     QString out = QStringLiteral("REGEDIT4\n\n");

@@ -83,6 +83,9 @@ public:
     // then nothing is written.
     void importText(const QString& text,
                     const QString& sectionRoot = QStringLiteral("HKEY_CURRENT_USER"));
+    // A name or a value as REGEDIT4 text writes it: in double quotes, with
+    // the escapes that import reads back.
+    static QString quotedText(QStringView text);
 
 private:
     struct Statements;
