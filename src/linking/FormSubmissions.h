@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Form-submission definitions and the job-folder scan.
+namespace Linking {
+
+// One definition of the settings branch "EMail\FormSubmissions".
+struct FormSubmissionDef
+{
+    QString Name;
+    QString Fields;
+    QString Delimiter; // " =" when not stored
+    QString LineEnd;   // always CR LF
+};
+
+// The definitions, in the order of the branch's listing (record 1 first).
+QList<FormSubmissionDef> loadFormSubmissions();
+
+// One row of the field list.
+struct FieldRow
+{
+    QString fieldName; // as met in the first e-mail that held it; the row's identity
+    QString sample;    // its value in that e-mail
+    QString tagLink;   // the tag linked to the field, or empty
+    bool operator==(const FieldRow&) const = default;
+};
+
+// What a scan of a job folder found.
+struct ScanResult
+{
+    int files = 0;    // "*.emi" files listed
+    int notForms = 0; // of those, skipped at the flag test
+    QList<FieldRow> rows;
+    // The subject of each e-mail that matched no definition, in file order.
+    QStringList unknown;
+    int forms() const { return files - notForms; }
+};
+
+// Scans the job folder at `folder`: every "*.emi" file in case-insensitive
+// alphabetical order, read with ReadEvent; a form submission (both entry
+// flags set, subject matching a definition's Name without regard to case)
+// adds a row for each field line of its body that the row list lacks yet.
+// With `showUnknownForms`, each e-mail whose subject matches no definition
+// shows message 9304 as it is met. Nothing when the folder does not exist.
+// The busy pointer shows while it runs and the event queue runs between
+// files.
+std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormSubmissionDef>& defs,
+                                        bool showUnknownForms = true);
+
+// The field name and value of one body line; nothing when the line does not
+// hold the delimiter or the field name is empty.
+struct FieldLine
+{
+    QString name;
+    QString value;
+};
+std::optional<FieldLine> splitFieldLine(QStringView line, QStringView delimiter);
+
+} // namespace Linking

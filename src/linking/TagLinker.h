@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "linking/CommentTags.h"
+#include "linking/FormSubmissions.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+namespace Linking {
+
+// What the main window shows about links, and the steps that change it,
+// without a widget: the field rows, the current row, the selected field and
+// tag, the source text with its selection, and the document whose links
+// they are. The window forwards its controls' events to the slots and
+// mirrors the signals into its controls; tests drive it directly.
+class TagLinker : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TagLinker(QObject* parent = nullptr);
+
+    const QList<FieldRow>& rows() const { return m_rows; }
+    int currentRow() const { return m_currentRow; }
+    QString selectedField() const { return m_selectedField; }
+    QString selectedTag() const { return m_selectedTag; }
+    // True when both the selected field and the selected tag are non-empty:
+    // the Link and Unlink buttons and the two options are enabled.
+    bool canLink() const { return !m_selectedField.isEmpty() && !m_selectedTag.isEmpty(); }
+    const QString& sourceText() const { return m_sourceText; }
+    Selection sourceSelection() const { return m_selection; }
+    QString documentName() const { return m_documentName; }
+
+    // A new scan's rows: the current row goes, no links are loaded.
+    void setRows(QList<FieldRow> rows);
+    // The document whose source is shown (its display name keys the links).
+    // The selection goes back to the start.
+    void setSource(const QString& displayName, QString text);
+    // sub_LoadTagLinks: the stored links of the document into the rows.
+    void loadTagLinks();
+
+public slots:
+    // Every selection change of the source view (in document positions):
+    // the selected-tag rule.
+    void sourceSelectionChanged(Selection selection);
+    // The user clicked a row (list_Fields_Click with the control's origin).
+    void rowClicked(int row);
+    // The Previous and Next comment tag buttons; a beep when there is none.
+    void previousTag();
+    void nextTag();
+    // The Link button: asks message 9321 when the tag is linked to a field
+    // already; stores the link under the document's key.
+    void link();
+    // The Unlink button.
+    void unlink();
+
+signals:
+    void rowsReset();
+    void rowChanged(int row);
+    void currentRowChanged(int row);
+    void selectedFieldChanged(const QString& field);
+    void selectedTagChanged(const QString& tag);
+    void canLinkChanged(bool canLink);
+    // The source view should select this (document positions); the view's
+    // selection change then comes back through sourceSelectionChanged.
+    void sourceSelectionRequested(Selection selection);
+
+private:
+    void setSelectedField(const QString& field);
+    void setSelectedTag(const QString& tag);
+    void setRowTag(int row, const QString& tag);
+    void setCurrentRow(int row);
+    void linkChanged(int index);  // txt_Link_Change
+    void fieldsClick(int origin); // list_Fields_Click
+
+    QList<FieldRow> m_rows;
+    int m_currentRow = -1;
+    QString m_selectedField;
+    QString m_selectedTag;
+    QString m_documentName;
+    QString m_sourceText;
+    Selection m_selection;
+};
+
+} // namespace Linking

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "linking/FormSubmissions.h"
+
+#include <QList>
+#include <QString>
+
+// The links between a document's comment tags and form fields, kept in the
+// settings branch "Tagmill\" followed by the document key.
+namespace Linking {
+
+// The document key: the display name (file name with extension) in
+// search-key form. "my-page.htm" and "MY PAGE.HTM" both give "MYPAGEHTM".
+QString documentKey(const QString& displayName);
+// "Tagmill\" followed by the document key.
+QString linkSection(const QString& displayName);
+
+// A row as the field list shows it: string 9305 with the field name, the
+// sample and the tag link.
+QString rowText(const FieldRow& row);
+
+// The row whose field name is `field` (exact), or -1.
+int rowOfField(const QList<FieldRow>& rows, const QString& field);
+// The row whose tag link is `tag` (exact), or -1. An empty tag finds none.
+int rowOfTag(const QList<FieldRow>& rows, const QString& tag);
+
+// Puts the document's stored links into the rows, in the order of the
+// branch's listing (so of several tags of one field the last listed shows);
+// gives the indexes of the rows it rewrote. Shows the busy pointer while it
+// reads and puts the previous one back.
+QList<int> loadTagLinks(QList<FieldRow>& rows, const QString& displayName);
+
+// The stored links of a document: each tag with its field, in listing order.
+struct StoredLink
+{
+    QString tag;
+    QString field;
+};
+QList<StoredLink> storedLinks(const QString& displayName);
+// The field the tag is stored with, or empty.
+QString storedField(const QString& displayName, const QString& tag);
+// Stores (replacing) and deletes one link; also "SourceFile".
+void storeLink(const QString& displayName, const QString& tag, const QString& field);
+void removeLink(const QString& displayName, const QString& tag);
+void storeSourceFile(const QString& displayName, const QString& path);
+
+} // namespace Linking
