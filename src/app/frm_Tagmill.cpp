@@ -310,7 +310,8 @@ void frm_Tagmill::Form_Load()
     // The labels take their captions' widths; the boxes start where they end.
     // The document's label follows the folder box directly: its margin keeps
     // the two apart.
-    lbl_Prompt[3]->setContentsMargins(2 * Margin, 0, 0, 0);
+    lbl_Prompt[2]->setContentsMargins(0, 0, Margin / 2, 0);
+    lbl_Prompt[3]->setContentsMargins(2 * Margin, 0, Margin / 2, 0);
     for (QLabel* label : lbl_Prompt)
         label->adjustSize();
     const int promptWidth = qMax(lbl_Prompt[0]->width(), lbl_Prompt[1]->width());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tagmill: the main window over the settings hive of the suite.
 #include "frm_Tagmill.h"
+#include "platform/Environment.h"
 #include "platform/ProgramEnd.h"
 #include "platform/RegistryHive.h"
 #include "platform/widgets/QtUiHost.h"
@@ -140,6 +141,7 @@ int main(int argc, char* argv[])
         return Failed;
     }
 
+    Platform::prepareGuiEnvironment();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tagmill"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTIX_VERSION));
