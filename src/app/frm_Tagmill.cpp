@@ -96,9 +96,9 @@ int numberSetting(const QString& key, int defaultValue, int min, int max)
 
 } // namespace
 
-// Disables the window and shows the busy pointer for a long step; nested
-// steps leave it to the outermost. A close asked for meanwhile is carried
-// out when the outermost step ends.
+// Disables the window for a long step that lets the event queue run (the
+// steps show the busy pointer themselves); nested steps leave it to the
+// outermost. A close asked for meanwhile is carried out when that one ends.
 class frm_Tagmill::BusyWindow
 {
 public:
@@ -299,8 +299,6 @@ void frm_Tagmill::Form_Load()
 
     txt_Folder->setCursor(Platform::cursorFor(ClickableCursor));
     txt_Document->setCursor(Platform::cursorFor(ClickableCursor));
-    txt_Folder->setToolTip(caption(2));
-    txt_Document->setToolTip(caption(3));
 
     QPalette palette = split_Main->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Button));
@@ -357,7 +355,9 @@ void frm_Tagmill::Form_Load()
 
 void frm_Tagmill::sub_CreateToolbar()
 {
+    const QList<QAction*> previous = tbr_Main->actions();
     tbr_Main->clear();
+    qDeleteAll(previous);
     m_toolbarButtons.clear();
     for (const QString& item : QStringLiteral("9308,9309").split(QLatin1Char(','))) {
         const int number = item.toInt();
@@ -419,6 +419,7 @@ void frm_Tagmill::showJobFolder(const QString& path)
 {
     txt_Folder->setText(Global::FormatFilename(path, QStringLiteral("M")));
     txt_Folder->setCursorPosition(0);
+    txt_Folder->setToolTip(path);
     setTag(txt_Folder, path);
 }
 
@@ -491,6 +492,7 @@ bool frm_Tagmill::sub_LoadSource(const QString& fileName)
 
     txt_Document->setText(Global::FormatFilename(fileName, QStringLiteral("NX")));
     txt_Document->setCursorPosition(0);
+    txt_Document->setToolTip(fileName);
     setTag(txt_Document, fileName);
     showSource(*text, document.release());
     m_linker.setSource(txt_Document->text(), *text);
