@@ -142,6 +142,13 @@ TEST_F(Linker, LinkingTheRowToTheTagItShowsAsksWithTheSameFieldTwice)
 
 TEST_F(Linker, TwoTagsOfOneFieldBothStayInTheStore)
 {
+    // With nothing stored, the pointer that was showing comes back.
+    host.setPointer(Platform::Pointer::IBeam);
+    linker.loadTagLinks();
+    EXPECT_EQ(host.pointers,
+              (QList<int>{Platform::Pointer::IBeam, Platform::Pointer::ArrowHourglass,
+                          Platform::Pointer::IBeam}));
+
     linkTo(T1, 0);
     linkTo(T2, 0);
     EXPECT_EQ(tagLinks(), (QStringList{T2, "", ""}));
@@ -160,7 +167,7 @@ TEST_F(Linker, TwoTagsOfOneFieldBothStayInTheStore)
     linker.loadTagLinks();
     EXPECT_EQ(seen, QStringList{"row 2"});
     EXPECT_EQ(tagLinks(), (QStringList{"", "", T2}));
-    EXPECT_EQ(host.pointer(), Platform::Pointer::Default);
+    EXPECT_EQ(host.pointer(), Platform::Pointer::IBeam);
 }
 
 TEST_F(Linker, UnlinkDeletesTheSelectedTagsLinkWhateverTheRowShows)
