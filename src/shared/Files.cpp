@@ -2,6 +2,7 @@
 #include "Files.h"
 
 #include "Messages.h"
+#include "Paths.h"
 #include "Tweaks.h"
 #include "platform/RunTimeError.h"
 #include "platform/UiHost.h"
@@ -23,14 +24,6 @@ using Platform::MsgAnswer;
 using Platform::MsgButtons;
 using Platform::MsgIcon;
 using Platform::RunTimeError;
-
-constexpr int MaxPathLength = 238;
-
-PathLengthCheck& pathLengthCheck()
-{
-    static PathLengthCheck check = [](QString& path) { return path.size() <= MaxPathLength; };
-    return check;
-}
 
 // Once the user has asked to retry an open, every later open question shows
 // the details.
@@ -190,14 +183,9 @@ bool FolderExists(const QString& path)
     return info.isDir() && info.isExecutable();
 }
 
-void setPathLengthCheck(PathLengthCheck check)
-{
-    pathLengthCheck() = std::move(check);
-}
-
 bool MakePath(QString& path, bool report, bool check)
 {
-    if (check && !pathLengthCheck()(path))
+    if (check && !FitFolderPath(path))
         return false;
     // "/" plays the drive's root: folders are made from the first one on.
     for (qsizetype end = 1; end <= path.size(); ++end) {

@@ -7,8 +7,6 @@
 #include <QSize>
 #include <QString>
 
-#include <functional>
-
 namespace Global {
 
 // Shows the busy pointer (arrow and hourglass), lets the event queue run once
@@ -41,17 +39,10 @@ bool FileExists(const QString& path);
 bool FolderExists(const QString& path);
 
 // Creates every missing folder of `path`. Unless `check` is false, the path
-// first passes the path-length check, which may shorten it (with the user's
-// consent) or refuse it. Message 121 when `report` is on and a folder cannot
-// be made.
+// first passes FitFolderPath, which may shorten it (with the user's consent)
+// or refuse it. Message 121 when `report` is on and a folder cannot be made.
 bool MakePath(QString& path, bool report = false, bool check = true);
 bool MakePath(const QString& path, bool report = false, bool check = true);
-
-// The check that MakePath asks about a new folder's path: true when the
-// path can be created, possibly after changing it. Until the path rules of
-// the filing tree are installed, every path of at most 238 characters passes.
-using PathLengthCheck = std::function<bool(QString& path)>;
-void setPathLengthCheck(PathLengthCheck check);
 
 // Copies a file over `target` (replacing it whole, never leaving half of
 // it), with the retry dialogue; true when done.

@@ -20,7 +20,11 @@ struct StartupValues
     QString fileNameChars;      // string 506
     QString fileNameCharsBlank; // string 526
 };
-// Fills the start-up values (and the rich-text and HTML head and tail).
+// Fills the start-up values. The rich-text and HTML head and tail are not
+// built here: they belong to the converters, which this library does not
+// link. Routines_Converters builds them from the string table on first use;
+// a program that wants them ready at start-up calls
+// Routines_Converters::buildDocumentTexts() right after InitGlobals.
 void InitGlobals();
 const StartupValues& startupValues();
 // Drops a trailing "/Wizards" (any case) from the run-from folder, so a copy

@@ -11,6 +11,7 @@
 #include "datafiles/ShareFile.h"
 #include "platform/RegistryHive.h"
 #include "shared/Messages.h"
+#include "shared/Paths.h"
 #include "shared/Settings.h"
 
 #include <QCryptographicHash>
@@ -207,6 +208,24 @@ TEST_F(DemoWorkspace, HoldsTheSettingsThatTheProgramsRead)
     EXPECT_EQ(Routines_ShareFile::users().front().login.value(), userFolder);
     Routines_ShareFile::setUsers({});
     Routines_ShareFile::setShareFilePath(QString());
+}
+
+TEST_F(DemoWorkspace, PassesTheStartUpCheckAndResolvesThePicksOfItsTree)
+{
+    Global::CheckPaths();
+    EXPECT_TRUE(host.boxes.isEmpty());
+    const Global::CheckedPaths& paths = Global::checkedPaths();
+    EXPECT_EQ(paths.shareFile, made.folder + QStringLiteral("/Shared/Shared.bin"));
+    EXPECT_EQ(paths.userFolder, made.folder + QStringLiteral("/Users/") + made.user);
+
+    // The finder hands back a reference; it leads to the folder that bears it.
+    Global::GetDataFolder(QString(), true);
+    Global::FindFolderByRef(QString(), QString());
+    QString name;
+    QString ref;
+    Global::ResolveFolderName(made.showcaseJob, name, ref);
+    ASSERT_FALSE(ref.isEmpty());
+    EXPECT_EQ(Global::ResolveFolderRef(ref), made.showcaseJob);
 }
 
 TEST_F(DemoWorkspace, FilingTreeReadsBackWithUniqueReferences)
