@@ -23,9 +23,13 @@ const Entry Commands[] = {
     {"demo", "make a workspace of made-up data to try the programs on", demoCommand},
     {"dump", "print every field of a data file (event, profile, folder information, share)",
      dumpCommand},
+    {"link", "link a comment tag of a document to a form field", linkCommand},
+    {"scan", "list the form fields that the e-mails of a job folder carry", scanCommand},
     {"settings", "read and write settings: get, set, delete, delete-branch, export, import",
      settingsCommand},
     {"strings", "show a numbered string as the user will see it", stringsCommand},
+    {"tags", "list the comment tags of a document and the fields they are linked to", tagsCommand},
+    {"unlink", "remove the link of a comment tag of a document", unlinkCommand},
 };
 
 const char* const MainUsage = "Usage: vantix [--registry FILE] [--yes] COMMAND [ARGUMENTS]\n";
@@ -85,6 +89,44 @@ bool readInput(const QString& fileName, QByteArray& bytes, Context& context)
     }
     bytes = file.readAll();
     return true;
+}
+
+QString jsonString(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    out += QLatin1Char('"');
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'"':
+            out += QLatin1String("\\\"");
+            break;
+        case u'\\':
+            out += QLatin1String("\\\\");
+            break;
+        case u'\n':
+            out += QLatin1String("\\n");
+            break;
+        case u'\r':
+            out += QLatin1String("\\r");
+            break;
+        case u'\t':
+            out += QLatin1String("\\t");
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    out += QLatin1Char('"');
+    return out;
+}
+
+QString consoleText(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
 int finish(Context& context)

@@ -32,8 +32,12 @@ using Command = int (*)(const QStringList& args, Context& context);
 int convertCommand(const QStringList& args, Context& context);
 int demoCommand(const QStringList& args, Context& context);
 int dumpCommand(const QStringList& args, Context& context);
+int linkCommand(const QStringList& args, Context& context);
+int scanCommand(const QStringList& args, Context& context);
 int settingsCommand(const QStringList& args, Context& context);
 int stringsCommand(const QStringList& args, Context& context);
+int tagsCommand(const QStringList& args, Context& context);
+int unlinkCommand(const QStringList& args, Context& context);
 
 // Runs `vantix` with its arguments (without the program's name).
 int run(const QStringList& args, QTextStream& out, QTextStream& err, Platform::ConsoleUiHost& host);
@@ -46,6 +50,10 @@ int usageError(Context& context, const QString& message, const QString& usage);
 bool openSettings(Context& context);
 // Reads a whole file, or stdin for "-"; false after saying why on stderr.
 bool readInput(const QString& fileName, QByteArray& bytes, Context& context);
+// A text as a JSON string, quotes included.
+QString jsonString(const QString& text);
+// A text of the suite (CR LF line ends) as a terminal shows it.
+QString consoleText(QString text);
 // The status of a command that has done its work: failed when a box with the
 // critical or exclamation icon was shown.
 int finish(Context& context);

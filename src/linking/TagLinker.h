@@ -72,6 +72,8 @@ private:
     void setSelectedTag(const QString& tag);
     void setRowTag(int row, const QString& tag);
     void setCurrentRow(int row);
+    // Selects in the source as the user would, and asks the view to follow.
+    void select(Selection selection);
     void linkChanged(int index);  // txt_Link_Change
     void fieldsClick(int origin); // list_Fields_Click
 
@@ -82,6 +84,7 @@ private:
     QString m_documentName;
     QString m_sourceText;
     Selection m_selection;
+    bool m_canLink = false; // as last announced by canLinkChanged
 };
 
 } // namespace Linking

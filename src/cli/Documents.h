@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Cli.h"
+
+#include <optional>
+
+namespace Cli {
+
+// A target document as the link commands see it.
+struct Document
+{
+    QString path;
+    QString name; // the display name, file name and extension, that keys its links
+    QString key;  // the document key
+    QString text; // empty unless read
+};
+
+// The document at `path` without reading it; nothing, after saying why on
+// stderr, when its name gives no key to keep links under.
+std::optional<Document> documentAt(const QString& path, Context& context);
+// The same, read whole; nothing, after saying why, when it cannot be read.
+std::optional<Document> readDocument(const QString& path, Context& context);
+
+} // namespace Cli

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Cli.h"
+#include "Documents.h"
+#include "linking/CommentTags.h"
+#include "linking/TagLinks.h"
+#include "shared/Messages.h"
+
+namespace Cli {
+namespace {
+
+const char* const LinkUsage = "Usage: vantix link DOCUMENT TAG FIELD [--replace]\n";
+
+void printHelp(QTextStream& out)
+{
+    out << LinkUsage << "\n"
+        << "Links the comment tag TAG of the HTML document DOCUMENT to the form field\n"
+        << "FIELD, as the Link button does: the link is kept in the settings under the\n"
+        << "document's key (its file name in search-key form), so documents of the same\n"
+        << "name share their links. TAG is the whole comment, from \"<!--\" to \"-->\".\n\n"
+        << "A tag can be linked to one field only. When it is linked to another field\n"
+        << "already, the link is refused with the program's question on stderr and the\n"
+        << "status is 1, unless --replace is given. Linking a tag again to the field it\n"
+        << "has changes nothing. A tag that DOCUMENT does not hold is linked all the\n"
+        << "same, with a note on stderr.\n";
+}
+
+} // namespace
+
+int linkCommand(const QStringList& args, Context& context)
+{
+    const QString usage = QLatin1String(LinkUsage);
+    if (wantsHelp(args)) {
+        printHelp(context.out);
+        return Ok;
+    }
+    QStringList positional;
+    bool replace = false;
+    bool optionsEnd = false;
+    for (const QString& arg : args) {
+        if (!optionsEnd && arg == QLatin1String("--replace"))
+            replace = true;
+        else if (!optionsEnd && arg == QLatin1String("--"))
+            optionsEnd = true;
+        else if (!optionsEnd && arg.startsWith(QLatin1String("--")))
+            return usageError(context, QStringLiteral("unknown option %1").arg(arg), usage);
+        else
+            positional << arg;
+    }
+    if (positional.size() != 3)
+        return usageError(context, QStringLiteral("link needs a document, a tag and a field"),
+                          usage);
+    const QString& tag = positional[1];
+    const QString& field = positional[2];
+    if (Linking::selectedTag(tag).isEmpty())
+        return usageError(context,
+                          QStringLiteral("'%1' is not a comment tag: it must begin with \"<!--\" "
+                                         "and end with \"-->\"")
+                              .arg(tag),
+                          usage);
+    if (field.isEmpty())
+        return usageError(context, QStringLiteral("the field name is empty"), usage);
+    if (!openSettings(context))
+        return Failed;
+    const std::optional<Document> document = readDocument(positional[0], context);
+    if (!document)
+        return Failed;
+    if (!document->text.contains(tag))
+        context.err << "vantix: note: \"" << document->path << "\" does not hold the tag " << tag
+                    << "\n";
+
+    const QString linked = Linking::storedField(document->name, tag);
+    if (linked == field)
+        return finish(context);
+    if (!linked.isEmpty() && !replace) {
+        context.err << consoleText(Global::ResolveRes(9321, {tag, linked, field})) << "\n"
+                    << "vantix: not linked; --replace links it to '" << field << "'\n";
+        return Failed;
+    }
+    Linking::storeLink(document->name, tag, field);
+    return finish(context);
+}
+
+} // namespace Cli

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Cli.h"
+#include "linking/FormSubmissions.h"
+#include "shared/Files.h"
+#include "shared/Messages.h"
+
+#include <algorithm>
+
+namespace Cli {
+namespace {
+
+const char* const ScanUsage = "Usage: vantix scan FOLDER [--json]\n";
+
+void printHelp(QTextStream& out)
+{
+    out << ScanUsage << "\n"
+        << "Scans the job folder FOLDER as the main window does: every \"*.emi\" e-mail\n"
+        << "in it (in alphabetical order, whatever the case of the names) is read, the\n"
+        << "form submissions among them are recognised by their subjects with the\n"
+        << "form-submission definitions of the settings, and each field that their\n"
+        << "bodies carry becomes a row with the value it had in the first e-mail that\n"
+        << "held it. Prints the counts of the status bar, the rows, and the subject of\n"
+        << "each e-mail whose form no definition names.\n\n"
+        << "With --json, one object:\n"
+        << "  {\"files\": N, \"forms\": M, \"fields\": [{\"name\": ..., \"sample\": ...}],\n"
+        << "   \"unknown\": [subject, ...]}\n"
+        << "where files counts the e-mails and forms those that are form submissions.\n\n"
+        << "A folder that does not exist fails. An e-mail file that cannot be read is\n"
+        << "named on stderr and the scan goes on; the status is then 1.\n";
+}
+
+void printJson(const Linking::ScanResult& result, QTextStream& out)
+{
+    out << "{\n  \"files\": " << result.files << ",\n  \"forms\": " << result.forms()
+        << ",\n  \"fields\": [";
+    for (qsizetype i = 0; i < result.rows.size(); ++i) {
+        const Linking::FieldRow& row = result.rows[i];
+        out << (i ? ",\n    " : "\n    ") << "{\"name\": " << jsonString(row.fieldName)
+            << ", \"sample\": " << jsonString(row.sample) << "}";
+    }
+    out << (result.rows.isEmpty() ? "],\n" : "\n  ],\n") << "  \"unknown\": [";
+    for (qsizetype i = 0; i < result.unknown.size(); ++i)
+        out << (i ? ", " : "") << jsonString(result.unknown[i]);
+    out << "]\n}\n";
+}
+
+// A value on one line of the table.
+QString cell(const QString& text)
+{
+    QString line = text;
+    for (QChar& c : line) {
+        if (c.unicode() < 0x20)
+            c = QLatin1Char(' ');
+    }
+    return line;
+}
+
+void printTable(const Linking::ScanResult& result, QTextStream& out)
+{
+    out << consoleText(Global::ResolveRes(9303, {result.files, result.forms()})) << "\n\n";
+    if (result.rows.isEmpty()) {
+        out << Global::ResolveRes(9302) << "\n";
+    } else {
+        qsizetype width = 5;
+        for (const Linking::FieldRow& row : result.rows)
+            width = std::max(width, std::min<qsizetype>(row.fieldName.size(), 32));
+        out << QStringLiteral("Field").leftJustified(width) << "  Sample\n"
+            << QString(width, u'-') << "  " << QString(6, u'-') << "\n";
+        for (const Linking::FieldRow& row : result.rows)
+            out << cell(row.fieldName).leftJustified(width) << "  " << cell(row.sample) << "\n";
+    }
+    if (!result.unknown.isEmpty()) {
+        out << "\nE-mails of forms that no definition names (" << result.unknown.size() << "):\n";
+        for (const QString& subject : result.unknown)
+            out << "  " << cell(subject) << "\n";
+    }
+}
+
+} // namespace
+
+int scanCommand(const QStringList& args, Context& context)
+{
+    const QString usage = QLatin1String(ScanUsage);
+    if (wantsHelp(args)) {
+        printHelp(context.out);
+        return Ok;
+    }
+    QString folder;
+    bool json = false;
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--json"))
+            json = true;
+        else if (arg.startsWith(QLatin1String("--")))
+            return usageError(context, QStringLiteral("unknown option %1").arg(arg), usage);
+        else if (folder.isEmpty())
+            folder = arg;
+        else
+            return usageError(context, QStringLiteral("scan takes one folder"), usage);
+    }
+    if (folder.isEmpty())
+        return usageError(context, QStringLiteral("scan needs a job folder"), usage);
+    if (!openSettings(context))
+        return Failed;
+
+    const std::optional<Linking::ScanResult> result =
+        Linking::scanJobFolder(folder, Linking::loadFormSubmissions(), false);
+    if (!result) {
+        context.err << "vantix: no job folder \"" << folder << "\"\n";
+        return Failed;
+    }
+    if (json)
+        printJson(*result, context.out);
+    else
+        printTable(*result, context.out);
+    return finish(context);
+}
+
+} // namespace Cli

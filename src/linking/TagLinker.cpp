@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TagLinker.h"
+
+#include "TagLinks.h"
+#include "platform/UiHost.h"
+#include "shared/Messages.h"
+
+#include <algorithm>
+
+namespace Linking {
+
+TagLinker::TagLinker(QObject* parent) : QObject(parent) {}
+
+void TagLinker::setRows(QList<FieldRow> rows)
+{
+    m_rows = std::move(rows);
+    emit rowsReset();
+    setCurrentRow(-1);
+}
+
+void TagLinker::setSource(const QString& displayName, QString text)
+{
+    m_documentName = displayName;
+    m_sourceText = std::move(text);
+    sourceSelectionChanged({});
+}
+
+void TagLinker::loadTagLinks()
+{
+    for (int row : Linking::loadTagLinks(m_rows, m_documentName))
+        emit rowChanged(row);
+}
+
+void TagLinker::sourceSelectionChanged(Selection selection)
+{
+    const qsizetype size = m_sourceText.size();
+    selection.start = std::clamp<qsizetype>(selection.start, 0, size);
+    selection.length = std::clamp<qsizetype>(selection.length, 0, size - selection.start);
+    m_selection = selection;
+    setSelectedTag(
+        Linking::selectedTag(QStringView(m_sourceText).sliced(selection.start, selection.length)));
+}
+
+void TagLinker::rowClicked(int row)
+{
+    setCurrentRow(row >= 0 && row < m_rows.size() ? row : -1);
+    fieldsClick(0);
+}
+
+void TagLinker::previousTag()
+{
+    if (const std::optional<Selection> tag = Linking::previousTag(m_sourceText, m_selection))
+        select(*tag);
+    else
+        Platform::uiHost().beep();
+}
+
+void TagLinker::nextTag()
+{
+    if (const std::optional<Selection> tag = Linking::nextTag(m_sourceText, m_selection))
+        select(*tag);
+    else
+        Platform::uiHost().beep();
+}
+
+void TagLinker::link()
+{
+    // The buttons are enabled only with a field and a tag; without a
+    // document there is no branch to keep the link in.
+    if (m_currentRow < 0 || !canLink() || documentKey(m_documentName).isEmpty())
+        return;
+    const QString tag = m_selectedTag;
+    const int linked = rowOfTag(m_rows, tag);
+    if (linked >= 0) {
+        const Platform::MsgAnswer answer = Global::showMessage(
+            9321, {tag, m_rows[linked].fieldName, m_rows[m_currentRow].fieldName},
+            Platform::MsgButtons::YesNo, Platform::MsgIcon::None, Global::Str::TitleWarning);
+        if (answer != Platform::MsgAnswer::Yes)
+            return;
+        setRowTag(linked, QString());
+    }
+    setRowTag(m_currentRow, tag);
+    storeLink(m_documentName, tag, m_selectedField);
+}
+
+void TagLinker::unlink()
+{
+    if (m_currentRow < 0 || !canLink() || documentKey(m_documentName).isEmpty())
+        return;
+    setRowTag(m_currentRow, QString());
+    removeLink(m_documentName, m_selectedTag);
+}
+
+void TagLinker::setSelectedField(const QString& field)
+{
+    if (field == m_selectedField)
+        return;
+    m_selectedField = field;
+    emit selectedFieldChanged(field);
+    linkChanged(0);
+}
+
+void TagLinker::setSelectedTag(const QString& tag)
+{
+    if (tag == m_selectedTag)
+        return;
+    m_selectedTag = tag;
+    emit selectedTagChanged(tag);
+    linkChanged(1);
+}
+
+void TagLinker::setRowTag(int row, const QString& tag)
+{
+    m_rows[row].tagLink = tag;
+    emit rowChanged(row);
+}
+
+void TagLinker::setCurrentRow(int row)
+{
+    if (row == m_currentRow)
+        return;
+    m_currentRow = row;
+    emit currentRowChanged(row);
+}
+
+void TagLinker::select(Selection selection)
+{
+    sourceSelectionChanged(selection);
+    emit sourceSelectionRequested(m_selection);
+}
+
+void TagLinker::linkChanged(int index)
+{
+    if (canLink() != m_canLink) {
+        m_canLink = canLink();
+        emit canLinkChanged(m_canLink);
+    }
+    if (index != 1 || m_selectedTag.isEmpty())
+        return;
+    const int row = rowOfTag(m_rows, m_selectedTag);
+    if (row < 0)
+        return;
+    setCurrentRow(row);
+    fieldsClick(-1);
+}
+
+void TagLinker::fieldsClick(int origin)
+{
+    if (m_currentRow < 0)
+        return;
+    const FieldRow row = m_rows[m_currentRow];
+    setSelectedField(row.fieldName);
+    if (origin == -1 || row.tagLink.isEmpty())
+        return;
+    const qsizetype found = m_sourceText.indexOf(row.tagLink);
+    if (found >= 0)
+        select({found, row.tagLink.size()});
+}
+
+} // namespace Linking

@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "TagLinks.h"
+
+#include "platform/RegistryHive.h"
+#include "shared/Files.h"
+#include "shared/Formatting.h"
+#include "shared/Messages.h"
+#include "shared/Settings.h"
+
+namespace Linking {
+namespace {
+
+const QString LinkBranch = QStringLiteral("Tagmill");
+const QString SourceFileValue = QStringLiteral("SourceFile");
+
+// Only values named like a comment tag are links; "SourceFile" and any
+// other value of the branch are not.
+bool isLinkName(const QString& name)
+{
+    return name.startsWith(QLatin1Char('<')) && name.endsWith(QLatin1Char('>'));
+}
+
+QString readText(const QString& section, const QString& name)
+{
+    return Global::GetRegistryData(section, name, {.defaultValue = QString()}).toString();
+}
+
+} // namespace
+
+QString documentKey(const QString& displayName)
+{
+    return Global::MakeSearchKey(displayName);
+}
+
+QString linkSection(const QString& displayName)
+{
+    return LinkBranch + QLatin1Char('\\') + documentKey(displayName);
+}
+
+QString rowText(const FieldRow& row)
+{
+    return Global::ResolveRes(9305, {row.fieldName, row.sample, row.tagLink});
+}
+
+int rowOfField(const QList<FieldRow>& rows, const QString& field)
+{
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (rows[i].fieldName == field)
+            return int(i);
+    }
+    return -1;
+}
+
+int rowOfTag(const QList<FieldRow>& rows, const QString& tag)
+{
+    if (tag.isEmpty())
+        return -1;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (rows[i].tagLink == tag)
+            return int(i);
+    }
+    return -1;
+}
+
+QList<int> loadTagLinks(QList<FieldRow>& rows, const QString& displayName)
+{
+    QList<int> changed;
+    // A name without a key would read the links of no document from the
+    // "Tagmill" branch itself.
+    if (rows.isEmpty() || documentKey(displayName).isEmpty())
+        return changed;
+    Global::BusyPointerScope busy;
+    for (const StoredLink& link : storedLinks(displayName)) {
+        const int row = rowOfField(rows, link.field);
+        if (row < 0)
+            continue;
+        rows[row].tagLink = link.tag;
+        if (!changed.contains(row))
+            changed.append(row);
+    }
+    return changed;
+}
+
+QList<StoredLink> storedLinks(const QString& displayName)
+{
+    QList<StoredLink> links;
+    if (documentKey(displayName).isEmpty())
+        return links;
+    const QString section = linkSection(displayName);
+    const QString listing =
+        Global::GetRegistryData(section, QStringLiteral("ALLSUBKEYS")).toString();
+    for (const QString& name : Global::listingNames(listing)) {
+        if (!isLinkName(name))
+            continue;
+        const QString field = readText(section, name);
+        if (!field.isEmpty())
+            links.append({name, field});
+    }
+    return links;
+}
+
+QString storedField(const QString& displayName, const QString& tag)
+{
+    if (documentKey(displayName).isEmpty() || tag.isEmpty())
+        return QString();
+    return readText(linkSection(displayName), tag);
+}
+
+void storeLink(const QString& displayName, const QString& tag, const QString& field)
+{
+    if (documentKey(displayName).isEmpty() || tag.isEmpty() || field.isEmpty())
+        return;
+    const QString section = linkSection(displayName);
+    if (field == QLatin1String("KILL")) {
+        // The store reads the text KILL as "delete the value": a field of that
+        // name is written to the hive itself, so that its link is kept.
+        Global::guarded("Linking:storeLink", [&] {
+            Global::settingsHive().setValue(Global::SettingsRoot + QLatin1Char('\\') + section, tag,
+                                            field);
+        });
+        return;
+    }
+    Global::SaveRegistryData(section, tag, field);
+}
+
+void removeLink(const QString& displayName, const QString& tag)
+{
+    if (documentKey(displayName).isEmpty() || tag.isEmpty())
+        return;
+    Global::SaveRegistryData(linkSection(displayName), tag, QStringLiteral("KILL"));
+}
+
+void storeSourceFile(const QString& displayName, const QString& path)
+{
+    if (documentKey(displayName).isEmpty())
+        return;
+    Global::SaveRegistryData(linkSection(displayName), SourceFileValue, path);
+}
+
+} // namespace Linking

@@ -1,0 +1,261 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// vantix scan, tags, link and unlink as a user runs them: real processes on
+// a real hive, job folders written by the suite's own event writer.
+#include "FormMail.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+class LinkingCommands : public testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString job = dir.filePath(QStringLiteral("Job [1-2]"));
+
+    LinkingCommands() { QDir().mkpath(job); }
+
+    Outcome run(const QStringList& args)
+    {
+        QProcess process;
+        process.setProgram(QStringLiteral(VANTIX_EXECUTABLE));
+        process.setArguments(
+            QStringList{QStringLiteral("--registry"), dir.filePath(QStringLiteral("hive"))} + args);
+        process.start();
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(60'000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        QFile out(dir.filePath(name));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        return out.fileName();
+    }
+
+    QJsonObject json(const QStringList& args)
+    {
+        const Outcome r = run(args + QStringList{QStringLiteral("--json")});
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(r.out.toUtf8(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+        return document.object();
+    }
+
+    void define(const char* branch, const char* name, const char* delimiter)
+    {
+        const QString section = QStringLiteral("EMail\\FormSubmissions\\") + QLatin1String(branch);
+        run({QStringLiteral("settings"), QStringLiteral("set"), section, QStringLiteral("Name"),
+             QLatin1String(name)});
+        run({QStringLiteral("settings"), QStringLiteral("set"), section,
+             QStringLiteral("Delimiter"), QLatin1String(delimiter)});
+    }
+};
+
+QJsonArray array(std::initializer_list<QJsonValue> values)
+{
+    return QJsonArray(values);
+}
+
+QJsonObject field(const char* name, const QString& sample)
+{
+    return {{QStringLiteral("name"), QLatin1String(name)}, {QStringLiteral("sample"), sample}};
+}
+
+TEST_F(LinkingCommands, ScanCountsAndListsAsTheWindowDoes)
+{
+    define("Form1", "Website Enquiry", " =");
+    define("Form2", "Quote", "=");
+    using Fixtures::writeMail;
+    writeMail(job, QStringLiteral("b.emi"), QStringLiteral("Quote"),
+              QStringList{QStringLiteral("qty=5"), QStringLiteral("Name=Late")});
+    writeMail(job, QStringLiteral("A.EMI"), QStringLiteral("WEBSITE ENQUIRY"),
+              QStringList{QStringLiteral("Name = Ann \"Jo\" Smith"),
+                          QStringLiteral("Note = caf\u00e9 \\ {x}")});
+    writeMail(job, QStringLiteral("c.emi"), QStringLiteral("Newsletter"),
+              QStringList{QStringLiteral("Email = x")});
+    writeMail(job, QStringLiteral("d.emi"), QStringLiteral("Quote"),
+              QStringList{QStringLiteral("Off=1")}, false);
+
+    const QJsonObject result = json({QStringLiteral("scan"), job});
+    EXPECT_EQ(result[u"files"].toInt(), 4);
+    EXPECT_EQ(result[u"forms"].toInt(), 3);
+    EXPECT_EQ(result[u"fields"].toArray(), array({field("Name", QStringLiteral("Ann \"Jo\" Smith")),
+                                                  field("Note", QStringLiteral("caf\u00e9 \\ {x}")),
+                                                  field("qty", QStringLiteral("5"))}));
+    EXPECT_EQ(result[u"unknown"].toArray(), array({QStringLiteral("Newsletter")}));
+
+    const Outcome table = run({QStringLiteral("scan"), job});
+    EXPECT_EQ(table.status, 0) << table.err.toStdString();
+    EXPECT_TRUE(table.out.startsWith(
+        u"This folder contains 4 email(s) of which 3 are form submissions.\n"));
+    EXPECT_TRUE(table.out.contains(u"\nqty    5\n")) << table.out.toStdString();
+    EXPECT_TRUE(table.out.contains(u"\n  Newsletter\n"));
+    EXPECT_TRUE(table.err.isEmpty()) << table.err.toStdString();
+}
+
+TEST_F(LinkingCommands, ScanOfEmptyDamagedAndMissingFolders)
+{
+    const QJsonObject empty = json({QStringLiteral("scan"), job});
+    EXPECT_EQ(empty[u"files"].toInt(), 0);
+    EXPECT_EQ(empty[u"fields"].toArray(), QJsonArray());
+    EXPECT_EQ(empty[u"unknown"].toArray(), QJsonArray());
+    EXPECT_TRUE(run({QStringLiteral("scan"), job}).out.contains(u"No form submissions found."));
+
+    // A damaged e-mail is named and the scan goes on.
+    file(QStringLiteral("Job [1-2]/bad.emi"), "Zux Evenx and then nothing useful");
+    const Outcome damaged = run({QStringLiteral("scan"), job, QStringLiteral("--json")});
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_TRUE(damaged.err.contains(u"bad.emi")) << damaged.err.toStdString();
+    EXPECT_TRUE(damaged.out.contains(u"\"files\": 1,")) << damaged.out.toStdString();
+
+    const Outcome missing = run({QStringLiteral("scan"), dir.filePath(QStringLiteral("gone"))});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.out.isEmpty());
+    EXPECT_TRUE(missing.err.contains(u"gone")) << missing.err.toStdString();
+}
+
+TEST_F(LinkingCommands, TagsWithTheirLinesAndFields)
+{
+    const QString page = file(QStringLiteral("my-page.htm"),
+                              "<html>\r\n<!-- Name -->\n<p>\r<!-- two\r\nlines --> <!-->\r\n"
+                              "<!-- caf\xc3\xa9 --><!-- not closed");
+    const QString tagName = QStringLiteral("<!-- Name -->");
+    EXPECT_EQ(run({QStringLiteral("link"), page, tagName, QStringLiteral("Name")}).status, 0);
+
+    const QJsonObject listed = json({QStringLiteral("tags"), page});
+    EXPECT_EQ(listed[u"key"].toString(), QStringLiteral("MYPAGEHTM"));
+    auto tag = [](const QString& text, int line, const char* linked) {
+        return QJsonObject{{QStringLiteral("tag"), text},
+                           {QStringLiteral("line"), line},
+                           {QStringLiteral("field"), QLatin1String(linked)}};
+    };
+    EXPECT_EQ(listed[u"tags"].toArray(),
+              array({tag(tagName, 2, "Name"), tag(QStringLiteral("<!-- two\r\nlines -->"), 4, ""),
+                     tag(QStringLiteral("<!-->"), 5, ""),
+                     tag(QStringLiteral("<!-- caf\u00e9 -->"), 6, "")}));
+
+    const Outcome plain = run({QStringLiteral("tags"), page});
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_TRUE(plain.out.contains(u"     2  Name   <!-- Name -->\n")) << plain.out.toStdString();
+    EXPECT_TRUE(plain.out.contains(u"     5  *      <!-->\n"));
+    EXPECT_TRUE(plain.out.contains(u"4 tag(s), 1 linked, 3 not linked"));
+
+    // A document of the same name elsewhere shares the links.
+    QDir().mkpath(dir.filePath(QStringLiteral("other")));
+    const QString other = file(QStringLiteral("other/MY PAGE.HTM"), "<!-- Name -->");
+    EXPECT_EQ(json({QStringLiteral("tags"), other})[u"tags"].toArray()[0].toObject()[u"field"],
+              QStringLiteral("Name"));
+}
+
+TEST_F(LinkingCommands, LinkRefusesAnotherFieldUnlessToldToReplace)
+{
+    const QString page = file(QStringLiteral("index.htm"), "<!-- A --> <!-- B -->");
+    const QString a = QStringLiteral("<!-- A -->");
+    auto stored = [&](const QString& tag) {
+        return run({QStringLiteral("settings"), QStringLiteral("get"),
+                    QStringLiteral("Tagmill\\INDEXHTM"), tag})
+            .out;
+    };
+    EXPECT_EQ(run({QStringLiteral("link"), page, a, QStringLiteral("Name")}).status, 0);
+    EXPECT_EQ(run({QStringLiteral("link"), page, a, QStringLiteral("Name")}).status, 0);
+
+    const Outcome refused = run({QStringLiteral("link"), page, a, QStringLiteral("Email")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains(
+        u"The tag '<!-- A -->' is already linked to the 'Name' field, and you cannot link the "
+        u"same tag to two different fields.\n\nDo you want to delete the link to 'Name' and "
+        u"establish a new link to 'Email'?"))
+        << refused.err.toStdString();
+    EXPECT_EQ(stored(a), QStringLiteral("Name\n"));
+
+    EXPECT_EQ(
+        run({QStringLiteral("link"), page, a, QStringLiteral("Email"), QStringLiteral("--replace")})
+            .status,
+        0);
+    EXPECT_EQ(stored(a), QStringLiteral("Email\n"));
+
+    // Another tag may name the same field; unlinking one leaves the other.
+    const QString b = QStringLiteral("<!-- B -->");
+    EXPECT_EQ(run({QStringLiteral("link"), page, b, QStringLiteral("Email")}).status, 0);
+    EXPECT_EQ(run({QStringLiteral("unlink"), page, a}).status, 0);
+    EXPECT_EQ(run({QStringLiteral("unlink"), page, a}).status, 0);
+    EXPECT_EQ(stored(a), QString());
+    EXPECT_EQ(stored(b), QStringLiteral("Email\n"));
+
+    // A tag the document lacks is linked with a note.
+    const Outcome absent =
+        run({QStringLiteral("link"), page, QStringLiteral("<!-- C -->"), QStringLiteral("X")});
+    EXPECT_EQ(absent.status, 0);
+    EXPECT_TRUE(absent.err.contains(u"does not hold")) << absent.err.toStdString();
+}
+
+TEST_F(LinkingCommands, BadDocumentsAndArgumentsGetClearMessages)
+{
+    const QString longTag = QStringLiteral("<!-- ") + QString(2000, u'x') + QStringLiteral(" -->");
+    const QString big = file(QStringLiteral("big.htm"), longTag.toUtf8());
+    EXPECT_EQ(run({QStringLiteral("link"), big, longTag, QStringLiteral("Field")}).status, 0);
+    EXPECT_EQ(json({QStringLiteral("tags"), big})[u"tags"].toArray()[0].toObject()[u"field"],
+              QStringLiteral("Field"));
+
+    const QString empty = file(QStringLiteral("empty.htm"), QByteArray());
+    const Outcome none = run({QStringLiteral("tags"), empty});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_TRUE(none.out.contains(u"No comment tags")) << none.out.toStdString();
+
+    const QString binary =
+        file(QStringLiteral("image.htm"), QByteArray("\x89PNG\r\n\x1a\n\0\0<!--\xff-->", 18));
+    const Outcome odd = run({QStringLiteral("tags"), binary});
+    EXPECT_EQ(odd.status, 0);
+    EXPECT_TRUE(odd.err.contains(u"does not look like a text document")) << odd.err.toStdString();
+
+    for (const QString& path : {dir.filePath(QStringLiteral("missing.htm")), dir.path()}) {
+        const Outcome r = run({QStringLiteral("tags"), path});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.contains(path)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    const Outcome noKey =
+        run({QStringLiteral("unlink"), QStringLiteral("..."), QStringLiteral("<!-- x -->")});
+    EXPECT_EQ(noKey.status, 1);
+    EXPECT_TRUE(noKey.err.contains(u"\"...\"")) << noKey.err.toStdString();
+
+    const QStringList wrong[] = {
+        {QStringLiteral("scan")},
+        {QStringLiteral("scan"), job, QStringLiteral("--xml")},
+        {QStringLiteral("tags")},
+        {QStringLiteral("tags"), big, big},
+        {QStringLiteral("link"), big, longTag},
+        {QStringLiteral("link"), big, QStringLiteral("Name"), QStringLiteral("Name")},
+        {QStringLiteral("link"), big, longTag, QString()},
+        {QStringLiteral("unlink"), big},
+        {QStringLiteral("unlink"), big, QStringLiteral("<!-- x")},
+    };
+    for (const QStringList& args : wrong) {
+        const Outcome r = run(args);
+        EXPECT_EQ(r.status, 2) << args.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains(u"Usage:")) << r.err.toStdString();
+    }
+    for (const char* command : {"scan", "tags", "link", "unlink"})
+        EXPECT_EQ(run({QLatin1String(command), QStringLiteral("--help")}).status, 0) << command;
+}
+
+} // namespace

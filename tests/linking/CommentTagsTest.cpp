@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "linking/CommentTags.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace Linking {
+void PrintTo(const Selection& s, std::ostream* os)
+{
+    *os << "(" << s.start << ", " << s.length << ")";
+}
+} // namespace Linking
+
+namespace {
+
+using namespace Linking;
+
+enum Step
+{
+    Previous,
+    Next
+};
+
+struct NavigationCase
+{
+    const char* what;
+    const char16_t* text;
+    Selection from;
+    Step step;
+    std::optional<Selection> to;
+};
+
+//                        0 2           14  16          28
+const char16_t* const Two = u"ab<!-- one -->cd<!-- two -->ef";
+constexpr Selection One{2, 12};
+constexpr Selection Second{16, 12};
+
+const NavigationCase NavigationCases[] = {
+    {"caret after the last tag: no next", Two, {28, 0}, Next, std::nullopt},
+    {"caret after the last tag: the last", Two, {28, 0}, Previous, Second},
+    {"caret past the end of the text", Two, {40, 0}, Previous, Second},
+    {"caret at the start of the first tag", Two, {2, 0}, Previous, std::nullopt},
+    {"caret before the first tag", Two, {1, 0}, Previous, std::nullopt},
+    {"caret at the start: the first tag", Two, {0, 0}, Next, One},
+    {"caret at a tag's start: the one after", Two, {2, 0}, Next, Second},
+    {"caret inside a tag: that tag", Two, {5, 0}, Previous, One},
+    {"caret inside a tag: the next one", Two, {5, 0}, Next, Second},
+    {"tag selected: the next one", Two, One, Next, Second},
+    {"tag selected: not itself", Two, One, Previous, std::nullopt},
+    {"second tag selected: the first", Two, Second, Previous, One},
+    {"no comment at all", u"<p>plain</p>", {0, 0}, Next, std::nullopt},
+    {"no comment at all, backwards", u"<p>plain</p>", {12, 0}, Previous, std::nullopt},
+    {"empty text", u"", {0, 0}, Next, std::nullopt},
+    {"a \">\" inside the comment ends the selection",
+     u"x<!-- a > b -->",
+     {0, 0},
+     Next,
+     Selection{1, 8}},
+    {"\"<!-->\" is five characters", u"x<!-->y", {0, 0}, Next, Selection{1, 5}},
+    {"no \">\" after it: five characters", u"x<!--abc", {0, 0}, Next, Selection{1, 5}},
+    {"no \">\" and the text ends first", u"x<!--", {0, 0}, Next, Selection{1, 4}},
+    {"backwards onto an unclosed comment", u"<!--abc", {7, 0}, Previous, Selection{0, 5}},
+};
+
+TEST(CommentTags, PreviousAndNextStepAsTheButtonsDo)
+{
+    for (const NavigationCase& c : NavigationCases) {
+        const auto step = c.step == Next ? nextTag : previousTag;
+        EXPECT_EQ(step(c.text, c.from), c.to) << c.what;
+    }
+}
+
+TEST(CommentTags, SelectedTextIsATagOnlyWhenItOpensAndClosesOne)
+{
+    const struct
+    {
+        const char16_t* selected;
+        const char16_t* tag;
+    } cases[] = {
+        {u"<!-- Name -->", u"<!-- Name -->"},
+        {u"<!-->", u"<!-->"},
+        {u"<!--\r\n  spread -->", u"<!--\r\n  spread -->"},
+        {u"<!-- a >", u""},
+        {u"<!--", u""},
+        {u"<!-- x -- >", u""},
+        {u" <!-- x -->", u""},
+        {u"<!-- x --> ", u""},
+        {u"Name", u""},
+        {u"", u""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(selectedTag(c.selected), QStringView(c.tag).toString())
+            << QStringView(c.selected).toString().toStdString();
+}
+
+TEST(CommentTags, SelectionAtATagStopsAtTheFirstClosingBracket)
+{
+    // The hand selection of the whole comment makes it a tag; the step's does not.
+    const QStringView text = u"<!-- a > b -->";
+    const Selection step = tagSelectionAt(text, 1);
+    EXPECT_EQ(step, (Selection{0, 8}));
+    EXPECT_EQ(selectedTag(text.sliced(step.start, step.length)), QString());
+    EXPECT_EQ(selectedTag(text), text.toString());
+}
+
+TEST(CommentTags, ListsEachTagWithTheLineItStartsOn)
+{
+    const QStringView text = u"<html>\r\n<!-- A -->\n<p><!-->\r<!-- B\r\nspans --> "
+                             u"<!-- C <!-- D --> x --> y <!-- open";
+    const QList<CommentTag> tags = commentTags(text);
+    ASSERT_EQ(tags.size(), 4);
+    const struct
+    {
+        const char16_t* tag;
+        int line;
+    } expected[] = {
+        {u"<!-- A -->", 2},
+        {u"<!-->", 3},
+        {u"<!-- B\r\nspans -->", 4},
+        // Comments do not nest: the inner opening is text of the outer one.
+        {u"<!-- C <!-- D -->", 5},
+    };
+    for (qsizetype i = 0; i < tags.size(); ++i) {
+        EXPECT_EQ(tags[i].tag, QStringView(expected[i].tag).toString()) << i;
+        EXPECT_EQ(tags[i].line, expected[i].line) << i;
+        EXPECT_EQ(text.sliced(tags[i].start).first(tags[i].tag.size()), tags[i].tag) << i;
+    }
+    EXPECT_TRUE(commentTags(u"").isEmpty());
+    EXPECT_TRUE(commentTags(u"<!-- never closed").isEmpty());
+    EXPECT_EQ(commentTags(u"\n\n\r\r\n<!---->").value(0).line, 5);
+}
+
+} // namespace

@@ -1,0 +1,218 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "linking/FormSubmissions.h"
+
+#include "FormMail.h"
+#include "ScriptedUiHost.h"
+#include "TestSettings.h"
+#include "shared/Settings.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace Linking {
+void PrintTo(const FieldRow& row, std::ostream* os)
+{
+    *os << "{" << row.fieldName.toStdString() << " | " << row.sample.toStdString() << " | "
+        << row.tagLink.toStdString() << "}";
+}
+} // namespace Linking
+
+namespace {
+
+using namespace Linking;
+using Fixtures::writeMail;
+using Platform::MsgAnswer;
+
+class JobFolder : public testing::Test
+{
+protected:
+    Testing::TestSettings settings;
+    Testing::ScriptedUiHost host;
+    QString folder = settings.folder() + QStringLiteral("/Job [1-2]");
+    QList<FormSubmissionDef> defs;
+
+    JobFolder()
+    {
+        QDir().mkpath(folder);
+        define(QStringLiteral("Form1"), QStringLiteral("Website Enquiry"), QString());
+        define(QStringLiteral("Form2"), QStringLiteral("Brochure Request"), QStringLiteral(":"));
+        defs = loadFormSubmissions();
+    }
+
+    void define(const QString& branch, const QString& name, const QString& delimiter)
+    {
+        const QString section = QStringLiteral("EMail\\FormSubmissions\\") + branch;
+        settings.set(section, QStringLiteral("Name"), name);
+        settings.set(section, QStringLiteral("Delimiter"), delimiter);
+    }
+
+    QString mail(const char* name, const char* subject, const QStringList& lines, bool flags = true)
+    {
+        return writeMail(folder, QString::fromUtf8(name), QString::fromUtf8(subject), lines, flags);
+    }
+
+    ScanResult scan(bool showUnknownForms = true)
+    {
+        const std::optional<ScanResult> result = scanJobFolder(folder, defs, showUnknownForms);
+        EXPECT_TRUE(result.has_value());
+        return result.value_or(ScanResult());
+    }
+};
+
+FieldRow row(const char* name, const char* sample)
+{
+    return {QString::fromUtf8(name), QString::fromUtf8(sample), QString()};
+}
+
+TEST_F(JobFolder, DefinitionsComeInListingOrderWithTheDefaultDelimiter)
+{
+    define(QStringLiteral("a first"), QStringLiteral("Quote"), QStringLiteral("="));
+    settings.set(QStringLiteral("EMail\\FormSubmissions\\a first"), QStringLiteral("Fields"),
+                 QStringLiteral("x,y"));
+    const QList<FormSubmissionDef> all = loadFormSubmissions();
+    ASSERT_EQ(all.size(), 3);
+    EXPECT_EQ(all[0].Name, QStringLiteral("Quote"));
+    EXPECT_EQ(all[0].Delimiter, QStringLiteral("="));
+    EXPECT_EQ(all[0].Fields, QStringLiteral("x,y"));
+    // A stored empty delimiter reads as missing.
+    EXPECT_EQ(all[1].Name, QStringLiteral("Website Enquiry"));
+    EXPECT_EQ(all[1].Delimiter, QStringLiteral(" ="));
+    EXPECT_EQ(all[2].Delimiter, QStringLiteral(":"));
+    for (const FormSubmissionDef& def : all)
+        EXPECT_EQ(def.LineEnd, QStringLiteral("\r\n"));
+
+    Global::SaveRegistryData(QStringLiteral("EMail\\FormSubmissions"), QStringLiteral("KILLALL"),
+                             Global::RegistryWrite{});
+    EXPECT_TRUE(loadFormSubmissions().isEmpty());
+}
+
+TEST(FieldLines, SplitAtTheFirstDelimiter)
+{
+    const struct
+    {
+        const char16_t* line;
+        const char16_t* delimiter;
+        std::optional<std::pair<const char16_t*, const char16_t*>> field;
+    } cases[] = {
+        {u"Name = John Smith", u" =", {{u"Name", u"John Smith"}}},
+        {u"Name=John", u" =", std::nullopt}, // the blank belongs to the delimiter
+        {u" = no name", u" =", std::nullopt},
+        {u"Notes = a = b ", u" =", {{u"Notes", u"a = b"}}},
+        {u"Town :  Leeds \t", u":", {{u"Town ", u"Leeds \t"}}},
+        {u"Empty =", u" =", {{u"Empty", u""}}},
+        {u"no delimiter here", u" =", std::nullopt},
+        {u"Name = x", u"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const std::optional<FieldLine> got = splitFieldLine(c.line, c.delimiter);
+        const std::string what = QStringView(c.line).toString().toStdString();
+        ASSERT_EQ(got.has_value(), c.field.has_value()) << what;
+        if (got) {
+            EXPECT_EQ(got->name, QStringView(c.field->first).toString()) << what;
+            EXPECT_EQ(got->value, QStringView(c.field->second).toString()) << what;
+        }
+    }
+}
+
+TEST_F(JobFolder, FieldsOfEveryFormSubmissionInFileOrder)
+{
+    // Listed without regard to case: A.EMI, b.emi, C.Emi; other files are not e-mails.
+    mail("b.emi", "Website Enquiry",
+         {"Name = Second", "Email = b@example.com", "Name=Joined", " = no name", "Budget = 50"});
+    mail("A.EMI", "website ENQUIRY", {"Name = First Person  ", "Email = a@example.com"});
+    mail("C.Emi", "Brochure Request", {"Town: Leeds", "Name: Third"});
+    mail("d.emi", "Website Enquiry", {"Flags = off"}, false);
+    writeMail(folder, QStringLiteral("notes.txt"), QStringLiteral("Website Enquiry"),
+              QStringList{QStringLiteral("Text = not listed")});
+
+    const ScanResult result = scan();
+    EXPECT_EQ(result.files, 4);
+    EXPECT_EQ(result.notForms, 1);
+    EXPECT_EQ(result.forms(), 3);
+    EXPECT_EQ(result.rows,
+              (QList<FieldRow>{row("Name", "First Person"), row("Email", "a@example.com"),
+                               row("Budget", "50"), row("Town", "Leeds")}));
+    EXPECT_TRUE(result.unknown.isEmpty());
+    // The busy pointer shows for the scan and goes back; the queue runs between files.
+    EXPECT_EQ(host.pointer(), Platform::Pointer::Default);
+    EXPECT_GE(host.eventRuns, 4);
+}
+
+TEST_F(JobFolder, BodiesOfEveryShape)
+{
+    // The last line needs no line end; an empty body counts but adds nothing.
+    mail("1.emi", "Website Enquiry", {"First = 1", "Last = 2"});
+    writeMail(folder, QStringLiteral("2.emi"), QStringLiteral("Website Enquiry"), QString());
+    // A body that is not RTF is read as plain text, whatever its line ends.
+    writeMail(folder, QStringLiteral("3.emi"), QStringLiteral("Website Enquiry"),
+              QStringLiteral("Plain = a\nBare = b\rMac = c"));
+    // A rich-text control's RTF with characters beyond ASCII.
+    writeMail(folder, QStringLiteral("4.emi"), QStringLiteral("Website Enquiry"),
+              QStringLiteral("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}}\\pard\\f0 "
+                             "Caf\\'e9 = cr\\'e8me \\{1\\}\\par\r\nGda\\u324?sk = yes\\par\r\n}"));
+    const ScanResult result = scan();
+    EXPECT_EQ(result.forms(), 4);
+    EXPECT_EQ(result.rows, (QList<FieldRow>{row("First", "1"), row("Last", "2"), row("Plain", "a"),
+                                            row("Bare", "b"), row("Mac", "c"),
+                                            row("Café", "crème {1}"), row("Gdańsk", "yes")}));
+}
+
+TEST_F(JobFolder, UnknownFormsAreNamedOneByOne)
+{
+    mail("1.emi", "Newsletter Signup", {"Email = x@example.com"});
+    mail("2.emi", "Website Enquiry", {"Name = Known"});
+    mail("3.emi", "Newsletter SIGNUP", {"Email = y@example.com"});
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("called 'Newsletter Signup' which"));
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("you need one called 'Newsletter SIGNUP'"));
+    const ScanResult shown = scan();
+    ASSERT_EQ(host.boxes.size(), 2);
+    EXPECT_EQ(host.boxes[0].icon, Platform::MsgIcon::Information);
+    EXPECT_EQ(host.boxes[0].buttons, Platform::MsgButtons::Ok);
+    EXPECT_EQ(host.boxes[0].title, QStringLiteral("Note:"));
+    EXPECT_EQ(shown.unknown, (QStringList{QStringLiteral("Newsletter Signup"),
+                                          QStringLiteral("Newsletter SIGNUP")}));
+    EXPECT_EQ(shown.forms(), 3);
+    EXPECT_EQ(shown.rows, QList<FieldRow>{row("Name", "Known")});
+
+    // Without the boxes, the same list; with no definitions every form is unknown.
+    const ScanResult quiet = scan(false);
+    EXPECT_EQ(quiet.unknown, shown.unknown);
+    defs.clear();
+    EXPECT_EQ(scan(false).unknown.size(), 3);
+    EXPECT_EQ(host.boxes.size(), 2);
+}
+
+TEST_F(JobFolder, DamagedFilesAreNoFormsAndTheScanGoesOn)
+{
+    mail("1.emi", "Website Enquiry", {"Name = Kept"});
+    QFile foreign(folder + QStringLiteral("/2.emi"));
+    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+    foreign.write("\x89PNG\r\n\x1a\n not an event at all");
+    foreign.close();
+    const QString cut = mail("3.emi", "Website Enquiry", {"Name = Cut"});
+    QFile::resize(cut, 30);
+    QFile(folder + QStringLiteral("/4.emi")).open(QIODevice::WriteOnly); // empty
+
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("2.emi"));
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("4.emi"));
+    const ScanResult result = scan();
+    EXPECT_EQ(result.files, 4);
+    EXPECT_EQ(result.forms(), 1);
+    EXPECT_EQ(result.rows, QList<FieldRow>{row("Name", "Kept")});
+    EXPECT_EQ(host.boxes.value(0).icon, Platform::MsgIcon::Exclamation);
+}
+
+TEST_F(JobFolder, MissingOrEmptyFolders)
+{
+    EXPECT_EQ(scanJobFolder(settings.folder() + QStringLiteral("/gone"), defs), std::nullopt);
+    EXPECT_EQ(scanJobFolder(QString(), defs), std::nullopt);
+    const ScanResult empty = scan();
+    EXPECT_EQ(empty.files, 0);
+    EXPECT_TRUE(empty.rows.isEmpty());
+}
+
+} // namespace

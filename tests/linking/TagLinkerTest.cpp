@@ -1,0 +1,305 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "linking/TagLinker.h"
+
+#include "ScriptedUiHost.h"
+#include "TestSettings.h"
+#include "linking/TagLinks.h"
+#include "shared/Settings.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace Linking;
+using Platform::MsgAnswer;
+
+const QString Page = QStringLiteral("my-page.htm");
+const QString T1 = QStringLiteral("<!-- one -->");
+const QString T2 = QStringLiteral("<!-- two -->");
+const QString T3 = QStringLiteral("<!-- three -->");
+//                             0     6           18 19          31
+const QString Source = QStringLiteral("<html><!-- one --> <!-- two --> <!-- three --></html>");
+
+QString stored(const QString& tag, const QString& document = Page)
+{
+    return storedField(document, tag);
+}
+
+class Linker : public testing::Test
+{
+protected:
+    Testing::TestSettings settings;
+    Testing::ScriptedUiHost host;
+    TagLinker linker;
+    QStringList seen; // every signal, in order
+
+    Linker()
+    {
+        QObject::connect(&linker, &TagLinker::rowChanged,
+                         [this](int row) { seen << QStringLiteral("row %1").arg(row); });
+        QObject::connect(&linker, &TagLinker::currentRowChanged,
+                         [this](int row) { seen << QStringLiteral("current %1").arg(row); });
+        QObject::connect(&linker, &TagLinker::selectedFieldChanged,
+                         [this](const QString& f) { seen << QStringLiteral("field ") + f; });
+        QObject::connect(&linker, &TagLinker::selectedTagChanged,
+                         [this](const QString& t) { seen << QStringLiteral("tag ") + t; });
+        QObject::connect(&linker, &TagLinker::canLinkChanged, [this](bool on) {
+            seen << QStringLiteral("canLink %1").arg(on ? "on" : "off");
+        });
+        QObject::connect(&linker, &TagLinker::sourceSelectionRequested, [this](Selection s) {
+            seen << QStringLiteral("select %1 %2").arg(s.start).arg(s.length);
+        });
+        linker.setRows({{QStringLiteral("Name"), QStringLiteral("Ann"), QString()},
+                        {QStringLiteral("Email"), QStringLiteral("a@b.c"), QString()},
+                        {QStringLiteral("Phone"), QStringLiteral("0113"), QString()}});
+        linker.setSource(Page, Source);
+        seen.clear();
+    }
+
+    void selectTag(const QString& tag)
+    {
+        linker.sourceSelectionChanged({Source.indexOf(tag), tag.size()});
+    }
+
+    // Selects the tag in the source and links it to the field of `row`.
+    void linkTo(const QString& tag, int row)
+    {
+        linker.rowClicked(row);
+        selectTag(tag);
+        linker.rowClicked(row);
+        selectTag(tag);
+        linker.link();
+    }
+
+    QStringList tagLinks() const
+    {
+        QStringList links;
+        for (const FieldRow& row : linker.rows())
+            links << row.tagLink;
+        return links;
+    }
+};
+
+TEST_F(Linker, SelectingARowAndATagEnablesTheButtons)
+{
+    linker.rowClicked(1);
+    selectTag(T1);
+    EXPECT_EQ(seen, (QStringList{"current 1", "field Email", "tag <!-- one -->", "canLink on"}));
+    EXPECT_TRUE(linker.canLink());
+
+    // The view's echo of the same selection, and the same text again, change nothing.
+    seen.clear();
+    selectTag(T1);
+    linker.rowClicked(1);
+    EXPECT_TRUE(seen.isEmpty()) << seen.join(u", ").toStdString();
+
+    // Text that is not a tag empties the selected tag.
+    linker.sourceSelectionChanged({0, 6});
+    EXPECT_EQ(seen, (QStringList{"tag ", "canLink off"}));
+    EXPECT_EQ(linker.selectedField(), QStringLiteral("Email"));
+}
+
+TEST_F(Linker, LinkingATagToAnotherFieldAsksFirst)
+{
+    linkTo(T1, 0);
+    EXPECT_EQ(tagLinks(), (QStringList{T1, "", ""}));
+    EXPECT_EQ(stored(T1), QStringLiteral("Name"));
+
+    // Selecting the tag brings its row back; choosing Email and answering No changes nothing.
+    linker.sourceSelectionChanged({0, 0});
+    linker.rowClicked(1);
+    selectTag(T1);
+    EXPECT_EQ(linker.currentRow(), 0);
+    linker.rowClicked(1);
+    host.expectBox(MsgAnswer::No,
+                   QStringLiteral("The tag '<!-- one -->' is already linked to the 'Name' "
+                                  "field, and you cannot link the same tag to two different "
+                                  "fields.\r\n\r\nDo you want to delete the link to 'Name' "
+                                  "and establish a new link to 'Email'?"));
+    linker.link();
+    EXPECT_EQ(host.boxes.value(0).title, QStringLiteral("Warning!"));
+    EXPECT_EQ(host.boxes.value(0).buttons, Platform::MsgButtons::YesNo);
+    EXPECT_EQ(tagLinks(), (QStringList{T1, "", ""}));
+    EXPECT_EQ(stored(T1), QStringLiteral("Name"));
+
+    host.expectBox(MsgAnswer::Yes, QStringLiteral("new link to 'Email'"));
+    seen.clear();
+    linker.link();
+    EXPECT_EQ(seen, (QStringList{"row 0", "row 1"}));
+    EXPECT_EQ(tagLinks(), (QStringList{"", T1, ""}));
+    EXPECT_EQ(stored(T1), QStringLiteral("Email"));
+}
+
+TEST_F(Linker, LinkingTheRowToTheTagItShowsAsksWithTheSameFieldTwice)
+{
+    linkTo(T1, 0);
+    host.expectBox(MsgAnswer::Yes,
+                   QStringLiteral("link to 'Name' and establish a new link to 'Name'"));
+    linker.link();
+    EXPECT_EQ(tagLinks(), (QStringList{T1, "", ""}));
+    EXPECT_EQ(stored(T1), QStringLiteral("Name"));
+}
+
+TEST_F(Linker, TwoTagsOfOneFieldBothStayInTheStore)
+{
+    // With nothing stored, the pointer that was showing comes back.
+    host.setPointer(Platform::Pointer::IBeam);
+    linker.loadTagLinks();
+    EXPECT_EQ(host.pointers,
+              (QList<int>{Platform::Pointer::IBeam, Platform::Pointer::ArrowHourglass,
+                          Platform::Pointer::IBeam}));
+
+    linkTo(T1, 0);
+    linkTo(T2, 0);
+    EXPECT_EQ(tagLinks(), (QStringList{T2, "", ""}));
+    EXPECT_EQ(stored(T1), QStringLiteral("Name"));
+    EXPECT_EQ(stored(T2), QStringLiteral("Name"));
+
+    // A reload shows the one listed last; other values and unknown fields are passed over.
+    storeSourceFile(Page, QStringLiteral("/site/my-page.htm"));
+    Global::SaveRegistryData(linkSection(Page), QStringLiteral("<!-- gone -->"),
+                             QStringLiteral("Fax"));
+    Global::SaveRegistryData(linkSection(Page), QStringLiteral("<!-- x"), QStringLiteral("Phone"));
+    linker.setRows({{QStringLiteral("Email"), QString(), QString()},
+                    {QStringLiteral("Phone"), QString(), QString()},
+                    {QStringLiteral("Name"), QString(), QString()}});
+    seen.clear();
+    linker.loadTagLinks();
+    EXPECT_EQ(seen, QStringList{"row 2"});
+    EXPECT_EQ(tagLinks(), (QStringList{"", "", T2}));
+    EXPECT_EQ(host.pointer(), Platform::Pointer::IBeam);
+}
+
+TEST_F(Linker, UnlinkDeletesTheSelectedTagsLinkWhateverTheRowShows)
+{
+    linkTo(T3, 0);
+    linkTo(T1, 0);
+    linkTo(T2, 1);
+    // Row 1 stays current when a tag that no row shows is selected.
+    linker.rowClicked(1);
+    selectTag(T3);
+    EXPECT_EQ(linker.currentRow(), 1);
+    linker.unlink();
+    EXPECT_EQ(tagLinks(), (QStringList{T1, "", ""}));
+    EXPECT_EQ(stored(T3), QString());
+    EXPECT_EQ(stored(T2), QStringLiteral("Email"));
+    EXPECT_EQ(stored(T1), QStringLiteral("Name"));
+}
+
+TEST_F(Linker, ATagThatNoRowShowsLeavesTheRowAndFieldAlone)
+{
+    linkTo(T1, 0);
+    linker.rowClicked(2);
+    seen.clear();
+    selectTag(T2);
+    EXPECT_EQ(linker.currentRow(), 2);
+    EXPECT_EQ(linker.selectedField(), QStringLiteral("Phone"));
+    EXPECT_EQ(seen, QStringList{"tag <!-- two -->"});
+
+    // A tag that a row shows makes that row current and fills the field,
+    // without moving the source selection.
+    seen.clear();
+    selectTag(T1);
+    EXPECT_EQ(seen, (QStringList{"tag <!-- one -->", "current 0", "field Name"}));
+}
+
+TEST_F(Linker, ClickingARowSelectsItsTagWhereTheSourceHasIt)
+{
+    linkTo(T1, 0);
+    linker.sourceSelectionChanged({0, 0});
+    seen.clear();
+    linker.rowClicked(0);
+    EXPECT_EQ(seen, (QStringList{"tag <!-- one -->", "canLink on", "select 6 12"}));
+    EXPECT_EQ(linker.sourceSelection(), (Selection{6, 12}));
+
+    // Another document without the tag: the field is filled, the selection stays.
+    linker.setSource(QStringLiteral("other.htm"), QStringLiteral("<p><!-- else --></p>"));
+    linker.rowClicked(1);
+    linker.rowClicked(0);
+    EXPECT_EQ(linker.selectedField(), QStringLiteral("Name"));
+    EXPECT_EQ(linker.sourceSelection(), (Selection{0, 0}));
+}
+
+TEST_F(Linker, StepsThroughTheTagsAndBeepsAtTheEnds)
+{
+    linker.previousTag();
+    EXPECT_EQ(host.beeps, 1);
+    linker.nextTag();
+    EXPECT_EQ(linker.sourceSelection(), (Selection{6, 12}));
+    EXPECT_EQ(linker.selectedTag(), T1);
+    linker.nextTag();
+    linker.nextTag();
+    EXPECT_EQ(linker.selectedTag(), QStringLiteral("<!-- three -->"));
+    linker.nextTag();
+    EXPECT_EQ(host.beeps, 2);
+    seen.clear();
+    linker.previousTag();
+    EXPECT_EQ(seen, (QStringList{"tag <!-- two -->", "select 19 12"}));
+}
+
+TEST_F(Linker, DocumentsOfOneNameShareTheirLinks)
+{
+    EXPECT_EQ(documentKey(QStringLiteral("index.htm")), QStringLiteral("INDEXHTM"));
+    EXPECT_EQ(documentKey(QStringLiteral("MY PAGE.HTM")), documentKey(Page));
+    EXPECT_EQ(linkSection(Page), QStringLiteral("Tagmill\\MYPAGEHTM"));
+
+    linker.setSource(QStringLiteral("index.htm"), Source);
+    linkTo(T1, 1);
+    EXPECT_EQ(stored(T1, QStringLiteral("INDEX.HTM")), QStringLiteral("Email"));
+    EXPECT_EQ(stored(T1), QString());
+}
+
+TEST_F(Linker, WithoutADocumentNothingIsWritten)
+{
+    for (const QString& name : {QString(), QStringLiteral(".-'")}) {
+        linker.setSource(name, Source);
+        linkTo(T1, 0);
+        linker.unlink();
+        for (const char* listing : {"ALLSUBKEYS", "BRANCHES"})
+            EXPECT_EQ(Global::GetRegistryData(QStringLiteral("Tagmill"), QLatin1String(listing))
+                          .toString(),
+                      QStringLiteral("000"));
+    }
+}
+
+TEST_F(Linker, LongTagsAndAFieldCalledKillAreKept)
+{
+    const QString longTag = QStringLiteral("<!-- ") + QString(2000, u'x') + QStringLiteral(" -->");
+    const QString source = QStringLiteral("<p>") + longTag + QStringLiteral("</p>");
+    linker.setRows({{QStringLiteral("KILL"), QString(), QString()}});
+    linker.setSource(Page, source);
+    linker.rowClicked(0);
+    linker.sourceSelectionChanged({3, longTag.size()});
+    linker.link();
+    EXPECT_EQ(stored(longTag), QStringLiteral("KILL"));
+    linker.setRows({{QStringLiteral("KILL"), QString(), QString()}});
+    linker.loadTagLinks();
+    EXPECT_EQ(tagLinks(), QStringList{longTag});
+}
+
+TEST_F(Linker, NewRowsKeepTheSelectedTexts)
+{
+    linker.rowClicked(0);
+    selectTag(T1);
+    seen.clear();
+    linker.setRows({{QStringLiteral("Other"), QString(), QString()}});
+    EXPECT_EQ(seen, QStringList{"current -1"});
+    EXPECT_EQ(linker.selectedField(), QStringLiteral("Name"));
+    EXPECT_EQ(linker.selectedTag(), T1);
+    // With no current row, Link does nothing.
+    linker.link();
+    EXPECT_EQ(stored(T1), QString());
+}
+
+TEST(RowText, ShowsFieldSampleAndTagOnThreeLines)
+{
+    Testing::TestSettings settings;
+    EXPECT_EQ(
+        rowText({QStringLiteral("Name"), QStringLiteral("Ann |1"), QStringLiteral("<!-- N -->")}),
+        QStringLiteral("Field:\x01t\x01"
+                       "BName\x01"
+                       "b\x01t\x01nSample:\x01tAnn |1\x01t\x01nTag link:\x01t\x01"
+                       "1<!-- N -->"));
+}
+
+} // namespace
