@@ -18,6 +18,11 @@ UiHost& fallbackHost()
 
 UiHost::~UiHost() = default;
 
+QString UiHost::chooseFolder(const QString&, const QString&)
+{
+    return {};
+}
+
 MsgAnswer passiveAnswer(MsgButtons buttons)
 {
     switch (buttons) {

@@ -47,4 +47,9 @@ QString ScriptedUiHost::openFile(const Platform::OpenFileRequest&)
     return std::exchange(nextOpenFile, QString());
 }
 
+QString ScriptedUiHost::chooseFolder(const QString&, const QString&)
+{
+    return std::exchange(nextFolder, QString());
+}
+
 } // namespace Testing

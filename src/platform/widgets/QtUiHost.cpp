@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 
 #include <vector>
 
@@ -75,10 +76,31 @@ QString qtFilter(const QString& filter)
     return filters.join(QLatin1String(";;"));
 }
 
+// Widgets live on the program's main thread. A step that runs on a worker
+// (a long conversion) may still meet a box or a pointer change: it is
+// carried out on the main thread while the worker waits.
+bool onWorkerThread()
+{
+    return QCoreApplication::instance() &&
+           QThread::currentThread() != QCoreApplication::instance()->thread();
+}
+
+template <typename Call>
+void onMainThread(Call&& call)
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<Call>(call),
+                              Qt::BlockingQueuedConnection);
+}
+
 } // namespace
 
 MsgAnswer QtUiHost::messageBox(const MessageBoxRequest& request)
 {
+    if (onWorkerThread()) {
+        MsgAnswer answer = passiveAnswer(request.buttons);
+        onMainThread([&] { answer = messageBox(request); });
+        return answer;
+    }
     QString text = request.text;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QMessageBox box(iconOf(request.icon), request.title, text, QMessageBox::NoButton,
@@ -102,11 +124,19 @@ MsgAnswer QtUiHost::messageBox(const MessageBoxRequest& request)
 
 void QtUiHost::beep()
 {
+    if (onWorkerThread()) {
+        onMainThread([this] { beep(); });
+        return;
+    }
     QApplication::beep();
 }
 
 void QtUiHost::setPointer(int pointer)
 {
+    if (onWorkerThread()) {
+        onMainThread([this, pointer] { setPointer(pointer); });
+        return;
+    }
     m_pointer = pointer;
     if (m_overridden) {
         QApplication::restoreOverrideCursor();
@@ -120,11 +150,18 @@ void QtUiHost::setPointer(int pointer)
 
 void QtUiHost::doEvents()
 {
+    // A worker has no window to keep answering.
+    if (onWorkerThread())
+        return;
     QApplication::processEvents();
 }
 
 void QtUiHost::wait(int milliseconds)
 {
+    if (onWorkerThread()) {
+        QThread::msleep(ulong(qMax(0, milliseconds)));
+        return;
+    }
     QDeadlineTimer deadline(qMax(0, milliseconds));
     while (!deadline.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents,
@@ -133,6 +170,11 @@ void QtUiHost::wait(int milliseconds)
 
 QString QtUiHost::openFile(const OpenFileRequest& request)
 {
+    if (onWorkerThread()) {
+        QString chosen;
+        onMainThread([&] { chosen = openFile(request); });
+        return chosen;
+    }
     QFileDialog dialog(QApplication::activeWindow(), request.title, request.folder,
                        qtFilter(request.filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -148,6 +190,20 @@ QString QtUiHost::openFile(const OpenFileRequest& request)
     if (!accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+QString QtUiHost::chooseFolder(const QString& title, const QString& folder)
+{
+    if (onWorkerThread()) {
+        QString chosen;
+        onMainThread([&] { chosen = chooseFolder(title, folder); });
+        return chosen;
+    }
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const QString chosen =
+        QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, folder);
+    QApplication::restoreOverrideCursor();
+    return chosen;
 }
 
 QSize QtUiHost::screenSize() const

@@ -3,6 +3,8 @@
 
 #include "platform/UiHost.h"
 
+#include <atomic>
+
 namespace Platform {
 
 // The host of the windowed program.
@@ -16,11 +18,12 @@ public:
     void doEvents() override;
     void wait(int milliseconds) override;
     QString openFile(const OpenFileRequest& request) override;
+    QString chooseFolder(const QString& title, const QString& folder) override;
     QSize screenSize() const override;
     QPoint mousePosition() const override;
 
 private:
-    int m_pointer = Pointer::Default;
+    std::atomic<int> m_pointer = Pointer::Default;
     bool m_overridden = false;
 };
 

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Opening a target document in the main window's source view, as the window
+// does it: the file read and decoded, the view's rich text made and read
+// into a plain-text document, the document shown and painted in the view.
+// Beside it, in the same run, reading the file's bytes alone; x_read says how
+// many such reads the opening takes. The goal is under a second for 4 MB.
+#include "app/SourceView.h"
+#include "linking/SourceText.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTextDocument>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+
+namespace {
+
+constexpr qsizetype MB = 1024 * 1024;
+
+// A reply page of the size asked for: a table of fields with a comment tag
+// each, a comment over several lines now and then, CR LF line ends.
+QString pageOf(qsizetype size)
+{
+    const QString rows = QStringLiteral(
+        "<tr><th>Name</th><td><!-- Name --></td></tr>\r\n"
+        "<tr><th>Company</th><td class=\"wide\"><!-- Company --></td></tr>\r\n"
+        "<p>Our prices start at &pound;25 including VAT, delivery within the week.</p>\r\n"
+        "<!--\r\n  Message\r\n  (kept as the customer wrote it)\r\n-->\r\n");
+    QString page = QStringLiteral("<html>\r\n<head><title>Reply</title></head>\r\n<body>\r\n");
+    page.reserve(size + rows.size());
+    while (page.size() < size)
+        page += rows;
+    page.truncate(size);
+    return page;
+}
+
+QString writeFile(const QTemporaryDir& dir, qsizetype size)
+{
+    const QString path = dir.filePath(QStringLiteral("page-%1.htm").arg(size));
+    if (!QFile::exists(path)) {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(pageOf(size).toUtf8());
+    }
+    return path;
+}
+
+QTemporaryDir& folder()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+double readSeconds(const QString& path)
+{
+    double best = 1e9;
+    for (int round = 0; round < 5; ++round) {
+        const auto start = std::chrono::steady_clock::now();
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            benchmark::DoNotOptimize(file.readAll());
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+void BM_ReadBytes(benchmark::State& state)
+{
+    const QString path = writeFile(folder(), state.range(0) * MB);
+    for (auto _ : state) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            benchmark::DoNotOptimize(file.readAll());
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0) * MB);
+}
+BENCHMARK(BM_ReadBytes)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
+void BM_OpenInSourceView(benchmark::State& state)
+{
+    const QString path = writeFile(folder(), state.range(0) * MB);
+    const double read = readSeconds(path);
+    QPlainTextEdit view;
+    view.setReadOnly(true);
+    view.setLineWrapMode(QPlainTextEdit::NoWrap);
+    view.resize(800, 600);
+    view.show();
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        const std::optional<QString> text = Linking::readDocument(path);
+        std::unique_ptr<QTextDocument> document =
+            App::buildSourceDocument(text.value_or(QString()));
+        // The view deletes the document it had, as the window's does.
+        QTextDocument* shown = document.release();
+        shown->setParent(&view);
+        view.setDocument(shown);
+        view.repaint();
+    }
+    const double each =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+        double(state.iterations());
+    state.SetBytesProcessed(state.iterations() * state.range(0) * MB);
+    state.counters["x_read"] = each / read;
+}
+BENCHMARK(BM_OpenInSourceView)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,720 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "frm_Tagmill.h"
+
+#include "MainLayout.h"
+#include "SourceView.h"
+#include "converters/Converters.h"
+#include "linking/TagLinks.h"
+#include "platform/Cursors.h"
+#include "platform/UiHost.h"
+#include "platform/widgets/EmphasisDelegate.h"
+#include "shared/Files.h"
+#include "shared/Formatting.h"
+#include "shared/Messages.h"
+#include "shared/Paths.h"
+#include "shared/Settings.h"
+#include "shared/Tweaks.h"
+#include "shared/Values.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QToolBar>
+
+namespace {
+
+// The window's own texts and settings.
+const QString Branch = QStringLiteral("Tagmill");
+const QString LastDocument = QStringLiteral("LastDocument");
+const QString LastFolder = QStringLiteral("LastFolder");
+const QString WindowWidth = QStringLiteral("WindowWidth");
+const QString WindowHeight = QStringLiteral("WindowHeight");
+const QString WindowMaximised = QStringLiteral("WindowMaximised");
+const QString SplitterPosition = QStringLiteral("SplitterPosition");
+
+namespace Str {
+enum : int
+{
+    NoFormSubmissions = 9302,
+    FolderSummary = 9303,
+    OpenDialog = 9306,
+    Opening = 9307,
+    ToolbarButtons = 9308, // and 9309
+    ChooseJobFolder = 9310,
+    Captions = 9320,
+};
+}
+
+namespace Op {
+enum : int
+{
+    ToolTips = 1098,
+    FinderPick = 2261,
+};
+}
+
+// Pointer of the clickable folder and document fields.
+constexpr int ClickableCursor = 21;
+// The design's spacing, in pixels.
+constexpr int Margin = 6; // 90 twips
+constexpr int RowHeight = 24;
+constexpr int TopRowTop = 4;
+constexpr int SplitterTop = TopRowTop + RowHeight + 6;
+constexpr int LinkPanelHeight = 2 * RowHeight + 10;
+
+QString tagOf(const QWidget* box)
+{
+    return box->property("tag").toString();
+}
+
+void setTag(QWidget* box, const QString& value)
+{
+    box->setProperty("tag", value);
+}
+
+int numberSetting(const QString& key, int defaultValue, int min, int max)
+{
+    return int(
+        Global::GetRegistryData(
+            Branch, key,
+            {.defaultValue = defaultValue, .valueType = 1, .max = max, .min = min, .report = false})
+            .toDouble());
+}
+
+} // namespace
+
+// Disables the window for a long step that lets the event queue run (the
+// steps show the busy pointer themselves); nested steps leave it to the
+// outermost. A close asked for meanwhile is carried out when that one ends.
+class frm_Tagmill::BusyWindow
+{
+public:
+    explicit BusyWindow(frm_Tagmill& window) : m_window(window)
+    {
+        if (m_window.m_busy++ == 0) {
+            m_wasEnabled = m_window.isEnabled();
+            m_window.setEnabled(false);
+        }
+    }
+    ~BusyWindow()
+    {
+        if (--m_window.m_busy == 0) {
+            m_window.setEnabled(m_wasEnabled);
+            if (std::exchange(m_window.m_closeRequested, false))
+                m_window.close();
+        }
+    }
+    BusyWindow(const BusyWindow&) = delete;
+    BusyWindow& operator=(const BusyWindow&) = delete;
+
+private:
+    frm_Tagmill& m_window;
+    bool m_wasEnabled = true;
+};
+
+frm_Tagmill::frm_Tagmill(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frm_Tagmill"));
+    createControls();
+    wireLinker();
+}
+
+frm_Tagmill::~frm_Tagmill() = default;
+
+void frm_Tagmill::createControls()
+{
+    const auto named = [](QWidget* widget, const QString& name) {
+        widget->setObjectName(name);
+        return widget;
+    };
+
+    imglist_ToolbarSmall.insert(QStringLiteral("LTAG"), QIcon(QStringLiteral(":/icons/LTAG.xpm")));
+    imglist_ToolbarSmall.insert(QStringLiteral("NTAG"), QIcon(QStringLiteral(":/icons/NTAG.xpm")));
+    tbr_Main = new QToolBar(this);
+    named(tbr_Main, QStringLiteral("tbr_Main"));
+    tbr_Main->setIconSize(QSize(16, 16));
+    tbr_Main->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tbr_Main->setMovable(false);
+    tbr_Main->setFloatable(false);
+
+    for (int i = 0; i < 4; ++i) {
+        lbl_Prompt[size_t(i)] = new QLabel(this);
+        named(lbl_Prompt[size_t(i)], QStringLiteral("lbl_Prompt%1").arg(i));
+    }
+    txt_Folder = new QLineEdit(this);
+    txt_Document = new QLineEdit(this);
+    named(txt_Folder, QStringLiteral("txt_Folder"));
+    named(txt_Document, QStringLiteral("txt_Document"));
+    for (QLineEdit* box : {txt_Folder, txt_Document}) {
+        box->setReadOnly(true);
+        box->installEventFilter(this);
+    }
+
+    split_Main = new QSplitter(Qt::Horizontal, this);
+    named(split_Main, QStringLiteral("split_Main"));
+    split_Main->setChildrenCollapsible(false);
+    list_Fields = new QListWidget(split_Main);
+    named(list_Fields, QStringLiteral("list_Fields"));
+    list_Fields->setItemDelegate(new Platform::EmphasisDelegate(list_Fields));
+    list_Fields->setAlternatingRowColors(true);
+    list_Fields->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_Fields->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    list_Fields->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    rtf_Source = new QPlainTextEdit(split_Main);
+    named(rtf_Source, QStringLiteral("rtf_Source"));
+    rtf_Source->setReadOnly(true);
+    // Read-only, yet with a caret and keyboard selection: the caret is where
+    // the previous and next tag searches start.
+    rtf_Source->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    rtf_Source->setLineWrapMode(QPlainTextEdit::NoWrap);
+    rtf_Source->setFont(App::sourceFont());
+    rtf_Source->setUndoRedoEnabled(false);
+    split_Main->addWidget(list_Fields);
+    split_Main->addWidget(rtf_Source);
+    split_Main->setStretchFactor(1, 1);
+
+    pnl_Link = new QWidget(this);
+    named(pnl_Link, QStringLiteral("pnl_Link"));
+    for (int i = 0; i < 2; ++i) {
+        txt_Link[size_t(i)] = new QLineEdit(pnl_Link);
+        named(txt_Link[size_t(i)], QStringLiteral("txt_Link%1").arg(i));
+        txt_Link[size_t(i)]->setReadOnly(true);
+        opt_Link[size_t(i)] = new QRadioButton(pnl_Link);
+        named(opt_Link[size_t(i)], QStringLiteral("opt_Link%1").arg(i));
+        opt_Link[size_t(i)]->setEnabled(false);
+    }
+    opt_Link[0]->setChecked(true);
+    lbl_Prompt[0]->setParent(pnl_Link);
+    lbl_Prompt[1]->setParent(pnl_Link);
+    but_Link = new QPushButton(pnl_Link);
+    but_UnLink = new QPushButton(pnl_Link);
+    named(but_Link, QStringLiteral("but_Link"));
+    named(but_UnLink, QStringLiteral("but_UnLink"));
+    but_Link->setEnabled(false);
+    but_UnLink->setEnabled(false);
+
+    statbar_Status = new QStatusBar(this);
+    named(statbar_Status, QStringLiteral("statbar_Status"));
+    statbar_Status->setSizeGripEnabled(false);
+
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
+            &frm_Tagmill::txt_Document_Click);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this),
+            &QShortcut::activated, this, &frm_Tagmill::txt_Folder_Click);
+
+    connect(but_Link, &QPushButton::clicked, &m_linker, &Linking::TagLinker::link);
+    connect(but_UnLink, &QPushButton::clicked, &m_linker, &Linking::TagLinker::unlink);
+    connect(rtf_Source, &QPlainTextEdit::selectionChanged, this,
+            &frm_Tagmill::sourceSelectionChanged);
+    connect(rtf_Source, &QPlainTextEdit::cursorPositionChanged, this,
+            &frm_Tagmill::sourceSelectionChanged);
+    // A click on a row that is new runs the row's click once (on the press);
+    // a click on the current row runs it on the release.
+    connect(list_Fields, &QListWidget::currentRowChanged, this, [this](int row) {
+        m_rowJustChanged = QApplication::mouseButtons() != Qt::NoButton;
+        if (row >= 0)
+            m_linker.rowClicked(row);
+    });
+    connect(list_Fields, &QListWidget::clicked, this, [this](const QModelIndex& index) {
+        if (!std::exchange(m_rowJustChanged, false) && index.isValid())
+            m_linker.rowClicked(index.row());
+    });
+
+    // The design-time places; Form_Resize moves and sizes from these.
+    resize(900, 640);
+    lbl_Prompt[2]->move(Margin, TopRowTop);
+    split_Main->setGeometry(Margin, SplitterTop, 600, 400);
+    pnl_Link->setGeometry(Margin, SplitterTop + 400, 600, LinkPanelHeight);
+    lbl_Prompt[0]->move(Margin, 2);
+    lbl_Prompt[1]->move(Margin, 2 + RowHeight + 4);
+}
+
+void frm_Tagmill::wireLinker()
+{
+    connect(&m_linker, &Linking::TagLinker::rowsReset, this, &frm_Tagmill::fillRows);
+    connect(&m_linker, &Linking::TagLinker::rowChanged, this, [this](int row) {
+        if (QListWidgetItem* item = list_Fields->item(row))
+            item->setText(Linking::rowText(m_linker.rows().value(row)));
+    });
+    connect(&m_linker, &Linking::TagLinker::currentRowChanged, this, [this](int row) {
+        // The list's own notifications are held back: this is not a click.
+        const QSignalBlocker blocker(list_Fields);
+        list_Fields->setCurrentRow(row);
+        if (row < 0)
+            list_Fields->clearSelection();
+        list_Fields->viewport()->update();
+    });
+    connect(&m_linker, &Linking::TagLinker::selectedFieldChanged, txt_Link[0], &QLineEdit::setText);
+    connect(&m_linker, &Linking::TagLinker::selectedTagChanged, txt_Link[1], &QLineEdit::setText);
+    connect(&m_linker, &Linking::TagLinker::canLinkChanged, this, [this](bool canLink) {
+        for (QWidget* control :
+             {static_cast<QWidget*>(opt_Link[0]), static_cast<QWidget*>(opt_Link[1]),
+              static_cast<QWidget*>(but_Link), static_cast<QWidget*>(but_UnLink)})
+            control->setEnabled(canLink);
+    });
+    connect(&m_linker, &Linking::TagLinker::sourceSelectionRequested, this,
+            &frm_Tagmill::selectInSource);
+}
+
+void frm_Tagmill::Form_Load()
+{
+    Platform::UiHost& host = Platform::uiHost();
+    host.setPointer(Platform::Pointer::ArrowHourglass);
+    host.doEvents();
+    setWindowTitle(Global::ResolveRes(Global::Str::ProgramTitle));
+
+    Global::InitGlobals();
+    Routines_Converters::buildDocumentTexts();
+    Global::dropWizardsFolder();
+    Global::CheckPaths();
+
+    m_formSubmissions = Linking::loadFormSubmissions();
+    sub_CreateToolbar();
+
+    BusyWindow busy(*this);
+    const QStringList captions = Global::ResolveRes(Str::Captions).split(QChar(0));
+    const auto caption = [&](int i) { return captions.value(i); };
+    for (int i = 0; i < 4; ++i)
+        lbl_Prompt[size_t(i)]->setText(caption(i));
+    opt_Link[0]->setText(caption(4));
+    opt_Link[1]->setText(caption(5));
+    but_Link->setText(caption(6));
+    but_UnLink->setText(caption(7));
+    // A button's caption sets its shortcut from its mnemonic: ours come after.
+    but_Link->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    but_UnLink->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+
+    txt_Folder->setCursor(Platform::cursorFor(ClickableCursor));
+    txt_Document->setCursor(Platform::cursorFor(ClickableCursor));
+
+    QPalette palette = split_Main->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    split_Main->setPalette(palette);
+    split_Main->setAutoFillBackground(true);
+
+    // The labels take their captions' widths; the boxes start where they end.
+    // The document's label follows the folder box directly: its margin keeps
+    // the two apart.
+    lbl_Prompt[2]->setContentsMargins(0, 0, Margin / 2, 0);
+    lbl_Prompt[3]->setContentsMargins(2 * Margin, 0, Margin / 2, 0);
+    for (QLabel* label : lbl_Prompt)
+        label->adjustSize();
+    const int promptWidth = qMax(lbl_Prompt[0]->width(), lbl_Prompt[1]->width());
+    for (int i = 0; i < 2; ++i) {
+        lbl_Prompt[size_t(i)]->resize(promptWidth, RowHeight);
+        txt_Link[size_t(i)]->setGeometry(2 * Margin + promptWidth, lbl_Prompt[size_t(i)]->y(), 200,
+                                         RowHeight);
+        opt_Link[size_t(i)]->adjustSize();
+    }
+    const int optionWidth = qMax(opt_Link[0]->width(), opt_Link[1]->width());
+    const int buttonWidth = qMax(but_Link->sizeHint().width(), but_UnLink->sizeHint().width());
+    for (int i = 0; i < 2; ++i) {
+        opt_Link[size_t(i)]->resize(optionWidth, RowHeight);
+        opt_Link[size_t(i)]->move(0, lbl_Prompt[size_t(i)]->y());
+    }
+    but_Link->setGeometry(0, lbl_Prompt[0]->y(), buttonWidth, RowHeight);
+    but_UnLink->setGeometry(0, lbl_Prompt[1]->y(), buttonWidth, RowHeight);
+    for (int i = 2; i < 4; ++i)
+        lbl_Prompt[size_t(i)]->setGeometry(lbl_Prompt[size_t(i)]->x(), TopRowTop,
+                                           lbl_Prompt[size_t(i)]->width(), RowHeight);
+    txt_Folder->setGeometry(lbl_Prompt[2]->x() + lbl_Prompt[2]->width(), TopRowTop, 200, RowHeight);
+    txt_Document->setGeometry(txt_Folder->geometry().right() + 1, TopRowTop, 200, RowHeight);
+    tbr_Main->adjustSize();
+    tbr_Main->move(width() - tbr_Main->width(), TopRowTop + (RowHeight - tbr_Main->height()) / 2);
+    restoreWindowState();
+
+    show();
+    Form_Resize();
+    host.doEvents();
+
+    Global::guarded("frm_Tagmill:Form_Load", [&] {
+        const QString document = Global::GetRegistryData(Branch, LastDocument).toString();
+        if (!document.isEmpty() && Global::FileExists(document))
+            sub_LoadSource(document);
+        const QString folder = Global::GetRegistryData(Branch, LastFolder).toString();
+        if (!folder.isEmpty() && Global::FolderExists(folder)) {
+            showJobFolder(folder);
+            sub_ScanJobFolder();
+        }
+    });
+    host.setPointer(Platform::Pointer::Default);
+}
+
+void frm_Tagmill::sub_CreateToolbar()
+{
+    const QList<QAction*> previous = tbr_Main->actions();
+    tbr_Main->clear();
+    qDeleteAll(previous);
+    m_toolbarButtons.clear();
+    for (const QString& item : QStringLiteral("9308,9309").split(QLatin1Char(','))) {
+        const int number = item.toInt();
+        if (number == 0) {
+            tbr_Main->addSeparator();
+            continue;
+        }
+        const QStringList parts = Global::ResolveRes(number).split(QLatin1Char(','));
+        const QString description = parts.value(0);
+        const QString key = parts.value(1);
+        if (key == QLatin1String("SPC")) {
+            tbr_Main->addSeparator();
+            continue;
+        }
+        // The description is the button's tool tip and accessible name, not
+        // its text: a tool tip left empty must stay empty.
+        QAction* action = tbr_Main->addAction(imglist_ToolbarSmall.value(key), QString());
+        action->setObjectName(key);
+        action->setEnabled(key == QLatin1String("LTAG") || key == QLatin1String("NTAG"));
+        if (key == QLatin1String("LTAG"))
+            action->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+        else if (key == QLatin1String("NTAG"))
+            action->setShortcut(QKeySequence(Qt::Key_F3));
+        connect(action, &QAction::triggered, this, [this, key] { tbr_Main_ButtonClick(key); });
+        if (QWidget* button = tbr_Main->widgetForAction(action)) {
+            button->setObjectName(QStringLiteral("tbr_Main_") + key);
+            button->setAccessibleName(description);
+        }
+        m_toolbarButtons << ToolbarButton{key, description, action};
+    }
+    tbr_Main->setCursor(
+        Platform::cursorFor(int(Global::GetTweak(Global::Tweak::TaskBarCursor).number())));
+    RemoteOp(Op::ToolTips,
+             Global::GetRegistryData(QStringLiteral("Preferences"), QStringLiteral("ToolTips"),
+                                     {.defaultValue = -1, .valueType = 1, .max = 0, .min = -1}));
+}
+
+void frm_Tagmill::RemoteOp(int operation, const QVariant& param1, const QVariant&)
+{
+    switch (qint16(operation)) {
+    case Op::ToolTips: {
+        const bool on = Global::toNumber(param1) != 0;
+        for (const ToolbarButton& button : std::as_const(m_toolbarButtons))
+            button.action->setToolTip(on ? button.description : QString());
+        break;
+    }
+    case Op::FinderPick: {
+        const QString path = Global::ResolveFolderRef(Global::toText(param1));
+        if (!path.isEmpty())
+            setJobFolder(path);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void frm_Tagmill::showJobFolder(const QString& path)
+{
+    txt_Folder->setText(Global::FormatFilename(path, QStringLiteral("M")));
+    txt_Folder->setCursorPosition(0);
+    txt_Folder->setToolTip(path);
+    setTag(txt_Folder, path);
+}
+
+void frm_Tagmill::setJobFolder(const QString& path)
+{
+    showJobFolder(path);
+    Global::SaveRegistryData(Branch, LastFolder, path);
+    sub_ScanJobFolder();
+}
+
+void frm_Tagmill::txt_Folder_Click()
+{
+    if (isBusy())
+        return;
+    // Until the contact finder is built, the platform's folder chooser picks
+    // the job folder, and the folder is taken as it stands.
+    const QString chosen =
+        Platform::uiHost().chooseFolder(Global::ResolveRes(Str::ChooseJobFolder), folderPath());
+    if (!chosen.isEmpty())
+        setJobFolder(chosen);
+}
+
+void frm_Tagmill::txt_Document_Click()
+{
+    if (isBusy())
+        return;
+    const QString fileName = Global::guarded("frm_Tagmill:txt_Document_Click", [&] {
+        const QStringList parts = Global::ResolveRes(Str::OpenDialog).split(QChar(0));
+        Platform::OpenFileRequest request;
+        request.title = parts.value(0);
+        request.defaultExtension = parts.value(1);
+        request.filter = parts.value(2);
+        request.pathMustExist = true;
+        const QString current = documentPath();
+        if (!current.isEmpty())
+            request.folder = Global::FormatFilename(current, QStringLiteral("L"));
+        return Platform::uiHost().openFile(request);
+    });
+    if (!fileName.isEmpty())
+        openDocument(fileName);
+}
+
+void frm_Tagmill::openDocument(const QString& path)
+{
+    Global::guarded("frm_Tagmill:txt_Document_Click", [&] {
+        // The choice is kept only once the document has been read: a file
+        // that cannot be opened leaves the previous document in place, so
+        // links never go to a document whose source is not the one shown.
+        if (!sub_LoadSource(path))
+            return;
+        Global::SaveRegistryData(Branch, LastDocument, path);
+        Linking::storeSourceFile(txt_Document->text(), path);
+    });
+}
+
+bool frm_Tagmill::sub_LoadSource(const QString& fileName)
+{
+    BusyWindow busy(*this);
+    statbar_Status->showMessage(Global::ResolveRes(Str::Opening, {fileName}));
+    Platform::uiHost().doEvents();
+
+    const int previous = Global::BusyPointer();
+    const std::optional<QString> text = Linking::readDocument(fileName);
+    std::unique_ptr<QTextDocument> document;
+    if (text)
+        document = App::buildSourceDocumentWhileWaiting(*text);
+    Platform::uiHost().setPointer(previous);
+    if (!text || !document)
+        return false;
+
+    txt_Document->setText(Global::FormatFilename(fileName, QStringLiteral("NX")));
+    txt_Document->setCursorPosition(0);
+    txt_Document->setToolTip(fileName);
+    setTag(txt_Document, fileName);
+    showSource(*text, document.release());
+    m_linker.setSource(txt_Document->text(), *text);
+    if (!documentPath().isEmpty() && !folderPath().isEmpty())
+        m_linker.loadTagLinks();
+    return true;
+}
+
+void frm_Tagmill::showSource(const QString& text, QTextDocument* document)
+{
+    // The view owns what it shows: the document it had goes with setDocument.
+    document->setParent(rtf_Source);
+    m_sourceMap = Linking::SourceMap(text);
+    // The new document starts with its caret at the start; the linker learns
+    // that from setSource, not from the view.
+    m_settingSelection = true;
+    rtf_Source->setDocument(document);
+    m_settingSelection = false;
+    m_reportedSelection = {};
+}
+
+void frm_Tagmill::sub_ScanJobFolder()
+{
+    BusyWindow busy(*this);
+    const std::optional<Linking::ScanResult> result =
+        Linking::scanJobFolder(folderPath(), m_formSubmissions);
+    if (!result)
+        return;
+
+    // The list is switched off while it is filled; with no e-mails it stays
+    // off, so its one row reads as a note, not a field.
+    list_Fields->setEnabled(false);
+    if (result->files == 0) {
+        m_linker.setRows({});
+        list_Fields->addItem(Global::ResolveRes(Str::NoFormSubmissions));
+        return;
+    }
+    m_linker.setRows(result->rows);
+    list_Fields->setEnabled(true);
+    statbar_Status->showMessage(
+        Global::ResolveRes(Str::FolderSummary, {result->files, result->forms()}));
+    Platform::uiHost().doEvents();
+    if (!documentPath().isEmpty() && !folderPath().isEmpty())
+        m_linker.loadTagLinks();
+}
+
+void frm_Tagmill::fillRows()
+{
+    const QSignalBlocker blocker(list_Fields);
+    list_Fields->setUpdatesEnabled(false);
+    list_Fields->clear();
+    for (const Linking::FieldRow& row : m_linker.rows())
+        list_Fields->addItem(Linking::rowText(row));
+    list_Fields->setUpdatesEnabled(true);
+    m_rowJustChanged = false;
+}
+
+void frm_Tagmill::tbr_Main_ButtonClick(const QString& key)
+{
+    if (isBusy())
+        return;
+    BusyWindow busy(*this);
+    if (key == QLatin1String("LTAG"))
+        m_linker.previousTag();
+    else if (key == QLatin1String("NTAG"))
+        m_linker.nextTag();
+}
+
+void frm_Tagmill::sourceSelectionChanged()
+{
+    if (m_settingSelection)
+        return;
+    const QTextCursor cursor = rtf_Source->textCursor();
+    const qsizetype start = m_sourceMap.toDocument(cursor.selectionStart());
+    const qsizetype end = m_sourceMap.toDocument(cursor.selectionEnd());
+    const Linking::Selection selection{start, end - start};
+    if (selection == m_reportedSelection)
+        return;
+    m_reportedSelection = selection;
+    m_linker.sourceSelectionChanged(selection);
+}
+
+void frm_Tagmill::selectInSource(Linking::Selection selection)
+{
+    const qsizetype end = rtf_Source->document()->characterCount() - 1;
+    const auto viewPosition = [&](qsizetype position) {
+        return int(qBound(qsizetype(0), m_sourceMap.toView(position), end));
+    };
+    QTextCursor cursor(rtf_Source->document());
+    cursor.setPosition(viewPosition(selection.start));
+    cursor.setPosition(viewPosition(selection.start + selection.length), QTextCursor::KeepAnchor);
+    rtf_Source->setTextCursor(cursor);
+    rtf_Source->ensureCursorVisible();
+}
+
+QString frm_Tagmill::folderPath() const
+{
+    return tagOf(txt_Folder);
+}
+
+QString frm_Tagmill::documentPath() const
+{
+    return tagOf(txt_Document);
+}
+
+void frm_Tagmill::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frm_Tagmill::Form_Resize()
+{
+    App::LayoutInput in;
+    in.client = size();
+    in.minimised = isMinimized();
+    in.splitter = split_Main->geometry();
+    in.linkPanelHeight = pnl_Link->height();
+    in.statusBarHeight = statbar_Status->sizeHint().height();
+    in.promptLeft = lbl_Prompt[0]->x();
+    in.promptWidth = lbl_Prompt[0]->width();
+    in.optionWidth = opt_Link[0]->width();
+    in.linkButtonWidth = but_Link->width();
+    in.toolbarWidth = tbr_Main->width();
+    in.folderLeft = txt_Folder->x();
+    in.folderWidth = txt_Folder->width();
+    in.folderPromptWidth = lbl_Prompt[2]->width();
+    in.documentPromptWidth = lbl_Prompt[3]->width();
+    const App::Layout out = App::mainLayout(in);
+
+    const auto setWidth = [](QWidget* widget, std::optional<int> width) {
+        if (width)
+            widget->resize(*width, widget->height());
+    };
+    const auto setLeft = [](QWidget* widget, std::optional<int> left) {
+        if (left)
+            widget->move(*left, widget->y());
+    };
+    split_Main->setUpdatesEnabled(false);
+    if (out.splitterWidth)
+        split_Main->resize(*out.splitterWidth, split_Main->height());
+    if (out.splitterHeight)
+        split_Main->resize(split_Main->width(), *out.splitterHeight);
+    split_Main->setUpdatesEnabled(true);
+
+    if (out.linkPanelTop)
+        pnl_Link->move(pnl_Link->x(), *out.linkPanelTop);
+    setWidth(pnl_Link, out.linkPanelWidth);
+    setLeft(but_Link, out.linkButtonLeft);
+    setLeft(but_UnLink, out.linkButtonLeft);
+    setLeft(opt_Link[0], out.optionLeft);
+    setLeft(opt_Link[1], out.optionLeft);
+    setWidth(txt_Link[0], out.linkBoxWidth);
+    setWidth(txt_Link[1], out.linkBoxWidth);
+
+    setLeft(tbr_Main, out.toolbarLeft);
+    setWidth(txt_Folder, out.folderWidth);
+    setLeft(lbl_Prompt[3], out.documentPromptLeft);
+    setWidth(txt_Document, out.documentWidth);
+    setLeft(txt_Document, out.documentLeft);
+    if (out.statusBar)
+        statbar_Status->setGeometry(*out.statusBar);
+}
+
+void frm_Tagmill::restoreWindowState()
+{
+    const int width = numberSetting(WindowWidth, 900, 400, 10000);
+    const int height = numberSetting(WindowHeight, 640, 300, 10000);
+    resize(width, height);
+    const int pane = numberSetting(SplitterPosition, 300, 0, 10000);
+    if (pane > 0)
+        split_Main->setSizes({pane, qMax(1, split_Main->width() - pane)});
+    if (numberSetting(WindowMaximised, 0, -1, 0) != 0)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void frm_Tagmill::saveWindowState()
+{
+    const auto save = [](const QString& key, int value) {
+        Global::SaveRegistryData(Branch, key, QString::number(value));
+    };
+    const bool maximised = isMaximized();
+    save(WindowMaximised, maximised ? -1 : 0);
+    if (!maximised && !isMinimized()) {
+        save(WindowWidth, width());
+        save(WindowHeight, height());
+    }
+    if (!split_Main->sizes().isEmpty())
+        save(SplitterPosition, split_Main->sizes().constFirst());
+}
+
+void frm_Tagmill::closeEvent(QCloseEvent* event)
+{
+    // A long step lets the event queue run; the window closes when it ends.
+    if (isBusy()) {
+        m_closeRequested = true;
+        event->ignore();
+        return;
+    }
+    Global::guarded("frm_Tagmill:Form_Unload", [&] { saveWindowState(); });
+    QWidget::closeEvent(event);
+}
+
+bool frm_Tagmill::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == txt_Folder || watched == txt_Document) {
+        bool clicked = false;
+        if (event->type() == QEvent::MouseButtonRelease) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            clicked = mouse->button() == Qt::LeftButton &&
+                      static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint());
+        } else if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            clicked = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+        }
+        if (clicked) {
+            if (watched == txt_Folder)
+                txt_Folder_Click();
+            else
+                txt_Document_Click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

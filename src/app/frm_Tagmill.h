@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "linking/FormSubmissions.h"
+#include "linking/SourceText.h"
+#include "linking/TagLinker.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QVariant>
+#include <QWidget>
+
+#include <array>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QStatusBar;
+class QTextDocument;
+class QToolBar;
+
+// The main window: the job folder and the target document, the field rows
+// of the folder's form submissions, the document's source, and the link
+// row. The link logic lives in Linking::TagLinker; the window wires it to
+// its controls.
+class frm_Tagmill : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frm_Tagmill(QWidget* parent = nullptr);
+    ~frm_Tagmill() override;
+
+    // Start-up: checks the paths (throws Platform::ProgramEnd when one is
+    // unusable), reads the definitions, builds the toolbar, shows the window
+    // and reopens the last document and job folder.
+    void Form_Load();
+    // Other windows drive this one through here: 1098 switches the toolbar's
+    // tool tips, 2261 takes the finder's pick as the job folder.
+    void RemoteOp(int operation, const QVariant& param1, const QVariant& param2 = QVariant());
+
+    // The job folder becomes `path` as it stands: shown, stored as the last
+    // folder, scanned.
+    void setJobFolder(const QString& path);
+    // `path` is opened as if the open dialog had given it.
+    void openDocument(const QString& path);
+
+    // The window's state as the controls show it, for tests and scripts.
+    QString folderPath() const;
+    QString documentPath() const;
+    const Linking::TagLinker& linker() const { return m_linker; }
+    // True while a long step (a scan, a load) runs.
+    bool isBusy() const { return m_busy > 0; }
+
+    // The controls, named as the window knows them.
+    QToolBar* tbr_Main = nullptr;
+    QHash<QString, QIcon> imglist_ToolbarSmall;
+    std::array<QLabel*, 4> lbl_Prompt{};
+    QLineEdit* txt_Folder = nullptr;
+    QLineEdit* txt_Document = nullptr;
+    QSplitter* split_Main = nullptr;
+    QListWidget* list_Fields = nullptr;
+    QPlainTextEdit* rtf_Source = nullptr;
+    QWidget* pnl_Link = nullptr;
+    std::array<QLineEdit*, 2> txt_Link{};
+    std::array<QRadioButton*, 2> opt_Link{};
+    QPushButton* but_Link = nullptr;
+    QPushButton* but_UnLink = nullptr;
+    QStatusBar* statbar_Status = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    class BusyWindow;
+    struct ToolbarButton
+    {
+        QString key;
+        QString description;
+        QAction* action = nullptr;
+    };
+
+    void createControls();
+    void wireLinker();
+    void Form_Resize();
+    void txt_Folder_Click();
+    void txt_Document_Click();
+    void tbr_Main_ButtonClick(const QString& key);
+    void sub_CreateToolbar();
+    bool sub_LoadSource(const QString& fileName);
+    void sub_ScanJobFolder();
+    void showJobFolder(const QString& path);
+    void showSource(const QString& text, QTextDocument* document);
+    void sourceSelectionChanged();
+    void selectInSource(Linking::Selection selection);
+    void fillRows();
+    void restoreWindowState();
+    void saveWindowState();
+
+    Linking::TagLinker m_linker;
+    QList<Linking::FormSubmissionDef> m_formSubmissions;
+    Linking::SourceMap m_sourceMap;
+    QList<ToolbarButton> m_toolbarButtons;
+    Linking::Selection m_reportedSelection;
+    int m_busy = 0;
+    bool m_closeRequested = false;
+    bool m_rowJustChanged = false;
+    bool m_settingSelection = false;
+};

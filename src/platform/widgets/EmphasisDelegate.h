@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QStyledItemDelegate>
+
+namespace Platform {
+
+// Draws list rows whose text carries emphasis marks (Global::parseEmphasis):
+// bold, italic, underline, colours, and columns that line up within the row
+// at its column steps. Rows can hold several lines.
+class EmphasisDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // The colour of a colour mark's digit; 0 is the text's own colour.
+    static QColor markColour(int digit, const QColor& textColour);
+};
+
+} // namespace Platform

@@ -1,0 +1,495 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window on a demo workspace, offscreen: start-up, the toolbar, the
+// link row, the two choosing steps and RemoteOp. What the link logic itself
+// decides is tested with the linking core; here the controls must carry it.
+#include "ScriptedUiHost.h"
+#include "TestSettings.h"
+#include "app/frm_Tagmill.h"
+#include "demo/Demo.h"
+#include "linking/TagLinks.h"
+#include "platform/Cursors.h"
+#include "platform/ProgramEnd.h"
+#include "platform/RegistryHive.h"
+#include "shared/Formatting.h"
+#include "shared/Paths.h"
+#include "shared/Settings.h"
+#include "shared/Tweaks.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// Readable failures.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+using Platform::MsgAnswer;
+
+const QString Enquiry = QStringLiteral("Website Enquiry.htm");
+const QString EnquiryBranch = QStringLiteral("Tagmill\\WEBSITEENQUIRYHTM");
+const QString FirstTag = QStringLiteral(
+    "<!-- Reply page of the Website Enquiry form: each tag below takes one field -->");
+const QString NameTag = QStringLiteral("<!-- Name -->");
+const QString CompanyTag = QStringLiteral("<!-- Company -->");
+// The first job folder holds an e-mail of a form that no definition names.
+const QString UnknownForm = QStringLiteral("Newsletter Signup");
+
+class TagmillWindow : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Demo::DemoOptions options;
+        options.contacts = 10;
+        made = Demo::createWorkspace(settings.folder() + QStringLiteral("/ws"), options);
+        Global::setSettingsHive(Platform::RegistryHive::open(made.registry));
+        // Folder settings and the mode's switch are kept per run: read this
+        // workspace's.
+        Global::GetDataFolder(QString(), true);
+        Global::FindFolderByRef(QString(), QString());
+    }
+
+    std::unique_ptr<frm_Tagmill> start(bool scansTheJob = true)
+    {
+        auto window = std::make_unique<frm_Tagmill>();
+        if (scansTheJob)
+            host.expectBox(MsgAnswer::Ok, UnknownForm);
+        window->Form_Load();
+        return window;
+    }
+
+    template <typename Condition>
+    static void waitFor(Condition condition)
+    {
+        for (int i = 0; i < 200 && !condition(); ++i)
+            QTest::qWait(10);
+        EXPECT_TRUE(condition());
+    }
+    static QString setting(const QString& section, const QString& key)
+    {
+        return Global::GetRegistryData(section, key).toString();
+    }
+    static void store(const QString& section, const QString& key, const QString& value)
+    {
+        Global::SaveRegistryData(section, key, value);
+    }
+    QString templatePath(const QString& name) const
+    {
+        return made.folder + QStringLiteral("/Templates/") + name;
+    }
+
+    static void clickToolbar(frm_Tagmill& window, const char* key)
+    {
+        auto* action = window.tbr_Main->findChild<QAction*>(QLatin1String(key));
+        ASSERT_TRUE(action);
+        QTest::mouseClick(window.tbr_Main->widgetForAction(action), Qt::LeftButton);
+    }
+    static void clickRow(frm_Tagmill& window, int row)
+    {
+        QListWidget* list = window.list_Fields;
+        ASSERT_TRUE(list->item(row));
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+    }
+    static int rowOf(const frm_Tagmill& window, const QString& field)
+    {
+        return Linking::rowOfField(window.linker().rows(), field);
+    }
+    static QString rowTextOf(const frm_Tagmill& window, const QString& field)
+    {
+        const QListWidgetItem* item = window.list_Fields->item(rowOf(window, field));
+        return item ? item->text() : QString();
+    }
+    static QString shownRow(const QString& field, const QString& sample, const QString& tag)
+    {
+        return Linking::rowText({field, sample, tag});
+    }
+    static QString selectedSource(const frm_Tagmill& window)
+    {
+        return window.rtf_Source->textCursor().selectedText();
+    }
+    // Steps with the Next button until the tag is selected.
+    static void stepTo(frm_Tagmill& window, const QString& tag)
+    {
+        for (int i = 0; i < 20 && window.txt_Link[1]->text() != tag; ++i)
+            clickToolbar(window, "NTAG");
+        ASSERT_EQ(window.txt_Link[1]->text(), tag);
+    }
+    static QString sampleOf(const frm_Tagmill& window, const QString& field)
+    {
+        return window.linker().rows().value(rowOf(window, field)).sample;
+    }
+
+    Testing::TestSettings settings;
+    Testing::ScriptedUiHost host;
+    Demo::DemoSummary made;
+};
+
+} // namespace
+
+TEST_F(TagmillWindow, StartUpReopensTheLastDocumentAndFolderWithTheirLinks)
+{
+    store(EnquiryBranch, NameTag, QStringLiteral("Name"));
+    const auto window = start();
+
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tagmill"));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_EQ(host.pointer(), Platform::Pointer::Default);
+    EXPECT_EQ(window->lbl_Prompt[2]->text(), QStringLiteral("Job folder:"));
+    EXPECT_EQ(window->opt_Link[1]->text(),
+              QStringLiteral("Replace first available instance of selected tag"));
+    EXPECT_EQ(window->but_UnLink->text(), QStringLiteral("Unlink"));
+
+    EXPECT_EQ(window->txt_Document->text(), Enquiry);
+    EXPECT_EQ(window->documentPath(), templatePath(Enquiry));
+    EXPECT_EQ(window->folderPath(), made.showcaseJob);
+    EXPECT_EQ(window->txt_Folder->text(), Global::FormatFilename(made.showcaseJob, "M"));
+    EXPECT_TRUE(window->rtf_Source->toPlainText().contains(NameTag));
+
+    // Every row as the core holds it, the stored link in its row.
+    const QList<Linking::FieldRow>& rows = window->linker().rows();
+    ASSERT_GT(rows.size(), 6);
+    ASSERT_EQ(window->list_Fields->count(), rows.size());
+    for (int i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(window->list_Fields->item(i)->text(), Linking::rowText(rows[i]));
+    EXPECT_EQ(rows[rowOf(*window, QStringLiteral("Name"))].tagLink, NameTag);
+    EXPECT_TRUE(window->list_Fields->isEnabled());
+    EXPECT_TRUE(window->statbar_Status->currentMessage().startsWith(
+        QStringLiteral("This folder contains 8 email(s) of which ")));
+    EXPECT_FALSE(window->but_Link->isEnabled());
+}
+
+TEST_F(TagmillWindow, StartUpWithSettingsThatPointAtMissingPathsOpensEmpty)
+{
+    const QString missing = templatePath(QStringLiteral("gone.htm"));
+    store(QStringLiteral("Tagmill"), QStringLiteral("LastDocument"), missing);
+    ASSERT_TRUE(QDir(made.showcaseJob).removeRecursively());
+
+    const auto window = start(false);
+    EXPECT_TRUE(window->txt_Folder->text().isEmpty());
+    EXPECT_TRUE(window->txt_Document->text().isEmpty());
+    EXPECT_EQ(window->list_Fields->count(), 0);
+    EXPECT_TRUE(window->rtf_Source->toPlainText().isEmpty());
+    EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastDocument")), missing);
+    EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastFolder")), made.showcaseJob);
+}
+
+TEST_F(TagmillWindow, StartUpEndsBeforeShowingWhenARequiredPathIsMissing)
+{
+    store(QStringLiteral("Config\\Modes\\Demo"), QStringLiteral("IndexFolder"),
+          QStringLiteral("KILL"));
+    frm_Tagmill window;
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("'Index'"));
+    EXPECT_THROW(window.Form_Load(), Platform::ProgramEnd);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(TagmillWindow, ToolbarStepsThroughTheTagsAndFindsTheirRows)
+{
+    store(EnquiryBranch, NameTag, QStringLiteral("Name"));
+    const auto window = start();
+
+    // From the start of the document there is no tag before the caret.
+    clickToolbar(*window, "LTAG");
+    EXPECT_EQ(host.beeps, 1);
+
+    clickToolbar(*window, "NTAG");
+    EXPECT_EQ(window->txt_Link[1]->text(), FirstTag);
+    EXPECT_EQ(selectedSource(*window), FirstTag);
+    EXPECT_EQ(window->list_Fields->currentRow(), -1);
+
+    // F3 is the Next button: a tag that a row shows makes that row current.
+    QTest::keyClick(window.get(), Qt::Key_F3);
+    EXPECT_EQ(window->txt_Link[1]->text(), NameTag);
+    EXPECT_EQ(selectedSource(*window), NameTag);
+    EXPECT_EQ(window->list_Fields->currentRow(), rowOf(*window, QStringLiteral("Name")));
+    EXPECT_EQ(window->txt_Link[0]->text(), QStringLiteral("Name"));
+    EXPECT_TRUE(window->but_Link->isEnabled());
+    EXPECT_TRUE(window->opt_Link[0]->isEnabled());
+
+    clickToolbar(*window, "LTAG");
+    EXPECT_EQ(window->txt_Link[1]->text(), FirstTag);
+    EXPECT_EQ(host.beeps, 1);
+
+    // A selection made in the view by hand counts as well.
+    QTextCursor cursor = window->rtf_Source->textCursor();
+    cursor.setPosition(cursor.selectionStart() + 1);
+    window->rtf_Source->setTextCursor(cursor);
+    EXPECT_TRUE(window->txt_Link[1]->text().isEmpty());
+    EXPECT_FALSE(window->but_Link->isEnabled());
+}
+
+TEST_F(TagmillWindow, ARowClickSelectsItsTagInTheSource)
+{
+    store(EnquiryBranch, NameTag, QStringLiteral("Name"));
+    const auto window = start();
+    clickRow(*window, rowOf(*window, QStringLiteral("Name")));
+    EXPECT_EQ(window->txt_Link[0]->text(), QStringLiteral("Name"));
+    EXPECT_EQ(selectedSource(*window), NameTag);
+    EXPECT_EQ(window->txt_Link[1]->text(), NameTag);
+
+    // Clicking the current row again runs the click again.
+    window->rtf_Source->moveCursor(QTextCursor::Start);
+    clickRow(*window, rowOf(*window, QStringLiteral("Name")));
+    EXPECT_EQ(selectedSource(*window), NameTag);
+}
+
+TEST_F(TagmillWindow, LinkAsksBeforeMovingATagToAnotherField)
+{
+    const auto window = start();
+    stepTo(*window, CompanyTag);
+    clickRow(*window, rowOf(*window, QStringLiteral("Company")));
+    EXPECT_EQ(window->txt_Link[0]->text(), QStringLiteral("Company"));
+    QTest::mouseClick(window->but_Link, Qt::LeftButton);
+    EXPECT_EQ(setting(EnquiryBranch, CompanyTag), QStringLiteral("Company"));
+    EXPECT_EQ(rowTextOf(*window, QStringLiteral("Company")),
+              shownRow(QStringLiteral("Company"), sampleOf(*window, QStringLiteral("Company")),
+                       CompanyTag));
+
+    clickRow(*window, rowOf(*window, QStringLiteral("Email")));
+    host.expectBox(MsgAnswer::No, QStringLiteral("already linked to the 'Company' field"));
+    QTest::mouseClick(window->but_Link, Qt::LeftButton);
+    EXPECT_EQ(setting(EnquiryBranch, CompanyTag), QStringLiteral("Company"));
+    EXPECT_EQ(window->linker().rows()[rowOf(*window, QStringLiteral("Company"))].tagLink,
+              CompanyTag);
+    EXPECT_TRUE(window->linker().rows()[rowOf(*window, QStringLiteral("Email"))].tagLink.isEmpty());
+
+    // Ctrl+L is the Link button, which clicks itself a moment later.
+    host.expectBox(MsgAnswer::Yes, QStringLiteral("a new link to 'Email'"));
+    QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
+    waitFor([&] { return host.boxes.size() == 3; });
+    EXPECT_EQ(setting(EnquiryBranch, CompanyTag), QStringLiteral("Email"));
+    EXPECT_EQ(rowTextOf(*window, QStringLiteral("Company")),
+              shownRow(QStringLiteral("Company"), sampleOf(*window, QStringLiteral("Company")),
+                       QString()));
+    EXPECT_EQ(
+        rowTextOf(*window, QStringLiteral("Email")),
+        shownRow(QStringLiteral("Email"), sampleOf(*window, QStringLiteral("Email")), CompanyTag));
+}
+
+TEST_F(TagmillWindow, UnlinkForgetsTheSelectedTag)
+{
+    store(EnquiryBranch, NameTag, QStringLiteral("Name"));
+    const auto window = start();
+    stepTo(*window, NameTag);
+    QTest::mouseClick(window->but_UnLink, Qt::LeftButton);
+    EXPECT_TRUE(setting(EnquiryBranch, NameTag).isEmpty());
+    EXPECT_TRUE(window->linker().rows()[rowOf(*window, QStringLiteral("Name"))].tagLink.isEmpty());
+    EXPECT_EQ(
+        rowTextOf(*window, QStringLiteral("Name")),
+        shownRow(QStringLiteral("Name"), sampleOf(*window, QStringLiteral("Name")), QString()));
+}
+
+TEST_F(TagmillWindow, ALinkComesBackWhenTheDocumentIsOpenedAgain)
+{
+    {
+        const auto window = start();
+        stepTo(*window, CompanyTag);
+        clickRow(*window, rowOf(*window, QStringLiteral("Company")));
+        QTest::mouseClick(window->but_Link, Qt::LeftButton);
+
+        // Another document: chosen through the open dialog, kept as the last.
+        const QString brochure = templatePath(QStringLiteral("Brochure Request.htm"));
+        host.nextOpenFile = brochure;
+        QTest::mouseClick(window->txt_Document, Qt::LeftButton);
+        EXPECT_EQ(window->txt_Document->text(), QStringLiteral("Brochure Request.htm"));
+        EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastDocument")), brochure);
+        EXPECT_EQ(
+            setting(QStringLiteral("Tagmill\\BROCHUREREQUESTHTM"), QStringLiteral("SourceFile")),
+            brochure);
+
+        // And back with Ctrl+O.
+        host.nextOpenFile = templatePath(Enquiry);
+        QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+        EXPECT_EQ(window->txt_Document->text(), Enquiry);
+    }
+    const auto again = start();
+    EXPECT_EQ(again->linker().rows()[rowOf(*again, QStringLiteral("Company"))].tagLink, CompanyTag);
+}
+
+TEST_F(TagmillWindow, ADocumentThatCannotBeReadLeavesThePreviousOne)
+{
+    const auto window = start();
+    const QList<Linking::FieldRow> rows = window->linker().rows();
+    host.nextOpenFile = templatePath(QStringLiteral("vanished.htm"));
+    host.expectBox(MsgAnswer::Cancel, QStringLiteral("vanished.htm"));
+    QTest::mouseClick(window->txt_Document, Qt::LeftButton);
+    EXPECT_EQ(window->txt_Document->text(), Enquiry);
+    EXPECT_EQ(window->documentPath(), templatePath(Enquiry));
+    EXPECT_TRUE(window->rtf_Source->toPlainText().contains(NameTag));
+    EXPECT_EQ(window->linker().rows(), rows);
+    EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastDocument")),
+              templatePath(Enquiry));
+}
+
+TEST_F(TagmillWindow, LinksLoadOnceBothTheDocumentAndTheFolderAreChosen)
+{
+    store(EnquiryBranch, NameTag, QStringLiteral("Name"));
+    store(QStringLiteral("Tagmill"), QStringLiteral("LastFolder"), QStringLiteral("KILL"));
+    const auto window = start(false);
+    EXPECT_EQ(window->txt_Document->text(), Enquiry);
+    EXPECT_EQ(window->list_Fields->count(), 0);
+
+    // The folder chooser stands in for the contact finder.
+    host.nextFolder = made.showcaseJob;
+    host.expectBox(MsgAnswer::Ok, UnknownForm);
+    QTest::mouseClick(window->txt_Folder, Qt::LeftButton);
+    EXPECT_EQ(window->folderPath(), made.showcaseJob);
+    EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastFolder")), made.showcaseJob);
+    EXPECT_EQ(window->linker().rows()[rowOf(*window, QStringLiteral("Name"))].tagLink, NameTag);
+
+    // Cancelling the chooser changes nothing.
+    QTest::mouseClick(window->txt_Folder, Qt::LeftButton);
+    EXPECT_EQ(window->folderPath(), made.showcaseJob);
+}
+
+TEST_F(TagmillWindow, RemoteOpTakesAPickAndSwitchesToolTips)
+{
+    const auto window = start();
+    const auto toolTips = [&] {
+        QStringList tips;
+        for (const char* key : {"LTAG", "NTAG"})
+            tips << window->tbr_Main->findChild<QAction*>(QLatin1String(key))->toolTip();
+        return tips;
+    };
+    EXPECT_EQ(toolTips(), (QStringList{"Previous comment tag", "Next comment tag"}));
+    window->RemoteOp(1098, QStringLiteral("0"));
+    EXPECT_EQ(toolTips(), (QStringList{"", ""}));
+    window->RemoteOp(1098, -1);
+    EXPECT_EQ(toolTips(), (QStringList{"Previous comment tag", "Next comment tag"}));
+
+    // A pick that leads nowhere (there is no filing folder to look in)
+    // changes nothing; nor does an operation the window does not know.
+    QString name;
+    QString ref;
+    Global::ResolveFolderName(made.showcaseJob, name, ref);
+    const QString company = ref.section(QLatin1Char('-'), 0, 0);
+    const int rows = window->list_Fields->count();
+    const QString mode = QStringLiteral("Config\\Modes\\Demo");
+    const QString filing = setting(mode, QStringLiteral("FilingFolder"));
+    store(mode, QStringLiteral("FilingFolder"), made.folder + QStringLiteral("/Gone"));
+    Global::GetDataFolder(QString(), true);
+    window->RemoteOp(2261, company);
+    window->RemoteOp(7, company);
+    EXPECT_EQ(window->folderPath(), made.showcaseJob);
+    EXPECT_EQ(window->list_Fields->count(), rows);
+    EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastFolder")), made.showcaseJob);
+
+    // The job's company has no e-mails: its pick shows the one note row, and
+    // the list stays off so that the note cannot be taken for a field.
+    store(mode, QStringLiteral("FilingFolder"), filing);
+    Global::GetDataFolder(QString(), true);
+    window->RemoteOp(2261, company);
+    EXPECT_TRUE(window->folderPath().endsWith(QStringLiteral(" [") + company + QLatin1Char(']')));
+    EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastFolder")),
+              window->folderPath());
+    ASSERT_EQ(window->list_Fields->count(), 1);
+    EXPECT_EQ(window->list_Fields->item(0)->text(), QStringLiteral("No form submissions found."));
+    EXPECT_FALSE(window->list_Fields->isEnabled());
+    EXPECT_TRUE(window->linker().rows().isEmpty());
+}
+
+TEST_F(TagmillWindow, ToolbarTakesItsPointerAndToolTipSwitchFromTheSettings)
+{
+    const std::tuple<const char*, const char*, QCursor> cases[] = {
+        {"5", "0", Platform::cursorFor(5)},
+        {"21", "-1", Platform::cursorFor(21)},
+    };
+    for (const auto& [pointer, tips, cursor] : cases) {
+        store(QStringLiteral("Tweaks"), QStringLiteral("TaskBarCursor"), QLatin1String(pointer));
+        store(QStringLiteral("Preferences"), QStringLiteral("ToolTips"), QLatin1String(tips));
+        Global::GetTweak(-1);
+        const auto window = start();
+        EXPECT_EQ(window->tbr_Main->cursor().shape(), cursor.shape()) << pointer;
+        EXPECT_EQ(
+            window->tbr_Main->findChild<QAction*>(QStringLiteral("NTAG"))->toolTip().isEmpty(),
+            QLatin1String(tips) == QLatin1String("0"));
+    }
+}
+
+TEST_F(TagmillWindow, LayoutFollowsTheWindowAndItsSizeIsRemembered)
+{
+    {
+        const auto window = start();
+        window->resize(1000, 700);
+        EXPECT_EQ(window->split_Main->width(), 1000 - 2 * window->split_Main->x());
+        EXPECT_EQ(window->pnl_Link->y(), window->split_Main->geometry().bottom() + 1 + 5);
+        EXPECT_EQ(window->statbar_Status->geometry().bottom(), 699);
+        EXPECT_EQ(window->txt_Link[0]->width(), window->txt_Link[1]->width());
+        window->split_Main->setSizes({250, 700});
+        window->close();
+    }
+    EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("WindowWidth")),
+              QStringLiteral("1000"));
+    const auto window = start();
+    EXPECT_EQ(window->size(), QSize(1000, 700));
+    EXPECT_EQ(window->split_Main->sizes().value(0), 250);
+}
+
+TEST_F(TagmillWindow, OddDocumentsOpenAndALongTagLinks)
+{
+    const auto window = start();
+    const QString longTag =
+        QStringLiteral("<!-- ") + QString(1990, QLatin1Char('x')) + QStringLiteral(" -->");
+    QByteArray binary;
+    for (int i = 0; i < 256; ++i)
+        binary += char(i);
+    const std::pair<const char*, QByteArray> documents[] = {
+        {"empty.htm", QByteArray()},
+        {"picture.htm", binary}, // not text: every byte still shows
+        {"plain.htm", "<html><body>No comments here.</body></html>\r\n"},
+        {"long.htm", ("<p>" + longTag + "</p>\n").toUtf8()},
+    };
+    for (const auto& [name, bytes] : documents) {
+        const QString path = templatePath(QLatin1String(name));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        host.nextOpenFile = path;
+        QTest::mouseClick(window->txt_Document, Qt::LeftButton);
+        EXPECT_EQ(window->txt_Document->text(), QLatin1String(name));
+        // One view character for each character, and for each line end.
+        const QString& text = window->linker().sourceText();
+        EXPECT_EQ(window->rtf_Source->document()->characterCount() - 1,
+                  text.size() - text.count(QLatin1String("\r\n")))
+            << name;
+    }
+
+    // The last one holds one tag of 2,000 characters: it links like any other.
+    clickToolbar(*window, "NTAG");
+    ASSERT_EQ(window->txt_Link[1]->text(), longTag);
+    clickRow(*window, rowOf(*window, QStringLiteral("Company")));
+    QTest::mouseClick(window->but_Link, Qt::LeftButton);
+    EXPECT_EQ(setting(QStringLiteral("Tagmill\\LONGHTM"), longTag), QStringLiteral("Company"));
+    EXPECT_TRUE(rowTextOf(*window, QStringLiteral("Company")).endsWith(longTag));
+    window->list_Fields->grab(); // the row draws
+
+    // Without a tag before or after the caret, the buttons only beep.
+    host.nextOpenFile = templatePath(QStringLiteral("plain.htm"));
+    QTest::mouseClick(window->txt_Document, Qt::LeftButton);
+    const int beeps = host.beeps;
+    clickToolbar(*window, "NTAG");
+    clickToolbar(*window, "LTAG");
+    EXPECT_EQ(host.beeps, beeps + 2);
+}
