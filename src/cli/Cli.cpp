@@ -65,6 +65,29 @@ int usageError(Context& context, const QString& message, const QString& usage)
     return Usage;
 }
 
+PathArguments pathArguments(const QStringList& args, Context& context, const QString& usage,
+                            const QString& command, const QString& what)
+{
+    PathArguments parsed;
+    const auto wrong = [&](const QString& message) {
+        parsed.status = usageError(context, message, usage);
+        return parsed;
+    };
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--json"))
+            parsed.json = true;
+        else if (arg.startsWith(QLatin1String("--")))
+            return wrong(QStringLiteral("unknown option %1").arg(arg));
+        else if (parsed.path.isEmpty())
+            parsed.path = arg;
+        else
+            return wrong(QStringLiteral("%1 takes one %2").arg(command, what));
+    }
+    if (parsed.path.isEmpty())
+        return wrong(QStringLiteral("%1 needs a %2").arg(command, what));
+    return parsed;
+}
+
 bool openSettings(Context& context)
 {
     try {
@@ -89,39 +112,6 @@ bool readInput(const QString& fileName, QByteArray& bytes, Context& context)
     }
     bytes = file.readAll();
     return true;
-}
-
-QString jsonString(const QString& text)
-{
-    QString out;
-    out.reserve(text.size() + 2);
-    out += QLatin1Char('"');
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'"':
-            out += QLatin1String("\\\"");
-            break;
-        case u'\\':
-            out += QLatin1String("\\\\");
-            break;
-        case u'\n':
-            out += QLatin1String("\\n");
-            break;
-        case u'\r':
-            out += QLatin1String("\\r");
-            break;
-        case u'\t':
-            out += QLatin1String("\\t");
-            break;
-        default:
-            if (c.unicode() < 0x20)
-                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                out += c;
-        }
-    }
-    out += QLatin1Char('"');
-    return out;
 }
 
 QString consoleText(QString text)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "datafiles/Dump.h"
+
 #include <QStringList>
 #include <QTextStream>
 
@@ -45,13 +47,22 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, Platform::C
 // Helpers that commands share.
 bool wantsHelp(const QStringList& args);
 int usageError(Context& context, const QString& message, const QString& usage);
+// The arguments "PATH [--json]" of a command that reads one file or folder;
+// `status` is Usage after the error has been said.
+struct PathArguments
+{
+    QString path;
+    bool json = false;
+    int status = Ok;
+};
+PathArguments pathArguments(const QStringList& args, Context& context, const QString& usage,
+                            const QString& command, const QString& what);
 // Opens the settings hive that --registry names (or the default one) and
 // installs it; false after saying why on stderr.
 bool openSettings(Context& context);
 // Reads a whole file, or stdin for "-"; false after saying why on stderr.
 bool readInput(const QString& fileName, QByteArray& bytes, Context& context);
-// A text as a JSON string, quotes included.
-QString jsonString(const QString& text);
+using DataFiles::jsonString;
 // A text of the suite (CR LF line ends) as a terminal shows it.
 QString consoleText(QString text);
 // The status of a command that has done its work: failed when a box with the

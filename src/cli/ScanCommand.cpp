@@ -85,20 +85,11 @@ int scanCommand(const QStringList& args, Context& context)
         printHelp(context.out);
         return Ok;
     }
-    QString folder;
-    bool json = false;
-    for (const QString& arg : args) {
-        if (arg == QLatin1String("--json"))
-            json = true;
-        else if (arg.startsWith(QLatin1String("--")))
-            return usageError(context, QStringLiteral("unknown option %1").arg(arg), usage);
-        else if (folder.isEmpty())
-            folder = arg;
-        else
-            return usageError(context, QStringLiteral("scan takes one folder"), usage);
-    }
-    if (folder.isEmpty())
-        return usageError(context, QStringLiteral("scan needs a job folder"), usage);
+    const PathArguments parsed =
+        pathArguments(args, context, usage, QStringLiteral("scan"), QStringLiteral("job folder"));
+    if (parsed.status != Ok)
+        return parsed.status;
+    const QString& folder = parsed.path;
     if (!openSettings(context))
         return Failed;
 
@@ -108,7 +99,7 @@ int scanCommand(const QStringList& args, Context& context)
         context.err << "vantix: no job folder \"" << folder << "\"\n";
         return Failed;
     }
-    if (json)
+    if (parsed.json)
         printJson(*result, context.out);
     else
         printTable(*result, context.out);

@@ -55,20 +55,11 @@ int tagsCommand(const QStringList& args, Context& context)
         printHelp(context.out);
         return Ok;
     }
-    QString path;
-    bool json = false;
-    for (const QString& arg : args) {
-        if (arg == QLatin1String("--json"))
-            json = true;
-        else if (arg.startsWith(QLatin1String("--")))
-            return usageError(context, QStringLiteral("unknown option %1").arg(arg), usage);
-        else if (path.isEmpty())
-            path = arg;
-        else
-            return usageError(context, QStringLiteral("tags takes one document"), usage);
-    }
-    if (path.isEmpty())
-        return usageError(context, QStringLiteral("tags needs a document"), usage);
+    const PathArguments parsed =
+        pathArguments(args, context, usage, QStringLiteral("tags"), QStringLiteral("document"));
+    if (parsed.status != Ok)
+        return parsed.status;
+    const QString& path = parsed.path;
     if (!openSettings(context))
         return Failed;
     const std::optional<Document> document = readDocument(path, context);
@@ -85,7 +76,7 @@ int tagsCommand(const QStringList& args, Context& context)
     };
 
     QTextStream& out = context.out;
-    if (json) {
+    if (parsed.json) {
         out << "{\n  \"key\": " << jsonString(document->key) << ",\n  \"tags\": [";
         for (qsizetype i = 0; i < tags.size(); ++i)
             out << (i ? ",\n    " : "\n    ") << "{\"tag\": " << jsonString(tags[i].tag)

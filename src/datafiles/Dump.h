@@ -24,4 +24,7 @@ struct DumpOutcome
 
 DumpOutcome dumpDataFile(const QString& path, bool json);
 
+// A text as a JSON string, quotes included.
+QString jsonString(const QString& text);
+
 } // namespace DataFiles
