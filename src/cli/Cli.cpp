@@ -65,26 +65,26 @@ int usageError(Context& context, const QString& message, const QString& usage)
     return Usage;
 }
 
-PathArguments pathArguments(const QStringList& args, Context& context, const QString& usage,
-                            const QString& command, const QString& what)
+Arguments parseArguments(const QStringList& args, const QStringList& switches, qsizetype count,
+                         const QString& countError, Context& context, const QString& usage)
 {
-    PathArguments parsed;
-    const auto wrong = [&](const QString& message) {
-        parsed.status = usageError(context, message, usage);
-        return parsed;
-    };
+    Arguments parsed;
+    bool optionsEnd = false;
     for (const QString& arg : args) {
-        if (arg == QLatin1String("--json"))
-            parsed.json = true;
-        else if (arg.startsWith(QLatin1String("--")))
-            return wrong(QStringLiteral("unknown option %1").arg(arg));
-        else if (parsed.path.isEmpty())
-            parsed.path = arg;
-        else
-            return wrong(QStringLiteral("%1 takes one %2").arg(command, what));
+        if (optionsEnd || !arg.startsWith(QLatin1String("--"))) {
+            parsed.positional << arg;
+        } else if (arg == QLatin1String("--")) {
+            optionsEnd = true;
+        } else if (switches.contains(arg)) {
+            parsed.given << arg;
+        } else {
+            parsed.status =
+                usageError(context, QStringLiteral("unknown option %1").arg(arg), usage);
+            return parsed;
+        }
     }
-    if (parsed.path.isEmpty())
-        return wrong(QStringLiteral("%1 needs a %2").arg(command, what));
+    if (parsed.positional.size() != count)
+        parsed.status = usageError(context, countError, usage);
     return parsed;
 }
 

@@ -47,16 +47,18 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, Platform::C
 // Helpers that commands share.
 bool wantsHelp(const QStringList& args);
 int usageError(Context& context, const QString& message, const QString& usage);
-// The arguments "PATH [--json]" of a command that reads one file or folder;
-// `status` is Usage after the error has been said.
-struct PathArguments
+// A command's arguments: the positional ones and which of `switches` were
+// given; "--" ends the options. Anything but `count` positional arguments
+// is wrong usage (`countError`); `status` is Usage once the error is said.
+struct Arguments
 {
-    QString path;
-    bool json = false;
+    QStringList positional;
+    QStringList given;
     int status = Ok;
+    bool has(const char* option) const { return given.contains(QLatin1String(option)); }
 };
-PathArguments pathArguments(const QStringList& args, Context& context, const QString& usage,
-                            const QString& command, const QString& what);
+Arguments parseArguments(const QStringList& args, const QStringList& switches, qsizetype count,
+                         const QString& countError, Context& context, const QString& usage);
 // Opens the settings hive that --registry names (or the default one) and
 // installs it; false after saying why on stderr.
 bool openSettings(Context& context);

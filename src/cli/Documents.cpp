@@ -45,4 +45,13 @@ std::optional<Document> readDocument(const QString& path, Context& context)
     return document;
 }
 
+int notATag(const QString& tag, Context& context, const QString& usage)
+{
+    return usageError(context,
+                      QStringLiteral("'%1' is not a comment tag: it must begin with \"<!--\" and "
+                                     "end with \"-->\"")
+                          .arg(tag),
+                      usage);
+}
+
 } // namespace Cli

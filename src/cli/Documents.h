@@ -21,5 +21,7 @@ struct Document
 std::optional<Document> documentAt(const QString& path, Context& context);
 // The same, read whole; nothing, after saying why, when it cannot be read.
 std::optional<Document> readDocument(const QString& path, Context& context);
+// The usage error of a TAG argument that is no whole comment tag.
+int notATag(const QString& tag, Context& context, const QString& usage);
 
 } // namespace Cli

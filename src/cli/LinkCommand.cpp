@@ -33,30 +33,17 @@ int linkCommand(const QStringList& args, Context& context)
         printHelp(context.out);
         return Ok;
     }
-    QStringList positional;
-    bool replace = false;
-    bool optionsEnd = false;
-    for (const QString& arg : args) {
-        if (!optionsEnd && arg == QLatin1String("--replace"))
-            replace = true;
-        else if (!optionsEnd && arg == QLatin1String("--"))
-            optionsEnd = true;
-        else if (!optionsEnd && arg.startsWith(QLatin1String("--")))
-            return usageError(context, QStringLiteral("unknown option %1").arg(arg), usage);
-        else
-            positional << arg;
-    }
-    if (positional.size() != 3)
-        return usageError(context, QStringLiteral("link needs a document, a tag and a field"),
-                          usage);
+    const Arguments parsed =
+        parseArguments(args, {QStringLiteral("--replace")}, 3,
+                       QStringLiteral("link needs a document, a tag and a field"), context, usage);
+    if (parsed.status != Ok)
+        return parsed.status;
+    const QStringList& positional = parsed.positional;
+    const bool replace = parsed.has("--replace");
     const QString& tag = positional[1];
     const QString& field = positional[2];
     if (Linking::selectedTag(tag).isEmpty())
-        return usageError(context,
-                          QStringLiteral("'%1' is not a comment tag: it must begin with \"<!--\" "
-                                         "and end with \"-->\"")
-                              .arg(tag),
-                          usage);
+        return notATag(tag, context, usage);
     if (field.isEmpty())
         return usageError(context, QStringLiteral("the field name is empty"), usage);
     if (!openSettings(context))

@@ -85,11 +85,12 @@ int scanCommand(const QStringList& args, Context& context)
         printHelp(context.out);
         return Ok;
     }
-    const PathArguments parsed =
-        pathArguments(args, context, usage, QStringLiteral("scan"), QStringLiteral("job folder"));
+    const Arguments parsed =
+        parseArguments(args, {QStringLiteral("--json")}, 1,
+                       QStringLiteral("scan needs one job folder"), context, usage);
     if (parsed.status != Ok)
         return parsed.status;
-    const QString& folder = parsed.path;
+    const QString& folder = parsed.positional[0];
     if (!openSettings(context))
         return Failed;
 
@@ -99,7 +100,7 @@ int scanCommand(const QStringList& args, Context& context)
         context.err << "vantix: no job folder \"" << folder << "\"\n";
         return Failed;
     }
-    if (parsed.json)
+    if (parsed.has("--json"))
         printJson(*result, context.out);
     else
         printTable(*result, context.out);

@@ -55,11 +55,12 @@ int tagsCommand(const QStringList& args, Context& context)
         printHelp(context.out);
         return Ok;
     }
-    const PathArguments parsed =
-        pathArguments(args, context, usage, QStringLiteral("tags"), QStringLiteral("document"));
+    const Arguments parsed =
+        parseArguments(args, {QStringLiteral("--json")}, 1,
+                       QStringLiteral("tags needs one document"), context, usage);
     if (parsed.status != Ok)
         return parsed.status;
-    const QString& path = parsed.path;
+    const QString& path = parsed.positional[0];
     if (!openSettings(context))
         return Failed;
     const std::optional<Document> document = readDocument(path, context);
@@ -76,7 +77,7 @@ int tagsCommand(const QStringList& args, Context& context)
     };
 
     QTextStream& out = context.out;
-    if (parsed.json) {
+    if (parsed.has("--json")) {
         out << "{\n  \"key\": " << jsonString(document->key) << ",\n  \"tags\": [";
         for (qsizetype i = 0; i < tags.size(); ++i)
             out << (i ? ",\n    " : "\n    ") << "{\"tag\": " << jsonString(tags[i].tag)

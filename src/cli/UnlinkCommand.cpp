@@ -17,25 +17,14 @@ int unlinkCommand(const QStringList& args, Context& context)
                     << "removed too.\n";
         return Ok;
     }
-    QStringList positional;
-    bool optionsEnd = false;
-    for (const QString& arg : args) {
-        if (!optionsEnd && arg == QLatin1String("--"))
-            optionsEnd = true;
-        else if (!optionsEnd && arg.startsWith(QLatin1String("--")))
-            return usageError(context, QStringLiteral("unknown option %1").arg(arg), usage);
-        else
-            positional << arg;
-    }
-    if (positional.size() != 2)
-        return usageError(context, QStringLiteral("unlink needs a document and a tag"), usage);
+    const Arguments parsed = parseArguments(
+        args, {}, 2, QStringLiteral("unlink needs a document and a tag"), context, usage);
+    if (parsed.status != Ok)
+        return parsed.status;
+    const QStringList& positional = parsed.positional;
     const QString& tag = positional[1];
     if (Linking::selectedTag(tag).isEmpty())
-        return usageError(context,
-                          QStringLiteral("'%1' is not a comment tag: it must begin with \"<!--\" "
-                                         "and end with \"-->\"")
-                              .arg(tag),
-                          usage);
+        return notATag(tag, context, usage);
     if (!openSettings(context))
         return Failed;
     const std::optional<Document> document = documentAt(positional[0], context);
