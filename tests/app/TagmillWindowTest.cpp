@@ -480,6 +480,24 @@ TEST_F(TagmillWindow, OddDocumentsOpenAndALongTagLinks)
     EXPECT_TRUE(rowTextOf(*window, QStringLiteral("Company")).endsWith(longTag));
     window->list_Fields->grab(); // the row draws
 
+    // A tag over several lines keeps the document's own line ends, whatever
+    // the lines around it end with.
+    const QString spanning = QStringLiteral("<!--\r\n  Message\r\n-->");
+    const QString lines = templatePath(QStringLiteral("lines.htm"));
+    QFile linesFile(lines);
+    ASSERT_TRUE(linesFile.open(QIODevice::WriteOnly));
+    linesFile.write(
+        (QStringLiteral("<p>\n<br>\r") + spanning + QStringLiteral("\r</p>\n")).toUtf8());
+    linesFile.close();
+    host.nextOpenFile = lines;
+    QTest::mouseClick(window->txt_Document, Qt::LeftButton);
+    clickToolbar(*window, "NTAG");
+    ASSERT_EQ(window->txt_Link[1]->text(), spanning);
+    EXPECT_EQ(selectedSource(*window).count(QChar::ParagraphSeparator), 2);
+    clickRow(*window, rowOf(*window, QStringLiteral("Message")));
+    QTest::mouseClick(window->but_Link, Qt::LeftButton);
+    EXPECT_EQ(setting(QStringLiteral("Tagmill\\LINESHTM"), spanning), QStringLiteral("Message"));
+
     // Without a tag before or after the caret, the buttons only beep.
     host.nextOpenFile = templatePath(QStringLiteral("plain.htm"));
     QTest::mouseClick(window->txt_Document, Qt::LeftButton);
