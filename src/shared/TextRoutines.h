@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
 #include <functional>
+#include <optional>
 
 // The fast text routines that the converters and the index build on. Each
 // takes a text and gives the new one; the lengths the callers used to cut
@@ -45,6 +48,40 @@ QString KwKeepAtoZ(QStringView text, qsizetype maxLength);
 // 1 when a font family of that name is installed (names compare without
 // regard to case), 0 otherwise.
 int KwFontExists(const QString& face);
+
+// The packing alphabet of the contact index's display texts.
+inline constexpr char KwZipAlphabet[] =
+    "ABCDEFGHIJKLMNOPRSTWYabcdefghiklmnopqrstuvwxyz0123456789,.'-;: ";
+
+// Packs 8-bit text for the contact index. Every text packs, and unpacks to
+// exactly its own bytes; the packed form is at most twice as long as the
+// text and never holds the bytes 0, 1 or 2, so a packed text can stand
+// between the index's entry marks.
+//
+// The packing is a bit stream cut into 7-bit groups, each stored as a byte of
+// 3 + its value (3 to 130). Each character of the text is one code, written
+// most significant bit first:
+//
+//   6 bits   its place (0 to 62) in the alphabet, for the 63 characters of
+//            `alphabet`
+//   6 + 8    63, then the byte itself, for any other character
+//
+// The last group is filled with 1 bits. An unpacker stops when fewer than 6
+// bits remain or when an escape lacks its 8, so the fill never reads as a
+// character. A text of the alphabet thus packs to 6/7 of its length; a text
+// of other characters to twice its length.
+//
+// `outputLength` is the room the caller gives (twice the text's length); the
+// result is the packed text, or nothing when `alphabet` is not 63 distinct
+// characters or the room is too small.
+std::optional<QByteArray> KwZip(QByteArrayView text, qsizetype outputLength,
+                                QByteArrayView alphabet = KwZipAlphabet);
+// Unpacks what KwZip packed, up to the first byte 1 (the start of the next
+// index entry) or the end. Nothing when the bytes are not a packing: a byte
+// below 3 or above 130 before that end, or more than `outputLength`
+// characters.
+std::optional<QByteArray> KwUnZip(QByteArrayView packed, qsizetype outputLength,
+                                  QByteArrayView alphabet = KwZipAlphabet);
 
 // What KwFontExists asks; the default asks the font database. Fonts differ
 // between machines, so tests put a fixed answer here. An empty function goes

@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "IndexFile.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+namespace Platform {
+class File;
+}
+
+// Storing entries under their cells, record by record. One algorithm serves
+// the index file on disk and the image a rebuild keeps in memory, so the two
+// give the same bytes.
+namespace Indexing {
+
+// Where an index is written: an open file or a growing byte image.
+class IndexStorage
+{
+public:
+    virtual ~IndexStorage() = default;
+    virtual qint64 size() const = 0;
+    virtual QByteArray read(qint64 position, qint64 count) const = 0;
+    virtual void write(qint64 position, QByteArrayView bytes) = 0;
+};
+
+// An index held in memory, starting as the empty index.
+class MemoryIndex final : public IndexStorage
+{
+public:
+    MemoryIndex();
+    qint64 size() const override { return m_bytes.size(); }
+    QByteArray read(qint64 position, qint64 count) const override;
+    void write(qint64 position, QByteArrayView bytes) override;
+    const QByteArray& bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
+// An open index file. Throws Platform::RunTimeError from the file.
+class FileStorage final : public IndexStorage
+{
+public:
+    explicit FileStorage(Platform::File& file) : m_file(file) {}
+    qint64 size() const override;
+    QByteArray read(qint64 position, qint64 count) const override;
+    void write(qint64 position, QByteArrayView bytes) override;
+
+private:
+    Platform::File& m_file;
+};
+
+// Appends one entry to a cell's chain: into the last record while it has
+// room, else filling that record and going on in as many new records at the
+// end of the file as the rest needs (each full one with Used 0, since no
+// entry ends in it). The cell's first record keeps Tail and Count. Throws
+// Platform::RunTimeError when the tables do not lead to the cell.
+void storeEntry(IndexStorage& storage, Cell cell, QByteArrayView entry);
+
+// An entry's bytes: 1, the match text, 2, the packed reference, the packed
+// display.
+QByteArray makeEntry(const QString& match, QByteArrayView packedRef, QByteArrayView packedDisplay);
+
+// Stores one value of a folder: one entry per key word, under the word's
+// cell. `packedRef` is KwPack's form of the reference.
+void storeValue(IndexStorage& storage, int index, const QString& value, const QString& display,
+                QByteArrayView packedRef, int kind);
+
+} // namespace Indexing

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/File.h"
+
+#include <QString>
+
+// Opening an index file with its header checks, and the maintenance flag
+// that shuts an index while it is rebuilt.
+namespace Indexing {
+
+// The index folder: the one set here, else the current mode's (CheckPaths).
+QString indexFolder();
+// Sets the index folder for this process (a command's or a test's); empty
+// goes back to the mode's.
+void setIndexFolder(const QString& folder);
+
+// Why an index could not be opened: nothing when it is missing, else the
+// text of the message that was shown (or that Quiet kept back).
+struct OpenOutcome
+{
+    Platform::File file; // open for reading and writing when usable
+    QString message;     // 738 or 914, as shown; empty when none
+    bool locked = false; // refused for maintenance
+    bool usable() const { return file.isOpen(); }
+};
+
+// Opens an index for reading and writing after checking its header: a
+// missing file quietly gives nothing; a wrong magic or version gives message
+// 738 (even when Quiet); a locked index message 914 with its title, unless
+// Quiet. Faults are reported as "Indexing:OpenIndex  Error:".
+OpenOutcome OpenIndex(const QString& FileName, bool Quiet = false);
+// The same, opened for reading only, as a search does: a search must not
+// keep a rebuild or writer out, and needs no write access.
+OpenOutcome openIndexForReading(const QString& FileName, bool Quiet = false);
+
+// Writes State (-1 to lock, 0 to free) into an index's maintenance flag; a
+// missing file is left alone, a wrong magic or version gives message 738.
+void sub_LockForMaintenance(const QString& FileName, qint16 State);
+
+} // namespace Indexing
