@@ -21,12 +21,18 @@ constexpr qint64 NextOffset = 8;
 constexpr qint64 UsedOffset = 12;
 constexpr qint64 TextOffset = 14;
 
+template <typename T>
+T readNumber(const IndexStorage& storage, qint64 position)
+{
+    char bytes[sizeof(T)];
+    if (!storage.readInto(position, bytes, sizeof(T)))
+        throw Platform::RunTimeError(Platform::RunTimeError::InputPastEndOfFile);
+    return qFromLittleEndian<T>(bytes);
+}
+
 qint32 readInt32(const IndexStorage& storage, qint64 position)
 {
-    const QByteArray bytes = storage.read(position, 4);
-    if (bytes.size() < 4)
-        throw Platform::RunTimeError(Platform::RunTimeError::InputPastEndOfFile);
-    return qFromLittleEndian<qint32>(bytes.constData());
+    return readNumber<qint32>(storage, position);
 }
 
 template <typename T>
@@ -55,6 +61,23 @@ QByteArray textFrom(QByteArrayView bytes, qint64 offset)
 }
 
 } // namespace
+
+bool IndexStorage::readInto(qint64 position, char* out, qint64 count) const
+{
+    const QByteArray bytes = read(position, count);
+    if (bytes.size() < count)
+        return false;
+    std::memcpy(out, bytes.constData(), count);
+    return true;
+}
+
+bool MemoryIndex::readInto(qint64 position, char* out, qint64 count) const
+{
+    if (position < 1 || position - 1 + count > m_bytes.size())
+        return false;
+    std::memcpy(out, m_bytes.constData() + position - 1, count);
+    return true;
+}
 
 MemoryIndex::MemoryIndex() : m_bytes(emptyIndexBytes()) {}
 
@@ -123,8 +146,7 @@ void storeEntry(IndexStorage& storage, Cell cell, QByteArrayView entry)
     }
     checked(storage, first, RecordSize);
     const qint64 last = checked(storage, readInt32(storage, first + TailOffset), RecordSize);
-    const QByteArray usedBytes = storage.read(last + UsedOffset, 2);
-    const qint16 used = qFromLittleEndian<qint16>(usedBytes.constData());
+    const qint16 used = readNumber<qint16>(storage, last + UsedOffset);
     if (used < 0 || used > RecordTextSize)
         throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
 
