@@ -10,11 +10,6 @@
 namespace Indexing {
 namespace {
 
-QString bytePosition(qint64 position)
-{
-    return Global::formatNumber(double(position), u"#,##0");
-}
-
 qint32 int32At(const QByteArray& bytes, qint64 offset)
 {
     return qFromLittleEndian<qint32>(bytes.constData() + offset);
@@ -32,17 +27,16 @@ Table readTable(const IndexSource& source, qint64 position)
 {
     Table table;
     if (position < RootPosition)
-        table.problem = QStringLiteral("points at byte %1, before the tables start")
-                            .arg(QString::number(position));
+        table.problem = QStringLiteral("points at byte %1, before the tables start").arg(position);
     else if (position + TableSize - 1 > source.size())
         table.problem = QStringLiteral("points at byte %1, outside the file of %2 bytes")
-                            .arg(bytePosition(position), bytePosition(source.size()));
+                            .arg(position)
+                            .arg(source.size());
     if (!table.problem.isEmpty())
         return table;
     const QByteArray bytes = source.read(position, TableSize);
     if (bytes.size() < TableSize) {
-        table.problem =
-            QStringLiteral("points at byte %1, where the file ends").arg(bytePosition(position));
+        table.problem = QStringLiteral("points at byte %1, where the file ends").arg(position);
         return table;
     }
     for (int k = 0; k < TableEntries; ++k)
@@ -62,14 +56,14 @@ bool checkIndexHeader(const IndexSource& source, IndexSummary& summary)
     const qint64 headerSize = RootPosition - 1;
     const QByteArray header = source.read(1, headerSize);
     if (!header.startsWith(magic.left(header.size())) || header.isEmpty()) {
-        damage(summary, QStringLiteral("not an index file: it does not begin with \"%1\"")
+        damage(summary, QStringLiteral("Not an index file: it does not begin with \"%1\".")
                             .arg(QLatin1String(magic)));
         return false;
     }
     if (header.size() < headerSize) {
         damage(
             summary,
-            QStringLiteral("the file ends inside its header, after %1 bytes").arg(header.size()));
+            QStringLiteral("The file ends inside its header, after %1 bytes.").arg(header.size()));
         return false;
     }
     float version = 0;
@@ -77,15 +71,16 @@ bool checkIndexHeader(const IndexSource& source, IndexSummary& summary)
     summary.version = qFromLittleEndian(version);
     summary.flag = qFromLittleEndian<qint16>(header.constData() + FlagPosition - 1);
     if (summary.version != IndexFileKind.version) {
-        damage(summary, QStringLiteral("an index of version %1; this program reads version %2")
+        damage(summary, QStringLiteral("An index of version %1; this program reads version %2.")
                             .arg(Global::floatText(summary.version),
                                  Global::floatText(IndexFileKind.version)));
         return false;
     }
     summary.headerGood = true;
     if (summary.flag != 0 && summary.flag != MaintenanceFlag)
-        damage(summary,
-               QStringLiteral("the maintenance flag holds %1, neither 0 nor -1").arg(summary.flag));
+        damage(
+            summary,
+            QStringLiteral("The maintenance flag holds %1, neither 0 nor -1.").arg(summary.flag));
     return true;
 }
 
@@ -112,7 +107,7 @@ void walkCell(const IndexSource& source, Cell cell, IndexSummary& summary)
     if (walker.damage())
         summary.damage << *walker.damage();
     if (const int damaged = stream.damagedEntries())
-        damage(summary, QStringLiteral("cell %1-%2-%3 holds %4 damaged %5")
+        damage(summary, QStringLiteral("Cell %1-%2-%3 holds %4 damaged %5.")
                             .arg(cell.c1)
                             .arg(cell.c2)
                             .arg(cell.c3)
@@ -132,21 +127,21 @@ IndexSummary summarizeIndex(const IndexSource& source)
     // the cells below it; the cells under good tables are walked whole.
     const Table root = readTable(source, RootPosition);
     if (!root.problem.isEmpty()) {
-        damage(summary, QStringLiteral("the file ends before its root table"));
+        damage(summary, QStringLiteral("The file ends before its root table."));
         return summary;
     }
     for (int i = 1; i <= TableEntries; ++i) {
         const Table second = readTable(source, root.entries[i - 1]);
         if (!second.problem.isEmpty()) {
             damage(summary,
-                   QStringLiteral("entry %1 of the root table %2").arg(i).arg(second.problem));
+                   QStringLiteral("Entry %1 of the root table %2.").arg(i).arg(second.problem));
             continue;
         }
         for (int j = 1; j <= TableEntries; ++j) {
             const Table third = readTable(source, second.entries[j - 1]);
             if (!third.problem.isEmpty()) {
                 damage(summary,
-                       QStringLiteral("entry %1 of table %2 %3").arg(j).arg(i).arg(third.problem));
+                       QStringLiteral("Entry %1 of table %2 %3.").arg(j).arg(i).arg(third.problem));
                 continue;
             }
             for (int k = 1; k <= TableEntries; ++k)
