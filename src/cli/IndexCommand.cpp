@@ -424,7 +424,7 @@ int verifyIndex(const QStringList& args, Context& context, const QString& usage)
         }
         damaged = true;
         context.out << (summary.headerGood ? "; " : "")
-                    << count(summary.damage.size(), "damage", "damages") << ":\n";
+                    << count(summary.damage.size(), "problem", "problems") << ":\n";
         for (const Indexing::IndexDamage& damage : summary.damage)
             context.out << "  " << damage.description << "\n";
     }

@@ -104,9 +104,11 @@ void walkCell(const IndexSource& source, Cell cell, IndexSummary& summary)
     }
     stream.take(count, true);
     summary.records += walker.recordsRead();
+    // A chain that breaks off leaves an entry cut short: the chain's damage
+    // says it all.
     if (walker.damage())
         summary.damage << *walker.damage();
-    if (const int damaged = stream.damagedEntries())
+    else if (const int damaged = stream.damagedEntries())
         damage(summary, QStringLiteral("Cell %1-%2-%3 holds %4 damaged %5.")
                             .arg(cell.c1)
                             .arg(cell.c2)

@@ -148,7 +148,7 @@ TEST_F(IndexCommands, SearchGivesTheFindersRowsRankedAndTheRebuildGivesTheSame)
     const Outcome text = run({QStringLiteral("index"), QStringLiteral("search"), word,
                               QStringLiteral("--fields"), QStringLiteral("1")});
     EXPECT_EQ(text.status, 0);
-    const QStringList lines = text.out.trimmed().split(QLatin1Char('\n'));
+    const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     EXPECT_TRUE(lines.last().startsWith(QStringLiteral("Found %1 hit(s).").arg(rows.size())))
         << text.out.toStdString();
     EXPECT_TRUE(lines.first().startsWith(
@@ -242,6 +242,12 @@ TEST_F(IndexCommands, VerifyLockAndDamage)
     EXPECT_EQ(damaged.status, 1);
     EXPECT_TRUE(damaged.out.contains(u"Entry 4 of the root table")) << damaged.out.toStdString();
     EXPECT_TRUE(damaged.out.contains(u"TelNum.bin")) << damaged.out.toStdString();
+    // A search that meets the damage keeps what it found and names the index.
+    const QJsonObject broken = search(QStringLiteral("Day"), {}, 1);
+    const QJsonArray brokenSkipped = broken[QStringLiteral("skipped")].toArray();
+    ASSERT_EQ(brokenSkipped.size(), 1);
+    EXPECT_EQ(brokenSkipped[0][QStringLiteral("index")].toString(), QStringLiteral("Name"));
+    EXPECT_TRUE(brokenSkipped[0][QStringLiteral("message")].toString().contains(u"damaged"));
     EXPECT_EQ(
         run({QStringLiteral("index"), QStringLiteral("verify"), QStringLiteral("UD1")}).status, 0);
     EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("verify"), index("TelNum.bin")}).status,
