@@ -23,8 +23,7 @@ struct Entry
 const Entry Commands[] = {
     {"convert", "run a text converter: txt2rtf, html2rtf, html2txt, rtf2txt", convertCommand},
     {"demo", "make a workspace of made-up data to try the programs on", demoCommand},
-    {"dump", "print every field of a data file of the suite (see 'vantix dump --help')",
-     dumpCommand},
+    {"dump", "print every field of one of the suite's data files, or sum up an index", dumpCommand},
     {"index", "the contact index: rebuild, search, verify, lock, unlock", indexCommand},
     {"link", "link a comment tag of a document to a form field", linkCommand},
     {"scan", "list the form fields that the e-mails of a job folder carry", scanCommand},
