@@ -1,1 +1,668 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Build.h"
+
+#include "IndexWriter.h"
+#include "OpenIndex.h"
+#include "Packing.h"
+#include "datafiles/DataFile.h"
+#include "datafiles/FileInfoFile.h"
+#include "datafiles/ProfileFile.h"
+#include "platform/FileSystem.h"
+#include "shared/Files.h"
+#include "shared/Formatting.h"
+#include "shared/Messages.h"
+#include "shared/Paths.h"
+#include "shared/Values.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <climits>
+#include <cmath>
+#include <vector>
+
+namespace Indexing {
+
+using DataFiles::FileInfoRecord;
+using DataFiles::ProfileRecord;
+using Platform::File;
+using Platform::RunTimeError;
+
+namespace {
+
+constexpr int IndexCount = 4;
+// An empty index has one third-level table for each of these steps.
+constexpr int BuildSteps = 400;
+// The share of the progress bar that making the empty indexes takes; the
+// tree walk has the rest.
+constexpr int BuildShare = 20;
+constexpr qint64 RateLabelInterval = 5000; // milliseconds
+
+// String numbers.
+enum : int
+{
+    PathNotAccessible = 134,
+    RequiredPathMissing = 135,
+    CopyingIndex = 911,
+    FoldersIndexed = 913,
+    CouldNotCreateFile = 915,
+};
+
+const QChar ItemEnd(0);
+const QChar SecondLine(1);
+const QChar Separator(QLatin1Char('/'));
+const QString FileInfoName = QStringLiteral("FileInfo.inf");
+const QString ProfileName = QStringLiteral("Profile.pro");
+
+bool rebuildingNow = false;
+
+class RebuildingFlag
+{
+public:
+    RebuildingFlag() { rebuildingNow = true; }
+    ~RebuildingFlag() { rebuildingNow = false; }
+    RebuildingFlag(const RebuildingFlag&) = delete;
+    RebuildingFlag& operator=(const RebuildingFlag&) = delete;
+};
+
+void runEvents()
+{
+    Platform::uiHost().doEvents();
+}
+
+void setProgress(const BuildProgress& progress, int value)
+{
+    if (progress.setValue)
+        progress.setValue(value);
+}
+
+void setLabel(const BuildProgress& progress, const QString& text)
+{
+    if (progress.setLabel)
+        progress.setLabel(text);
+}
+
+QString withoutTrailingSeparator(QString path)
+{
+    while (path.size() > 1 && path.endsWith(Separator))
+        path.chop(1);
+    return path;
+}
+
+// The name and reference of a folder of the filing tree ("Smith [12-3]"); a
+// folder whose name carries no reference gives an empty one.
+void nameAndRef(const QString& folder, QString& name, QString& ref)
+{
+    Global::ResolveFolderName(folder, name, ref);
+    if (!folder.endsWith(QLatin1Char(']')) ||
+        folder.lastIndexOf(QLatin1Char('[')) < folder.lastIndexOf(Separator))
+        ref.clear();
+}
+
+// Where a folder stands, for people: its path below the filing root with
+// the references in brackets dropped ("Acme Ltd/Smith, John"); a folder
+// outside the tree shows its whole path so.
+QString locationOf(const QString& folder, const QString& root)
+{
+    QStringView relative(folder);
+    if (!root.isEmpty() && folder.size() > root.size() && folder[root.size()] == Separator &&
+        folder.startsWith(root))
+        relative = relative.mid(root.size() + 1);
+    QStringList names;
+    for (const QStringView part : relative.split(Separator, Qt::SkipEmptyParts)) {
+        QStringView name = part;
+        const qsizetype open = part.lastIndexOf(QLatin1Char('['));
+        if (open >= 0 && part.endsWith(QLatin1Char(']')))
+            name = part.left(open).trimmed();
+        if (!name.isEmpty())
+            names << name.toString();
+    }
+    return names.join(Separator);
+}
+
+const QString& firstNonEmpty(const QString& a, const QString& b, const QString& c)
+{
+    return !a.isEmpty() ? a : !b.isEmpty() ? b : c;
+}
+
+// Values and displays of one index, pairwise.
+struct Items
+{
+    QStringList values, displays;
+    void add(const QString& value, const QString& display)
+    {
+        values << value;
+        displays << display;
+    }
+};
+
+// What a folder gives the four indexes, from its data files already read.
+// `ownerName` is the display name of the profile of the folder of kind 3 or
+// 4 that holds it ("" when none does); `root` the filing tree's root.
+FolderIndexValues gather(const QString& folder, const FileInfoRecord& info,
+                         const ProfileRecord& profile, const QString& ownerName,
+                         const QString& root)
+{
+    FolderIndexValues gathered;
+    QString name;
+    QString ref;
+    nameAndRef(folder, name, ref);
+    gathered.ref = ref.isEmpty() ? info.RealRef : ref;
+    gathered.kind = info.FolderID != DataFiles::UnknownFolder ? info.FolderID : profile.kind;
+
+    QString town;
+    QString postcode;
+    for (const DataFiles::ProfileAddress& address : profile.addresses) {
+        if (!address.inUse)
+            continue;
+        if (town.isEmpty())
+            town = address.town;
+        if (postcode.isEmpty())
+            postcode = address.postcode;
+    }
+    const QString& displayName = profile.displayName;
+
+    Items items[IndexCount];
+    switch (gathered.kind) {
+    case DataFiles::FolderN:
+        items[NameIndex - 1].add(name, name + SecondLine + locationOf(folder, root));
+        break;
+    case DataFiles::FolderO: {
+        const QString location =
+            ownerName.isEmpty() && postcode.isEmpty() ? locationOf(folder, root) : QString();
+        items[NameIndex - 1].add(displayName,
+                                 name + SecondLine + firstNonEmpty(ownerName, postcode, location));
+        break;
+    }
+    case DataFiles::FolderC:
+    case DataFiles::FolderF: {
+        const QString location =
+            town.isEmpty() && postcode.isEmpty() ? locationOf(folder, root) : QString();
+        items[NameIndex - 1].add(displayName,
+                                 name + SecondLine + firstNonEmpty(town, postcode, location));
+        break;
+    }
+    default:
+        break;
+    }
+    if (items[NameIndex - 1].values.value(0).isEmpty())
+        items[NameIndex - 1] = Items();
+
+    if (profile.indexFlag()) {
+        for (const DataFiles::ProfileAddress& address : profile.addresses) {
+            if (address.inUse && !address.postcode.isEmpty())
+                items[PcodeIndex - 1].add(address.postcode,
+                                          address.postcode + SecondLine + displayName);
+        }
+        for (const DataFiles::ProfileContactPoint& point : profile.contacts) {
+            if (point.inUse() && !point.number.isEmpty())
+                items[TelNumIndex - 1].add(point.number, point.number + SecondLine + displayName);
+        }
+        if (!profile.UD1.isEmpty())
+            items[UD1Index - 1].add(profile.UD1, profile.UD1 + SecondLine + displayName);
+    }
+
+    for (int i = 0; i < IndexCount; ++i) {
+        gathered.values[i] = items[i].values.join(ItemEnd);
+        gathered.displays[i] = items[i].displays.join(ItemEnd);
+    }
+    return gathered;
+}
+
+FileInfoRecord readFileInfo(const QString& folder)
+{
+    return Routines_FileInfoFile::ReadFileInfo(Platform::findNoCase(folder, FileInfoName), true);
+}
+
+ProfileRecord readProfile(const QString& folder)
+{
+    return Routines_ProfileFile::ReadProfile(Platform::findNoCase(folder, ProfileName), true);
+}
+
+// Nothing is stored for a folder without values or reference, or of a kind
+// that is unknown or never indexed.
+bool storesNothing(const QString& values, const QString& ref, qint16 kind)
+{
+    return values.isEmpty() || ref.isEmpty() || kind == DataFiles::UnknownFolder ||
+           kind == DataFiles::NeverIndexed;
+}
+
+// The last reference packed: consecutive values of one folder pack it once.
+// The kind is part of the key, since it is packed with the reference.
+class PackedRefCache
+{
+public:
+    const QByteArray& pack(const QString& ref, qint16 kind)
+    {
+        if (!m_valid || ref != m_ref || kind != m_kind) {
+            qint16 flags = kind;
+            m_packed = KwPack(ref, flags);
+            m_ref = ref;
+            m_kind = kind;
+            m_valid = true;
+        }
+        return m_packed;
+    }
+
+private:
+    QString m_ref;
+    qint16 m_kind = 0;
+    QByteArray m_packed;
+    bool m_valid = false;
+};
+
+// Stores a folder's values, each with its display, in the order given; the
+// lists are AddToIndex's (items ended by the character 0, the last one's
+// optional).
+void storeItems(IndexStorage& storage, int index, QString values, QString displays,
+                QByteArrayView packedRef, qint16 kind, bool eventsPerValue)
+{
+    if (!values.endsWith(ItemEnd))
+        values += ItemEnd;
+    if (!displays.endsWith(ItemEnd))
+        displays += ItemEnd;
+    qsizetype nextValue = 0;
+    qsizetype nextDisplay = 0;
+    while (nextValue < values.size()) {
+        const qsizetype valueEnd = values.indexOf(ItemEnd, nextValue);
+        const QString value = values.mid(nextValue, valueEnd - nextValue);
+        nextValue = valueEnd + 1;
+        QString display;
+        if (nextDisplay < displays.size()) {
+            const qsizetype displayEnd = displays.indexOf(ItemEnd, nextDisplay);
+            display = displays.mid(nextDisplay, displayEnd - nextDisplay);
+            nextDisplay = displayEnd + 1;
+        }
+        storeValue(storage, index, value, display, packedRef, kind);
+        if (eventsPerValue)
+            runEvents();
+    }
+}
+
+// The open-index cache of AddToIndex.
+struct CachedIndex
+{
+    QString fileName;
+    File file;
+};
+
+std::vector<CachedIndex>& openIndexes()
+{
+    static std::vector<CachedIndex> cache;
+    return cache;
+}
+
+PackedRefCache& lastPackedRef()
+{
+    static PackedRefCache cache;
+    return cache;
+}
+
+// An index named by its number ("2") or its file name ("Pcode", "pcode.bin");
+// 0 for none.
+int indexNumberOf(const QString& indexName)
+{
+    bool isNumber = false;
+    const int number = indexName.trimmed().toInt(&isNumber);
+    if (isNumber)
+        return number >= NameIndex && number <= UD1Index ? number : 0;
+    return indexNumber(indexName);
+}
+
+// Moves the progress as making the 400 third-level tables one by one would,
+// reporting each value once.
+void reportBuildSteps(const BuildProgress& progress, int from, int to)
+{
+    int shown = INT_MIN;
+    for (int step = 1; step <= BuildSteps; ++step) {
+        const int value = from + int(std::floor(double(step) / BuildSteps * (to - from)));
+        if (value != shown) {
+            shown = value;
+            setProgress(progress, value);
+            runEvents();
+        }
+    }
+}
+
+// The root of the filing tree, or "" after a message when it cannot be
+// walked. A setting that names a folder inside the tree stands for the
+// tree's root, as for resolving references.
+QString filingRoot()
+{
+    QString root = withoutTrailingSeparator(Global::GetDataFolder(QStringLiteral("FilingFolder")));
+    while (root.contains(QLatin1Char('[')) && root.contains(QLatin1Char(']')))
+        root = Global::FormatFilename(root, QStringLiteral("L"));
+    if (root.isEmpty()) {
+        Global::showMessage(RequiredPathMissing, {QStringLiteral("Filing")},
+                            Platform::MsgButtons::Ok, Platform::MsgIcon::Exclamation,
+                            Global::Str::TitleWarning);
+        return {};
+    }
+    if (!Global::FolderExists(root)) {
+        Global::showMessage(PathNotAccessible, {root}, Platform::MsgButtons::Ok,
+                            Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
+        return {};
+    }
+    return root;
+}
+
+// Walks the filing tree below its root: each folder first, then its
+// sub-folders, in the order of their names; every folder's data files are
+// read once and their values handed on for all four indexes.
+class TreeWalk
+{
+public:
+    using Visit = std::function<void(const FolderIndexValues&)>;
+
+    TreeWalk(QString root, const BuildProgress& progress, Visit visit)
+        : m_root(std::move(root)), m_progress(progress), m_visit(std::move(visit))
+    {}
+
+    // False when the caller stopped the walk.
+    bool run()
+    {
+        m_clock.start();
+        const QStringList tops = Platform::listEntries(m_root, u"*", Platform::EntryKind::Folders);
+        for (qsizetype i = 0; i < tops.size() && !m_stopped; ++i) {
+            walk(m_root + Separator + tops[i], QString());
+            setProgress(m_progress, BuildShare + int((i + 1) * (100 - BuildShare) / tops.size()));
+            runEvents();
+        }
+        setLabel(m_progress, QString());
+        return !m_stopped;
+    }
+
+private:
+    void walk(const QString& folder, const QString& ownerName)
+    {
+        if (m_progress.stopRequested && m_progress.stopRequested()) {
+            m_stopped = true;
+            return;
+        }
+        const FileInfoRecord info = readFileInfo(folder);
+        const ProfileRecord profile = readProfile(folder);
+        m_visit(gather(folder, info, profile, ownerName, m_root));
+        ++m_folders;
+        showRate();
+        runEvents();
+
+        const bool owns =
+            info.FolderID == DataFiles::FolderC || info.FolderID == DataFiles::FolderF;
+        const QString& owner = owns ? profile.displayName : ownerName;
+        for (const QString& sub :
+             Platform::listEntries(folder, u"*", Platform::EntryKind::Folders)) {
+            walk(folder + Separator + sub, owner);
+            if (m_stopped)
+                return;
+        }
+    }
+
+    void showRate()
+    {
+        const qint64 now = m_clock.elapsed();
+        if (now - m_lastLabel < RateLabelInterval)
+            return;
+        m_lastLabel = now;
+        const double perSecond = now > 0 ? m_folders * 1000.0 / double(now) : 0.0;
+        setLabel(m_progress,
+                 Global::ResolveRes(FoldersIndexed, {Global::formatNumber(m_folders, u"#,###,##0"),
+                                                     Global::formatNumber(perSecond, u"#,##0")}));
+    }
+
+    QString m_root;
+    const BuildProgress& m_progress;
+    Visit m_visit;
+    QElapsedTimer m_clock;
+    qint64 m_lastLabel = 0;
+    int m_folders = 0;
+    bool m_stopped = false;
+};
+
+// True when the file is an index by its header (whatever its flag); only
+// such a file is locked while its successor is built. A missing or damaged
+// file has no readers to keep out.
+bool isIndexFile(const QString& path)
+{
+    const QString resolved = Platform::resolveNoCase(path);
+    if (!QFileInfo(resolved).isFile())
+        return false;
+    QByteArray header;
+    try {
+        File file = File::open(resolved, File::Binary | File::Read);
+        header = file.readAt(1, FlagPosition - 1);
+    } catch (const RunTimeError&) {
+        return false;
+    }
+    return DataFiles::checkHeader(header, IndexFileKind).verdict == DataFiles::HeaderVerdict::Good;
+}
+
+// One index of a rebuild: its real file and its new image. A real file that
+// is still locked when the rebuild ends (stopped, failed, or faulted) is
+// freed, keeping its old contents.
+struct RebuiltIndex
+{
+    int number = 0;
+    QString path;
+    MemoryIndex image;
+    bool locked = false;
+
+    RebuiltIndex(int n, QString p) : number(n), path(std::move(p)) {}
+    RebuiltIndex(const RebuiltIndex&) = delete;
+    RebuiltIndex& operator=(const RebuiltIndex&) = delete;
+    ~RebuiltIndex()
+    {
+        if (locked)
+            sub_LockForMaintenance(path, 0);
+    }
+};
+
+} // namespace
+
+bool rebuildingIndex()
+{
+    return rebuildingNow;
+}
+
+bool BuildIndexFile(const BuildProgress& ProgressBar, const QString& IndexName, qint16 ProgressFrom,
+                    qint16 ProgressTo)
+{
+    return Global::guarded("Indexing:BuildIndexFile", [&] {
+        const int number = indexNumberOf(IndexName);
+        if (number == 0)
+            return false;
+        // Written whole beside the old file and renamed over it: a reader
+        // meets the old index or the new one.
+        try {
+            DataFiles::writeFileAtomically(indexPath(indexFolder(), number), emptyIndexBytes());
+        } catch (const RunTimeError&) {
+            Global::showText(Global::ResolveRes(CouldNotCreateFile), Platform::MsgButtons::Ok,
+                             Platform::MsgIcon::None, Global::applicationTitle());
+            return false;
+        }
+        Global::BusyPointerScope busy;
+        reportBuildSteps(ProgressBar, ProgressFrom, ProgressTo);
+        return true;
+    });
+}
+
+bool AddToIndex(int IndexNo, QString Values, QString Displays, const QString& Ref, qint16 Kind,
+                bool AllowMessages, bool KeepOpen)
+{
+    return Global::guarded("Indexing:AddToIndex", [&] {
+        std::vector<CachedIndex>& cache = openIndexes();
+        if (IndexNo == -1) {
+            for (CachedIndex& cached : cache)
+                cached.file.close();
+            cache.clear();
+            return true;
+        }
+        if (IndexNo < NameIndex || IndexNo > UD1Index || storesNothing(Values, Ref, Kind))
+            return false;
+        const QByteArray packedRef = lastPackedRef().pack(Ref, Kind);
+
+        const QString fileName = indexPath(indexFolder(), IndexNo);
+        File once;
+        File* file = nullptr;
+        if (KeepOpen) {
+            for (CachedIndex& cached : cache) {
+                if (cached.fileName == fileName)
+                    file = &cached.file;
+            }
+        }
+        if (!file) {
+            OpenOutcome opened = OpenIndex(fileName, !AllowMessages);
+            if (!opened.usable())
+                return false;
+            if (KeepOpen) {
+                cache.push_back({fileName, std::move(opened.file)});
+                file = &cache.back().file;
+            } else {
+                once = std::move(opened.file);
+                file = &once;
+            }
+        }
+        FileStorage storage(*file);
+        storeItems(storage, IndexNo, std::move(Values), std::move(Displays), packedRef, Kind, true);
+        if (!KeepOpen)
+            once.close();
+        return true;
+    });
+}
+
+FolderIndexValues gatherIndexValues(const QString& Folder)
+{
+    const QString folder = withoutTrailingSeparator(Folder);
+    const FileInfoRecord info = readFileInfo(folder);
+    const ProfileRecord profile = readProfile(folder);
+    QString ownerName;
+    const qint16 kind = info.FolderID != DataFiles::UnknownFolder ? info.FolderID : profile.kind;
+    const qsizetype slash = folder.lastIndexOf(Separator);
+    if (kind == DataFiles::FolderO && slash > 0) {
+        const QString owner = Routines_FileInfoFile::findOwningFolder(folder.left(slash));
+        if (!owner.isEmpty())
+            ownerName = readProfile(owner).displayName;
+    }
+    const QString root =
+        withoutTrailingSeparator(Global::GetDataFolder(QStringLiteral("FilingFolder")));
+    return gather(folder, info, profile, ownerName, root);
+}
+
+void PrepareForIndex(int IndexNo, const QString& Folder, QString& Values, QString& Displays,
+                     QString& Ref, qint16& Kind)
+{
+    Values.clear();
+    Displays.clear();
+    Ref.clear();
+    Kind = 0;
+    Global::guarded("Indexing:PrepareForIndex", [&] {
+        FolderIndexValues gathered = gatherIndexValues(Folder);
+        Ref = gathered.ref;
+        Kind = gathered.kind;
+        if (IndexNo >= NameIndex && IndexNo <= UD1Index) {
+            Values = std::move(gathered.values[IndexNo - 1]);
+            Displays = std::move(gathered.displays[IndexNo - 1]);
+        }
+    });
+}
+
+bool RebuildIndexFile(const BuildProgress& ProgressBar, QList<qint16> Fields)
+{
+    return Global::guarded("Indexing:RebuildIndexFile", [&] {
+        if (Fields.isEmpty())
+            return true;
+        Global::BusyPointerScope busy;
+        RebuildingFlag rebuilding;
+        const QString root = filingRoot();
+        if (root.isEmpty())
+            return false;
+
+        // Each new index is built in memory while its real file is shut to
+        // other users; the real file keeps serving nobody but stays whole.
+        const QString folder = indexFolder();
+        const int share = BuildShare / int(Fields.size());
+        std::vector<std::unique_ptr<RebuiltIndex>> indexes;
+        for (qsizetype k = 0; k < Fields.size(); ++k) {
+            setProgress(ProgressBar, std::max(0, int(k) * share + share - 1));
+            runEvents();
+            const int number = Fields[k];
+            if (number < NameIndex || number > UD1Index)
+                continue;
+            auto index = std::make_unique<RebuiltIndex>(number, indexPath(folder, number));
+            if (isIndexFile(index->path)) {
+                sub_LockForMaintenance(index->path, MaintenanceFlag);
+                index->locked = true;
+            }
+            indexes.push_back(std::move(index));
+        }
+
+        PackedRefCache packer;
+        TreeWalk walk(root, ProgressBar, [&](const FolderIndexValues& folderValues) {
+            for (const auto& index : indexes) {
+                const QString& values = folderValues.values[index->number - 1];
+                if (storesNothing(values, folderValues.ref, folderValues.kind))
+                    continue;
+                storeItems(
+                    index->image, index->number, values, folderValues.displays[index->number - 1],
+                    packer.pack(folderValues.ref, folderValues.kind), folderValues.kind, false);
+            }
+        });
+        // A stopped walk leaves every real file as it was; the destructors
+        // free them.
+        if (!walk.run())
+            return false;
+
+        bool written = true;
+        for (const auto& index : indexes) {
+            setLabel(ProgressBar, Global::ResolveRes(CopyingIndex, {IndexTitle(index->path)}));
+            runEvents();
+            try {
+                // The new bytes carry the flag 0: the rename frees the index.
+                DataFiles::writeFileAtomically(index->path, index->image.bytes());
+                index->locked = false;
+            } catch (const RunTimeError& error) {
+                Global::ReportError(QStringLiteral("Indexing:RebuildIndexFile  Error:") +
+                                    error.description());
+                written = false;
+            }
+        }
+        setLabel(ProgressBar, QString());
+        return written;
+    });
+}
+
+bool rebuildRecordByRecord(const BuildProgress& ProgressBar, QList<qint16> Fields)
+{
+    return Global::guarded("Indexing:RebuildIndexFile", [&] {
+        if (Fields.isEmpty())
+            return true;
+        Global::BusyPointerScope busy;
+        RebuildingFlag rebuilding;
+        const QString root = filingRoot();
+        if (root.isEmpty())
+            return false;
+
+        const int share = BuildShare / int(Fields.size());
+        for (qsizetype k = 0; k < Fields.size(); ++k) {
+            const int from = int(k) * share;
+            if (!BuildIndexFile(ProgressBar, QString::number(Fields[k]), qint16(from),
+                                qint16(std::max(0, from + share - 1))))
+                Fields[k] = 0;
+        }
+        struct CloseCache
+        {
+            ~CloseCache() { AddToIndex(-1, {}, {}, {}, 0, false); }
+        } closeCache;
+        TreeWalk walk(root, ProgressBar, [&](const FolderIndexValues& folderValues) {
+            for (const qint16 field : std::as_const(Fields)) {
+                if (field == 0)
+                    continue;
+                AddToIndex(field, folderValues.values[field - 1], folderValues.displays[field - 1],
+                           folderValues.ref, folderValues.kind, true, true);
+            }
+        });
+        return walk.run();
+    });
+}
+
+} // namespace Indexing
