@@ -1,1 +1,256 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "IndexFile.h"
+
+#include <QtEndian>
+
+#include <cstring>
+
+namespace Indexing {
+
+const DataFiles::FileKind IndexFileKind{"Zux Index", 0.007f, 738};
+
+namespace {
+
+qint32 int32At(QByteArrayView bytes, qsizetype offset)
+{
+    return qFromLittleEndian<qint32>(bytes.data() + offset);
+}
+
+void putInt32(QByteArray& bytes, qsizetype offset, qint32 value)
+{
+    qToLittleEndian<qint32>(value, bytes.data() + offset);
+}
+
+QString cellName(Cell cell)
+{
+    return QStringLiteral("%1-%2-%3").arg(cell.c1).arg(cell.c2).arg(cell.c3);
+}
+
+IndexDamage damageAt(Cell cell, const QString& what)
+{
+    return {QStringLiteral("The chain of cell %1 %2.").arg(cellName(cell), what)};
+}
+
+// A table entry of the table at `table`: the pointer it holds.
+qint64 tableEntry(const IndexSource& source, qint64 table, int entry)
+{
+    const QByteArray bytes = source.read(table + 4 * (entry - 1), 4);
+    return bytes.size() == 4 ? int32At(bytes, 0) : 0;
+}
+
+bool holds(const IndexSource& source, qint64 position, qint64 length)
+{
+    return position >= RootPosition && position - 1 + length <= source.size();
+}
+
+} // namespace
+
+IndexRecord IndexRecord::decode(QByteArrayView bytes)
+{
+    IndexRecord record;
+    if (bytes.size() < RecordSize)
+        return record;
+    record.Tail = int32At(bytes, 0);
+    record.Count = int32At(bytes, 4);
+    record.NextRecord = int32At(bytes, 8);
+    record.Used = qFromLittleEndian<qint16>(bytes.data() + 12);
+    record.Text = bytes.sliced(14, RecordTextSize).toByteArray();
+    return record;
+}
+
+QByteArray IndexRecord::encode() const
+{
+    QByteArray bytes(RecordSize, ' ');
+    putInt32(bytes, 0, Tail);
+    putInt32(bytes, 4, Count);
+    putInt32(bytes, 8, NextRecord);
+    qToLittleEndian<qint16>(Used, bytes.data() + 12);
+    std::memcpy(bytes.data() + 14, Text.constData(),
+                std::min<qsizetype>(Text.size(), RecordTextSize));
+    return bytes;
+}
+
+QByteArray emptyIndexBytes()
+{
+    QByteArray bytes = DataFiles::headerBytes(IndexFileKind);
+    bytes.append(QByteArray(2, '\0'));
+    const qint64 root = bytes.size() + 1;
+    bytes.append(QByteArray(TableSize, '\0'));
+    for (int i = 1; i <= TableEntries; ++i) {
+        const qint64 second = bytes.size() + 1;
+        putInt32(bytes, root - 1 + 4 * (i - 1), static_cast<qint32>(second));
+        bytes.append(QByteArray(TableSize, '\0'));
+        for (int j = 1; j <= TableEntries; ++j) {
+            const qint64 third = bytes.size() + 1;
+            putInt32(bytes, second - 1 + 4 * (j - 1), static_cast<qint32>(third));
+            bytes.append(QByteArray(TableSize, '\xff'));
+        }
+    }
+    return bytes;
+}
+
+QByteArray BytesSource::read(qint64 position, qint64 count) const
+{
+    if (position < 1 || position > m_bytes.size() || count <= 0)
+        return {};
+    return m_bytes.sliced(position - 1, std::min<qint64>(count, m_bytes.size() - position + 1))
+        .toByteArray();
+}
+
+CellHead findCell(const IndexSource& source, Cell cell)
+{
+    CellHead head;
+    const auto inRange = [](qint16 c) { return c >= 1 && c <= TableEntries; };
+    if (!inRange(cell.c1) || !inRange(cell.c2) || !inRange(cell.c3)) {
+        head.damage = IndexDamage{QStringLiteral("There is no cell %1.").arg(cellName(cell))};
+        return head;
+    }
+    qint64 table = RootPosition;
+    const qint16 steps[] = {cell.c1, cell.c2};
+    for (const qint16 entry : steps) {
+        if (!holds(source, table, TableSize)) {
+            head.damage = IndexDamage{
+                QStringLiteral("The tables leading to cell %1 point outside the file (byte %2).")
+                    .arg(cellName(cell))
+                    .arg(table)};
+            return head;
+        }
+        table = tableEntry(source, table, entry);
+    }
+    if (!holds(source, table, TableSize)) {
+        head.damage = IndexDamage{
+            QStringLiteral("The tables leading to cell %1 point outside the file (byte %2).")
+                .arg(cellName(cell))
+                .arg(table)};
+        return head;
+    }
+    head.first = tableEntry(source, table, cell.c3);
+    if (head.first != -1 && !holds(source, head.first, RecordSize)) {
+        head.damage =
+            damageAt(cell, QStringLiteral("starts outside the file (byte %1)").arg(head.first));
+        head.first = -1;
+    }
+    return head;
+}
+
+ChainWalker::ChainWalker(const IndexSource& source, qint64 first, Cell cell)
+    : m_source(source), m_cell(cell), m_next(first), m_first(first),
+      m_limit(source.size() / RecordSize + 1)
+{}
+
+bool ChainWalker::next(IndexRecord& record)
+{
+    if (m_damage || m_next == -1)
+        return false;
+    // A pointer back to the chain's start or to itself is the common loop;
+    // any other ends when the file could hold no more records.
+    if (m_read >= m_limit || (m_read > 0 && (m_next == m_first || m_next == m_position))) {
+        m_damage = damageAt(m_cell, QStringLiteral("loops back at byte %1").arg(m_position));
+        return false;
+    }
+    if (m_next < RootPosition || m_next > m_source.size()) {
+        m_damage =
+            damageAt(m_cell, QStringLiteral("points outside the file (byte %1)").arg(m_next));
+        return false;
+    }
+    const QByteArray bytes = m_source.read(m_next, RecordSize);
+    if (bytes.size() < RecordSize) {
+        m_damage = damageAt(m_cell, QStringLiteral("is cut short at byte %1").arg(m_next));
+        return false;
+    }
+    record = IndexRecord::decode(bytes);
+    m_position = m_next;
+    ++m_read;
+    if (record.Used < 0 || record.Used > RecordTextSize) {
+        m_damage = damageAt(m_cell, QStringLiteral("has a record at byte %1 that claims %2 "
+                                                   "characters")
+                                        .arg(m_position)
+                                        .arg(record.Used));
+        return false;
+    }
+    if (m_read == 1) {
+        m_count = record.Count;
+        m_tail = record.Tail;
+    }
+    m_next = record.NextRecord;
+    if (m_next == -1) {
+        if (m_count != m_read)
+            m_damage = damageAt(m_cell, QStringLiteral("has %1 records, but its first record "
+                                                       "counts %2")
+                                            .arg(m_read)
+                                            .arg(m_count));
+        else if (m_tail != m_position)
+            m_damage = damageAt(m_cell, QStringLiteral("ends at byte %1, but its first record "
+                                                       "says %2")
+                                            .arg(m_position)
+                                            .arg(m_tail));
+    }
+    return true;
+}
+
+void EntryStream::add(const IndexRecord& record, bool last)
+{
+    const qsizetype length = last ? qBound(qsizetype(0), qsizetype(record.Used), record.Text.size())
+                                  : record.Text.size();
+    m_buffer.append(record.Text.constData(), length);
+}
+
+void EntryStream::take(const std::function<void(const Entry&)>& onEntry, bool finish)
+{
+    const char* data = m_buffer.constData();
+    const qsizetype size = m_buffer.size();
+    const auto find = [&](char ch, qsizetype from) -> qsizetype {
+        if (from >= size)
+            return -1;
+        const void* hit = std::memchr(data + from, ch, size - from);
+        return hit ? static_cast<const char*>(hit) - data : -1;
+    };
+    qsizetype at = 0;
+    while (at < size) {
+        if (data[at] != EntryStart) {
+            // Bytes that start no entry: skip to the next entry.
+            ++m_damaged;
+            const qsizetype next = find(EntryStart, at);
+            at = next < 0 ? size : next;
+            continue;
+        }
+        const qsizetype start = find(EntryStart, at + 1);
+        const qsizetype end = find(MatchEnd, at + 1);
+        if (end < 0 || (start >= 0 && start < end)) {
+            if (start < 0 && !finish)
+                break; // the match text goes on in the next record
+            ++m_damaged;
+            at = start < 0 ? size : start;
+            continue;
+        }
+        const qsizetype ref = end + 1;
+        if (ref >= size) {
+            if (!finish)
+                break;
+            ++m_damaged;
+            at = size;
+            continue;
+        }
+        const qsizetype refLength = (static_cast<unsigned char>(data[ref]) >> 3) + 1;
+        if (ref + refLength > size) {
+            if (!finish)
+                break;
+            ++m_damaged;
+            at = size;
+            continue;
+        }
+        qsizetype next = find(EntryStart, ref + refLength);
+        if (next < 0) {
+            if (!finish)
+                break;
+            next = size;
+        }
+        onEntry(Entry{QByteArrayView(data + at + 1, end - at - 1),
+                      QByteArrayView(data + ref, refLength),
+                      QByteArrayView(data + ref + refLength, next - ref - refLength)});
+        at = next;
+    }
+    m_buffer.remove(0, at);
+}
+
+} // namespace Indexing

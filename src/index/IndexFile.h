@@ -187,7 +187,6 @@ public:
 
 private:
     QByteArray m_buffer;
-    qsizetype m_scan = 0;
     int m_damaged = 0;
 };
 

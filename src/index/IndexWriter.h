@@ -25,6 +25,9 @@ public:
     virtual qint64 size() const = 0;
     virtual QByteArray read(qint64 position, qint64 count) const = 0;
     virtual void write(qint64 position, QByteArrayView bytes) = 0;
+    // Exactly `count` bytes from `position` into `out`; false when the
+    // storage ends before them.
+    virtual bool readInto(qint64 position, char* out, qint64 count) const;
 };
 
 // An index held in memory, starting as the empty index.
@@ -35,6 +38,7 @@ public:
     qint64 size() const override { return m_bytes.size(); }
     QByteArray read(qint64 position, qint64 count) const override;
     void write(qint64 position, QByteArrayView bytes) override;
+    bool readInto(qint64 position, char* out, qint64 count) const override;
     const QByteArray& bytes() const { return m_bytes; }
 
 private:

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Global {
@@ -334,6 +335,109 @@ FontCheck setFontCheck(FontCheck check)
     FontCheck previous = std::move(fontCheck());
     fontCheck() = std::move(check);
     return previous;
+}
+
+namespace {
+
+constexpr int GroupBits = 7;
+constexpr int CodeBits = 6;
+constexpr int Escape = 63;
+constexpr unsigned char GroupBase = 3;
+constexpr unsigned char LastGroup = GroupBase + (1 << GroupBits) - 1;
+
+// The codes of an alphabet's characters (-1 for the others); empty when the
+// alphabet is not 63 distinct characters.
+std::optional<std::array<int, 256>> alphabetCodes(QByteArrayView alphabet)
+{
+    if (alphabet.size() != Escape)
+        return std::nullopt;
+    std::array<int, 256> codes;
+    codes.fill(-1);
+    for (int i = 0; i < Escape; ++i) {
+        int& code = codes[static_cast<unsigned char>(alphabet[i])];
+        if (code >= 0)
+            return std::nullopt;
+        code = i;
+    }
+    return codes;
+}
+
+} // namespace
+
+std::optional<QByteArray> KwZip(QByteArrayView text, qsizetype outputLength,
+                                QByteArrayView alphabet)
+{
+    const auto codes = alphabetCodes(alphabet);
+    if (!codes)
+        return std::nullopt;
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    quint32 bits = 0;
+    int count = 0;
+    const auto put = [&](quint32 value, int width) {
+        bits = (bits << width) | value;
+        count += width;
+        while (count >= GroupBits) {
+            count -= GroupBits;
+            out.append(static_cast<char>(GroupBase + ((bits >> count) & 0x7F)));
+        }
+        bits &= (1u << count) - 1;
+    };
+    for (const char ch : text) {
+        const unsigned char byte = static_cast<unsigned char>(ch);
+        const int code = (*codes)[byte];
+        if (code >= 0) {
+            put(static_cast<quint32>(code), CodeBits);
+        } else {
+            put(Escape, CodeBits);
+            put(byte, 8);
+        }
+    }
+    if (count > 0)
+        put((1u << (GroupBits - count)) - 1, GroupBits - count);
+    if (out.size() > outputLength)
+        return std::nullopt;
+    return out;
+}
+
+std::optional<QByteArray> KwUnZip(QByteArrayView packed, qsizetype outputLength,
+                                  QByteArrayView alphabet)
+{
+    if (alphabet.size() != Escape)
+        return std::nullopt;
+    QByteArray out;
+    out.reserve(packed.size() * 8 / CodeBits + 1);
+    quint32 bits = 0;
+    int count = 0;
+    bool escaped = false;
+    for (const char ch : packed) {
+        const unsigned char byte = static_cast<unsigned char>(ch);
+        if (byte == 1)
+            break;
+        if (byte < GroupBase || byte > LastGroup)
+            return std::nullopt;
+        bits = (bits << GroupBits) | (byte - GroupBase);
+        count += GroupBits;
+        for (;;) {
+            const int width = escaped ? 8 : CodeBits;
+            if (count < width)
+                break;
+            count -= width;
+            const quint32 value = (bits >> count) & ((1u << width) - 1);
+            if (escaped) {
+                out.append(static_cast<char>(value));
+                escaped = false;
+            } else if (value == Escape) {
+                escaped = true;
+            } else {
+                out.append(alphabet[value]);
+            }
+        }
+        bits &= (1u << count) - 1;
+        if (out.size() > outputLength)
+            return std::nullopt;
+    }
+    return out;
 }
 
 } // namespace Global

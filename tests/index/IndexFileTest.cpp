@@ -1,1 +1,252 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "index/IndexFile.h"
+
+#include "DataFileTesting.h"
+#include "index/IndexWriter.h"
+#include "index/OpenIndex.h"
+#include "index/Packing.h"
+
+#include <QtEndian>
+
+using namespace Indexing;
+using Platform::MsgAnswer;
+using Platform::MsgIcon;
+
+namespace {
+
+const Cell SomeCell{16, 11, 8};
+
+QByteArray entryOf(qsizetype length, char fill = 'X', const QString& ref = QStringLiteral("10"))
+{
+    qint16 flags = 3;
+    const QByteArray head = makeEntry(QStringLiteral("SMITH"), KwPack(ref, flags), QByteArray());
+    return head + QByteArray(length - head.size(), fill);
+}
+
+qint32 int32At(const QByteArray& bytes, qint64 position)
+{
+    return qFromLittleEndian<qint32>(bytes.constData() + position - 1);
+}
+
+// The cell's records and its entries, read back as a search reads them.
+struct Walked
+{
+    QList<IndexRecord> records;
+    QList<QByteArray> entries;
+    std::optional<IndexDamage> damage;
+};
+
+Walked walk(const QByteArray& bytes, Cell cell = SomeCell)
+{
+    Walked walked;
+    const BytesSource source(bytes);
+    const CellHead head = findCell(source, cell);
+    walked.damage = head.damage;
+    if (head.first == -1)
+        return walked;
+    ChainWalker walker(source, head.first, cell);
+    EntryStream stream;
+    IndexRecord record;
+    const auto take = [&](const Entry& e) {
+        walked.entries << QByteArray(1, EntryStart) + e.match.toByteArray() + MatchEnd +
+                              e.packedRef.toByteArray() + e.packedDisplay.toByteArray();
+    };
+    while (walker.next(record)) {
+        walked.records << record;
+        stream.add(record, record.NextRecord == -1);
+        stream.take(take);
+    }
+    stream.take(take, true);
+    walked.damage = walker.damage();
+    return walked;
+}
+
+} // namespace
+
+TEST(IndexFile, AnEmptyIndexLaysOutEveryTableAndHoldsNoCell)
+{
+    const QByteArray bytes = emptyIndexBytes();
+    ASSERT_EQ(bytes.size(), EmptyIndexSize);
+    EXPECT_EQ(bytes.left(15), QByteArray::fromHex("5a757820496e646578 4260e53b 0000"));
+    for (int i = 1; i <= 20; ++i) {
+        const qint64 second = 96 + 1680 * (i - 1);
+        EXPECT_EQ(int32At(bytes, 16 + 4 * (i - 1)), second);
+        for (int j = 1; j <= 20; ++j)
+            EXPECT_EQ(int32At(bytes, second + 4 * (j - 1)), second + 80 * j);
+    }
+    EXPECT_EQ(bytes.count('\xff'), 400 * 80);
+    const CellHead head = findCell(BytesSource(bytes), SomeCell);
+    EXPECT_EQ(head.first, -1);
+    EXPECT_FALSE(head.damage);
+}
+
+TEST(IndexFile, TheFirstEntryOfACellStartsItsRecordAtTheEndOfTheFile)
+{
+    MemoryIndex index;
+    const QByteArray entry = entryOf(40);
+    storeEntry(index, SomeCell, entry);
+    const QByteArray& bytes = index.bytes();
+    ASSERT_EQ(bytes.size(), EmptyIndexSize + RecordSize);
+    const qint64 third = 96 + 1680 * 15 + 80 * 11;
+    EXPECT_EQ(int32At(bytes, third + 4 * 7), EmptyIndexSize + 1);
+    const QByteArray record = bytes.mid(EmptyIndexSize);
+    EXPECT_EQ(record.left(14), QByteArray::fromHex("a0830000 01000000 ffffffff 2800"));
+    EXPECT_EQ(record.mid(14), entry + QByteArray(1024 - 40, ' '));
+}
+
+TEST(IndexFile, EntriesGoOnOverAsManyRecordsAsTheyNeedAndReadBackWhole)
+{
+    struct Case
+    {
+        const char* what;
+        QList<qsizetype> lengths;
+        QList<qint16> used; // of each record, in chain order
+    };
+    const Case cases[] = {
+        {"fits exactly", {1000, 24}, {1024}},
+        {"split across two", {1000, 100}, {1000, 76}},
+        {"a first entry longer than a record", {1500}, {0, 476}},
+        {"longer than the room and two records", {1000, 2100}, {1000, 0, 0, 28}},
+        {"an exact record after a full one", {1024, 1024}, {1024, 1024}},
+    };
+    for (const Case& c : cases) {
+        MemoryIndex memory;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Name.bin"));
+        Testing::writeBytes(path, emptyIndexBytes());
+        auto file = Platform::File::open(path, Platform::File::Binary | Platform::File::Read |
+                                                   Platform::File::Write);
+        FileStorage onDisk(file);
+        QList<QByteArray> entries;
+        char fill = 'a';
+        for (const qsizetype length : c.lengths) {
+            entries << entryOf(length, fill++, QStringLiteral("20-1"));
+            storeEntry(memory, SomeCell, entries.last());
+            storeEntry(onDisk, SomeCell, entries.last());
+        }
+        file.close();
+        EXPECT_EQ(Testing::fileBytes(path), memory.bytes()) << c.what;
+
+        const Walked walked = walk(memory.bytes());
+        EXPECT_FALSE(walked.damage) << c.what;
+        EXPECT_EQ(walked.entries, entries) << c.what;
+        QList<qint16> used;
+        for (const IndexRecord& record : walked.records)
+            used << record.Used;
+        EXPECT_EQ(used, c.used) << c.what;
+        ASSERT_FALSE(walked.records.isEmpty());
+        EXPECT_EQ(walked.records.first().Count, walked.records.size()) << c.what;
+    }
+}
+
+TEST(IndexFile, AByteOneOrTwoInsideAPackedReferenceIsNoEntryMark)
+{
+    MemoryIndex index;
+    QList<QByteArray> entries;
+    for (const char* ref : {"10", "20", "1", "2-10"}) {
+        qint16 flags = 4;
+        entries << makeEntry(QStringLiteral("SMITH"), KwPack(QString::fromLatin1(ref), flags),
+                             Zip(QStringLiteral("Smith\x01Leeds")));
+        storeEntry(index, SomeCell, entries.last());
+    }
+    EXPECT_TRUE(entries[0].contains("\x02\x14\x01"));
+    EXPECT_EQ(walk(index.bytes()).entries, entries);
+
+    // Bytes that start no entry are skipped and counted.
+    EntryStream stream;
+    IndexRecord record;
+    record.Text = "junk" + entries[1] + QByteArray(1024, ' ');
+    record.Used = static_cast<qint16>(4 + entries[1].size());
+    stream.add(record, true);
+    int seen = 0;
+    stream.take([&](const Entry& e) { seen += e.match == "SMITH"; }, true);
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(stream.damagedEntries(), 1);
+}
+
+TEST(IndexFile, ADamagedChainEndsTheWalkWithItsDamage)
+{
+    MemoryIndex index;
+    for (int i = 0; i < 3; ++i)
+        storeEntry(index, SomeCell, entryOf(1000));
+    const QByteArray good = index.bytes();
+    const qint64 first = EmptyIndexSize + 1;
+    const qint64 third = 96 + 1680 * 15 + 80 * 11;
+    const auto with = [&](qint64 position, QByteArray bytes) {
+        QByteArray damaged = good;
+        damaged.replace(position - 1, bytes.size(), bytes);
+        return damaged;
+    };
+    const auto int32 = [](qint32 value) {
+        QByteArray bytes(4, '\0');
+        qToLittleEndian<qint32>(value, bytes.data());
+        return bytes;
+    };
+    struct Case
+    {
+        const char* what;
+        QByteArray bytes;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"next record outside the file", with(first + 8, int32(90000000)), "outside the file"},
+        {"next record at zero", with(first + 8, int32(0)), "outside the file"},
+        {"negative next record", with(first + 8, int32(-7)), "outside the file"},
+        {"a chain that loops back", with(first + RecordSize + 8, int32(first)), "loops back"},
+        {"Used above 1024", with(first + 12, QByteArray::fromHex("0108")), "claims 2049"},
+        {"a count that disagrees", with(first + 4, int32(9)), "counts 9"},
+        {"a file cut short", good.left(good.size() - 10), "cut short"},
+        {"a cell outside the file", with(third + 28, int32(good.size() + 5)), "outside the file"},
+        {"a table outside the file", with(16 + 4 * 15, int32(-1)), "outside the file"},
+    };
+    for (const Case& c : cases) {
+        const Walked walked = walk(c.bytes);
+        ASSERT_TRUE(walked.damage) << c.what;
+        EXPECT_TRUE(walked.damage->description.contains(QLatin1String(c.says)))
+            << c.what << ": " << walked.damage->description.toStdString();
+        EXPECT_LE(walked.records.size(), 4) << c.what;
+    }
+}
+
+using OpenIndexTest = Testing::DataFileTest;
+
+TEST_F(OpenIndexTest, ChecksTheHeaderAndTheMaintenanceFlag)
+{
+    const QString pcode = path("Pcode.bin");
+    EXPECT_FALSE(OpenIndex(pcode).usable()); // missing: quietly nothing
+    EXPECT_TRUE(host.boxes.isEmpty());
+
+    Testing::writeBytes(pcode, emptyIndexBytes());
+    OpenOutcome opened = OpenIndex(pcode);
+    ASSERT_TRUE(opened.usable());
+    opened.file.close();
+
+    sub_LockForMaintenance(pcode, MaintenanceFlag);
+    EXPECT_EQ(Testing::fileBytes(pcode).mid(13, 2), QByteArray("\xff\xff"));
+    const OpenOutcome quiet = openIndexForReading(pcode, true);
+    EXPECT_FALSE(quiet.usable());
+    EXPECT_TRUE(quiet.locked);
+    EXPECT_TRUE(quiet.message.contains(QLatin1String("'Postcode' index")));
+    EXPECT_TRUE(host.boxes.isEmpty());
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("The 'Postcode' index is undergoing maintenance"));
+    EXPECT_FALSE(OpenIndex(pcode).usable());
+    EXPECT_EQ(host.boxes.last().icon, MsgIcon::Information);
+    EXPECT_EQ(host.boxes.last().title, QStringLiteral("File in use"));
+
+    sub_LockForMaintenance(pcode, 0);
+    EXPECT_EQ(Testing::fileBytes(pcode), emptyIndexBytes());
+
+    // Another version and another magic are both "not a valid Index file",
+    // even when quiet.
+    for (const QByteArray& header :
+         {QByteArray::fromHex("5a757820496e646578 a69bc43b"), QByteArray("Zux Indey")}) {
+        QByteArray bytes = emptyIndexBytes();
+        bytes.replace(0, header.size(), header);
+        Testing::writeBytes(pcode, bytes);
+        host.expectBox(MsgAnswer::Ok, QStringLiteral("is not a valid"));
+        EXPECT_FALSE(OpenIndex(pcode, true).usable());
+        host.expectBox(MsgAnswer::Ok, QStringLiteral("is not a valid"));
+        sub_LockForMaintenance(pcode, MaintenanceFlag);
+        EXPECT_EQ(Testing::fileBytes(pcode), bytes);
+    }
+}
