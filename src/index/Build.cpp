@@ -18,8 +18,16 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <atomic>
+#include <chrono>
 #include <climits>
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace Indexing {
@@ -210,14 +218,21 @@ FolderIndexValues gather(const QString& folder, const FileInfoRecord& info,
     return gathered;
 }
 
+// A folder's data files are named whatever their case: the readers find
+// them so.
 FileInfoRecord readFileInfo(const QString& folder)
 {
-    return Routines_FileInfoFile::ReadFileInfo(Platform::findNoCase(folder, FileInfoName), true);
+    return Routines_FileInfoFile::ReadFileInfo(folder + Separator + FileInfoName, true);
 }
 
 ProfileRecord readProfile(const QString& folder)
 {
-    return Routines_ProfileFile::ReadProfile(Platform::findNoCase(folder, ProfileName), true);
+    return Routines_ProfileFile::ReadProfile(folder + Separator + ProfileName, true);
+}
+
+bool ownsFolders(const FileInfoRecord& info)
+{
+    return info.FolderID == DataFiles::FolderC || info.FolderID == DataFiles::FolderF;
 }
 
 // Nothing is stored for a folder without values or reference, or of a kind
@@ -347,9 +362,183 @@ QString filingRoot()
     return root;
 }
 
+// One folder of the tree as the reading thread hands it on.
+struct ReadFolder
+{
+    QString path;
+    FileInfoRecord info;
+    ProfileRecord profile;
+    // The display name of the profile of the folder of kind 3 or 4 that
+    // holds this one, "" when none does.
+    QString ownerName;
+    // The error references of reads that failed, to be reported in order.
+    QStringList faults;
+    // Which of the root's sub-folders it lies in, counting from 0.
+    int top = 0;
+};
+
+// What ReadFileInfo and ReadProfile give when quiet, read on a thread that
+// may not show anything: a fault comes back as the reference that those
+// readers report, for the user-interface thread to report.
+template <class Record>
+Record readQuietly(const QString& path, const DataFiles::FileKind& kind, const char* where,
+                   QStringList& faults)
+{
+    Record record;
+    try {
+        if (const auto file = DataFiles::loadDataFile(path, kind, true))
+            DataFiles::readRecord(file->bytes, file->position, record);
+    } catch (const RunTimeError& error) {
+        faults << QLatin1String(where) + QLatin1String("  Error:") + error.description();
+        record = Record();
+    } catch (const std::bad_alloc&) {
+        faults << QLatin1String(where) + QLatin1String("  Error:") +
+                      RunTimeError::describe(RunTimeError::OutOfMemory);
+        record = Record();
+    }
+    return record;
+}
+
+// Reads the filing tree ahead of the walk on a thread of its own: the
+// listings and the data files of each folder, in the walk's order. The
+// thread touches nothing but the file system; everything else (settings,
+// messages, the indexes) stays on the user-interface thread, which takes the
+// folders as they come.
+class TreeReader
+{
+public:
+    enum class Next
+    {
+        Folder,
+        Waiting, // nothing ready yet
+        Finished
+    };
+
+    explicit TreeReader(QString root) : m_root(std::move(root))
+    {
+        m_thread = std::thread([this] { run(); });
+    }
+    ~TreeReader() { stop(); }
+    TreeReader(const TreeReader&) = delete;
+    TreeReader& operator=(const TreeReader&) = delete;
+
+    // The next folder, waiting at most `milliseconds` for it.
+    Next next(ReadFolder& folder, int milliseconds)
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_ready.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                              [&] { return !m_queue.empty() || m_done; }))
+            return Next::Waiting;
+        if (m_queue.empty())
+            return Next::Finished;
+        folder = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_room.notify_one();
+        return Next::Folder;
+    }
+
+    // The number of the root's sub-folders, once the first folder or the end
+    // has come.
+    int tops() const { return m_tops; }
+
+    // Ends the reading and waits for the thread.
+    void stop()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_room.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    // After the end: a fault the thread could not hand on as a reference is
+    // thrown here.
+    void rethrowFault()
+    {
+        stop();
+        if (m_fault)
+            std::rethrow_exception(std::exchange(m_fault, nullptr));
+    }
+
+private:
+    static constexpr std::size_t Capacity = 512;
+
+    void run()
+    {
+        try {
+            const QStringList tops =
+                Platform::listEntries(m_root, u"*", Platform::EntryKind::Folders);
+            m_tops = int(tops.size());
+            for (qsizetype i = 0; i < tops.size() && !stopping(); ++i)
+                read(m_root + Separator + tops[i], QString(), int(i));
+        } catch (...) {
+            m_fault = std::current_exception();
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_ready.notify_all();
+    }
+
+    void read(const QString& path, const QString& ownerName, int top)
+    {
+        ReadFolder folder;
+        folder.path = path;
+        folder.ownerName = ownerName;
+        folder.top = top;
+        folder.info = readQuietly<FileInfoRecord>(
+            path + Separator + FileInfoName, DataFiles::FileInfoFileKind,
+            "Routines_FileInfoFile:ReadFileInfo", folder.faults);
+        folder.profile =
+            readQuietly<ProfileRecord>(path + Separator + ProfileName, DataFiles::ProfileFileKind,
+                                       "Routines_ProfileFile:ReadProfile", folder.faults);
+        const QString owner = ownsFolders(folder.info) ? folder.profile.displayName : ownerName;
+        const QStringList subs = Platform::listEntries(path, u"*", Platform::EntryKind::Folders);
+        if (!push(std::move(folder)))
+            return;
+        for (const QString& sub : subs) {
+            read(path + Separator + sub, owner, top);
+            if (stopping())
+                return;
+        }
+    }
+
+    bool push(ReadFolder&& folder)
+    {
+        std::unique_lock lock(m_mutex);
+        m_room.wait(lock, [&] { return m_queue.size() < Capacity || m_stop; });
+        if (m_stop)
+            return false;
+        m_queue.push_back(std::move(folder));
+        m_ready.notify_one();
+        return true;
+    }
+
+    bool stopping()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_stop;
+    }
+
+    const QString m_root;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::condition_variable m_room;
+    std::deque<ReadFolder> m_queue;
+    std::atomic<int> m_tops = 0;
+    bool m_done = false;
+    bool m_stop = false;
+    std::exception_ptr m_fault;
+    std::thread m_thread;
+};
+
 // Walks the filing tree below its root: each folder first, then its
 // sub-folders, in the order of their names; every folder's data files are
-// read once and their values handed on for all four indexes.
+// read once and their values handed on for all four indexes. The event queue
+// runs between folders, and while the reading thread has none ready.
 class TreeWalk
 {
 public:
@@ -363,39 +552,53 @@ public:
     bool run()
     {
         m_clock.start();
-        const QStringList tops = Platform::listEntries(m_root, u"*", Platform::EntryKind::Folders);
-        for (qsizetype i = 0; i < tops.size() && !m_stopped; ++i) {
-            walk(m_root + Separator + tops[i], QString());
-            setProgress(m_progress, BuildShare + int((i + 1) * (100 - BuildShare) / tops.size()));
-            runEvents();
+        TreeReader reader(m_root);
+        int topsDone = 0;
+        for (;;) {
+            ReadFolder folder;
+            const TreeReader::Next next = reader.next(folder, EventInterval);
+            if (next == TreeReader::Next::Finished)
+                break;
+            if (next == TreeReader::Next::Folder) {
+                // The folders of the root's earlier sub-folders are all in.
+                while (topsDone < folder.top)
+                    topDone(++topsDone, reader.tops());
+            } else {
+                runEvents();
+            }
+            if (m_progress.stopRequested && m_progress.stopRequested()) {
+                m_stopped = true;
+                break;
+            }
+            if (next == TreeReader::Next::Folder)
+                visit(folder);
+        }
+        reader.rethrowFault();
+        if (!m_stopped) {
+            while (topsDone < reader.tops())
+                topDone(++topsDone, reader.tops());
         }
         setLabel(m_progress, QString());
         return !m_stopped;
     }
 
 private:
-    void walk(const QString& folder, const QString& ownerName)
+    static constexpr int EventInterval = 50; // milliseconds
+
+    void visit(const ReadFolder& folder)
     {
-        if (m_progress.stopRequested && m_progress.stopRequested()) {
-            m_stopped = true;
-            return;
-        }
-        const FileInfoRecord info = readFileInfo(folder);
-        const ProfileRecord profile = readProfile(folder);
-        m_visit(gather(folder, info, profile, ownerName, m_root));
+        for (const QString& fault : folder.faults)
+            Global::ReportError(fault);
+        m_visit(gather(folder.path, folder.info, folder.profile, folder.ownerName, m_root));
         ++m_folders;
         showRate();
         runEvents();
+    }
 
-        const bool owns =
-            info.FolderID == DataFiles::FolderC || info.FolderID == DataFiles::FolderF;
-        const QString& owner = owns ? profile.displayName : ownerName;
-        for (const QString& sub :
-             Platform::listEntries(folder, u"*", Platform::EntryKind::Folders)) {
-            walk(folder + Separator + sub, owner);
-            if (m_stopped)
-                return;
-        }
+    void topDone(int done, int tops)
+    {
+        setProgress(m_progress, BuildShare + done * (100 - BuildShare) / tops);
+        runEvents();
     }
 
     void showRate()

@@ -441,17 +441,29 @@ TEST_F(BuildTest, ARebuildInMemoryGivesTheBytesOfTheRecordByRecordBuildAndFreesE
     Global::setSettingsHive(nullptr);
 }
 
-TEST_F(BuildTest, ARebuildReplacesAMissingOrDamagedIndexWithoutAMessage)
+TEST_F(BuildTest, ARebuildReplacesAMissingOrDamagedIndexAndReportsAProfileItCannotRead)
 {
     ProfileRecord acme = profileOf(QStringLiteral("Acme Ltd"), 3, true);
     setAddress(acme, 0, true, QStringLiteral("Leeds"), QStringLiteral("LS1 1AA"));
     folder(QStringLiteral("Acme Ltd [12]"), 3, &acme);
+    const ProfileRecord brown = profileOf(QStringLiteral("Bob Brown"), 4, true);
+    const QString unreadable = folder(QStringLiteral("Brown [13]"), 4, &brown);
     QByteArray damaged = emptyIndexBytes();
     damaged.replace(0, 9, "Zux Indey");
     Testing::writeBytes(index(PcodeIndex), damaged);
 
-    ASSERT_TRUE(RebuildIndexFile({}, {NameIndex, PcodeIndex}));
-    EXPECT_TRUE(host.boxes.isEmpty());
+    // The tree is read on a thread of its own; its faults are reported here.
+    Platform::File::setFaultHook([&](const QString& path, Platform::File::Operation) {
+        return path == unreadable + QStringLiteral("/Profile.pro")
+                   ? int(Platform::RunTimeError::DeviceIoError)
+                   : 0;
+    });
+    host.expectBox(MsgAnswer::Ok,
+                   QStringLiteral("Routines_ProfileFile:ReadProfile  Error:Device I/O error"));
+    const bool rebuilt = RebuildIndexFile({}, {NameIndex, PcodeIndex});
+    Platform::File::setFaultHook({});
+    ASSERT_TRUE(rebuilt);
+    EXPECT_EQ(host.boxes.size(), 1);
     for (const int number : {NameIndex, PcodeIndex}) {
         EXPECT_EQ(flagOf(index(number)), QByteArray(2, '\0'));
         EXPECT_TRUE(OpenIndex(index(number)).usable());
