@@ -23,6 +23,7 @@
 #include <climits>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
 #include <deque>
 #include <exception>
 #include <mutex>
@@ -340,14 +341,21 @@ void reportBuildSteps(const BuildProgress& progress, int from, int to)
     }
 }
 
-// The root of the filing tree, or "" after a message when it cannot be
-// walked. A setting that names a folder inside the tree stands for the
-// tree's root, as for resolving references.
-QString filingRoot()
+// The root of the filing tree. A setting that names a folder inside the
+// tree stands for the tree's root, as when references are resolved.
+QString filingRootPath()
 {
     QString root = withoutTrailingSeparator(Global::GetDataFolder(QStringLiteral("FilingFolder")));
     while (root.contains(QLatin1Char('[')) && root.contains(QLatin1Char(']')))
         root = Global::FormatFilename(root, QStringLiteral("L"));
+    return root;
+}
+
+// The root of the filing tree, or "" after a message when it cannot be
+// walked.
+QString filingRoot()
+{
+    const QString root = filingRootPath();
     if (root.isEmpty()) {
         Global::showMessage(RequiredPathMissing, {QStringLiteral("Filing")},
                             Platform::MsgButtons::Ok, Platform::MsgIcon::Exclamation,
@@ -403,7 +411,8 @@ Record readQuietly(const QString& path, const DataFiles::FileKind& kind, const c
 // listings and the data files of each folder, in the walk's order. The
 // thread touches nothing but the file system; everything else (settings,
 // messages, the indexes) stays on the user-interface thread, which takes the
-// folders as they come.
+// folders as they come. Folders go over in batches, so that the two threads
+// meet seldom.
 class TreeReader
 {
 public:
@@ -422,18 +431,27 @@ public:
     TreeReader(const TreeReader&) = delete;
     TreeReader& operator=(const TreeReader&) = delete;
 
-    // The next folder, waiting at most `milliseconds` for it.
-    Next next(ReadFolder& folder, int milliseconds)
+    // The next folder, waiting at most `milliseconds` for it; it stays
+    // valid until the next call.
+    Next next(const ReadFolder*& folder, int milliseconds)
     {
-        std::unique_lock lock(m_mutex);
-        if (!m_ready.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                              [&] { return !m_queue.empty() || m_done; }))
-            return Next::Waiting;
-        if (m_queue.empty())
-            return Next::Finished;
-        folder = std::move(m_queue.front());
-        m_queue.pop_front();
-        m_room.notify_one();
+        if (m_taken == m_batch.size()) {
+            std::unique_lock lock(m_mutex);
+            if (!m_ready.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                  [&] { return !m_queue.empty() || m_done; }))
+                return Next::Waiting;
+            if (m_queue.empty())
+                return Next::Finished;
+            // The folders read are freed on the thread that made them, which
+            // keeps the two threads' memory apart.
+            if (!m_batch.empty())
+                m_spent.push_back(std::move(m_batch));
+            m_batch = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_taken = 0;
+            m_room.notify_one();
+        }
+        folder = &m_batch[m_taken++];
         return Next::Folder;
     }
 
@@ -463,7 +481,10 @@ public:
     }
 
 private:
-    static constexpr std::size_t Capacity = 512;
+    using Batch = std::vector<ReadFolder>;
+    static constexpr std::size_t BatchSize = 64;
+    static constexpr qint64 BatchTime = 20; // milliseconds: a slow tree still shows progress
+    static constexpr std::size_t Batches = 8;
 
     void run()
     {
@@ -471,8 +492,9 @@ private:
             const QStringList tops =
                 Platform::listEntries(m_root, u"*", Platform::EntryKind::Folders);
             m_tops = int(tops.size());
-            for (qsizetype i = 0; i < tops.size() && !stopping(); ++i)
+            for (qsizetype i = 0; i < tops.size() && !m_stop; ++i)
                 read(m_root + Separator + tops[i], QString(), int(i));
+            send();
         } catch (...) {
             m_fault = std::current_exception();
         }
@@ -497,48 +519,60 @@ private:
                                        "Routines_ProfileFile:ReadProfile", folder.faults);
         const QString owner = ownsFolders(folder.info) ? folder.profile.displayName : ownerName;
         const QStringList subs = Platform::listEntries(path, u"*", Platform::EntryKind::Folders);
-        if (!push(std::move(folder)))
-            return;
+        if (m_filling.empty())
+            m_since.start();
+        m_filling.push_back(std::move(folder));
+        if (m_filling.size() >= BatchSize || m_since.elapsed() >= BatchTime)
+            send();
         for (const QString& sub : subs) {
-            read(path + Separator + sub, owner, top);
-            if (stopping())
+            if (m_stop)
                 return;
+            read(path + Separator + sub, owner, top);
         }
     }
 
-    bool push(ReadFolder&& folder)
+    void send()
     {
-        std::unique_lock lock(m_mutex);
-        m_room.wait(lock, [&] { return m_queue.size() < Capacity || m_stop; });
-        if (m_stop)
-            return false;
-        m_queue.push_back(std::move(folder));
-        m_ready.notify_one();
-        return true;
-    }
-
-    bool stopping()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_stop;
+        if (m_filling.empty())
+            return;
+        std::vector<Batch> spent;
+        {
+            std::unique_lock lock(m_mutex);
+            m_room.wait(lock, [&] { return m_queue.size() < Batches || m_stop; });
+            if (m_stop)
+                return;
+            m_queue.push_back(std::move(m_filling));
+            spent.swap(m_spent);
+            m_ready.notify_one();
+        }
+        m_filling = Batch();
+        m_filling.reserve(BatchSize);
     }
 
     const QString m_root;
     std::mutex m_mutex;
     std::condition_variable m_ready;
     std::condition_variable m_room;
-    std::deque<ReadFolder> m_queue;
+    std::deque<Batch> m_queue;
+    std::vector<Batch> m_spent; // taken by the user-interface thread, to be freed here
     std::atomic<int> m_tops = 0;
+    std::atomic<bool> m_stop = false;
     bool m_done = false;
-    bool m_stop = false;
     std::exception_ptr m_fault;
+    // The reading thread's own.
+    Batch m_filling;
+    QElapsedTimer m_since;
+    // The user-interface thread's own.
+    Batch m_batch;
+    std::size_t m_taken = 0;
     std::thread m_thread;
 };
 
 // Walks the filing tree below its root: each folder first, then its
 // sub-folders, in the order of their names; every folder's data files are
 // read once and their values handed on for all four indexes. The event queue
-// runs between folders, and while the reading thread has none ready.
+// runs between folders, at most every few milliseconds, and while the
+// reading thread has none ready.
 class TreeWalk
 {
 public:
@@ -555,13 +589,13 @@ public:
         TreeReader reader(m_root);
         int topsDone = 0;
         for (;;) {
-            ReadFolder folder;
+            const ReadFolder* folder = nullptr;
             const TreeReader::Next next = reader.next(folder, EventInterval);
             if (next == TreeReader::Next::Finished)
                 break;
-            if (next == TreeReader::Next::Folder) {
+            if (folder) {
                 // The folders of the root's earlier sub-folders are all in.
-                while (topsDone < folder.top)
+                while (topsDone < folder->top)
                     topDone(++topsDone, reader.tops());
             } else {
                 runEvents();
@@ -570,8 +604,8 @@ public:
                 m_stopped = true;
                 break;
             }
-            if (next == TreeReader::Next::Folder)
-                visit(folder);
+            if (folder)
+                visit(*folder);
         }
         reader.rethrowFault();
         if (!m_stopped) {
@@ -583,7 +617,8 @@ public:
     }
 
 private:
-    static constexpr int EventInterval = 50; // milliseconds
+    static constexpr int EventInterval = 50;  // milliseconds
+    static constexpr qint64 EventsEvery = 10; // milliseconds
 
     void visit(const ReadFolder& folder)
     {
@@ -592,7 +627,13 @@ private:
         m_visit(gather(folder.path, folder.info, folder.profile, folder.ownerName, m_root));
         ++m_folders;
         showRate();
-        runEvents();
+        // Often enough for the window to keep answering; at every folder it
+        // would cost more than the folder itself.
+        const qint64 now = m_clock.elapsed();
+        if (now - m_lastEvents >= EventsEvery) {
+            m_lastEvents = now;
+            runEvents();
+        }
     }
 
     void topDone(int done, int tops)
@@ -618,6 +659,7 @@ private:
     Visit m_visit;
     QElapsedTimer m_clock;
     qint64 m_lastLabel = 0;
+    qint64 m_lastEvents = 0;
     int m_folders = 0;
     bool m_stopped = false;
 };
@@ -746,9 +788,7 @@ FolderIndexValues gatherIndexValues(const QString& Folder)
         if (!owner.isEmpty())
             ownerName = readProfile(owner).displayName;
     }
-    const QString root =
-        withoutTrailingSeparator(Global::GetDataFolder(QStringLiteral("FilingFolder")));
-    return gather(folder, info, profile, ownerName, root);
+    return gather(folder, info, profile, ownerName, filingRootPath());
 }
 
 void PrepareForIndex(int IndexNo, const QString& Folder, QString& Values, QString& Displays,
@@ -791,7 +831,8 @@ bool RebuildIndexFile(const BuildProgress& ProgressBar, QList<qint16> Fields)
             const int number = Fields[k];
             if (number < NameIndex || number > UD1Index)
                 continue;
-            auto index = std::make_unique<RebuiltIndex>(number, indexPath(folder, number));
+            auto index = std::make_unique<RebuiltIndex>(
+                number, Platform::resolveNoCase(indexPath(folder, number)));
             if (isIndexFile(index->path)) {
                 sub_LockForMaintenance(index->path, MaintenanceFlag);
                 index->locked = true;
