@@ -389,10 +389,9 @@ struct ReadFolder
 // may not show anything: a fault comes back as the reference that those
 // readers report, for the user-interface thread to report.
 template <class Record>
-Record readQuietly(const QString& path, const DataFiles::FileKind& kind, const char* where,
-                   QStringList& faults)
+void readQuietly(const QString& path, const DataFiles::FileKind& kind, const char* where,
+                 QStringList& faults, Record& record)
 {
-    Record record;
     try {
         if (const auto file = DataFiles::loadDataFile(path, kind, true))
             DataFiles::readRecord(file->bytes, file->position, record);
@@ -404,7 +403,6 @@ Record readQuietly(const QString& path, const DataFiles::FileKind& kind, const c
                       RunTimeError::describe(RunTimeError::OutOfMemory);
         record = Record();
     }
-    return record;
 }
 
 // Reads the filing tree ahead of the walk on a thread of its own: the
@@ -425,6 +423,7 @@ public:
 
     explicit TreeReader(QString root) : m_root(std::move(root))
     {
+        m_filling.reserve(BatchSize);
         m_thread = std::thread([this] { run(); });
     }
     ~TreeReader() { stop(); }
@@ -507,21 +506,19 @@ private:
 
     void read(const QString& path, const QString& ownerName, int top)
     {
-        ReadFolder folder;
+        // Read in place: a profile is too large a record to move about.
+        if (m_filling.empty())
+            m_since.start();
+        ReadFolder& folder = m_filling.emplace_back();
         folder.path = path;
         folder.ownerName = ownerName;
         folder.top = top;
-        folder.info = readQuietly<FileInfoRecord>(
-            path + Separator + FileInfoName, DataFiles::FileInfoFileKind,
-            "Routines_FileInfoFile:ReadFileInfo", folder.faults);
-        folder.profile =
-            readQuietly<ProfileRecord>(path + Separator + ProfileName, DataFiles::ProfileFileKind,
-                                       "Routines_ProfileFile:ReadProfile", folder.faults);
+        readQuietly(path + Separator + FileInfoName, DataFiles::FileInfoFileKind,
+                    "Routines_FileInfoFile:ReadFileInfo", folder.faults, folder.info);
+        readQuietly(path + Separator + ProfileName, DataFiles::ProfileFileKind,
+                    "Routines_ProfileFile:ReadProfile", folder.faults, folder.profile);
         const QString owner = ownsFolders(folder.info) ? folder.profile.displayName : ownerName;
         const QStringList subs = Platform::listEntries(path, u"*", Platform::EntryKind::Folders);
-        if (m_filling.empty())
-            m_since.start();
-        m_filling.push_back(std::move(folder));
         if (m_filling.size() >= BatchSize || m_since.elapsed() >= BatchTime)
             send();
         for (const QString& sub : subs) {
