@@ -23,7 +23,6 @@
 #include <climits>
 #include <cmath>
 #include <condition_variable>
-#include <cstdio>
 #include <deque>
 #include <exception>
 #include <mutex>
