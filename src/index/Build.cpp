@@ -134,14 +134,21 @@ const QString& firstNonEmpty(const QString& a, const QString& b, const QString& 
     return !a.isEmpty() ? a : !b.isEmpty() ? b : c;
 }
 
-// Values and displays of one index, pairwise.
+// Values and displays of one index, pairwise, as AddToIndex takes them; a
+// display is its first line, the character 1 and its second line.
 struct Items
 {
-    QStringList values, displays;
-    void add(const QString& value, const QString& display)
+    QString values, displays;
+    void add(const QString& value, const QString& first, const QString& second)
     {
-        values << value;
-        displays << display;
+        if (!values.isEmpty()) {
+            values += ItemEnd;
+            displays += ItemEnd;
+        }
+        values += value;
+        displays += first;
+        displays += SecondLine;
+        displays += second;
     }
 };
 
@@ -172,48 +179,46 @@ FolderIndexValues gather(const QString& folder, const FileInfoRecord& info,
     const QString& displayName = profile.displayName;
 
     Items items[IndexCount];
+    Items& names = items[NameIndex - 1];
     switch (gathered.kind) {
     case DataFiles::FolderN:
-        items[NameIndex - 1].add(name, name + SecondLine + locationOf(folder, root));
+        names.add(name, name, locationOf(folder, root));
         break;
     case DataFiles::FolderO: {
         const QString location =
             ownerName.isEmpty() && postcode.isEmpty() ? locationOf(folder, root) : QString();
-        items[NameIndex - 1].add(displayName,
-                                 name + SecondLine + firstNonEmpty(ownerName, postcode, location));
+        names.add(displayName, name, firstNonEmpty(ownerName, postcode, location));
         break;
     }
     case DataFiles::FolderC:
     case DataFiles::FolderF: {
         const QString location =
             town.isEmpty() && postcode.isEmpty() ? locationOf(folder, root) : QString();
-        items[NameIndex - 1].add(displayName,
-                                 name + SecondLine + firstNonEmpty(town, postcode, location));
+        names.add(displayName, name, firstNonEmpty(town, postcode, location));
         break;
     }
     default:
         break;
     }
-    if (items[NameIndex - 1].values.value(0).isEmpty())
-        items[NameIndex - 1] = Items();
+    if (names.values.isEmpty())
+        names = Items();
 
     if (profile.indexFlag()) {
         for (const DataFiles::ProfileAddress& address : profile.addresses) {
             if (address.inUse && !address.postcode.isEmpty())
-                items[PcodeIndex - 1].add(address.postcode,
-                                          address.postcode + SecondLine + displayName);
+                items[PcodeIndex - 1].add(address.postcode, address.postcode, displayName);
         }
         for (const DataFiles::ProfileContactPoint& point : profile.contacts) {
             if (point.inUse() && !point.number.isEmpty())
-                items[TelNumIndex - 1].add(point.number, point.number + SecondLine + displayName);
+                items[TelNumIndex - 1].add(point.number, point.number, displayName);
         }
         if (!profile.UD1.isEmpty())
-            items[UD1Index - 1].add(profile.UD1, profile.UD1 + SecondLine + displayName);
+            items[UD1Index - 1].add(profile.UD1, profile.UD1, displayName);
     }
 
     for (int i = 0; i < IndexCount; ++i) {
-        gathered.values[i] = items[i].values.join(ItemEnd);
-        gathered.displays[i] = items[i].displays.join(ItemEnd);
+        gathered.values[i] = std::move(items[i].values);
+        gathered.displays[i] = std::move(items[i].displays);
     }
     return gathered;
 }
