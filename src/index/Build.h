@@ -58,6 +58,10 @@ void PrepareForIndex(int IndexNo, const QString& Folder, QString& Values, QStrin
 // locked for maintenance, then written beside it and renamed over it, so a
 // reader sees the old index or the new one and never half of one.
 //
+// The tree is read ahead on a second thread that touches only the file
+// system; gathering, storing, messages and progress stay on the calling
+// thread, which must be the user-interface thread.
+//
 // A rebuild that is stopped, or that cannot walk the filing tree, leaves the
 // real files as they were and frees them; so does a file that cannot be
 // written. False in those cases.
