@@ -23,8 +23,8 @@ namespace Indexing {
 namespace {
 
 // Shown when an index turns out to be damaged part way through a search.
-constexpr int DamagedIndexMessage = 915;
-constexpr int DamagedEntriesText = 916;
+constexpr int DamagedIndexMessage = 916;
+constexpr int DamagedEntriesText = 917;
 constexpr int DefaultHitLimit = 200;
 constexpr int FoundTooManyQuestion = 907;
 constexpr qint64 CellLookupTraffic = 3 * TableSize;
