@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <functional>
 
 // Building the index files: an empty index, one folder's values added to an
@@ -34,6 +35,19 @@ bool BuildIndexFile(const BuildProgress& ProgressBar, const QString& IndexName, 
 bool AddToIndex(int IndexNo, QString Values, QString Displays, const QString& Ref, qint16 Kind,
                 bool AllowMessages, bool KeepOpen = false);
 
+// What one folder gives the four indexes, read from its FileInfo.inf and
+// Profile.pro once. Values and displays are as AddToIndex takes them: items
+// separated by the character 0 (the last one without it), pairwise; a
+// display's character 1 starts the line that is not ranked against.
+struct FolderIndexValues
+{
+    QString ref;
+    qint16 kind = 0;
+    std::array<QString, 4> values;   // by index number - 1
+    std::array<QString, 4> displays; // likewise
+};
+FolderIndexValues gatherIndexValues(const QString& Folder);
+
 // Gathers one folder's values and displays for one index, ready for
 // AddToIndex; Ref and Kind from the folder's name and information file.
 void PrepareForIndex(int IndexNo, const QString& Folder, QString& Values, QString& Displays,
@@ -43,6 +57,23 @@ void PrepareForIndex(int IndexNo, const QString& Folder, QString& Values, QStrin
 // the current mode. Each new index is built in memory while the real file is
 // locked for maintenance, then written beside it and renamed over it, so a
 // reader sees the old index or the new one and never half of one.
+//
+// The tree is read ahead on a second thread that touches only the file
+// system; gathering, storing, messages and progress stay on the calling
+// thread, which must be the user-interface thread.
+//
+// A rebuild that is stopped, or that cannot walk the filing tree, leaves the
+// real files as they were and frees them; so does a file that cannot be
+// written. False in those cases.
 bool RebuildIndexFile(const BuildProgress& ProgressBar, QList<qint16> Fields);
+
+// The same rebuild written record by record straight into the index folder's
+// files (BuildIndexFile, then AddToIndex for every folder of the same walk),
+// as the suite's writers store one folder at a time. It gives the same bytes
+// as RebuildIndexFile and is kept to check that it does.
+bool rebuildRecordByRecord(const BuildProgress& ProgressBar, QList<qint16> Fields);
+
+// True while this process rebuilds the index.
+bool rebuildingIndex();
 
 } // namespace Indexing

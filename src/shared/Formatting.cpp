@@ -11,6 +11,8 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 
+#include <array>
+
 namespace Global {
 namespace {
 
@@ -28,6 +30,30 @@ const QString& irrelevantCharacters()
         builtFor = tweakGeneration();
     }
     return characters;
+}
+
+// The search-key form of each Latin-1 character (-1 for one that is
+// dropped), worked out with the irrelevant characters, since every index
+// value and clue passes through here.
+struct KeyCharacters
+{
+    std::array<int, 256> latin1{};
+    QString irrelevant;
+};
+
+const KeyCharacters& keyCharacters()
+{
+    static KeyCharacters table;
+    static int builtFor = -1;
+    if (builtFor != tweakGeneration()) {
+        table.irrelevant = irrelevantCharacters();
+        for (int c = 0; c < 256; ++c) {
+            const QChar ch(c);
+            table.latin1[c] = table.irrelevant.contains(ch) ? -1 : ch.toUpper().unicode();
+        }
+        builtFor = tweakGeneration();
+    }
+    return table;
 }
 
 // The position just after the last separator, and whether the last component
@@ -180,15 +206,21 @@ QList<double> SplitNumbers(const QString& text, const QString& delimiter)
 
 QString MakeSearchKey(const QString& text, bool wordMode)
 {
-    const QString& irrelevant = irrelevantCharacters();
-    QString key;
-    key.reserve(text.size());
+    const KeyCharacters& table = keyCharacters();
+    QString key(text.size(), Qt::Uninitialized);
+    QChar* out = key.data();
     for (const QChar c : text) {
-        if (wordMode && c == QLatin1Char(' '))
-            key += c;
-        else if (!irrelevant.contains(c))
-            key += c.toUpper();
+        if (c.unicode() < 256) {
+            const int mapped = table.latin1[c.unicode()];
+            if (mapped >= 0)
+                *out++ = QChar(mapped);
+            else if (wordMode && c == QLatin1Char(' '))
+                *out++ = c;
+        } else if (!table.irrelevant.contains(c)) {
+            *out++ = c.toUpper();
+        }
     }
+    key.truncate(out - key.constData());
     if (!wordMode || key.size() < 3)
         return key;
 
