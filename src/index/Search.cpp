@@ -11,12 +11,15 @@
 #include "shared/Files.h"
 #include "shared/Formatting.h"
 #include "shared/Messages.h"
+#include "shared/TextRoutines.h"
 
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace Indexing {
 
@@ -32,6 +35,50 @@ constexpr qint64 CellLookupTraffic = 3 * TableSize;
 bool dataLess(const ResultsList::Row& a, const ResultsList::Row& b)
 {
     return a.data < b.data;
+}
+
+// Puts rows in ascending order of data text, rows of equal data text in the
+// order they came. The first 32 characters of each data text (rank, match
+// text and mostly the reference too) are compared as eight numbers, four
+// characters each, before the rest as text; the end of a text counts as the
+// character 0, which no data text holds.
+void sortByData(std::vector<ResultsList::Row>& rows)
+{
+    constexpr qsizetype Chunks = 8;
+    constexpr qsizetype KeyChars = Chunks * 4;
+    struct Key
+    {
+        std::array<quint64, Chunks> head;
+        size_t index;
+    };
+    std::vector<Key> keys(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const QString& data = rows[i].data;
+        const qsizetype size = std::min(data.size(), KeyChars);
+        std::array<char16_t, KeyChars> chars{};
+        std::copy_n(reinterpret_cast<const char16_t*>(data.constData()), size, chars.begin());
+        for (qsizetype c = 0; c < Chunks; ++c) {
+            quint64 value = 0;
+            for (qsizetype k = 0; k < 4; ++k)
+                value = (value << 16) | chars[size_t(c * 4 + k)];
+            keys[i].head[size_t(c)] = value;
+        }
+        keys[i].index = i;
+    }
+    std::sort(keys.begin(), keys.end(), [&rows](const Key& a, const Key& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        const QStringView restA = QStringView(rows[a.index].data).mid(KeyChars);
+        const QStringView restB = QStringView(rows[b.index].data).mid(KeyChars);
+        if (const int order = restA.compare(restB); order != 0)
+            return order < 0;
+        return a.index < b.index;
+    });
+    std::vector<ResultsList::Row> sorted;
+    sorted.reserve(rows.size());
+    for (const Key& key : keys)
+        sorted.push_back(std::move(rows[key.index]));
+    rows.swap(sorted);
 }
 
 } // namespace
@@ -74,9 +121,8 @@ void ResultsList::addRow(const QString& display, const QString& data, int image)
     Row r{display, data, image};
     if (!m_updates) {
         // Gathered behind the views' backs; put in order in one go later.
-        if (!m_rows.empty() && data < m_rows.back().data)
-            m_sorted = false;
         m_rows.push_back(std::move(r));
+        m_sorted = false;
         return;
     }
     // After every row of equal data text, so equal rows keep their order.
@@ -109,7 +155,7 @@ void ResultsList::setUpdatesEnabled(bool on)
     // may move those too, so the whole list is shown again.
     beginResetModel();
     if (!m_sorted)
-        std::stable_sort(m_rows.begin(), m_rows.end(), dataLess);
+        sortByData(m_rows);
     m_sorted = true;
     m_shown = int(m_rows.size());
     endResetModel();
@@ -119,47 +165,156 @@ void ResultsList::setUpdatesEnabled(bool on)
 
 namespace {
 
-// Upper case one character at a time, so positions stay those of the text.
-QString upperEach(QStringView text)
+// Upper case one character at a time (so positions stay those of the text),
+// and the index's bytes as characters, from tables for the 256 that matter.
+struct CharTables
 {
-    QString upper(text.size(), Qt::Uninitialized);
-    QChar* out = upper.data();
-    for (const QChar c : text)
-        *out++ = c.toUpper();
-    return upper;
+    std::array<char16_t, 256> latinUpper; // QChar::toUpper of U+0000 to U+00FF
+    std::array<char16_t, 256> byteChar;   // a byte of the suite's code page
+    std::array<char16_t, 256> byteUpper;  // the same, upper case
+};
+
+const CharTables& charTables()
+{
+    static const CharTables tables = [] {
+        CharTables t{};
+        for (int c = 0; c < 256; ++c) {
+            t.latinUpper[size_t(c)] = QChar(c).toUpper().unicode();
+            const QChar decoded = Platform::Cp1252::toChar(static_cast<unsigned char>(c));
+            t.byteChar[size_t(c)] = decoded.unicode();
+            t.byteUpper[size_t(c)] = decoded.toUpper().unicode();
+        }
+        return t;
+    }();
+    return tables;
 }
 
-qint16 rankOf(const QString& clue, QStringView candidate)
+// A text of QString's characters.
+struct Utf16Text
 {
-    const QString upper = upperEach(candidate);
+    QStringView text;
+    const CharTables& tables;
+    qsizetype size() const { return text.size(); }
+    QChar at(qsizetype i) const { return text[i]; }
+    QChar upperAt(qsizetype i) const
+    {
+        const QChar c = text[i];
+        return c.unicode() < 256 ? QChar(tables.latinUpper[c.unicode()]) : c.toUpper();
+    }
+};
+
+// A text of an index's bytes.
+struct ByteText
+{
+    QByteArrayView bytes;
+    const CharTables& tables;
+    qsizetype size() const { return bytes.size(); }
+    QChar at(qsizetype i) const
+    {
+        return QChar(tables.byteChar[static_cast<unsigned char>(bytes[i])]);
+    }
+    QChar upperAt(qsizetype i) const
+    {
+        return QChar(tables.byteUpper[static_cast<unsigned char>(bytes[i])]);
+    }
+};
+
+// Whether the upper case of `text` holds `clue` (upper case) at `at`.
+template <typename Text>
+bool holdsAt(const Text& text, qsizetype at, QStringView clue)
+{
+    if (at < 0 || at + clue.size() > text.size())
+        return false;
+    for (qsizetype k = 0; k < clue.size(); ++k) {
+        if (text.upperAt(at + k) != clue[k])
+            return false;
+    }
+    return true;
+}
+
+// Where the clue stands in a text, compared in upper case.
+struct Occurrences
+{
+    qsizetype first = -1;      // its first place
+    qsizetype afterBlank = -1; // its first place just after a blank
+    bool wholeWord = false;    // a blank or an end of the text on either side
+};
+
+template <typename Text>
+Occurrences occurrencesOf(const Text& text, QStringView clue)
+{
+    Occurrences found;
+    const qsizetype n = text.size();
+    const qsizetype m = clue.size();
     const QChar blank = QLatin1Char(' ');
-    if (upper == clue)
+    for (qsizetype at = 0; at + m <= n; ++at) {
+        if ((m > 0 && text.upperAt(at) != clue[0]) || !holdsAt(text, at, clue))
+            continue;
+        const bool blankBefore = at > 0 && text.at(at - 1) == blank;
+        if (found.first < 0)
+            found.first = at;
+        if (blankBefore && found.afterBlank < 0)
+            found.afterBlank = at;
+        if ((at == 0 || blankBefore) && (at + m == n || text.at(at + m) == blank))
+            found.wholeWord = true;
+        if (found.afterBlank >= 0 && found.wholeWord)
+            break;
+    }
+    return found;
+}
+
+template <typename Text>
+qsizetype findAfterBlank(const Text& text, QStringView clue)
+{
+    for (qsizetype at = 1; at + clue.size() <= text.size(); ++at) {
+        if (text.at(at - 1) == QLatin1Char(' ') && holdsAt(text, at, clue))
+            return at;
+    }
+    return -1;
+}
+
+// The rules in order: the whole text, its first word, a whole word, its
+// start; then a score for where and how much of the text the clue covers.
+template <typename Text>
+qint16 rankOf(QStringView clue, const Text& candidate, const Occurrences& found)
+{
+    const qsizetype n = candidate.size();
+    const qsizetype m = clue.size();
+    const bool begins = found.first == 0;
+    if (begins && n == m)
         return 100;
-    if (upper.startsWith(clue) && upper.size() > clue.size() && upper[clue.size()] == blank)
+    if (begins && n > m && candidate.at(m) == QLatin1Char(' '))
         return 97;
-    if ((blank + upper + blank).contains(blank + clue + blank))
+    if (found.wholeWord)
         return 95;
-    if (upper.startsWith(clue))
+    if (begins)
         return 93;
-    if (upper.isEmpty())
+    if (n == 0)
         return 1;
     // An early, long match scores up to 90. A clue the display text does not
     // hold (its match text had it, spelt otherwise) scores by its length
     // alone, and never above the matches that the rules above place.
-    const double length = double(upper.size());
-    const qsizetype at = upper.indexOf(clue);
-    const double a = at < 0 ? 0 : std::floor((length - double(at + 1)) / length * 100);
-    const double b = std::floor(double(clue.size()) / length * 100);
+    const double length = double(n);
+    const double a =
+        found.first < 0 ? 0 : std::floor((length - double(found.first + 1)) / length * 100);
+    const double b = std::floor(double(m) / length * 100);
     const double rank = std::floor((a + b) / 200 * 90);
     return qint16(std::clamp(rank, 1.0, 90.0));
+}
+
+template <typename Text>
+qint16 guardedRank(QStringView clue, const Text& candidate, const Occurrences& found)
+{
+    return Global::guarded("Indexing:func_GetRanking",
+                           [&]() -> qint16 { return rankOf(clue, candidate, found); });
 }
 
 } // namespace
 
 qint16 func_GetRanking(const QString& clue, const QString& candidate)
 {
-    return Global::guarded("Indexing:func_GetRanking",
-                           [&]() -> qint16 { return rankOf(clue, candidate); });
+    const Utf16Text text{candidate, charTables()};
+    return guardedRank(clue, text, occurrencesOf(text, clue));
 }
 
 // --- Find --------------------------------------------------------------------
@@ -167,11 +322,6 @@ qint16 func_GetRanking(const QString& clue, const QString& candidate)
 namespace {
 
 const QChar Mark(1);
-
-QString mark(char letter)
-{
-    return QString(Mark) + QLatin1Char(letter);
-}
 
 // An open index file read as an index source.
 class FileSource final : public IndexSource
@@ -188,45 +338,6 @@ private:
     const Platform::File& m_file;
     qint64 m_size;
 };
-
-// The display text of a hit as the row shows it, with the rank it earns: only
-// the part before the character 1 is ranked; the further line follows it
-// after a tab.
-struct ShownText
-{
-    QString text;
-    qint16 rank = 0;
-};
-
-ShownText shownText(QString display, const QString& clue)
-{
-    ShownText shown;
-    const qsizetype t = display.indexOf(Mark);
-    if (t >= 0) {
-        shown.rank = func_GetRanking(clue, display.left(t));
-        const bool more = t + 1 < display.size();
-        display = display.left(t) + mark('t') + mark('b') + mark('y') + display.mid(t + 1) +
-                  (more ? QStringLiteral("   ") : QString());
-    } else {
-        shown.rank = func_GetRanking(clue, display);
-        display += mark('t');
-    }
-
-    // The clue is highlighted where a word starts with it, else where it
-    // first stands, but only in the ranked part.
-    const QString upper = upperEach(display);
-    qsizetype at = upper.indexOf(QLatin1Char(' ') + clue);
-    if (at >= 0)
-        ++at;
-    else
-        at = upper.indexOf(clue);
-    if (at >= 0 && at < display.indexOf(Mark)) {
-        display = display.left(at) + mark('1') + display.mid(at, clue.size()) + mark('0') +
-                  display.mid(at + clue.size());
-    }
-    shown.text = std::move(display);
-    return shown;
-}
 
 class Finder
 {
@@ -261,7 +372,12 @@ private:
     QString m_clue;      // compact form
     QByteArray m_needle; // the same in the index's bytes
     Cell m_cell;
-    QString m_lastShown;  // the display text of the last row added
+    QString m_lastShown; // the display text of the last row added
+    const CharTables& m_tables = charTables();
+    // The last reference unpacked: a folder's entries often follow each other.
+    QByteArray m_refBytes;
+    QString m_ref;
+    qint16 m_kind = 0;
     bool m_asked = false; // the hit-limit question, once a search
     qint64 m_traffic = 0;
     QElapsedTimer m_clock;
@@ -391,29 +507,139 @@ bool Finder::goOn()
     return !(m_request.stopRequested && m_request.stopRequested());
 }
 
+// The display text's bytes as UnZip reads them, before they are decoded.
+QByteArray unzippedBytes(QByteArrayView packed)
+{
+    if (packed.isEmpty())
+        return {};
+    if (std::optional<QByteArray> text = Global::KwUnZip(packed, packed.size() * 2))
+        return std::move(*text);
+    const qsizetype end = packed.indexOf(EntryStart);
+    return packed.first(end < 0 ? packed.size() : end).toByteArray();
+}
+
+// Writes a text of known length into place, character by character.
+class TextWriter
+{
+public:
+    TextWriter(QString& text, qsizetype size, const CharTables& tables) : m_tables(tables)
+    {
+        text.resize(size);
+        m_at = text.data();
+        m_end = m_at + size;
+    }
+    ~TextWriter() { Q_ASSERT(m_at == m_end); }
+    TextWriter(const TextWriter&) = delete;
+    TextWriter& operator=(const TextWriter&) = delete;
+
+    void put(QChar c)
+    {
+        Q_ASSERT(m_at < m_end);
+        *m_at++ = c;
+    }
+    void mark(char letter)
+    {
+        put(Mark);
+        put(QLatin1Char(letter));
+    }
+    void put(QStringView text)
+    {
+        Q_ASSERT(m_at + text.size() <= m_end);
+        m_at = std::copy(text.begin(), text.end(), m_at);
+    }
+    void put(QByteArrayView bytes)
+    {
+        Q_ASSERT(m_at + bytes.size() <= m_end);
+        for (const char byte : bytes)
+            *m_at++ = QChar(m_tables.byteChar[static_cast<unsigned char>(byte)]);
+    }
+
+private:
+    const CharTables& m_tables;
+    QChar* m_at;
+    QChar* m_end;
+};
+
 void Finder::addHit(const Entry& entry)
 {
     if (!entry.match.contains(QByteArrayView(m_needle)))
         return;
-    qint16 kind = 0;
-    int length = 0;
-    const QString ref = KwUnPack(entry.packedRef, kind, length);
-    if (kind < 1 || kind > 4)
+    if (entry.packedRef != QByteArrayView(m_refBytes)) {
+        // Copied into the buffer already there: no allocation per folder.
+        m_refBytes.resize(entry.packedRef.size());
+        std::copy(entry.packedRef.begin(), entry.packedRef.end(), m_refBytes.begin());
+        int length = 0;
+        m_ref = KwUnPack(entry.packedRef, m_kind, length);
+    }
+    if (m_kind < 1 || m_kind > 4)
         throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
-    if (!m_request.TypeFlags[size_t(kind - 1)])
+    if (!m_request.TypeFlags[size_t(m_kind - 1)])
         return;
 
-    const ShownText shown = shownText(UnZip(entry.packedDisplay, EntryStart), m_clue);
-    const QString display =
-        mark('B') + shown.text + mark('b') + mark('y') + QLatin1Char('(') + ref + QLatin1Char(')');
+    // The display text's first line is ranked; its further line, after the
+    // character 1, follows a tab.
+    const QByteArray unzipped = unzippedBytes(entry.packedDisplay);
+    const QByteArrayView bytes(unzipped);
+    const qsizetype t = bytes.indexOf(EntryStart);
+    const ByteText first{t >= 0 ? bytes.first(t) : bytes, m_tables};
+    const ByteText further{t >= 0 ? bytes.sliced(t + 1) : QByteArrayView(), m_tables};
+    const Occurrences found = occurrencesOf(first, m_clue);
+    const qint16 rank = guardedRank(m_clue, first, found);
+
+    // The clue is highlighted where a word of the first line starts with it,
+    // else where it first stands there; a word of the further line that
+    // starts with it takes the place of the second choice, and is not shown.
+    qsizetype at = found.afterBlank;
+    if (at < 0 && findAfterBlank(further, m_clue) < 0)
+        at = found.first;
+
+    const qsizetype clueSize = m_clue.size();
+    const bool hasFurther = t >= 0;
+    const bool padded = hasFurther && further.size() > 0;
+    QString display;
+    TextWriter out(display,
+                   2 + first.size() + (at >= 0 ? 4 : 0) + 2 +
+                       (hasFurther ? 4 + further.size() + (padded ? 3 : 0) : 0) + 5 + m_ref.size() +
+                       1,
+                   m_tables);
+    out.mark('B');
+    if (at >= 0) {
+        out.put(first.bytes.first(at));
+        out.mark('1');
+        out.put(first.bytes.sliced(at, clueSize));
+        out.mark('0');
+        out.put(first.bytes.sliced(at + clueSize));
+    } else {
+        out.put(first.bytes);
+    }
+    out.mark('t');
+    if (hasFurther) {
+        out.mark('b');
+        out.mark('y');
+        out.put(further.bytes);
+        if (padded)
+            out.put(QStringView(u"   "));
+    }
+    out.mark('b');
+    out.mark('y');
+    out.put(QLatin1Char('('));
+    out.put(m_ref);
+    out.put(QLatin1Char(')'));
     // The same value stored under several words of one cell gives one row.
     if (display == m_lastShown)
         return;
-    const QString data = QStringLiteral("%1").arg(100 - shown.rank, 3, 10, QLatin1Char('0')) +
-                         Platform::Cp1252::decode(entry.match.data(), entry.match.size()) + Mark +
-                         ref;
-    m_list.addRow(display, data, m_request.ShowIcons ? kind : 0);
-    m_lastShown = display;
+
+    QString data;
+    TextWriter dataOut(data, 3 + entry.match.size() + 1 + m_ref.size(), m_tables);
+    const int order = 100 - rank;
+    dataOut.put(QLatin1Char(char('0' + order / 100)));
+    dataOut.put(QLatin1Char(char('0' + order / 10 % 10)));
+    dataOut.put(QLatin1Char(char('0' + order % 10)));
+    dataOut.put(entry.match);
+    dataOut.put(Mark);
+    dataOut.put(m_ref);
+    m_list.addRow(display, data, m_request.ShowIcons ? m_kind : 0);
+    m_lastShown = std::move(display);
 }
 
 } // namespace
