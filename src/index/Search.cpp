@@ -323,12 +323,14 @@ namespace {
 
 const QChar Mark(1);
 
-// An open index file read as an index source.
+// An open index file read as an index source. Its size is asked afresh each
+// time: another user may append a record to the very chain being walked, and
+// a pointer to it must not read as one outside the file.
 class FileSource final : public IndexSource
 {
 public:
-    explicit FileSource(const Platform::File& file) : m_file(file), m_size(file.size()) {}
-    qint64 size() const override { return m_size; }
+    explicit FileSource(const Platform::File& file) : m_file(file) {}
+    qint64 size() const override { return m_file.size(); }
     QByteArray read(qint64 position, qint64 count) const override
     {
         return m_file.readAt(position, count);
@@ -336,7 +338,6 @@ public:
 
 private:
     const Platform::File& m_file;
-    qint64 m_size;
 };
 
 class Finder
