@@ -25,7 +25,8 @@ namespace Indexing {
 
 namespace {
 
-// Shown when an index turns out to be damaged part way through a search.
+// Shown when an index turns out to be damaged part way through a search,
+// and what it says of entries that cannot be read.
 constexpr int DamagedIndexMessage = 916;
 constexpr int DamagedEntriesText = 917;
 constexpr int DefaultHitLimit = 200;
@@ -263,6 +264,7 @@ Occurrences occurrencesOf(const Text& text, QStringView clue)
     return found;
 }
 
+// The first place of the clue just after a blank; -1 when none.
 template <typename Text>
 qsizetype findAfterBlank(const Text& text, QStringView clue)
 {
