@@ -1,1 +1,673 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Search.h"
+
+#include "IndexFile.h"
+#include "OpenIndex.h"
+#include "Packing.h"
+#include "SearchKeys.h"
+#include "platform/Cp1252.h"
+#include "platform/RunTimeError.h"
+#include "platform/UiHost.h"
+#include "shared/Files.h"
+#include "shared/Formatting.h"
+#include "shared/Messages.h"
+#include "shared/TextRoutines.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace Indexing {
+
+namespace {
+
+// Shown when an index turns out to be damaged part way through a search,
+// and what it says of entries that cannot be read.
+constexpr int DamagedIndexMessage = 916;
+constexpr int DamagedEntriesText = 917;
+constexpr int DefaultHitLimit = 200;
+constexpr int FoundTooManyQuestion = 907;
+constexpr qint64 CellLookupTraffic = 3 * TableSize;
+
+bool dataLess(const ResultsList::Row& a, const ResultsList::Row& b)
+{
+    return a.data < b.data;
+}
+
+// Puts rows in ascending order of data text, rows of equal data text in the
+// order they came. The first 32 characters of each data text (rank, match
+// text and mostly the reference too) are compared as eight numbers, four
+// characters each, before the rest as text; the end of a text counts as the
+// character 0, which no data text holds.
+void sortByData(std::vector<ResultsList::Row>& rows)
+{
+    constexpr qsizetype Chunks = 8;
+    constexpr qsizetype KeyChars = Chunks * 4;
+    struct Key
+    {
+        std::array<quint64, Chunks> head;
+        size_t index;
+    };
+    std::vector<Key> keys(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const QString& data = rows[i].data;
+        const qsizetype size = std::min(data.size(), KeyChars);
+        std::array<char16_t, KeyChars> chars{};
+        std::copy_n(reinterpret_cast<const char16_t*>(data.constData()), size, chars.begin());
+        for (qsizetype c = 0; c < Chunks; ++c) {
+            quint64 value = 0;
+            for (qsizetype k = 0; k < 4; ++k)
+                value = (value << 16) | chars[size_t(c * 4 + k)];
+            keys[i].head[size_t(c)] = value;
+        }
+        keys[i].index = i;
+    }
+    std::sort(keys.begin(), keys.end(), [&rows](const Key& a, const Key& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        const QStringView restA = QStringView(rows[a.index].data).mid(KeyChars);
+        const QStringView restB = QStringView(rows[b.index].data).mid(KeyChars);
+        if (const int order = restA.compare(restB); order != 0)
+            return order < 0;
+        return a.index < b.index;
+    });
+    std::vector<ResultsList::Row> sorted;
+    sorted.reserve(rows.size());
+    for (const Key& key : keys)
+        sorted.push_back(std::move(rows[key.index]));
+    rows.swap(sorted);
+}
+
+} // namespace
+
+// --- ResultsList -------------------------------------------------------------
+
+int ResultsList::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_shown;
+}
+
+QVariant ResultsList::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() < 0 || index.row() >= m_shown)
+        return {};
+    const Row& r = m_rows[size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return r.display;
+    case DataTextRole:
+        return r.data;
+    case ImageRole:
+        return r.image;
+    default:
+        return {};
+    }
+}
+
+void ResultsList::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_sorted = true;
+    m_shown = 0;
+    endResetModel();
+}
+
+void ResultsList::addRow(const QString& display, const QString& data, int image)
+{
+    Row r{display, data, image};
+    if (!m_updates) {
+        // Gathered behind the views' backs; put in order in one go later.
+        m_rows.push_back(std::move(r));
+        m_sorted = false;
+        return;
+    }
+    // After every row of equal data text, so equal rows keep their order.
+    const auto at = std::upper_bound(m_rows.begin(), m_rows.end(), r, dataLess);
+    const int position = int(at - m_rows.begin());
+    beginInsertRows({}, position, position);
+    m_rows.insert(at, std::move(r));
+    m_shown = int(m_rows.size());
+    endInsertRows();
+}
+
+int ResultsList::count() const
+{
+    return int(m_rows.size());
+}
+
+const ResultsList::Row& ResultsList::row(int index) const
+{
+    return m_rows.at(size_t(index));
+}
+
+void ResultsList::setUpdatesEnabled(bool on)
+{
+    if (on == m_updates)
+        return;
+    m_updates = on;
+    if (!on)
+        return;
+    // Views know only the rows that stood when updates went off; the sort
+    // may move those too, so the whole list is shown again.
+    beginResetModel();
+    if (!m_sorted)
+        sortByData(m_rows);
+    m_sorted = true;
+    m_shown = int(m_rows.size());
+    endResetModel();
+}
+
+// --- Ranking -----------------------------------------------------------------
+
+namespace {
+
+// Upper case one character at a time (so positions stay those of the text),
+// and the index's bytes as characters, from tables for the 256 that matter.
+struct CharTables
+{
+    std::array<char16_t, 256> latinUpper; // QChar::toUpper of U+0000 to U+00FF
+    std::array<char16_t, 256> byteChar;   // a byte of the suite's code page
+    std::array<char16_t, 256> byteUpper;  // the same, upper case
+};
+
+const CharTables& charTables()
+{
+    static const CharTables tables = [] {
+        CharTables t{};
+        for (int c = 0; c < 256; ++c) {
+            t.latinUpper[size_t(c)] = QChar(c).toUpper().unicode();
+            const QChar decoded = Platform::Cp1252::toChar(static_cast<unsigned char>(c));
+            t.byteChar[size_t(c)] = decoded.unicode();
+            t.byteUpper[size_t(c)] = decoded.toUpper().unicode();
+        }
+        return t;
+    }();
+    return tables;
+}
+
+// A text of QString's characters.
+struct Utf16Text
+{
+    QStringView text;
+    const CharTables& tables;
+    qsizetype size() const { return text.size(); }
+    QChar at(qsizetype i) const { return text[i]; }
+    QChar upperAt(qsizetype i) const
+    {
+        const QChar c = text[i];
+        return c.unicode() < 256 ? QChar(tables.latinUpper[c.unicode()]) : c.toUpper();
+    }
+};
+
+// A text of an index's bytes.
+struct ByteText
+{
+    QByteArrayView bytes;
+    const CharTables& tables;
+    qsizetype size() const { return bytes.size(); }
+    QChar at(qsizetype i) const
+    {
+        return QChar(tables.byteChar[static_cast<unsigned char>(bytes[i])]);
+    }
+    QChar upperAt(qsizetype i) const
+    {
+        return QChar(tables.byteUpper[static_cast<unsigned char>(bytes[i])]);
+    }
+};
+
+// Whether the upper case of `text` holds `clue` (upper case) at `at`.
+template <typename Text>
+bool holdsAt(const Text& text, qsizetype at, QStringView clue)
+{
+    if (at < 0 || at + clue.size() > text.size())
+        return false;
+    for (qsizetype k = 0; k < clue.size(); ++k) {
+        if (text.upperAt(at + k) != clue[k])
+            return false;
+    }
+    return true;
+}
+
+// Where the clue stands in a text, compared in upper case.
+struct Occurrences
+{
+    qsizetype first = -1;      // its first place
+    qsizetype afterBlank = -1; // its first place just after a blank
+    bool wholeWord = false;    // a blank or an end of the text on either side
+};
+
+template <typename Text>
+Occurrences occurrencesOf(const Text& text, QStringView clue)
+{
+    Occurrences found;
+    const qsizetype n = text.size();
+    const qsizetype m = clue.size();
+    const QChar blank = QLatin1Char(' ');
+    for (qsizetype at = 0; at + m <= n; ++at) {
+        if ((m > 0 && text.upperAt(at) != clue[0]) || !holdsAt(text, at, clue))
+            continue;
+        const bool blankBefore = at > 0 && text.at(at - 1) == blank;
+        if (found.first < 0)
+            found.first = at;
+        if (blankBefore && found.afterBlank < 0)
+            found.afterBlank = at;
+        if ((at == 0 || blankBefore) && (at + m == n || text.at(at + m) == blank))
+            found.wholeWord = true;
+        if (found.afterBlank >= 0 && found.wholeWord)
+            break;
+    }
+    return found;
+}
+
+// The first place of the clue just after a blank; -1 when none.
+template <typename Text>
+qsizetype findAfterBlank(const Text& text, QStringView clue)
+{
+    for (qsizetype at = 1; at + clue.size() <= text.size(); ++at) {
+        if (text.at(at - 1) == QLatin1Char(' ') && holdsAt(text, at, clue))
+            return at;
+    }
+    return -1;
+}
+
+// The rules in order: the whole text, its first word, a whole word, its
+// start; then a score for where and how much of the text the clue covers.
+template <typename Text>
+qint16 rankOf(QStringView clue, const Text& candidate, const Occurrences& found)
+{
+    const qsizetype n = candidate.size();
+    const qsizetype m = clue.size();
+    const bool begins = found.first == 0;
+    if (begins && n == m)
+        return 100;
+    if (begins && n > m && candidate.at(m) == QLatin1Char(' '))
+        return 97;
+    if (found.wholeWord)
+        return 95;
+    if (begins)
+        return 93;
+    if (n == 0)
+        return 1;
+    // An early, long match scores up to 90. A clue the display text does not
+    // hold (its match text had it, spelt otherwise) scores by its length
+    // alone, and never above the matches that the rules above place.
+    const double length = double(n);
+    const double a =
+        found.first < 0 ? 0 : std::floor((length - double(found.first + 1)) / length * 100);
+    const double b = std::floor(double(m) / length * 100);
+    const double rank = std::floor((a + b) / 200 * 90);
+    return qint16(std::clamp(rank, 1.0, 90.0));
+}
+
+template <typename Text>
+qint16 guardedRank(QStringView clue, const Text& candidate, const Occurrences& found)
+{
+    return Global::guarded("Indexing:func_GetRanking",
+                           [&]() -> qint16 { return rankOf(clue, candidate, found); });
+}
+
+} // namespace
+
+qint16 func_GetRanking(const QString& clue, const QString& candidate)
+{
+    const Utf16Text text{candidate, charTables()};
+    return guardedRank(clue, text, occurrencesOf(text, clue));
+}
+
+// --- Find --------------------------------------------------------------------
+
+namespace {
+
+const QChar Mark(1);
+
+// An open index file read as an index source. Its size is asked afresh each
+// time: another user may append a record to the very chain being walked, and
+// a pointer to it must not read as one outside the file.
+class FileSource final : public IndexSource
+{
+public:
+    explicit FileSource(const Platform::File& file) : m_file(file) {}
+    qint64 size() const override { return m_file.size(); }
+    QByteArray read(qint64 position, qint64 count) const override
+    {
+        return m_file.readAt(position, count);
+    }
+
+private:
+    const Platform::File& m_file;
+};
+
+class Finder
+{
+public:
+    Finder(SearchRequest& request, ResultsList& list) : m_request(request), m_list(list) {}
+
+    void run();
+    qint64 traffic() const { return m_traffic; }
+
+private:
+    enum class Walk
+    {
+        Done,
+        Stopped
+    };
+    Walk searchIndex(int i, int n);
+    Walk searchCell(const IndexSource& source, qint64 first, int i, int n, QString& damage);
+    void addHit(const Entry& entry);
+    bool goOn(); // between records: the hit-limit question and stop requests
+    void progress(int value)
+    {
+        if (m_request.ShowProgress && m_request.ProgressBar)
+            m_request.ProgressBar(std::clamp(value, 0, 100));
+    }
+    void skip(int number, const QString& message)
+    {
+        m_request.skipped.append({IndexTitle(number), message});
+    }
+
+    SearchRequest& m_request;
+    ResultsList& m_list;
+    QString m_clue;      // compact form
+    QByteArray m_needle; // the same in the index's bytes
+    Cell m_cell;
+    QString m_lastShown; // the display text of the last row added
+    const CharTables& m_tables = charTables();
+    // The last reference unpacked: a folder's entries often follow each other.
+    QByteArray m_refBytes;
+    QString m_ref;
+    qint16 m_kind = 0;
+    bool m_asked = false; // the hit-limit question, once a search
+    qint64 m_traffic = 0;
+    QElapsedTimer m_clock;
+    int m_current = 0; // the index being searched, for a fault's record
+};
+
+void Finder::run()
+{
+    m_clock.start();
+    m_clue = Global::MakeSearchKey(m_request.Clue);
+    if (m_clue.isEmpty())
+        return;
+    m_needle = Platform::Cp1252::encode(m_clue);
+    m_cell = cellOf(m_clue);
+    Global::BusyPointerScope busy;
+
+    Global::guarded("Indexing:Find", [&] {
+        try {
+            const int n = int(m_request.Fields.size());
+            for (int i = 0; i < n; ++i) {
+                if (m_request.stopRequested && m_request.stopRequested())
+                    break;
+                m_current = m_request.Fields[i];
+                const Walk walk = searchIndex(i, n);
+                m_current = 0;
+                if (walk == Walk::Stopped) {
+                    // The time spent is not reported for a search the user
+                    // broke off.
+                    m_clock.restart();
+                    break;
+                }
+            }
+        } catch (...) {
+            // The fault ends the whole search; the index it struck is named
+            // with the report the user is shown.
+            if (m_current != 0) {
+                skip(m_current, Global::ResolveRes(Global::Str::UnexpectedError,
+                                                   {QStringLiteral("Indexing:Find  Error:") +
+                                                    Global::currentErrorDescription()}));
+            }
+            throw;
+        }
+    });
+    m_request.SearchTime = double(m_clock.nsecsElapsed()) / 1e9;
+}
+
+Finder::Walk Finder::searchIndex(int i, int n)
+{
+    const int number = m_request.Fields[i];
+    const OpenOutcome opened = openIndexForReading(indexPath(indexFolder(), number));
+    if (!opened.usable()) {
+        skip(number, opened.message);
+        return Walk::Done;
+    }
+    const FileSource source(opened.file);
+
+    QString damage;
+    const CellHead head = findCell(source, m_cell);
+    m_traffic += CellLookupTraffic;
+    Walk walk = Walk::Done;
+    if (head.damage)
+        damage = head.damage->description;
+    else if (head.first != -1)
+        walk = searchCell(source, head.first, i, n, damage);
+
+    if (!damage.isEmpty()) {
+        // Reported once for the index, and the search goes on with the next.
+        const QString message =
+            Global::ResolveRes(DamagedIndexMessage, {IndexTitle(opened.file.path()), damage});
+        Global::showText(message, Platform::MsgButtons::Ok, Platform::MsgIcon::Exclamation,
+                         Global::ResolveRes(Global::Str::TitleWarning));
+        skip(number, message);
+    }
+    if (walk == Walk::Done) {
+        progress((i + 1) * 100 / n);
+        Platform::uiHost().doEvents();
+    }
+    return walk;
+}
+
+Finder::Walk Finder::searchCell(const IndexSource& source, qint64 first, int i, int n,
+                                QString& damage)
+{
+    ChainWalker walker(source, first, m_cell);
+    EntryStream stream;
+    const auto onEntry = [this](const Entry& entry) { addHit(entry); };
+    IndexRecord record;
+    Walk walk = Walk::Done;
+    while (walker.next(record)) {
+        m_traffic += RecordSize;
+        const bool last = record.NextRecord == -1;
+        stream.add(record, last);
+        stream.take(onEntry, last);
+        if (last)
+            continue; // the walker checks the chain's Count and Tail at its end
+        if (!goOn()) {
+            walk = Walk::Stopped;
+            break;
+        }
+        if (walker.count() > 0) {
+            progress(i * 100 / n +
+                     int(std::floor(double(walker.recordsRead()) / walker.count() * (100.0 / n))));
+        }
+    }
+    if (walker.damage()) {
+        damage = walker.damage()->description;
+    } else if (stream.damagedEntries() > 0) {
+        damage = Global::ResolveRes(
+            DamagedEntriesText,
+            {QStringLiteral("%1-%2-%3").arg(m_cell.c1).arg(m_cell.c2).arg(m_cell.c3),
+             stream.damagedEntries()});
+    }
+    return walk;
+}
+
+bool Finder::goOn()
+{
+    const qint16 limit = m_request.HitLimit;
+    if (!m_asked && limit != -1 && m_list.count() > limit) {
+        m_asked = true;
+        const Platform::MsgAnswer answer = Global::showMessage(
+            FoundTooManyQuestion, {int(limit), m_request.Clue}, Platform::MsgButtons::YesNo,
+            Platform::MsgIcon::Information, Global::Str::TitleConfirm, 1);
+        if (answer != Platform::MsgAnswer::Yes)
+            return false;
+    }
+    return !(m_request.stopRequested && m_request.stopRequested());
+}
+
+// The display text's bytes as UnZip reads them, before they are decoded.
+QByteArray unzippedBytes(QByteArrayView packed)
+{
+    if (packed.isEmpty())
+        return {};
+    if (std::optional<QByteArray> text = Global::KwUnZip(packed, packed.size() * 2))
+        return std::move(*text);
+    const qsizetype end = packed.indexOf(EntryStart);
+    return packed.first(end < 0 ? packed.size() : end).toByteArray();
+}
+
+// Writes a text of known length into place, character by character.
+class TextWriter
+{
+public:
+    TextWriter(QString& text, qsizetype size, const CharTables& tables) : m_tables(tables)
+    {
+        text.resize(size);
+        m_at = text.data();
+        m_end = m_at + size;
+    }
+    ~TextWriter() { Q_ASSERT(m_at == m_end); }
+    TextWriter(const TextWriter&) = delete;
+    TextWriter& operator=(const TextWriter&) = delete;
+
+    void put(QChar c)
+    {
+        Q_ASSERT(m_at < m_end);
+        *m_at++ = c;
+    }
+    void mark(char letter)
+    {
+        put(Mark);
+        put(QLatin1Char(letter));
+    }
+    void put(QStringView text)
+    {
+        Q_ASSERT(m_at + text.size() <= m_end);
+        m_at = std::copy(text.begin(), text.end(), m_at);
+    }
+    void put(QByteArrayView bytes)
+    {
+        Q_ASSERT(m_at + bytes.size() <= m_end);
+        for (const char byte : bytes)
+            *m_at++ = QChar(m_tables.byteChar[static_cast<unsigned char>(byte)]);
+    }
+
+private:
+    const CharTables& m_tables;
+    QChar* m_at;
+    QChar* m_end;
+};
+
+void Finder::addHit(const Entry& entry)
+{
+    if (!entry.match.contains(QByteArrayView(m_needle)))
+        return;
+    if (entry.packedRef != QByteArrayView(m_refBytes)) {
+        // Copied into the buffer already there: no allocation per folder.
+        m_refBytes.resize(entry.packedRef.size());
+        std::copy(entry.packedRef.begin(), entry.packedRef.end(), m_refBytes.begin());
+        int length = 0;
+        m_ref = KwUnPack(entry.packedRef, m_kind, length);
+    }
+    if (m_kind < 1 || m_kind > 4)
+        throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
+    if (!m_request.TypeFlags[size_t(m_kind - 1)])
+        return;
+
+    // The display text's first line is ranked; its further line, after the
+    // character 1, follows a tab.
+    const QByteArray unzipped = unzippedBytes(entry.packedDisplay);
+    const QByteArrayView bytes(unzipped);
+    const qsizetype t = bytes.indexOf(EntryStart);
+    const ByteText first{t >= 0 ? bytes.first(t) : bytes, m_tables};
+    const ByteText further{t >= 0 ? bytes.sliced(t + 1) : QByteArrayView(), m_tables};
+    const Occurrences found = occurrencesOf(first, m_clue);
+    const qint16 rank = guardedRank(m_clue, first, found);
+
+    // The clue is highlighted where a word of the first line starts with it,
+    // else where it first stands there; a word of the further line that
+    // starts with it takes the place of the second choice, and is not shown.
+    qsizetype at = found.afterBlank;
+    if (at < 0 && findAfterBlank(further, m_clue) < 0)
+        at = found.first;
+
+    const qsizetype clueSize = m_clue.size();
+    const bool hasFurther = t >= 0;
+    const bool padded = hasFurther && further.size() > 0;
+    QString display;
+    TextWriter out(display,
+                   2 + first.size() + (at >= 0 ? 4 : 0) + 2 +
+                       (hasFurther ? 4 + further.size() + (padded ? 3 : 0) : 0) + 5 + m_ref.size() +
+                       1,
+                   m_tables);
+    out.mark('B');
+    if (at >= 0) {
+        out.put(first.bytes.first(at));
+        out.mark('1');
+        out.put(first.bytes.sliced(at, clueSize));
+        out.mark('0');
+        out.put(first.bytes.sliced(at + clueSize));
+    } else {
+        out.put(first.bytes);
+    }
+    out.mark('t');
+    if (hasFurther) {
+        out.mark('b');
+        out.mark('y');
+        out.put(further.bytes);
+        if (padded)
+            out.put(QStringView(u"   "));
+    }
+    out.mark('b');
+    out.mark('y');
+    out.put(QLatin1Char('('));
+    out.put(m_ref);
+    out.put(QLatin1Char(')'));
+    // The same value stored under several words of one cell gives one row.
+    if (display == m_lastShown)
+        return;
+
+    QString data;
+    TextWriter dataOut(data, 3 + entry.match.size() + 1 + m_ref.size(), m_tables);
+    const int order = 100 - rank;
+    dataOut.put(QLatin1Char(char('0' + order / 100)));
+    dataOut.put(QLatin1Char(char('0' + order / 10 % 10)));
+    dataOut.put(QLatin1Char(char('0' + order % 10)));
+    dataOut.put(entry.match);
+    dataOut.put(Mark);
+    dataOut.put(m_ref);
+    m_list.addRow(display, data, m_request.ShowIcons ? m_kind : 0);
+    m_lastShown = std::move(display);
+}
+
+} // namespace
+
+void Find(SearchRequest& request)
+{
+    ResultsList own;
+    ResultsList& list = request.ResultsList ? *request.ResultsList : own;
+    list.clear();
+    list.setUpdatesEnabled(false);
+    if (request.ShowProgress && request.ProgressBar)
+        request.ProgressBar(0);
+    request.Traffic = 0;
+    request.Hits = 0;
+    if (request.HitLimit == 0)
+        request.HitLimit = DefaultHitLimit;
+
+    Finder finder(request, list);
+    finder.run();
+
+    // Whatever ended the search, the rows found are shown and counted.
+    request.Traffic =
+        qint32(std::min<qint64>(finder.traffic(), std::numeric_limits<qint32>::max()));
+    list.setUpdatesEnabled(true);
+    request.Hits = list.count();
+}
+
+} // namespace Indexing

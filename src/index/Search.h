@@ -51,6 +51,7 @@ public:
 
 private:
     std::vector<Row> m_rows;
+    int m_shown = 0; // the rows that views know of
     bool m_updates = true;
     bool m_sorted = true;
 };
