@@ -196,8 +196,14 @@ QByteArray File::readAt(qint64 position, qint64 count) const
     if (position < 1)
         throw RunTimeError(RunTimeError::BadFileNameOrNumber);
     check(Operation::Read);
-    const qint64 available = qMax<qint64>(0, size() - (position - 1));
-    QByteArray bytes(qBound<qint64>(0, count, available), Qt::Uninitialized);
+    // A small read (an index record) just takes what pread gives; only a
+    // large one asks the file's size first, so that nothing is allocated
+    // beyond the file.
+    constexpr qint64 SmallRead = 64 * 1024;
+    const qint64 wanted = qMax<qint64>(0, count);
+    const qint64 length =
+        wanted <= SmallRead ? wanted : qMin(wanted, qMax<qint64>(0, size() - (position - 1)));
+    QByteArray bytes(length, Qt::Uninitialized);
     qint64 done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::pread(m_fd, bytes.data() + done, size_t(bytes.size() - done),

@@ -405,15 +405,17 @@ std::optional<QByteArray> KwUnZip(QByteArrayView packed, qsizetype outputLength,
 {
     if (alphabet.size() != Escape)
         return std::nullopt;
-    QByteArray out;
-    out.reserve(packed.size() * 8 / CodeBits + 1);
+    const qsizetype end = packed.indexOf('\x01');
+    if (end >= 0)
+        packed = packed.first(end);
+    // Each byte holds 7 bits and each character takes at least 6.
+    QByteArray out(packed.size() * GroupBits / CodeBits + 1, Qt::Uninitialized);
+    char* next = out.data();
     quint32 bits = 0;
     int count = 0;
     bool escaped = false;
     for (const char ch : packed) {
         const unsigned char byte = static_cast<unsigned char>(ch);
-        if (byte == 1)
-            break;
         if (byte < GroupBase || byte > LastGroup)
             return std::nullopt;
         bits = (bits << GroupBits) | (byte - GroupBase);
@@ -425,18 +427,19 @@ std::optional<QByteArray> KwUnZip(QByteArrayView packed, qsizetype outputLength,
             count -= width;
             const quint32 value = (bits >> count) & ((1u << width) - 1);
             if (escaped) {
-                out.append(static_cast<char>(value));
+                *next++ = static_cast<char>(value);
                 escaped = false;
             } else if (value == Escape) {
                 escaped = true;
             } else {
-                out.append(alphabet[value]);
+                *next++ = alphabet[value];
             }
         }
         bits &= (1u << count) - 1;
-        if (out.size() > outputLength)
-            return std::nullopt;
     }
+    out.truncate(next - out.constData());
+    if (out.size() > outputLength)
+        return std::nullopt;
     return out;
 }
 
