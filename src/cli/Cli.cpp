@@ -2,7 +2,9 @@
 #include "Cli.h"
 
 #include "platform/ConsoleUiHost.h"
+#include "platform/ProgramEnd.h"
 #include "platform/RegistryHive.h"
+#include "shared/Paths.h"
 #include "shared/Settings.h"
 
 #include <QCoreApplication>
@@ -21,8 +23,8 @@ struct Entry
 const Entry Commands[] = {
     {"convert", "run a text converter: txt2rtf, html2rtf, html2txt, rtf2txt", convertCommand},
     {"demo", "make a workspace of made-up data to try the programs on", demoCommand},
-    {"dump", "print every field of a data file (event, profile, folder information, share)",
-     dumpCommand},
+    {"dump", "print every field of one of the suite's data files, or sum up an index", dumpCommand},
+    {"index", "the contact index: rebuild, search, verify, lock, unlock", indexCommand},
     {"link", "link a comment tag of a document to a form field", linkCommand},
     {"scan", "list the form fields that the e-mails of a job folder carry", scanCommand},
     {"settings", "read and write settings: get, set, delete, delete-branch, export, import",
@@ -66,24 +68,35 @@ int usageError(Context& context, const QString& message, const QString& usage)
 }
 
 Arguments parseArguments(const QStringList& args, const QStringList& switches, qsizetype count,
-                         const QString& countError, Context& context, const QString& usage)
+                         const QString& countError, Context& context, const QString& usage,
+                         const QStringList& valueOptions, qsizetype maxCount)
 {
     Arguments parsed;
     bool optionsEnd = false;
-    for (const QString& arg : args) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
         if (optionsEnd || !arg.startsWith(QLatin1String("--"))) {
             parsed.positional << arg;
         } else if (arg == QLatin1String("--")) {
             optionsEnd = true;
         } else if (switches.contains(arg)) {
             parsed.given << arg;
+        } else if (valueOptions.contains(arg)) {
+            if (++i >= args.size()) {
+                parsed.status =
+                    usageError(context, QStringLiteral("%1 needs a value").arg(arg), usage);
+                return parsed;
+            }
+            parsed.given << arg;
+            parsed.values.insert(arg, args[i]);
         } else {
             parsed.status =
                 usageError(context, QStringLiteral("unknown option %1").arg(arg), usage);
             return parsed;
         }
     }
-    if (parsed.positional.size() != count)
+    if (parsed.positional.size() < count ||
+        parsed.positional.size() > (maxCount < 0 ? count : maxCount))
         parsed.status = usageError(context, countError, usage);
     return parsed;
 }
@@ -117,6 +130,17 @@ bool readInput(const QString& fileName, QByteArray& bytes, Context& context)
 QString consoleText(QString text)
 {
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+bool preparePaths()
+{
+    Global::InitGlobals();
+    try {
+        Global::CheckPaths();
+    } catch (const Platform::ProgramEnd&) {
+        return false;
+    }
+    return true;
 }
 
 int finish(Context& context)

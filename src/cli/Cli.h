@@ -3,6 +3,7 @@
 
 #include "datafiles/Dump.h"
 
+#include <QHash>
 #include <QStringList>
 #include <QTextStream>
 
@@ -34,6 +35,7 @@ using Command = int (*)(const QStringList& args, Context& context);
 int convertCommand(const QStringList& args, Context& context);
 int demoCommand(const QStringList& args, Context& context);
 int dumpCommand(const QStringList& args, Context& context);
+int indexCommand(const QStringList& args, Context& context);
 int linkCommand(const QStringList& args, Context& context);
 int scanCommand(const QStringList& args, Context& context);
 int settingsCommand(const QStringList& args, Context& context);
@@ -47,18 +49,23 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, Platform::C
 // Helpers that commands share.
 bool wantsHelp(const QStringList& args);
 int usageError(Context& context, const QString& message, const QString& usage);
-// A command's arguments: the positional ones and which of `switches` were
-// given; "--" ends the options. Anything but `count` positional arguments
-// is wrong usage (`countError`); `status` is Usage once the error is said.
+// A command's arguments: the positional ones, which of `switches` and
+// `valueOptions` were given, and the value that follows each of the latter
+// ("--limit 20"); "--" ends the options. Fewer than `count` or more than
+// `maxCount` (`count` when left out) positional arguments are wrong usage
+// (`countError`); `status` is Usage once the error is said.
 struct Arguments
 {
     QStringList positional;
     QStringList given;
+    QHash<QString, QString> values;
     int status = Ok;
     bool has(const char* option) const { return given.contains(QLatin1String(option)); }
+    QString value(const char* option) const { return values.value(QLatin1String(option)); }
 };
 Arguments parseArguments(const QStringList& args, const QStringList& switches, qsizetype count,
-                         const QString& countError, Context& context, const QString& usage);
+                         const QString& countError, Context& context, const QString& usage,
+                         const QStringList& valueOptions = {}, qsizetype maxCount = -1);
 // Opens the settings hive that --registry names (or the default one) and
 // installs it; false after saying why on stderr.
 bool openSettings(Context& context);
@@ -67,6 +74,12 @@ bool readInput(const QString& fileName, QByteArray& bytes, Context& context);
 using DataFiles::jsonString;
 // A text of the suite (CR LF line ends) as a terminal shows it.
 QString consoleText(QString text);
+// Makes the current mode's paths ready as the programs do at start-up;
+// false after the message that a missing path gives.
+bool preparePaths();
+// Rebuilds the indexes `fields` of the current mode's filing tree with a
+// progress bar on stderr; false when the rebuild failed.
+bool rebuildIndexes(Context& context, const QList<qint16>& fields);
 // The status of a command that has done its work: failed when a box with the
 // critical or exclamation icon was shown.
 int finish(Context& context);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Cli.h"
 #include "demo/Demo.h"
+#include "index/Packing.h"
+#include "platform/RegistryHive.h"
+#include "shared/Settings.h"
 
 #include <QElapsedTimer>
 
@@ -18,7 +21,8 @@ void printHelp(QTextStream& out)
         << "the shared folder with its share file, the users' folders, a filing tree of\n"
         << "companies and people with their folder information and profile files, job\n"
         << "folders of e-mailed form submissions, and a reply page for each form in\n"
-        << "DIR/Templates. The same seed gives the same files.\n\n"
+        << "DIR/Templates, and the contact index of the filing tree. The same seed\n"
+        << "gives the same files.\n\n"
         << "  --contacts N  people in the filing tree (default 500)\n"
         << "  --emails N    e-mails in each job folder (default 8, 0 for none); one\n"
         << "                person in ten has a job folder\n"
@@ -102,6 +106,18 @@ int demoCommand(const QStringList& args, Context& context)
                 << "  user folder: Users/" << made.user << "\n";
     if (!made.showcaseJob.isEmpty())
         context.err << "  the main window opens the job folder " << made.showcaseJob << "\n";
+
+    // The index is built as the finder's Rebuild builds it, in the
+    // workspace's own mode and paths.
+    try {
+        Global::setSettingsHive(Platform::RegistryHive::open(made.registry));
+    } catch (const Platform::HiveError& error) {
+        context.err << "vantix: " << error.message() << "\n";
+        return Failed;
+    }
+    if (!preparePaths() || !rebuildIndexes(context, {Indexing::NameIndex, Indexing::PcodeIndex,
+                                                     Indexing::TelNumIndex, Indexing::UD1Index}))
+        return Failed;
     return finish(context);
 }
 

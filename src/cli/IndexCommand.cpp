@@ -1,0 +1,505 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Cli.h"
+#include "datafiles/DataFile.h"
+#include "index/Build.h"
+#include "index/OpenIndex.h"
+#include "index/Packing.h"
+#include "index/Search.h"
+#include "index/Verify.h"
+#include "platform/ConsoleUiHost.h"
+#include "shared/Formatting.h"
+#include "shared/Messages.h"
+#include "shared/Values.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <optional>
+#include <unistd.h>
+
+namespace Cli {
+namespace {
+
+const char* const IndexUsage =
+    "Usage: vantix index rebuild [--fields 1,2,3,4]\n"
+    "       vantix index search CLUE [--fields 1,2,3,4] [--types NOCF] [--limit N] [--json]\n"
+    "       vantix index verify [NAME]\n"
+    "       vantix index lock NAME\n"
+    "       vantix index unlock NAME\n";
+
+void printHelp(QTextStream& out)
+{
+    out << IndexUsage << "\n"
+        << "The contact index of the current settings mode: the files Name.bin,\n"
+        << "Pcode.bin, TelNum.bin and UD1.bin in its index folder. NAME is an index's\n"
+        << "number (1 to 4), its file name (Pcode or Pcode.bin) or the path of a file.\n\n"
+        << "  rebuild  builds the indexes anew from the filing tree, as the finder's\n"
+        << "           Rebuild does. Each index is locked for maintenance meanwhile\n"
+        << "           (searches skip it) and replaced whole at the end. Progress goes\n"
+        << "           to stderr. An interrupted rebuild leaves the indexes locked:\n"
+        << "           rebuild again, or unlock them.\n"
+        << "  search   searches as the finder does and prints its rows, best first,\n"
+        << "           then its status line. --limit N is the hit limit: where the\n"
+        << "           finder would ask whether to go on, the search stops; without\n"
+        << "           it there is no limit. --types keeps the hits of the folder\n"
+        << "           kinds named (N, O, C, F). With --json, one object:\n"
+        << "             {\"hits\": N, \"traffic\": BYTES, \"seconds\": S,\n"
+        << "              \"skipped\": [{\"index\": NAME, \"message\": TEXT}],\n"
+        << "              \"rows\": [{\"rank\": R, \"display\": TEXT, \"data\": TEXT,\n"
+        << "                        \"ref\": REF, \"kind\": K}]}\n"
+        << "           where skipped names each index that could not be searched.\n"
+        << "  verify   walks every table, cell and chain of each index (or of NAME)\n"
+        << "           and reports its counts and any damage; the status is 1 when\n"
+        << "           there is damage.\n"
+        << "  lock     sets an index's maintenance flag, which shuts it to everyone.\n"
+        << "  unlock   clears it, for an index left locked by an interrupted rebuild.\n\n"
+        << "  --fields  the indexes by number or file name, separated by commas\n"
+        << "            (default all four)\n";
+}
+
+// "1,3" or "Name,TelNum"; empty after saying why.
+QList<qint16> parseFields(const QString& text, Context& context, const QString& usage)
+{
+    QList<qint16> fields;
+    for (const QString& item : text.split(QLatin1Char(','))) {
+        bool isNumber = false;
+        int number = item.trimmed().toInt(&isNumber);
+        if (!isNumber)
+            number = Indexing::indexNumber(item.trimmed());
+        if (number < Indexing::NameIndex || number > Indexing::UD1Index) {
+            usageError(
+                context,
+                QStringLiteral("no index '%1' (1 to 4, or Name, Pcode, TelNum, UD1)").arg(item),
+                usage);
+            return {};
+        }
+        if (!fields.contains(qint16(number)))
+            fields << qint16(number);
+    }
+    return fields;
+}
+
+const QList<qint16> AllFields{Indexing::NameIndex, Indexing::PcodeIndex, Indexing::TelNumIndex,
+                              Indexing::UD1Index};
+
+// The progress of a rebuild on stderr: a bar drawn again in place on a
+// terminal, a line now and then otherwise (a log has no use for every step).
+class ProgressLine
+{
+public:
+    explicit ProgressLine(QTextStream& err) : m_err(err), m_terminal(isatty(STDERR_FILENO) == 1)
+    {
+        m_clock.start();
+    }
+
+    void setValue(int percent)
+    {
+        percent = qBound(0, percent, 100);
+        if (percent == m_percent)
+            return;
+        m_percent = percent;
+        if (m_terminal || percent / 10 != m_printedTenth)
+            draw();
+    }
+    void setLabel(const QString& label)
+    {
+        if (label == m_label)
+            return;
+        m_label = label;
+        if (!label.isEmpty())
+            draw();
+    }
+    void finish()
+    {
+        if (m_terminal && m_drawn)
+            m_err << "\n";
+        m_err.flush();
+    }
+    qint64 elapsed() const { return m_clock.elapsed(); }
+
+private:
+    QString timeLeft() const
+    {
+        const qint64 ms = m_clock.elapsed();
+        if (m_percent <= 0 || m_percent >= 100 || ms < 1000)
+            return QString();
+        const qint64 seconds = ms * (100 - m_percent) / m_percent / 1000;
+        return QStringLiteral("  about %1:%2 left")
+            .arg(seconds / 60)
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    }
+
+    void draw()
+    {
+        const int width = 30;
+        const int filled = m_percent * width / 100;
+        const QString line =
+            QLatin1Char('[') + QString(filled, QLatin1Char('#')) +
+            QString(width - filled, QLatin1Char('.')) + QStringLiteral("] %1%").arg(m_percent, 3) +
+            (m_label.isEmpty() ? QString() : QLatin1String("  ") + m_label) + timeLeft();
+        if (m_terminal)
+            m_err << "\r" << line << "\x1b[K";
+        else
+            m_err << line << "\n";
+        m_err.flush();
+        m_printedTenth = m_percent / 10;
+        m_drawn = true;
+    }
+
+    QTextStream& m_err;
+    bool m_terminal;
+    QElapsedTimer m_clock;
+    int m_percent = -1;
+    int m_printedTenth = -1;
+    QString m_label;
+    bool m_drawn = false;
+};
+
+// Answers the search's question whether to go on past the hit limit with
+// No, without showing it: the command never asks. Every other box goes to
+// the console as usual.
+class NoQuestionsHost final : public Platform::UiHost
+{
+public:
+    explicit NoQuestionsHost(Platform::UiHost& inner) : m_inner(inner) {}
+    bool declined() const { return m_declined; }
+
+    Platform::MsgAnswer messageBox(const Platform::MessageBoxRequest& request) override
+    {
+        if (request.buttons == Platform::MsgButtons::YesNo) {
+            m_declined = true;
+            return Platform::MsgAnswer::No;
+        }
+        return m_inner.messageBox(request);
+    }
+    void beep() override { m_inner.beep(); }
+    int pointer() const override { return m_inner.pointer(); }
+    void setPointer(int pointer) override { m_inner.setPointer(pointer); }
+    void doEvents() override { m_inner.doEvents(); }
+    void wait(int milliseconds) override { m_inner.wait(milliseconds); }
+    QString openFile(const Platform::OpenFileRequest& request) override
+    {
+        return m_inner.openFile(request);
+    }
+    QSize screenSize() const override { return m_inner.screenSize(); }
+    QPoint mousePosition() const override { return m_inner.mousePosition(); }
+
+private:
+    Platform::UiHost& m_inner;
+    bool m_declined = false;
+};
+
+// A row's display text without its emphasis marks: the tab mark becomes a
+// tab, every other mark (the character 1 and the one after it) goes.
+QString plainDisplay(const QString& display)
+{
+    QString plain;
+    plain.reserve(display.size());
+    for (qsizetype i = 0; i < display.size(); ++i) {
+        if (display[i] != QChar(1)) {
+            plain += display[i];
+        } else if (++i < display.size() && display[i] == QLatin1Char('t')) {
+            plain += QLatin1Char('\t');
+        }
+    }
+    return plain;
+}
+
+struct Row
+{
+    int rank = 0;
+    QString display;
+    QString data;
+    QString ref;
+    int kind = 0;
+};
+
+Row rowOf(const Indexing::ResultsList::Row& row)
+{
+    // The data text starts with 100 less the rank in three digits; the
+    // folder reference follows its first character 1.
+    const qsizetype mark = row.data.indexOf(QChar(1));
+    return {100 - row.data.left(3).toInt(), plainDisplay(row.display), row.data,
+            mark < 0 ? QString() : row.data.mid(mark + 1), row.image};
+}
+
+void printSearchJson(const Indexing::SearchRequest& request, const QList<Row>& rows,
+                     QTextStream& out)
+{
+    out << "{\n  \"hits\": " << request.Hits << ",\n  \"traffic\": " << request.Traffic
+        << ",\n  \"seconds\": " << QString::number(request.SearchTime, 'f', 6)
+        << ",\n  \"skipped\": [";
+    for (qsizetype i = 0; i < request.skipped.size(); ++i)
+        out << (i ? ",\n    " : "\n    ") << "{\"index\": " << jsonString(request.skipped[i].index)
+            << ", \"message\": " << jsonString(request.skipped[i].message) << "}";
+    out << (request.skipped.isEmpty() ? "],\n" : "\n  ],\n") << "  \"rows\": [";
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        out << (i ? ",\n    " : "\n    ") << "{\"rank\": " << row.rank
+            << ", \"display\": " << jsonString(row.display)
+            << ", \"data\": " << jsonString(row.data) << ", \"ref\": " << jsonString(row.ref)
+            << ", \"kind\": " << row.kind << "}";
+    }
+    out << (rows.isEmpty() ? "]\n}\n" : "\n  ]\n}\n");
+}
+
+void printSearchText(const Indexing::SearchRequest& request, const QList<Row>& rows,
+                     QTextStream& out)
+{
+    for (const Row& row : rows) {
+        QString display = row.display;
+        display.replace(QLatin1Char('\t'), QLatin1String("  "));
+        out << QStringLiteral("%1").arg(row.rank, 3) << "  " << display.trimmed() << "\n";
+    }
+    if (!rows.isEmpty())
+        out << "\n";
+    // The finder's status line.
+    if (request.Hits != 0)
+        out << Global::ResolveRes(910, {Global::formatNumber(request.Hits, u"#,##0"),
+                                        Global::formatNumber(request.SearchTime, u"0.0##"),
+                                        Global::FormatFileSize(QString(), request.Traffic)})
+            << "\n";
+    else
+        out << Global::ResolveRes(912) << "\n";
+}
+
+int searchIndex(const QStringList& args, Context& context, const QString& usage)
+{
+    const Arguments parsed = parseArguments(
+        args, {QStringLiteral("--json")}, 1, QStringLiteral("index search needs one clue"), context,
+        usage, {QStringLiteral("--fields"), QStringLiteral("--types"), QStringLiteral("--limit")});
+    if (parsed.status != Ok)
+        return parsed.status;
+
+    Indexing::SearchRequest request;
+    request.Clue = parsed.positional[0];
+    request.Fields = AllFields;
+    if (parsed.has("--fields")) {
+        request.Fields = parseFields(parsed.value("--fields"), context, usage);
+        if (request.Fields.isEmpty())
+            return Usage;
+    }
+    if (parsed.has("--types")) {
+        const QString types = parsed.value("--types").toUpper();
+        const QString kinds = QStringLiteral("NOCF");
+        if (types.isEmpty() ||
+            std::any_of(types.begin(), types.end(), [&](QChar c) { return !kinds.contains(c); }))
+            return usageError(context,
+                              QStringLiteral("--types takes letters of NOCF, not '%1'")
+                                  .arg(parsed.value("--types")),
+                              usage);
+        for (int k = 0; k < 4; ++k)
+            request.TypeFlags[std::size_t(k)] = types.contains(kinds[k]);
+    }
+    request.HitLimit = -1;
+    if (parsed.has("--limit")) {
+        bool ok = false;
+        const int limit = parsed.value("--limit").toInt(&ok);
+        if (!ok || limit < 1 || limit > 32767)
+            return usageError(context,
+                              QStringLiteral("--limit needs a whole number from 1 to 32767, not "
+                                             "'%1'")
+                                  .arg(parsed.value("--limit")),
+                              usage);
+        request.HitLimit = qint16(limit);
+    }
+    if (!openSettings(context) || !preparePaths())
+        return Failed;
+
+    Indexing::ResultsList results;
+    request.ResultsList = &results;
+    request.ShowIcons = true; // each row's picture number is its folder kind
+    NoQuestionsHost host(context.host);
+    {
+        Platform::ScopedUiHost scoped(host);
+        Indexing::Find(request);
+    }
+    QList<Row> rows;
+    for (int i = 0; i < results.count(); ++i)
+        rows << rowOf(results.row(i));
+    if (parsed.has("--json"))
+        printSearchJson(request, rows, context.out);
+    else
+        printSearchText(request, rows, context.out);
+    if (host.declined())
+        context.err << "vantix: the search stopped after passing the hit limit of "
+                    << request.HitLimit << "\n";
+    return finish(context);
+}
+
+int rebuildIndex(const QStringList& args, Context& context, const QString& usage)
+{
+    const Arguments parsed =
+        parseArguments(args, {}, 0, QStringLiteral("index rebuild takes no further arguments"),
+                       context, usage, {QStringLiteral("--fields")});
+    if (parsed.status != Ok)
+        return parsed.status;
+    QList<qint16> fields = AllFields;
+    if (parsed.has("--fields")) {
+        fields = parseFields(parsed.value("--fields"), context, usage);
+        if (fields.isEmpty())
+            return Usage;
+    }
+    if (!openSettings(context) || !preparePaths())
+        return Failed;
+    if (!rebuildIndexes(context, fields))
+        return Failed;
+    return finish(context);
+}
+
+// The file that NAME gives, setting up the mode's paths when it is not a
+// path; nothing after saying why.
+std::optional<QString> indexFile(const QString& name, Context& context)
+{
+    if (name.contains(QLatin1Char('/')))
+        return name;
+    if (!preparePaths())
+        return std::nullopt;
+    bool isNumber = false;
+    int number = name.toInt(&isNumber);
+    if (!isNumber)
+        number = Indexing::indexNumber(name);
+    if (number >= Indexing::NameIndex && number <= Indexing::UD1Index)
+        return Indexing::indexPath(Indexing::indexFolder(), number);
+    context.err << "vantix: no index '" << name << "' (1 to 4, or Name, Pcode, TelNum, UD1)\n";
+    return std::nullopt;
+}
+
+QString count(qint64 n, const char* one, const char* many)
+{
+    return Global::formatNumber(double(n), u"#,##0") + QLatin1Char(' ') +
+           QLatin1String(n == 1 ? one : many);
+}
+
+int verifyIndex(const QStringList& args, Context& context, const QString& usage)
+{
+    const Arguments parsed = parseArguments(
+        args, {}, 0, QStringLiteral("index verify takes at most one index"), context, usage, {}, 1);
+    if (parsed.status != Ok)
+        return parsed.status;
+    if (!openSettings(context))
+        return Failed;
+    QStringList files;
+    if (parsed.positional.isEmpty()) {
+        if (!preparePaths())
+            return Failed;
+        for (const qint16 number : AllFields)
+            files << Indexing::indexPath(Indexing::indexFolder(), number);
+    } else {
+        const std::optional<QString> file = indexFile(parsed.positional[0], context);
+        if (!file)
+            return Failed;
+        files << *file;
+    }
+
+    bool damaged = false;
+    for (const QString& file : files) {
+        const QString name = QFileInfo(file).fileName();
+        if (!QFileInfo::exists(file)) {
+            context.out << name << ": missing\n";
+            damaged = damaged || !parsed.positional.isEmpty();
+            continue;
+        }
+        QByteArray bytes;
+        try {
+            bytes = DataFiles::readWholeFile(file);
+        } catch (const Platform::RunTimeError& error) {
+            context.out << name << ": cannot be read: " << error.description() << "\n";
+            damaged = true;
+            continue;
+        }
+        const Indexing::IndexSummary summary =
+            Indexing::summarizeIndex(Indexing::BytesSource(bytes));
+        context.out << name << ": ";
+        if (summary.headerGood)
+            context.out << count(summary.cells, "cell", "cells") << ", "
+                        << count(summary.records, "record", "records") << ", "
+                        << count(summary.entries, "entry", "entries")
+                        << (summary.flag == Indexing::MaintenanceFlag ? ", locked for maintenance"
+                                                                      : "");
+        if (summary.damage.isEmpty()) {
+            context.out << "\n";
+            continue;
+        }
+        damaged = true;
+        context.out << (summary.headerGood ? "; " : "")
+                    << count(summary.damage.size(), "problem", "problems") << ":\n";
+        for (const Indexing::IndexDamage& damage : summary.damage)
+            context.out << "  " << damage.description << "\n";
+    }
+    context.out.flush();
+    return damaged ? Failed : finish(context);
+}
+
+int lockIndex(const QStringList& args, Context& context, const QString& usage, bool lock)
+{
+    const Arguments parsed = parseArguments(
+        args, {}, 1, QStringLiteral("index %1 needs one index").arg(lock ? "lock" : "unlock"),
+        context, usage);
+    if (parsed.status != Ok)
+        return parsed.status;
+    if (!openSettings(context))
+        return Failed;
+    const std::optional<QString> file = indexFile(parsed.positional[0], context);
+    if (!file)
+        return Failed;
+    if (!QFileInfo::exists(*file)) {
+        context.err << "vantix: no index file \"" << *file << "\"\n";
+        return Failed;
+    }
+    Indexing::sub_LockForMaintenance(*file, lock ? Indexing::MaintenanceFlag : qint16(0));
+    if (context.host.failed())
+        return Failed;
+    context.out << "The '" << Indexing::IndexTitle(*file) << "' index ("
+                << QFileInfo(*file).fileName() << ") is "
+                << (lock ? "locked for maintenance" : "free") << ".\n";
+    return finish(context);
+}
+
+} // namespace
+
+bool rebuildIndexes(Context& context, const QList<qint16>& fields)
+{
+    ProgressLine line(context.err);
+    const Indexing::BuildProgress progress{[&](int value) { line.setValue(value); },
+                                           [&](const QString& label) { line.setLabel(label); },
+                                           {}};
+    const bool rebuilt = Indexing::RebuildIndexFile(progress, fields);
+    line.finish();
+    QStringList names;
+    for (const qint16 field : fields)
+        names << Indexing::IndexTitle(field);
+    if (rebuilt)
+        context.err << "Rebuilt the " << names.join(QLatin1String(", ")) << " "
+                    << (names.size() == 1 ? "index" : "indexes") << " in "
+                    << Global::formatNumber(double(line.elapsed()) / 1000, u"#,##0.0") << " s\n";
+    else
+        context.err << "vantix: the index rebuild failed\n";
+    context.err.flush();
+    return rebuilt;
+}
+
+int indexCommand(const QStringList& args, Context& context)
+{
+    const QString usage = QLatin1String(IndexUsage);
+    if (wantsHelp(args)) {
+        printHelp(context.out);
+        return Ok;
+    }
+    if (args.isEmpty())
+        return usageError(context, QStringLiteral("index needs what to do"), usage);
+    const QString& action = args.first();
+    const QStringList rest = args.mid(1);
+    if (action == QLatin1String("search"))
+        return searchIndex(rest, context, usage);
+    if (action == QLatin1String("rebuild"))
+        return rebuildIndex(rest, context, usage);
+    if (action == QLatin1String("verify"))
+        return verifyIndex(rest, context, usage);
+    if (action == QLatin1String("lock") || action == QLatin1String("unlock"))
+        return lockIndex(rest, context, usage, action == QLatin1String("lock"));
+    return usageError(context, QStringLiteral("unknown index action '%1'").arg(action), usage);
+}
+
+} // namespace Cli

@@ -1,0 +1,350 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// vantix index and the dump of index files as a user runs them: real
+// processes on a small demo workspace, whose index `vantix demo` builds.
+#include "datafiles/DataFile.h"
+#include "index/TaskFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Every telephone number of the demo starts 01632 960, 020 7946 0 or
+// 07700 900: the word 01632 fills one long chain with hits of every kind.
+const QString PhoneClue = QStringLiteral("01632");
+
+class IndexCommands : public testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString workspace = dir.filePath(QStringLiteral("demo"));
+
+    void SetUp() override
+    {
+        const Outcome made =
+            run({QStringLiteral("demo"), workspace, QStringLiteral("--contacts"),
+                 QStringLiteral("40"), QStringLiteral("--emails"), QStringLiteral("0"),
+                 QStringLiteral("--seed"), QStringLiteral("7")});
+        ASSERT_EQ(made.status, 0) << made.err.toStdString();
+    }
+
+    QString index(const char* file) const
+    {
+        return workspace + QStringLiteral("/Index/") + QLatin1String(file);
+    }
+
+    Outcome run(const QStringList& args)
+    {
+        QProcess process;
+        process.setProgram(QStringLiteral(VANTIX_EXECUTABLE));
+        process.setArguments(QStringList{QStringLiteral("--registry"),
+                                         workspace + QStringLiteral("/registry.sqlite3")} +
+                             args);
+        process.start();
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(120'000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QJsonObject json(const QStringList& args, int status = 0)
+    {
+        const Outcome r = run(args);
+        EXPECT_EQ(r.status, status) << args.join(u' ').toStdString() << "\n" << r.err.toStdString();
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(r.out.toUtf8(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+        return document.object();
+    }
+
+    QJsonObject search(const QString& clue, QStringList options = {}, int status = 0)
+    {
+        return json(QStringList{QStringLiteral("index"), QStringLiteral("search"), clue,
+                                QStringLiteral("--json")} +
+                        options,
+                    status);
+    }
+
+    // The first company of the filing tree: its name and reference.
+    std::pair<QString, QString> firstCompany() const
+    {
+        static const QRegularExpression named(QStringLiteral("^(.*) \\[([0-9]+)\\]$"));
+        const QDir filing(workspace + QStringLiteral("/Filing"));
+        for (const QString& folder : filing.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QRegularExpressionMatch match = named.match(folder);
+            // A company holds its people; a person of no company holds nothing.
+            if (match.hasMatch() && !folder.startsWith(u"New Contacts") &&
+                !QDir(filing.filePath(folder))
+                     .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                     .isEmpty())
+                return {match.captured(1), match.captured(2)};
+        }
+        return {};
+    }
+};
+
+QList<QJsonObject> rowsOf(const QJsonObject& result)
+{
+    QList<QJsonObject> rows;
+    for (const QJsonValue& row : result[QStringLiteral("rows")].toArray())
+        rows << row.toObject();
+    return rows;
+}
+
+} // namespace
+
+TEST_F(IndexCommands, SearchGivesTheFindersRowsRankedAndTheRebuildGivesTheSame)
+{
+    const auto [company, ref] = firstCompany();
+    ASSERT_FALSE(company.isEmpty());
+    const QString word = company.section(QLatin1Char(' '), 0, 0);
+
+    const QJsonObject result = search(word, {QStringLiteral("--fields"), QStringLiteral("Name")});
+    const QList<QJsonObject> rows = rowsOf(result);
+    EXPECT_EQ(result[QStringLiteral("hits")].toInt(), rows.size());
+    EXPECT_GE(result[QStringLiteral("traffic")].toInt(), 240 + 1038);
+    EXPECT_TRUE(result[QStringLiteral("skipped")].toArray().isEmpty());
+
+    bool found = false;
+    QString previous;
+    for (const QJsonObject& row : rows) {
+        const QString data = row[QStringLiteral("data")].toString();
+        const QString rowRef = row[QStringLiteral("ref")].toString();
+        const int rank = row[QStringLiteral("rank")].toInt();
+        EXPECT_EQ(rank, 100 - data.left(3).toInt()) << data.toStdString();
+        EXPECT_TRUE(data.endsWith(QChar(1) + rowRef)) << data.toStdString();
+        EXPECT_LT(previous, data) << "rows stand in the order of their data texts";
+        previous = data;
+        const QString display = row[QStringLiteral("display")].toString();
+        EXPECT_FALSE(display.contains(QChar(1))) << display.toStdString();
+        if (rowRef != ref)
+            continue;
+        found = true;
+        // The company's name ranks as a whole name or as its first word.
+        EXPECT_EQ(rank, company == word ? 100 : 97);
+        EXPECT_EQ(row[QStringLiteral("kind")].toInt(), 3);
+        EXPECT_TRUE(display.startsWith(company + QLatin1Char('\t'))) << display.toStdString();
+        EXPECT_TRUE(display.endsWith(QStringLiteral("(%1)").arg(ref))) << display.toStdString();
+    }
+    EXPECT_TRUE(found) << company.toStdString();
+
+    // The text form: a row a line, then the finder's status line.
+    const Outcome text = run({QStringLiteral("index"), QStringLiteral("search"), word,
+                              QStringLiteral("--fields"), QStringLiteral("1")});
+    EXPECT_EQ(text.status, 0);
+    const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_TRUE(lines.last().startsWith(QStringLiteral("Found %1 hit(s).").arg(rows.size())))
+        << text.out.toStdString();
+    EXPECT_TRUE(lines.first().startsWith(
+        QStringLiteral("%1  ").arg(rows.first()[QStringLiteral("rank")].toInt(), 3)));
+    EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("search"), QStringLiteral("Zzqx")})
+                  .out.trimmed(),
+              QStringLiteral("No matches found."));
+
+    // A rebuild of the same tree gives the same rows.
+    const Outcome rebuilt = run({QStringLiteral("index"), QStringLiteral("rebuild")});
+    EXPECT_EQ(rebuilt.status, 0) << rebuilt.err.toStdString();
+    EXPECT_TRUE(rebuilt.err.contains(u"100%")) << rebuilt.err.toStdString();
+    EXPECT_EQ(rowsOf(search(word, {QStringLiteral("--fields"), QStringLiteral("1")})), rows);
+}
+
+TEST_F(IndexCommands, TypesAndTheHitLimit)
+{
+    const QStringList phones{QStringLiteral("--fields"), QStringLiteral("TelNum")};
+    const QList<QJsonObject> all = rowsOf(search(PhoneClue, phones));
+    ASSERT_GT(all.size(), 40);
+
+    // Each kind alone gives exactly the rows of that kind.
+    QSet<int> kinds;
+    for (const QJsonObject& row : all)
+        kinds << row[QStringLiteral("kind")].toInt();
+    EXPECT_GE(kinds.size(), 2);
+    for (const int kind : kinds) {
+        const QString letter = QString(QStringLiteral("NOCF")[kind - 1]);
+        QList<QJsonObject> expected;
+        for (const QJsonObject& row : all) {
+            if (row[QStringLiteral("kind")].toInt() == kind)
+                expected << row;
+        }
+        EXPECT_EQ(rowsOf(search(PhoneClue,
+                                phones + QStringList{QStringLiteral("--types"), letter.toLower()})),
+                  expected)
+            << kind;
+    }
+
+    // Past the limit the search stops between records, without asking.
+    const QStringList limited =
+        QStringList{QStringLiteral("index"),  QStringLiteral("search"),  PhoneClue,
+                    QStringLiteral("--json"), QStringLiteral("--limit"), QStringLiteral("5")} +
+        phones;
+    const Outcome stopped = run(limited);
+    EXPECT_EQ(stopped.status, 0);
+    EXPECT_FALSE(stopped.err.contains(u"Please confirm")) << stopped.err.toStdString();
+    EXPECT_TRUE(stopped.err.contains(u"hit limit of 5")) << stopped.err.toStdString();
+    const int rows = rowsOf(QJsonDocument::fromJson(stopped.out.toUtf8()).object()).size();
+    EXPECT_GT(rows, 5);
+    EXPECT_LT(rows, all.size());
+    // --yes does not make the command ask either.
+    const Outcome yes = run(QStringList{QStringLiteral("--yes")} + limited);
+    EXPECT_EQ(rowsOf(QJsonDocument::fromJson(yes.out.toUtf8()).object()).size(), rows);
+}
+
+TEST_F(IndexCommands, VerifyLockAndDamage)
+{
+    const Outcome clean = run({QStringLiteral("index"), QStringLiteral("verify")});
+    EXPECT_EQ(clean.status, 0) << clean.out.toStdString();
+    for (const char* file : {"Name.bin", "Pcode.bin", "TelNum.bin", "UD1.bin"})
+        EXPECT_TRUE(clean.out.contains(QLatin1String(file) + QLatin1String(": "))) << file;
+
+    // A locked index is skipped with the finder's message; the others are searched.
+    EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("lock"), QStringLiteral("2")}).status,
+              0);
+    const QJsonObject locked = search(PhoneClue);
+    const QJsonArray skipped = locked[QStringLiteral("skipped")].toArray();
+    ASSERT_EQ(skipped.size(), 1);
+    EXPECT_EQ(skipped[0][QStringLiteral("index")].toString(), QStringLiteral("Pcode"));
+    EXPECT_TRUE(skipped[0][QStringLiteral("message")].toString().contains(
+        u"The 'Postcode' index is undergoing maintenance"));
+    EXPECT_FALSE(rowsOf(locked).isEmpty());
+    EXPECT_TRUE(run({QStringLiteral("index"), QStringLiteral("verify"), QStringLiteral("Pcode")})
+                    .out.contains(u"locked for maintenance"));
+    EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("unlock"), QStringLiteral("pcode.bin")})
+                  .status,
+              0);
+    EXPECT_TRUE(search(PhoneClue)[QStringLiteral("skipped")].toArray().isEmpty());
+
+    // A table pointer out of the file, and a file cut short in its last record.
+    QFile name(index("Name.bin"));
+    ASSERT_TRUE(name.open(QIODevice::ReadWrite));
+    name.seek(15 + 4 * 3);
+    name.write(QByteArray("\xff\xff\xff\x7f", 4));
+    name.close();
+    QFile phones(index("TelNum.bin"));
+    ASSERT_TRUE(phones.resize(phones.size() - 500));
+
+    const Outcome damaged = run({QStringLiteral("index"), QStringLiteral("verify")});
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_TRUE(damaged.out.contains(u"Entry 4 of the root table")) << damaged.out.toStdString();
+    EXPECT_TRUE(damaged.out.contains(u"TelNum.bin")) << damaged.out.toStdString();
+    // A search that meets the damage keeps what it found and names the index.
+    const QJsonObject broken = search(QStringLiteral("Day"), {}, 1);
+    const QJsonArray brokenSkipped = broken[QStringLiteral("skipped")].toArray();
+    ASSERT_EQ(brokenSkipped.size(), 1);
+    EXPECT_EQ(brokenSkipped[0][QStringLiteral("index")].toString(), QStringLiteral("Name"));
+    EXPECT_TRUE(brokenSkipped[0][QStringLiteral("message")].toString().contains(u"damaged"));
+    EXPECT_EQ(
+        run({QStringLiteral("index"), QStringLiteral("verify"), QStringLiteral("UD1")}).status, 0);
+    EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("verify"), index("TelNum.bin")}).status,
+              1);
+}
+
+TEST_F(IndexCommands, DumpSumsUpAnIndexAndListsTheTasks)
+{
+    const QJsonObject dumped =
+        json({QStringLiteral("dump"), index("TelNum.bin"), QStringLiteral("--json")});
+    EXPECT_EQ(dumped[QStringLiteral("kind")].toString(), QStringLiteral("index"));
+    EXPECT_EQ(dumped[QStringLiteral("version")].toDouble(), 0.007);
+    EXPECT_EQ(dumped[QStringLiteral("flag")].toInt(), 0);
+    // The same counts as verify's.
+    const Outcome verified =
+        run({QStringLiteral("index"), QStringLiteral("verify"), QStringLiteral("3")});
+    EXPECT_TRUE(verified.out.contains(QStringLiteral("TelNum.bin: %1 cells, %2 records, %3 entries")
+                                          .arg(dumped[QStringLiteral("cells")].toInt())
+                                          .arg(dumped[QStringLiteral("records")].toInt())
+                                          .arg(dumped[QStringLiteral("entries")].toInt())))
+        << verified.out.toStdString();
+    EXPECT_GT(dumped[QStringLiteral("entries")].toInt(), dumped[QStringLiteral("cells")].toInt());
+
+    Indexing::IndexTask first;
+    first.f1 = 9;
+    first.Action = 2;
+    first.Ref = QStringLiteral("12-3");
+    first.Kind = 3;
+    first.Mode = QStringLiteral("Demo");
+    first.Values = {QStringLiteral("Acme"), QString(), QStringLiteral("01632 960001"), QString()};
+    first.Folder = QStringLiteral("/filing/Acme [12]");
+    Indexing::IndexTask second;
+    second.Action = 1;
+    DataFiles::RecordWriter writer;
+    writer.writeRaw(DataFiles::headerBytes(Indexing::IndexTaskFileKind));
+    writer.write(first);
+    writer.write(second);
+    QFile tasks(dir.filePath(QStringLiteral("taskfile.bin")));
+    ASSERT_TRUE(tasks.open(QIODevice::WriteOnly));
+    tasks.write(writer.bytes());
+    tasks.close();
+
+    const QJsonObject listed =
+        json({QStringLiteral("dump"), tasks.fileName(), QStringLiteral("--json")});
+    EXPECT_EQ(listed[QStringLiteral("kind")].toString(), QStringLiteral("tasks"));
+    EXPECT_EQ(listed[QStringLiteral("version")].toDouble(), 0.005);
+    const QJsonArray list = listed[QStringLiteral("tasks")].toArray();
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(list[0].toObject(),
+              (QJsonObject{
+                  {QStringLiteral("f1"), 9},
+                  {QStringLiteral("Action"), 2},
+                  {QStringLiteral("Ref"), QStringLiteral("12-3")},
+                  {QStringLiteral("Kind"), 3},
+                  {QStringLiteral("Mode"), QStringLiteral("Demo")},
+                  {QStringLiteral("Values"), QJsonArray{QStringLiteral("Acme"), QString(),
+                                                        QStringLiteral("01632 960001"), QString()}},
+                  {QStringLiteral("Folder"), QStringLiteral("/filing/Acme [12]")}}));
+    EXPECT_EQ(list[1][QStringLiteral("Action")].toInt(), 1);
+
+    // A task cut short is printed as far as it goes, and named.
+    ASSERT_TRUE(tasks.resize(tasks.size() - 3));
+    const Outcome cut = run({QStringLiteral("dump"), tasks.fileName()});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_TRUE(cut.out.contains(u"tasks[0].Folder: \"/filing/Acme [12]\""))
+        << cut.out.toStdString();
+    EXPECT_TRUE(cut.err.contains(u"tasks[1]")) << cut.err.toStdString();
+}
+
+TEST_F(IndexCommands, WrongUsage)
+{
+    const QStringList wrong[] = {
+        {QStringLiteral("index")},
+        {QStringLiteral("index"), QStringLiteral("mend")},
+        {QStringLiteral("index"), QStringLiteral("search")},
+        {QStringLiteral("index"), QStringLiteral("search"), QStringLiteral("a"),
+         QStringLiteral("b")},
+        {QStringLiteral("index"), QStringLiteral("search"), QStringLiteral("a"),
+         QStringLiteral("--limit"), QStringLiteral("0")},
+        {QStringLiteral("index"), QStringLiteral("search"), QStringLiteral("a"),
+         QStringLiteral("--limit")},
+        {QStringLiteral("index"), QStringLiteral("search"), QStringLiteral("a"),
+         QStringLiteral("--types"), QStringLiteral("NX")},
+        {QStringLiteral("index"), QStringLiteral("search"), QStringLiteral("a"),
+         QStringLiteral("--fields"), QStringLiteral("1,5")},
+        {QStringLiteral("index"), QStringLiteral("rebuild"), QStringLiteral("--fields"),
+         QStringLiteral("Phone")},
+        {QStringLiteral("index"), QStringLiteral("verify"), QStringLiteral("1"),
+         QStringLiteral("2")},
+        {QStringLiteral("index"), QStringLiteral("lock")},
+    };
+    for (const QStringList& args : wrong) {
+        const Outcome r = run(args);
+        EXPECT_EQ(r.status, 2) << args.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains(u"Usage: vantix index")) << r.err.toStdString();
+    }
+    EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("--help")}).status, 0);
+    EXPECT_EQ(
+        run({QStringLiteral("index"), QStringLiteral("lock"), QStringLiteral("Other")}).status, 1);
+}
