@@ -105,26 +105,20 @@ CellHead findCell(const IndexSource& source, Cell cell)
         head.damage = IndexDamage{QStringLiteral("There is no cell %1.").arg(cellName(cell))};
         return head;
     }
-    qint64 table = RootPosition;
-    const qint16 steps[] = {cell.c1, cell.c2};
-    for (const qint16 entry : steps) {
-        if (!holds(source, table, TableSize)) {
+    // Root, second-level and third-level table: each must lie inside the
+    // file before its entry is taken; the last entry is the cell's first record.
+    qint64 pointer = RootPosition;
+    for (const qint16 entry : {cell.c1, cell.c2, cell.c3}) {
+        if (!holds(source, pointer, TableSize)) {
             head.damage = IndexDamage{
                 QStringLiteral("The tables leading to cell %1 point outside the file (byte %2).")
                     .arg(cellName(cell))
-                    .arg(table)};
+                    .arg(pointer)};
             return head;
         }
-        table = tableEntry(source, table, entry);
+        pointer = tableEntry(source, pointer, entry);
     }
-    if (!holds(source, table, TableSize)) {
-        head.damage = IndexDamage{
-            QStringLiteral("The tables leading to cell %1 point outside the file (byte %2).")
-                .arg(cellName(cell))
-                .arg(table)};
-        return head;
-    }
-    head.first = tableEntry(source, table, cell.c3);
+    head.first = pointer;
     if (head.first != -1 && !holds(source, head.first, RecordSize)) {
         head.damage =
             damageAt(cell, QStringLiteral("starts outside the file (byte %1)").arg(head.first));
