@@ -810,7 +810,11 @@ void PrepareForIndex(int IndexNo, const QString& Folder, QString& Values, QStrin
     });
 }
 
-bool RebuildIndexFile(const BuildProgress& ProgressBar, QList<qint16> Fields)
+// Runs a rebuild's body under its error handler, with the busy pointer and
+// the rebuilding flag, once the filing tree's root is known; no fields is
+// nothing to do.
+template <typename Body>
+bool rebuild(const QList<qint16>& Fields, Body&& body)
 {
     return Global::guarded("Indexing:RebuildIndexFile", [&] {
         if (Fields.isEmpty())
@@ -818,9 +822,13 @@ bool RebuildIndexFile(const BuildProgress& ProgressBar, QList<qint16> Fields)
         Global::BusyPointerScope busy;
         RebuildingFlag rebuilding;
         const QString root = filingRoot();
-        if (root.isEmpty())
-            return false;
+        return !root.isEmpty() && body(root);
+    });
+}
 
+bool RebuildIndexFile(const BuildProgress& ProgressBar, QList<qint16> Fields)
+{
+    return rebuild(Fields, [&](const QString& root) {
         // Each new index is built in memory while its real file is shut to
         // other users; the real file keeps serving nobody but stays whole.
         const QString folder = indexFolder();
@@ -878,15 +886,7 @@ bool RebuildIndexFile(const BuildProgress& ProgressBar, QList<qint16> Fields)
 
 bool rebuildRecordByRecord(const BuildProgress& ProgressBar, QList<qint16> Fields)
 {
-    return Global::guarded("Indexing:RebuildIndexFile", [&] {
-        if (Fields.isEmpty())
-            return true;
-        Global::BusyPointerScope busy;
-        RebuildingFlag rebuilding;
-        const QString root = filingRoot();
-        if (root.isEmpty())
-            return false;
-
+    return rebuild(Fields, [&](const QString& root) {
         const int share = BuildShare / int(Fields.size());
         for (qsizetype k = 0; k < Fields.size(); ++k) {
             const int from = int(k) * share;
