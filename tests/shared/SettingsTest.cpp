@@ -5,6 +5,8 @@
 #include "TestSettings.h"
 #include "platform/RegistryHive.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using Global::GetRegistryData;
@@ -154,4 +156,39 @@ TEST(Settings, ReportShowsMessage100ForAMissingValue)
     host.expectBox(Platform::MsgAnswer::Ok, QStringLiteral("...Config\\FindHeight"));
     GetRegistryData(QStringLiteral("Config"), QStringLiteral("FindHeight"));
     EXPECT_EQ(host.boxes.size(), 2);
+}
+
+// A damaged hive is told once, however many settings the program goes on to read and write,
+// and is never written.
+TEST(Settings, ADamagedHiveIsToldOnceAndLeftAlone)
+{
+    Testing::TestSettings settings;
+    settings.set(QStringLiteral("Config\\Modes"), QStringLiteral("LastMode"),
+                 QStringLiteral("Office"));
+    Global::setSettingsHive(nullptr);
+    Testing::damageHive(settings.hivePath());
+    QFile file(settings.hivePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    Global::setSettingsHive(Platform::RegistryHive::open(settings.hivePath()));
+
+    Testing::ScriptedUiHost host;
+    host.expectBox(Platform::MsgAnswer::Ok, QStringLiteral("The settings file\r\n\"") +
+                                                settings.hivePath() +
+                                                QStringLiteral("\"\r\nis damaged ("));
+    EXPECT_FALSE(
+        GetRegistryData(QStringLiteral("Config\\Modes"), QStringLiteral("LastMode")).isValid());
+    GetRegistryData(QStringLiteral("Config\\Modes"), QStringLiteral("BRANCHES"));
+    GetRegistryData(QStringLiteral("Config"), QStringLiteral("FindWidth"), {.report = true});
+    SaveRegistryData(QStringLiteral("Config\\Modes"), QStringLiteral("LastMode"),
+                     QStringLiteral("Home"));
+    SaveRegistryData(QStringLiteral("Config"), QStringLiteral("EMPTY"), RegistryWrite{});
+    SaveRegistryData(QStringLiteral("Tagmill"), QStringLiteral("LastFolder"), QStringLiteral("/x"));
+    ASSERT_EQ(host.boxes.size(), 1);
+    EXPECT_EQ(host.boxes[0].icon, Platform::MsgIcon::Critical);
+
+    Global::setSettingsHive(nullptr);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
 }
