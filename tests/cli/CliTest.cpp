@@ -191,6 +191,7 @@ TEST_F(Vantix, AHiveThatDoesNotExistIsMadeOnlyByCommandsThatWrite)
         {QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("Config"),
          QStringLiteral("RunFrom")},
         {QStringLiteral("settings"), QStringLiteral("export")},
+        {QStringLiteral("settings"), QStringLiteral("check")},
         {QStringLiteral("strings"), QStringLiteral("56")},
         {QStringLiteral("index"), QStringLiteral("search"), QStringLiteral("Smi")},
         {QStringLiteral("index"), QStringLiteral("verify")},
@@ -236,6 +237,94 @@ TEST_F(Vantix, AHiveThatDoesNotExistIsMadeOnlyByCommandsThatWrite)
             << r.err.toStdString();
         EXPECT_TRUE(QFileInfo::exists(made));
     }
+}
+
+// delete removes one value: the programs' orders for a whole branch are no value names.
+TEST_F(Vantix, SettingsDeleteAndSetRefuseTheProgramsOrdersAsValueNames)
+{
+    run({"settings", "set", "Tagmill\\PAGEHTM", "<!-- a -->", "Name"});
+    const char* const refused[][2] = {{"delete", "EMPTY"},
+                                      {"delete", "KILLALL"},
+                                      {"delete", "KILL"},
+                                      {"set", "EMPTY"},
+                                      {"set", "KILLALL"}};
+    for (const auto& [verb, key] : refused) {
+        SCOPED_TRACE(std::string(verb) + " " + key);
+        const Outcome r = verb == std::string("set")
+                              ? run({"settings", verb, "Tagmill\\PAGEHTM", key, "x"})
+                              : run({"settings", verb, "Tagmill\\PAGEHTM", key});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.err.contains(u"'vantix settings delete-branch SECTION'"))
+            << r.err.toStdString();
+        EXPECT_EQ(run({"settings", "get", "Tagmill\\PAGEHTM", "ALLSUBKEYS"}).out,
+                  QStringLiteral("001\n<!-- a -->\n"));
+    }
+    // The listings of get are no values either, and the value KILL still deletes.
+    EXPECT_EQ(run({"settings", "get", "Tagmill", "BRANCHES"}).out,
+              QStringLiteral("001\nPAGEHTM\n"));
+    run({"settings", "set", "Tagmill\\PAGEHTM", "<!-- a -->", "KILL"});
+    EXPECT_EQ(run({"settings", "get", "Tagmill\\PAGEHTM", "ALLSUBKEYS"}).out,
+              QStringLiteral("000\n"));
+}
+
+TEST_F(Vantix, ADamagedHiveIsFoundByCheckToldOnceAndNeverWritten)
+{
+    run({"settings", "set", "Config\\Modes", "LastMode", "Office"});
+    const Outcome whole = run({"settings", "check"});
+    EXPECT_EQ(whole.status, 0);
+    EXPECT_EQ(whole.out, hive() + QStringLiteral(": no damage found\n"));
+
+    Testing::damageHive(hive());
+    QFile stored(hive());
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    const QByteArray before = stored.readAll();
+    stored.close();
+
+    const Outcome checked = run({"settings", "check"});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_TRUE(checked.out.startsWith(hive() + QStringLiteral(": damaged, ")))
+        << checked.out.toStdString();
+    // The index commands read a dozen settings before they give up.
+    for (const char* command : {"get", "set", "verify"}) {
+        SCOPED_TRACE(command);
+        const Outcome r = command == std::string("get")
+                              ? run({"settings", "get", "Config\\Modes", "LastMode"})
+                          : command == std::string("set")
+                              ? run({"settings", "set", "Config\\Modes", "LastMode", "Home"})
+                              : run({"index", "verify"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+        EXPECT_EQ(r.err.count(u"is damaged"), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(hive()));
+    }
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(stored.readAll(), before);
+}
+
+// A document's links are one listing of its branch: a thousand of them and more must all come
+// back.
+TEST_F(Vantix, AThousandLinksOfADocumentAllComeBack)
+{
+    QByteArray page;
+    QByteArray reg = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zux\\Vantix\\Tagmill\\PAGEHTM]\n";
+    constexpr int Links = 1000;
+    for (int i = 0; i < Links; ++i) {
+        page += "<!-- " + QByteArray::number(i) + " -->\n";
+        reg +=
+            "\"<!-- " + QByteArray::number(i) + " -->\"=\"Field" + QByteArray::number(i) + "\"\n";
+    }
+    const QString document = file(QStringLiteral("page.htm"), page);
+    ASSERT_EQ(run({"settings", "import", "-"}, reg).status, 0);
+
+    const Outcome listed = run({"settings", "get", "Tagmill\\PAGEHTM", "ALLSUBKEYS"});
+    EXPECT_TRUE(listed.out.startsWith(u"1000\n<!-- 0 -->\n")) << listed.out.left(40).toStdString();
+    EXPECT_EQ(listed.out.count(u'\n'), Links + 1);
+
+    const Outcome tags = runArgs({QStringLiteral("tags"), document, QStringLiteral("--json")});
+    const QJsonArray rows = QJsonDocument::fromJson(tags.out.toUtf8()).object()[u"tags"].toArray();
+    ASSERT_EQ(rows.size(), Links);
+    for (int i = 0; i < Links; ++i)
+        EXPECT_EQ(rows[i].toObject()[u"field"].toString(), QStringLiteral("Field%1").arg(i));
 }
 
 TEST_F(Vantix, ConvertWritesTheConvertersBytesExactly)
