@@ -37,17 +37,11 @@ const Entry Commands[] = {
 // The commands that write settings, and so may make the settings hive when it does not exist
 // yet. Every other command only reads and refuses a hive that does not exist, so that a
 // mistyped --registry or $VANTIX_REGISTRY is said rather than left behind as an empty hive.
+// (demo makes the hive of its new workspace, whatever --registry says.)
 const char* const HiveWriters[] = {
-    "settings set",
-    "settings delete",
-    "settings delete-branch",
-    "settings import",
-    "index rebuild",
-    "index lock",
-    "index unlock",
-    "link",
+    "settings set",  "settings delete", "settings delete-branch", "settings import",
+    "index rebuild", "index lock",      "index unlock",           "link",
     "unlink",
-    "demo",
 };
 
 bool writesSettings(const QStringList& args)

@@ -17,12 +17,12 @@ namespace Str {
 enum : int
 {
     SuiteName = 50,
+    HiveDamaged = 101,
     TitleError = 107,
     TitleWarning = 109,
     TitleConfirm = 110,
     TitleNote = 118,
     UnexpectedError = 122,
-    HiveDamaged = 101,
     ProgramTitle = 9300,
 };
 }
