@@ -236,19 +236,20 @@ ConnectionPtr inspect(const QString& path, bool writable, FileKind& kind)
     // again: every later write would fail until someone deleted them. Such a file is read as
     // immutable unless both are there already. In a folder we cannot write they may be missing
     // and cannot be made; immutable is then the only way in.
-    const QByteArray immutable = immutableUri(path);
-    const bool frozenFirst = !writable && !hasCompanions(path);
     QString error;
-    ConnectionPtr db = frozenFirst
-                           ? connect(immutable, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &error)
-                           : connect(QFile::encodeName(path), SQLITE_OPEN_READONLY, &error);
+    const auto openFrozen = [&] {
+        return connect(immutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &error);
+    };
+    const bool frozenFirst = !writable && !hasCompanions(path);
+    ConnectionPtr db =
+        frozenFirst ? openFrozen() : connect(QFile::encodeName(path), SQLITE_OPEN_READONLY, &error);
     if (!db)
         failFile(path, QStringLiteral("cannot be opened (%1).").arg(error));
     Layout layout;
     int rc = readLayout(db.get(), layout);
     if (!frozenFirst && ((rc & 0xff) == SQLITE_CANTOPEN || rc == SQLITE_READONLY_CANTINIT ||
                          rc == SQLITE_READONLY_DIRECTORY)) {
-        ConnectionPtr frozen = connect(immutable, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &error);
+        ConnectionPtr frozen = openFrozen();
         if (frozen && readLayout(frozen.get(), layout) == SQLITE_OK) {
             db = std::move(frozen);
             rc = SQLITE_OK;

@@ -518,7 +518,6 @@ TEST(RegistryHive, DamageIsToldOnceAndTheFileIsNeverWrittenAgain)
             [](RegistryHive& h) {
                 h.setValue(QStringLiteral("K\\Sub3"), QStringLiteral("v"), QStringLiteral("y"));
             },
-            // The root's own row and its values are in pages of their own.
             [](RegistryHive& h) {
                 h.setValue(QString(), QStringLiteral("v"), QStringLiteral("y"));
             },
