@@ -152,9 +152,13 @@ int main(int argc, char* argv[])
                                              : &unattendedHost);
 
     try {
-        const QString hive = arguments.registry.isEmpty() ? Platform::RegistryHive::defaultPath()
+        const QString path = arguments.registry.isEmpty() ? Platform::RegistryHive::defaultPath()
                                                           : arguments.registry;
-        Global::setSettingsHive(Platform::RegistryHive::open(hive));
+        auto hive = Platform::RegistryHive::open(path);
+        // A mistyped --registry or $VANTIX_REGISTRY shows here.
+        if (hive->created())
+            QTextStream(stderr) << "tagmill: made a new settings file \"" << path << "\"\n";
+        Global::setSettingsHive(std::move(hive));
     } catch (const Platform::HiveError& error) {
         Global::showText(error.message(), Platform::MsgButtons::Ok, Platform::MsgIcon::Critical,
                          Global::applicationTitle());

@@ -34,6 +34,27 @@ const Entry Commands[] = {
     {"unlink", "remove the link of a comment tag of a document", unlinkCommand},
 };
 
+// The commands that write settings, and so may make the settings hive when it does not exist
+// yet. Every other command only reads and refuses a hive that does not exist, so that a
+// mistyped --registry or $VANTIX_REGISTRY is said rather than left behind as an empty hive.
+// (demo makes the hive of its new workspace, whatever --registry says.)
+const char* const HiveWriters[] = {
+    "settings set",  "settings delete", "settings delete-branch", "settings import",
+    "index rebuild", "index lock",      "index unlock",           "link",
+    "unlink",
+};
+
+bool writesSettings(const QStringList& args)
+{
+    const QString words = args.mid(0, 2).join(u' ');
+    for (const char* writer : HiveWriters) {
+        const QLatin1String command(writer);
+        if (words == command || words.startsWith(command + u' '))
+            return true;
+    }
+    return false;
+}
+
 const char* const MainUsage = "Usage: vantix [--registry FILE] [--yes] COMMAND [ARGUMENTS]\n";
 
 void printHelp(QTextStream& out)
@@ -45,7 +66,8 @@ void printHelp(QTextStream& out)
         out << "  " << QString::fromLatin1(entry.name).leftJustified(10) << entry.summary << "\n";
     out << "\nOptions:\n"
         << "  --registry FILE  the settings hive (else $VANTIX_REGISTRY, else\n"
-        << "                   vantix/registry.sqlite3 in the user's configuration folder)\n"
+        << "                   vantix/registry.sqlite3 in the user's configuration folder);\n"
+        << "                   commands that only read refuse one that does not exist\n"
         << "  --yes            answer Yes to questions (otherwise they get the answer\n"
         << "                   that changes nothing)\n"
         << "  --help           show this help\n"
@@ -103,10 +125,16 @@ Arguments parseArguments(const QStringList& args, const QStringList& switches, q
 
 bool openSettings(Context& context)
 {
+    using Platform::RegistryHive;
     try {
-        const QString path = context.registryPath.isEmpty() ? Platform::RegistryHive::defaultPath()
-                                                            : context.registryPath;
-        Global::setSettingsHive(Platform::RegistryHive::open(path));
+        const QString path =
+            context.registryPath.isEmpty() ? RegistryHive::defaultPath() : context.registryPath;
+        auto hive =
+            RegistryHive::open(path, context.writesSettings ? RegistryHive::Missing::Create
+                                                            : RegistryHive::Missing::Refuse);
+        if (hive->created())
+            context.err << "vantix: made a new settings file \"" << path << "\"\n" << Qt::flush;
+        Global::setSettingsHive(std::move(hive));
         return true;
     } catch (const Platform::HiveError& error) {
         context.err << "vantix: " << error.message() << "\n";
@@ -182,6 +210,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err,
         out << "vantix " << QCoreApplication::applicationVersion() << "\n";
         return Ok;
     }
+    context.writesSettings = writesSettings(args);
     for (const Entry& entry : Commands) {
         if (first == QLatin1String(entry.name))
             return entry.command(args.mid(1), context);

@@ -26,7 +26,8 @@ struct Context
     QTextStream& out;
     QTextStream& err;
     Platform::ConsoleUiHost& host;
-    QString registryPath; // --registry, empty for the default hive
+    QString registryPath;        // --registry, empty for the default hive
+    bool writesSettings = false; // whether the command may make a settings hive that is missing
 };
 
 // A command's arguments after its name; the context carries the streams.
@@ -67,7 +68,9 @@ Arguments parseArguments(const QStringList& args, const QStringList& switches, q
                          const QString& countError, Context& context, const QString& usage,
                          const QStringList& valueOptions = {}, qsizetype maxCount = -1);
 // Opens the settings hive that --registry names (or the default one) and
-// installs it; false after saying why on stderr.
+// installs it; false after saying why on stderr. A hive that does not exist
+// is made (and said so) for a command that writes settings, and refused for
+// any other.
 bool openSettings(Context& context);
 // Reads a whole file, or stdin for "-"; false after saying why on stderr.
 bool readInput(const QString& fileName, QByteArray& bytes, Context& context);

@@ -80,6 +80,8 @@ int dumpCommand(const QStringList& args, Context& context)
     }
     if (file.isEmpty())
         return usageError(context, QStringLiteral("dump needs a file"), usage);
+    if (!openSettings(context))
+        return Failed;
 
     const DataFiles::DumpOutcome outcome =
         DataFiles::dumpDataFile(file, json,

@@ -14,7 +14,8 @@ const char* const SettingsUsage =
     "       vantix settings delete SECTION KEY\n"
     "       vantix settings delete-branch SECTION\n"
     "       vantix settings export [SECTION]\n"
-    "       vantix settings import FILE\n";
+    "       vantix settings import FILE\n"
+    "       vantix settings check\n";
 
 void printHelp(QTextStream& out)
 {
@@ -27,13 +28,31 @@ void printHelp(QTextStream& out)
         << "                 --number reads the value as a number; --default TEXT is\n"
         << "                 printed when the value is missing. A missing value without\n"
         << "                 a default prints nothing and exits with status 1.\n"
-        << "  set            writes the value; the VALUE KILL deletes it, as in the programs.\n"
+        << "  set            writes the value. As in the programs, the VALUE KILL deletes\n"
+        << "                 the value instead of storing the word.\n"
         << "  delete         deletes one value.\n"
         << "  delete-branch  deletes a branch with everything below it.\n"
         << "  export         writes the branch (all settings when left out) to stdout as\n"
         << "                 a REGEDIT4 text.\n"
         << "  import         reads a REGEDIT4 text (FILE, or - for stdin) and applies it in\n"
-        << "                 one step: a bad line is named and nothing is written.\n";
+        << "                 one step: a bad line is named and nothing is written.\n"
+        << "  check          checks every page of the settings file (slow on a large one)\n"
+        << "                 and prints what is damaged; the status is 1 when anything is.\n\n"
+        << "KEY cannot be EMPTY or KILLALL for set and delete, nor KILL for delete: to the\n"
+        << "programs those words mean the whole branch or \"delete\". Use delete-branch.\n"
+        << "Commands that only read (get, export, check) refuse a settings file that does\n"
+        << "not exist; set, delete, delete-branch and import make it.\n";
+}
+
+// The words that the programs' writer takes as orders for the whole branch (and KILL, as a
+// value, for deleting one) are refused as value names, so that no command does more than it
+// says.
+bool isReservedKey(const QString& verb, const QString& key)
+{
+    const bool branchWord = key == QLatin1String("EMPTY") || key == QLatin1String("KILLALL");
+    if (verb == QLatin1String("delete"))
+        return branchWord || key == QLatin1String("KILL");
+    return verb == QLatin1String("set") && branchWord;
 }
 
 // Splits the arguments into positional ones and options; options with a
@@ -79,9 +98,11 @@ int get(const Parsed& parsed, Context& context)
     const QString& key = parsed.positional[1];
     const QVariant value =
         Global::GetRegistryData(section, key, {.valueType = parsed.number ? 1 : 0});
+    if (context.host.failed())
+        return Failed;
     if (key == QLatin1String("BRANCHES") || key == QLatin1String("ALLSUBKEYS")) {
         const QString listing = value.toString();
-        context.out << listing.left(3) << "\n";
+        context.out << listing.left(Global::listingCountWidth(listing)) << "\n";
         for (const QString& name : Global::listingNames(listing))
             context.out << name << "\n";
         return finish(context);
@@ -101,6 +122,27 @@ int exportBranch(const QString& section, Context& context)
     try {
         context.out << Global::settingsHive().exportText(settingsPath(section));
         return finish(context);
+    } catch (const Platform::HiveError& error) {
+        context.err << "vantix: " << error.message() << "\n";
+        return Failed;
+    }
+}
+
+int check(Context& context)
+{
+    const Platform::RegistryHive& hive = Global::settingsHive();
+    try {
+        const QStringList problems = hive.integrityProblems();
+        context.out << hive.path() << ": ";
+        if (problems.isEmpty()) {
+            context.out << "no damage found\n";
+            return finish(context);
+        }
+        context.out << "damaged, " << problems.size()
+                    << (problems.size() == 1 ? " problem:\n" : " problems:\n");
+        for (const QString& problem : problems)
+            context.out << "  " << problem << "\n";
+        return Failed;
     } catch (const Platform::HiveError& error) {
         context.err << "vantix: " << error.message() << "\n";
         return Failed;
@@ -143,8 +185,8 @@ int settingsCommand(const QStringList& args, Context& context)
         const char* name;
         qsizetype least;
         qsizetype most;
-    } shapes[] = {{"get", 2, 2},           {"set", 3, 3},    {"delete", 2, 2},
-                  {"delete-branch", 1, 1}, {"export", 0, 1}, {"import", 1, 1}};
+    } shapes[] = {{"get", 2, 2},    {"set", 3, 3},    {"delete", 2, 2}, {"delete-branch", 1, 1},
+                  {"export", 0, 1}, {"import", 1, 1}, {"check", 0, 0}};
     bool known = false;
     for (const auto& shape : shapes) {
         if (verb != QLatin1String(shape.name))
@@ -159,12 +201,21 @@ int settingsCommand(const QStringList& args, Context& context)
                           usage);
     if ((parsed.number || parsed.defaultText) && verb != QLatin1String("get"))
         return usageError(context, QStringLiteral("--number and --default go with 'get'"), usage);
+    const QStringList& p = parsed.positional;
+    if (count >= 2 && isReservedKey(verb, p[1]))
+        return usageError(context,
+                          QStringLiteral("'%1' is one of the programs' orders (KILL, KILLALL, "
+                                         "EMPTY), not a value name; 'vantix settings "
+                                         "delete-branch SECTION' deletes a branch")
+                              .arg(p[1]),
+                          usage);
     if (!openSettings(context))
         return Failed;
 
-    const QStringList& p = parsed.positional;
     if (verb == QLatin1String("get"))
         return get(parsed, context);
+    if (verb == QLatin1String("check"))
+        return check(context);
     if (verb == QLatin1String("set"))
         Global::SaveRegistryData(p[0], p[1], p[2]);
     else if (verb == QLatin1String("delete"))

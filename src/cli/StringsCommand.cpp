@@ -24,6 +24,8 @@ int stringsCommand(const QStringList& args, Context& context)
     if (!ok)
         return usageError(context, QStringLiteral("'%1' is not a string number").arg(args.first()),
                           usage);
+    if (!openSettings(context))
+        return Failed;
     QVariantList values;
     for (const QString& value : args.mid(1))
         values << value;

@@ -1,79 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "RegistryHive.h"
 
+#include "HiveFile.h"
+#include "RegistryText.h"
 #include "Text.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSet>
 #include <QStandardPaths>
-
-#include <sqlite3.h>
 
 #include <vector>
 
 namespace Platform {
 
 namespace {
-
-// Stamped into the file header so that a database of another program is never taken for a hive.
-constexpr int ApplicationId = 0x56584852;
-constexpr int SchemaVersion = 1;
-constexpr int BusyTimeoutMs = 5000;
-
-// fpath is the key's folded full path: empty for the root, "\A\B" below it. Every key of the
-// subtree of P therefore has fpath P or one in [P + "\", P + "]"), which one index range finds.
-// Folded names are BLOBs because they take part in comparisons and may hold NUL characters;
-// SQLite compares BLOBs bytewise. hive_values.id records the creation order: an update keeps
-// the row, and a new row always gets an id above every existing one.
-const char SchemaSql[] = R"(
-CREATE TABLE hive_keys(
-    id INTEGER PRIMARY KEY,
-    parent INTEGER REFERENCES hive_keys(id),
-    fpath BLOB NOT NULL UNIQUE,
-    name TEXT NOT NULL
-);
-CREATE INDEX hive_keys_children ON hive_keys(parent, fpath);
-CREATE TABLE hive_values(
-    id INTEGER PRIMARY KEY,
-    key INTEGER NOT NULL REFERENCES hive_keys(id),
-    fname BLOB NOT NULL,
-    name TEXT NOT NULL,
-    data TEXT,
-    UNIQUE(key, fname)
-);
-INSERT INTO hive_keys(parent, fpath, name) VALUES(NULL, x'', '');
-)";
-
-const QSet<QString>& hiveTables()
-{
-    static const QSet<QString> tables{QStringLiteral("hive_keys"), QStringLiteral("hive_values")};
-    return tables;
-}
-
-QString fileMessage(const QString& path, const QString& what)
-{
-    return QStringLiteral("The settings file \"%1\" %2").arg(path, what);
-}
-
-[[noreturn]] void failFile(const QString& path, const QString& what)
-{
-    throw HiveError(fileMessage(path, what));
-}
-
-[[noreturn]] void failSqlite(const QString& path, sqlite3* db)
-{
-    const QString detail = QString::fromUtf8(sqlite3_errmsg(db));
-    if ((sqlite3_extended_errcode(db) & 0xff) == SQLITE_READONLY)
-        failFile(path, QStringLiteral("is read-only (%1).").arg(detail));
-    failFile(path, QStringLiteral("cannot be used (%1).").arg(detail));
-}
-
-[[noreturn]] void failNotHive(const QString& path, const QString& why)
-{
-    failFile(path, QStringLiteral("is not a settings hive (%1).").arg(why));
-}
 
 QByteArray foldedName(QStringView name)
 {
@@ -100,24 +38,49 @@ struct KeyPath
     QList<qsizetype> ends; // where each part's prefix ends in `folded`
 };
 
-struct StatementFinalizer
-{
-    void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
-};
-using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+using namespace Hive;
 
-struct ConnectionCloser
+// The connection and what it has met: after damage, every later call is refused without
+// touching the file.
+class Connection
 {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+public:
+    Connection(sqlite3* db, const QString& path) : db(db), path(path) {}
+
+    [[noreturn]] void fail() { throw noted(sqliteError(path, db)); }
+    [[noreturn]] void failDamaged(const QString& detail)
+    {
+        throw noted(HiveError::damage(path, detail, false));
+    }
+    void refuseIfDamaged() const
+    {
+        if (m_damage)
+            throw HiveError::damage(path, *m_damage, true);
+    }
+
+    sqlite3* const db;
+    const QString& path;
+
+private:
+    HiveError noted(HiveError error)
+    {
+        if (error.isDamage() && !m_damage) {
+            m_damage = error.detail();
+            // Closing would copy the -wal file's pages into the damaged file.
+            sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, static_cast<int*>(nullptr));
+        }
+        return error;
+    }
+
+    std::optional<QString> m_damage;
 };
-using ConnectionPtr = std::unique_ptr<sqlite3, ConnectionCloser>;
 
 // One use of a prepared statement. Resetting on the way out ends the statement's read
 // transaction, so that the next call sees what other connections have written since.
 class Query
 {
 public:
-    Query(sqlite3_stmt* stmt, const QString& path) : m_stmt(stmt), m_path(path) {}
+    Query(sqlite3_stmt* stmt, Connection& connection) : m_stmt(stmt), m_connection(connection) {}
     ~Query() { sqlite3_reset(m_stmt); }
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
@@ -149,7 +112,7 @@ public:
             return true;
         if (rc == SQLITE_DONE)
             return false;
-        failSqlite(m_path, sqlite3_db_handle(m_stmt));
+        m_connection.fail();
     }
     void run()
     {
@@ -169,499 +132,12 @@ private:
     Query& check(int rc)
     {
         if (rc != SQLITE_OK)
-            failSqlite(m_path, sqlite3_db_handle(m_stmt));
+            m_connection.fail();
         return *this;
     }
 
     sqlite3_stmt* m_stmt;
-    const QString& m_path;
-};
-
-void execute(sqlite3* db, const QString& path, const char* sql)
-{
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-        failSqlite(path, db);
-}
-
-// Opens a connection; on failure returns null and leaves SQLite's message in `error`.
-ConnectionPtr connect(const QByteArray& name, int flags, QString* error)
-{
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(name.constData(), &raw, flags, nullptr);
-    ConnectionPtr db(raw);
-    if (rc != SQLITE_OK) {
-        *error = db ? QString::fromUtf8(sqlite3_errmsg(db.get()))
-                    : QString::fromUtf8(sqlite3_errstr(rc));
-        return nullptr;
-    }
-    sqlite3_extended_result_codes(db.get(), 1);
-    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
-    return db;
-}
-
-bool isReadOnly(sqlite3* db)
-{
-    return sqlite3_db_readonly(db, "main") == 1;
-}
-
-// What a database holds, as far as telling ours from others goes.
-struct Layout
-{
-    int applicationId = 0;
-    int userVersion = 0;
-    int schemaObjects = 0;
-    QSet<QString> tables;
-};
-
-// Reads the layout; returns SQLite's result code instead of throwing, because some failures
-// call for another way of opening the file.
-int readLayout(sqlite3* db, Layout& layout)
-{
-    const auto readInt = [db](const char* sql, int& out) {
-        sqlite3_stmt* raw = nullptr;
-        int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
-        StatementPtr stmt(raw);
-        if (rc != SQLITE_OK)
-            return rc;
-        rc = sqlite3_step(stmt.get());
-        if (rc == SQLITE_ROW)
-            out = sqlite3_column_int(stmt.get(), 0);
-        return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
-    };
-    layout = Layout{};
-    if (int rc = readInt("PRAGMA application_id", layout.applicationId); rc != SQLITE_OK)
-        return rc;
-    if (int rc = readInt("PRAGMA user_version", layout.userVersion); rc != SQLITE_OK)
-        return rc;
-
-    sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, "SELECT type, name FROM sqlite_schema", -1, &raw, nullptr);
-    StatementPtr stmt(raw);
-    if (rc != SQLITE_OK)
-        return rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        ++layout.schemaObjects;
-        const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
-        const QString name =
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 1)));
-        if (qstrcmp(type, "table") == 0 && !name.startsWith(QLatin1String("sqlite_")))
-            layout.tables.insert(name);
-    }
-    return rc == SQLITE_DONE ? SQLITE_OK : rc;
-}
-
-enum class FileKind
-{
-    Blank,
-    Hive
-};
-
-// Throws unless the database is a hive of a version we read, or holds nothing at all.
-FileKind classify(const Layout& layout, const QString& path)
-{
-    if (layout.applicationId == 0 && layout.schemaObjects == 0)
-        return FileKind::Blank;
-    if (layout.applicationId == 0)
-        failNotHive(path, QStringLiteral("it holds the tables of another program"));
-    if (layout.applicationId != ApplicationId)
-        failNotHive(path, QStringLiteral("it belongs to another program"));
-    if (layout.userVersion > SchemaVersion)
-        failFile(path, QStringLiteral("was written by a newer version of this program (format "
-                                      "%1; this version reads up to format %2).")
-                           .arg(layout.userVersion)
-                           .arg(SchemaVersion));
-    if (layout.userVersion != SchemaVersion || layout.tables != hiveTables())
-        failNotHive(path, QStringLiteral("its tables are not those of a settings hive"));
-    return FileKind::Hive;
-}
-
-// Sets up a blank database. Another process may have done so since we looked, so the layout is
-// read again inside the write lock.
-void initialise(sqlite3* db, const QString& path)
-{
-    execute(db, path, "BEGIN IMMEDIATE");
-    try {
-        Layout layout;
-        if (readLayout(db, layout) != SQLITE_OK)
-            failSqlite(path, db);
-        if (classify(layout, path) == FileKind::Blank) {
-            execute(db, path, SchemaSql);
-            const QByteArray pragmas =
-                "PRAGMA application_id = " + QByteArray::number(ApplicationId) +
-                "; PRAGMA user_version = " + QByteArray::number(SchemaVersion) + ";";
-            execute(db, path, pragmas.constData());
-        }
-        execute(db, path, "COMMIT");
-    } catch (...) {
-        if (!sqlite3_get_autocommit(db))
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
-}
-
-// A read-only connection to a WAL database needs the -shm file, which in a folder we cannot
-// write may be missing and cannot be created. Reading the file as immutable (no locks, no -shm)
-// is then the only way in; writes that someone else makes meanwhile go unseen.
-QByteArray immutableUri(const QString& path)
-{
-    const QByteArray local = QFile::encodeName(QFileInfo(path).absoluteFilePath());
-    QByteArray uri = "file:";
-    for (const char c : local) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.' || c == '_' ||
-                           c == '~';
-        if (plain) {
-            uri += c;
-        } else {
-            uri += '%';
-            uri += QByteArray::number(uchar(c), 16).rightJustified(2, '0');
-        }
-    }
-    return uri + "?immutable=1";
-}
-
-// Looks at an existing file without ever writing to it: first at the raw header, then through
-// a read-only connection. Returns that connection.
-ConnectionPtr inspect(const QString& path, FileKind& kind)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        failFile(path, QStringLiteral("cannot be read (%1).").arg(file.errorString()));
-    const QByteArray header = file.read(100);
-    file.close();
-    if (header.isEmpty()) {
-        kind = FileKind::Blank;
-        return nullptr;
-    }
-    static const QByteArray magic("SQLite format 3", 16);
-    if (!header.startsWith(magic))
-        failNotHive(path, QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB)));
-    if (header.size() >= 72) {
-        const quint32 id = quint32(uchar(header[68])) << 24 | quint32(uchar(header[69])) << 16 |
-                           quint32(uchar(header[70])) << 8 | quint32(uchar(header[71]));
-        if (id != 0 && id != quint32(ApplicationId))
-            failNotHive(path, QStringLiteral("it belongs to another program"));
-    }
-
-    QString error;
-    ConnectionPtr db = connect(QFile::encodeName(path), SQLITE_OPEN_READONLY, &error);
-    if (!db)
-        failFile(path, QStringLiteral("cannot be opened (%1).").arg(error));
-    Layout layout;
-    int rc = readLayout(db.get(), layout);
-    if ((rc & 0xff) == SQLITE_CANTOPEN || rc == SQLITE_READONLY_CANTINIT ||
-        rc == SQLITE_READONLY_DIRECTORY) {
-        ConnectionPtr frozen =
-            connect(immutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &error);
-        if (frozen && readLayout(frozen.get(), layout) == SQLITE_OK) {
-            db = std::move(frozen);
-            rc = SQLITE_OK;
-        }
-    }
-    if (rc != SQLITE_OK) {
-        const QString detail = QString::fromUtf8(sqlite3_errmsg(db.get()));
-        if ((rc & 0xff) == SQLITE_NOTADB)
-            failNotHive(path, detail);
-        failFile(path, QStringLiteral("cannot be read (%1).").arg(detail));
-    }
-    kind = classify(layout, path);
-    return db;
-}
-
-void configure(sqlite3* db, const QString& path)
-{
-    execute(db, path, "PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON;");
-    if (!isReadOnly(db))
-        execute(db, path, "PRAGMA journal_mode = WAL;");
-}
-
-ConnectionPtr openConnection(const QString& path)
-{
-    const QFileInfo info(path);
-    if (info.isDir())
-        failFile(path, QStringLiteral("is a folder."));
-    QString error;
-    if (!info.exists()) {
-        if (!QDir().mkpath(info.absolutePath()))
-            failFile(path, QStringLiteral("cannot be created: its folder cannot be made."));
-        ConnectionPtr db =
-            connect(QFile::encodeName(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &error);
-        if (!db)
-            failFile(path, QStringLiteral("cannot be created (%1).").arg(error));
-        initialise(db.get(), path);
-        return db;
-    }
-
-    FileKind kind = FileKind::Blank;
-    ConnectionPtr reader = inspect(path, kind);
-    ConnectionPtr db = connect(QFile::encodeName(path), SQLITE_OPEN_READWRITE, &error);
-    Layout layout;
-    const bool writable = db && !isReadOnly(db.get()) && readLayout(db.get(), layout) == SQLITE_OK;
-    // Looked at again through the connection we keep, in case the file changed in between.
-    if (writable)
-        kind = classify(layout, path);
-    if (kind == FileKind::Blank) {
-        if (!writable)
-            failFile(path, QStringLiteral("is read-only."));
-        initialise(db.get(), path);
-        return db;
-    }
-    return writable ? std::move(db) : std::move(reader);
-}
-
-enum class ImportAction
-{
-    CreateKey,
-    DeleteKey,
-    SetValue,
-    DeleteValue
-};
-
-struct ImportStep
-{
-    ImportAction action;
-    QString keyPath;
-    QString name;
-    QString data;
-};
-
-[[noreturn]] void failLine(qsizetype line, const QString& what)
-{
-    throw HiveError(QStringLiteral("Line %1: %2").arg(line).arg(what));
-}
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-QStringView trimBlanks(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
-void appendQuoted(QString& out, QStringView text)
-{
-    static const char hex[] = "0123456789ABCDEF";
-    out += u'"';
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        switch (u) {
-        case u'\\':
-            out += QLatin1String("\\\\");
-            break;
-        case u'"':
-            out += QLatin1String("\\\"");
-            break;
-        case u'\r':
-            out += QLatin1String("\\r");
-            break;
-        case u'\n':
-            out += QLatin1String("\\n");
-            break;
-        case u'\t':
-            out += c;
-            break;
-        case 0:
-            out += QLatin1String("\\0");
-            break;
-        default:
-            if (u < 0x20 || u == 0x7f) {
-                out += QLatin1String("\\x");
-                out += QLatin1Char(hex[u >> 4]);
-                out += QLatin1Char(hex[u & 0xf]);
-            } else {
-                out += c;
-            }
-        }
-    }
-    out += u'"';
-}
-
-// Reads the text format into steps, so that a bad line is found before anything is written.
-class ImportParser
-{
-public:
-    explicit ImportParser(QString sectionRoot) : m_root(std::move(sectionRoot)) {}
-
-    std::vector<ImportStep> parse(QStringView text)
-    {
-        if (text.startsWith(QChar(0xfeff)))
-            text = text.sliced(1);
-        bool sawHeader = false;
-        qsizetype lineNumber = 0;
-        for (QStringView raw : text.split(u'\n')) {
-            m_line = ++lineNumber;
-            if (raw.endsWith(u'\r'))
-                raw.chop(1);
-            const QStringView line = trimBlanks(raw);
-            if (line.isEmpty())
-                continue;
-            if (!sawHeader) {
-                if (line != QLatin1String("REGEDIT4") &&
-                    line != QLatin1String("Windows Registry Editor Version 5.00"))
-                    fail(QStringLiteral("the text does not begin with REGEDIT4."));
-                sawHeader = true;
-            } else if (line.startsWith(u';')) {
-                continue;
-            } else if (line.startsWith(u'[')) {
-                parseSection(line);
-            } else {
-                parseValue(line);
-            }
-        }
-        if (!sawHeader) {
-            m_line = 1;
-            fail(QStringLiteral("the text is empty; REGEDIT4 was expected."));
-        }
-        return std::move(m_steps);
-    }
-
-private:
-    enum class Section
-    {
-        None,
-        Key,
-        Deleted
-    };
-
-    [[noreturn]] void fail(const QString& what) const { failLine(m_line, what); }
-
-    void parseSection(QStringView line)
-    {
-        // Key names may hold "]", so only the last one closes the section.
-        if (!line.endsWith(u']'))
-            fail(QStringLiteral("the section name has no closing bracket."));
-        QStringView inner = line.sliced(1, line.size() - 2);
-        const bool remove = inner.startsWith(u'-');
-        if (remove)
-            inner = inner.sliced(1);
-        const qsizetype rootLength = m_root.size();
-        const bool underRoot = inner.size() >= rootLength &&
-                               foldCase(inner.first(rootLength)) == foldCase(m_root) &&
-                               (inner.size() == rootLength || inner[rootLength] == u'\\');
-        if (!underRoot)
-            fail(QStringLiteral("the section \"%1\" is not under \"%2\".").arg(inner, m_root));
-        m_keyPath = inner.sliced(rootLength).toString();
-        m_section = remove ? Section::Deleted : Section::Key;
-        m_steps.push_back(
-            {remove ? ImportAction::DeleteKey : ImportAction::CreateKey, m_keyPath, {}, {}});
-    }
-
-    void parseValue(QStringView line)
-    {
-        qsizetype pos = 0;
-        QString name;
-        if (line[0] == u'@')
-            pos = 1;
-        else if (line[0] == u'"')
-            name = readQuoted(line, pos, QStringLiteral("name"));
-        else
-            fail(QStringLiteral("the line is neither a section nor a value."));
-        if (m_section == Section::None)
-            fail(QStringLiteral("the value is not inside a section."));
-        if (m_section == Section::Deleted)
-            fail(QStringLiteral("the value follows the removal of its key."));
-
-        skipBlanks(line, pos);
-        if (pos >= line.size() || line[pos] != u'=')
-            fail(QStringLiteral("\"=\" was expected after the value's name."));
-        ++pos;
-        skipBlanks(line, pos);
-
-        const QStringView rest = line.sliced(pos);
-        ImportStep step{ImportAction::SetValue, m_keyPath, name, {}};
-        if (rest.startsWith(u'"')) {
-            step.data = readQuoted(line, pos, QStringLiteral("value"));
-        } else if (rest.startsWith(u'-')) {
-            step.action = ImportAction::DeleteValue;
-            ++pos;
-        } else if (rest.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
-            pos += 6;
-            quint32 number = 0;
-            int digits = 0;
-            for (; pos < line.size() && hexDigitValue(line[pos]) >= 0; ++pos, ++digits)
-                number = number << 4 | quint32(hexDigitValue(line[pos]));
-            if (digits != 8)
-                fail(QStringLiteral("a dword value needs exactly 8 hexadecimal digits."));
-            step.data = QString::number(qint32(number));
-        } else if (rest.startsWith(QLatin1String("hex"), Qt::CaseInsensitive)) {
-            fail(QStringLiteral("binary (hex) values are not supported."));
-        } else {
-            fail(QStringLiteral("the value is neither quoted text, dword nor \"-\"."));
-        }
-        skipBlanks(line, pos);
-        if (pos < line.size())
-            fail(QStringLiteral("unexpected text after the value."));
-        m_steps.push_back(std::move(step));
-    }
-
-    static void skipBlanks(QStringView line, qsizetype& pos)
-    {
-        while (pos < line.size() && isBlank(line[pos]))
-            ++pos;
-    }
-
-    // Reads the quoted text starting at `pos`; leaves `pos` after its closing quote.
-    QString readQuoted(QStringView line, qsizetype& pos, const QString& what) const
-    {
-        QString out;
-        ++pos;
-        while (pos < line.size()) {
-            const QChar c = line[pos++];
-            if (c == u'"')
-                return out;
-            if (c != u'\\') {
-                out += c;
-                continue;
-            }
-            if (pos >= line.size())
-                break;
-            const QChar escape = line[pos++];
-            switch (escape.unicode()) {
-            case u'\\':
-                out += u'\\';
-                break;
-            case u'"':
-                out += u'"';
-                break;
-            case u'r':
-                out += u'\r';
-                break;
-            case u'n':
-                out += u'\n';
-                break;
-            case u'0':
-                out += QChar(0);
-                break;
-            case u'x': {
-                const int high = pos < line.size() ? hexDigitValue(line[pos]) : -1;
-                const int low = pos + 1 < line.size() ? hexDigitValue(line[pos + 1]) : -1;
-                if (high < 0 || low < 0)
-                    fail(QStringLiteral("the escape \\x in the %1 needs two hexadecimal digits.")
-                             .arg(what));
-                out += QChar(char16_t(high << 4 | low));
-                pos += 2;
-                break;
-            }
-            default:
-                fail(QStringLiteral("unknown escape \\%1 in the %2.").arg(QString(escape), what));
-            }
-        }
-        fail(QStringLiteral("the %1 has no closing quote.").arg(what));
-    }
-
-    QString m_root;
-    qsizetype m_line = 0;
-    Section m_section = Section::None;
-    QString m_keyPath;
-    std::vector<ImportStep> m_steps;
+    Connection& m_connection;
 };
 
 } // namespace
@@ -670,9 +146,18 @@ HiveError::HiveError(const QString& message)
     : std::runtime_error(message.toStdString()), m_message(message)
 {}
 
-struct RegistryHive::Statements
+HiveError HiveError::damage(const QString& path, const QString& detail, bool repeated)
 {
-    Statements(sqlite3* db, const QString& path) : db(db), path(path)
+    HiveError error(fileMessage(path, QStringLiteral("is damaged (%1).").arg(detail)));
+    error.m_damagedFile = path;
+    error.m_detail = detail;
+    error.m_repeated = repeated;
+    return error;
+}
+
+struct RegistryHive::Statements : Connection
+{
+    Statements(sqlite3* db, const QString& path) : Connection(db, path)
     {
         const auto prepare = [&](StatementPtr& stmt, const char* sql) {
             sqlite3_stmt* raw = nullptr;
@@ -680,7 +165,7 @@ struct RegistryHive::Statements
                 sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
             stmt.reset(raw);
             if (rc != SQLITE_OK)
-                failSqlite(path, db);
+                fail();
         };
         prepare(begin, "BEGIN IMMEDIATE");
         prepare(beginRead, "BEGIN");
@@ -701,7 +186,11 @@ struct RegistryHive::Statements
                 "DELETE FROM hive_keys WHERE fpath = ?1 OR (fpath >= ?2 AND fpath < ?3)");
     }
 
-    Query query(const StatementPtr& stmt) { return Query(stmt.get(), path); }
+    Query query(const StatementPtr& stmt)
+    {
+        refuseIfDamaged();
+        return Query(stmt.get(), *this);
+    }
 
     std::optional<qint64> keyId(const QByteArray& fpath)
     {
@@ -718,7 +207,7 @@ struct RegistryHive::Statements
             return *id;
         std::optional<qint64> parent = keyId({});
         if (!parent)
-            failFile(path, QStringLiteral("is damaged (its root key is missing)."));
+            failDamaged(QStringLiteral("its root key is missing"));
         for (qsizetype depth = 0; depth < key.parts.size(); ++depth) {
             const QByteArray prefix = key.prefix(depth);
             if (const auto id = keyId(prefix)) {
@@ -782,13 +271,12 @@ struct RegistryHive::Statements
     template <typename Body>
     void write(Body&& body)
     {
+        refuseIfDamaged();
         if (isReadOnly(db))
             failFile(path, QStringLiteral("is read-only."));
         inTransaction(begin, std::forward<Body>(body));
     }
 
-    sqlite3* db;
-    const QString& path;
     StatementPtr begin;
     StatementPtr beginRead;
     StatementPtr commit;
@@ -803,13 +291,15 @@ struct RegistryHive::Statements
     StatementPtr deleteTreeKeys;
 };
 
-std::unique_ptr<RegistryHive> RegistryHive::open(const QString& path)
+std::unique_ptr<RegistryHive> RegistryHive::open(const QString& path, Missing missing)
 {
     if (path.isEmpty())
         throw HiveError(QStringLiteral("No settings file was named."));
-    ConnectionPtr db = openConnection(path);
-    configure(db.get(), path);
-    return std::unique_ptr<RegistryHive>(new RegistryHive(path, db.release()));
+    bool created = false;
+    ConnectionPtr db = openConnection(path, missing, created);
+    std::unique_ptr<RegistryHive> hive(new RegistryHive(path, db.release()));
+    hive->m_created = created;
+    return hive;
 }
 
 QString RegistryHive::defaultPath()
@@ -899,6 +389,30 @@ void RegistryHive::deleteValue(const QString& keyPath, const QString& name)
     m_statements->write([&] { m_statements->remove(key, name); });
 }
 
+QStringList RegistryHive::integrityProblems() const
+{
+    Statements& s = *m_statements;
+    s.refuseIfDamaged();
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA integrity_check", -1, &raw, nullptr) != SQLITE_OK)
+        s.fail();
+    const StatementPtr check(raw);
+    QStringList findings;
+    try {
+        Query q(check.get(), s);
+        while (q.next())
+            findings.append(q.textAt(0));
+    } catch (const HiveError& error) {
+        // Damage that stops the check is its last finding.
+        if (!error.isDamage())
+            throw;
+        findings.append(error.detail());
+    }
+    if (findings == QStringList{QStringLiteral("ok")})
+        findings.clear();
+    return findings;
+}
+
 QString RegistryHive::quotedText(QStringView text)
 {
     QString out;
@@ -967,7 +481,7 @@ QString RegistryHive::exportText(const QString& keyPath, const QString& sectionR
 
 void RegistryHive::importText(const QString& text, const QString& sectionRoot)
 {
-    const std::vector<ImportStep> steps = ImportParser(sectionRoot).parse(text);
+    const std::vector<ImportStep> steps = parseRegistryText(text, sectionRoot);
     Statements& s = *m_statements;
     s.write([&] {
         for (const ImportStep& step : steps) {

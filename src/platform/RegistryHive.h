@@ -12,17 +12,29 @@ struct sqlite3;
 
 namespace Platform {
 
-// A hive that cannot be used: not a database, a database of another program,
-// unreadable, read-only for a write, or an import with a bad line. The message
-// names the file (or the line) and says what is wrong.
+// A hive that cannot be used: missing, not a database, a database of another
+// program, unreadable, read-only for a write, damaged, or an import with a bad
+// line. The message names the file (or the line) and says what is wrong.
 class HiveError : public std::runtime_error
 {
 public:
     explicit HiveError(const QString& message);
+    // The file is damaged (`detail` is what SQLite says about it). `repeated`
+    // when the same hive was found damaged before, so that its user has been
+    // told already.
+    static HiveError damage(const QString& path, const QString& detail, bool repeated);
+
     const QString& message() const { return m_message; }
+    bool isDamage() const { return !m_damagedFile.isEmpty(); }
+    bool repeated() const { return m_repeated; }
+    const QString& damagedFile() const { return m_damagedFile; }
+    const QString& detail() const { return m_detail; }
 
 private:
     QString m_message;
+    QString m_damagedFile;
+    QString m_detail;
+    bool m_repeated = false;
 };
 
 // The settings hive: a tree of keys holding named text values, kept in one
@@ -37,14 +49,26 @@ private:
 // case-insensitive alphabetical order, values in the order they were created.
 //
 // Every write is one transaction. Nothing is cached between calls, so a
-// change made by another process is seen at the next call.
+// change made by another process is seen at the next call. The first call
+// that meets damage in the file throws HiveError::damage; from then on every
+// call throws it again (as repeated) without touching the file, which is
+// never written again by this object.
 class RegistryHive
 {
 public:
-    // Opens the hive file, creating it (and its folder) when it does not
-    // exist. Throws HiveError when the file is not a hive of ours; such a
-    // file is never written to.
-    static std::unique_ptr<RegistryHive> open(const QString& path);
+    enum class Missing
+    {
+        Create, // a file that does not exist is made, with its folders
+        Refuse  // a file that does not exist is an error: nothing is made
+    };
+    // Opens the hive file. Throws HiveError when the file is not a hive of
+    // ours (such a file is never written to), or is missing and `missing`
+    // refuses that. A file that this process may not write is opened for
+    // reading without making the companion files that SQLite keeps beside a
+    // shared file, so that none is left behind that a later writer could not
+    // use.
+    static std::unique_ptr<RegistryHive> open(const QString& path,
+                                              Missing missing = Missing::Create);
     // $VANTIX_REGISTRY when set, else vantix/registry.sqlite3 under the
     // user's configuration folder.
     static QString defaultPath();
@@ -54,6 +78,8 @@ public:
     RegistryHive& operator=(const RegistryHive&) = delete;
 
     const QString& path() const { return m_path; }
+    // Whether open() made the file.
+    bool created() const { return m_created; }
 
     bool keyExists(const QString& keyPath) const;
     // Creates the key and every missing key above it.
@@ -83,6 +109,10 @@ public:
     // then nothing is written.
     void importText(const QString& text,
                     const QString& sectionRoot = QStringLiteral("HKEY_CURRENT_USER"));
+    // The findings of SQLite's full check of every page and index (slow: a
+    // hive of 10,000 values takes milliseconds); empty when there are none.
+    QStringList integrityProblems() const;
+
     // A name or a value as REGEDIT4 text writes it: in double quotes, with
     // the escapes that import reads back.
     static QString quotedText(QStringView text);
@@ -93,6 +123,7 @@ private:
 
     QString m_path;
     sqlite3* m_db = nullptr;
+    bool m_created = false;
     std::unique_ptr<Statements> m_statements;
 };
 

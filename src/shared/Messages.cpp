@@ -122,6 +122,25 @@ QString currentErrorDescription()
     }
 }
 
+void reportCurrentFault(const char* where)
+{
+    try {
+        throw;
+    } catch (const Platform::HiveError& error) {
+        // The hive refuses every call once it has met damage; only the first refusal is told.
+        if (error.isDamage()) {
+            if (!error.repeated()) {
+                Platform::uiHost().setPointer(Platform::Pointer::Default);
+                showMessage(Str::HiveDamaged, {error.damagedFile(), error.detail()}, MsgButtons::Ok,
+                            MsgIcon::Critical, Str::TitleError);
+            }
+            return;
+        }
+    } catch (...) {
+    }
+    ReportError(QLatin1String(where) + QLatin1String("  Error:") + currentErrorDescription());
+}
+
 void ReportError(const QString& reference)
 {
     Platform::uiHost().setPointer(Platform::Pointer::Default);

@@ -17,6 +17,7 @@ namespace Str {
 enum : int
 {
     SuiteName = 50,
+    HiveDamaged = 101,
     TitleError = 107,
     TitleWarning = 109,
     TitleConfirm = 110,
@@ -61,6 +62,11 @@ Platform::MsgAnswer showText(const QString& text, Platform::MsgButtons buttons,
 // Any other exception is thrown on.
 QString currentErrorDescription();
 
+// Reports the fault being handled (inside a catch block) as ReportError
+// does, with `where` as the procedure. A damaged settings hive is told once
+// in a message of its own (string 101) and is quiet from then on.
+void reportCurrentFault(const char* where);
+
 // Runs a procedure body under the suite's error handler: a run-time fault
 // is reported as `where` ("Module:Procedure"), two blanks, "Error:" and the
 // fault's description, and the procedure gives its empty result.
@@ -71,7 +77,7 @@ auto guarded(const char* where, Body&& body) -> std::invoke_result_t<Body>
     try {
         return body();
     } catch (...) {
-        ReportError(QLatin1String(where) + QLatin1String("  Error:") + currentErrorDescription());
+        reportCurrentFault(where);
         if constexpr (!std::is_void_v<Result>)
             return Result{};
     }

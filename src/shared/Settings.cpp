@@ -6,6 +6,8 @@
 #include "Values.h"
 #include "platform/RegistryHive.h"
 
+#include <algorithm>
+
 namespace Global {
 namespace {
 
@@ -46,9 +48,14 @@ QString listingText(const QStringList& names)
     return text;
 }
 
+qsizetype listingCountWidth(const QString& listing)
+{
+    return std::max<qsizetype>(3, QString::number(listing.count(QChar(0))).size());
+}
+
 QStringList listingNames(const QString& listing)
 {
-    QStringList names = listing.mid(3).split(QChar(0));
+    QStringList names = listing.mid(listingCountWidth(listing)).split(QChar(0));
     // Every name ends with the character 0, so the last piece is empty.
     names.removeLast();
     return names;

@@ -62,7 +62,12 @@ inline void SaveRegistryData(const QString& section, const QString& key, const Q
 // The listing text of names: the count with at least three digits, then
 // each name followed by the character 0.
 QString listingText(const QStringList& names);
-// The names of a listing text (what follows its three-digit count).
+// How many characters the count of a listing text takes: three, or the
+// digits of the number of names (the characters 0 of the text) when those
+// are more. Names may begin with digits themselves ("46000.5"), so the count
+// cannot be told from the digits.
+qsizetype listingCountWidth(const QString& listing);
+// The names of a listing text, every caller's one way of reading it.
 QStringList listingNames(const QString& listing);
 
 } // namespace Global

@@ -87,10 +87,14 @@ TEST(TagmillCommand, StartsOnADemoWorkspaceAndEndsOnAFailedCheck)
     EXPECT_FALSE(started.err.contains(QStringLiteral("Note:"))) << started.err.toStdString();
     EXPECT_FALSE(QImage(picture).isNull());
 
-    // A hive without paths ends the program after its message.
-    const Outcome unchecked = runTagmill(
-        {QStringLiteral("--registry"), dir.filePath(QStringLiteral("empty.sqlite3"))}, environment);
+    // A hive without paths ends the program after its message; one that did not exist is made
+    // and named, so that a mistyped name shows.
+    const QString empty = dir.filePath(QStringLiteral("empty.sqlite3"));
+    const Outcome unchecked = runTagmill({QStringLiteral("--registry"), empty}, environment);
     EXPECT_EQ(unchecked.status, 1);
+    EXPECT_TRUE(unchecked.err.startsWith(
+        QStringLiteral("tagmill: made a new settings file \"%1\"\n").arg(empty)))
+        << unchecked.err.toStdString();
     EXPECT_TRUE(unchecked.err.contains(QStringLiteral("There are no paths set on this machine.")));
 
     // So does a settings file that is not a hive.

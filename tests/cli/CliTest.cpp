@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The vantix command as a user runs it: a real process on a real hive.
+#include "TestSettings.h"
 #include "datafiles/EventFile.h"
 #include "datafiles/ProfileFile.h"
 #include "datafiles/ShareFile.h"
+#include "platform/RegistryHive.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -39,9 +42,17 @@ protected:
 
     Outcome runArgs(const QStringList& args, const QByteArray& input = QByteArray())
     {
+        return runWith(QStringList{QStringLiteral("--registry"), hive()} + args, input);
+    }
+
+    Outcome
+    runWith(const QStringList& args, const QByteArray& input = QByteArray(),
+            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+    {
         QProcess process;
         process.setProgram(QStringLiteral(VANTIX_EXECUTABLE));
-        process.setArguments(QStringList{QStringLiteral("--registry"), hive()} + args);
+        process.setArguments(args);
+        process.setProcessEnvironment(environment);
         process.start();
         process.write(input);
         process.closeWriteChannel();
@@ -49,6 +60,17 @@ protected:
         const QByteArray bytes = process.readAllStandardOutput();
         return {process.exitCode(), QString::fromUtf8(bytes),
                 QString::fromUtf8(process.readAllStandardError()), bytes};
+    }
+
+    // The hive of the test, for the commands that only read it.
+    void makeHive() { Platform::RegistryHive::open(hive()); }
+
+    QString file(const QString& name, const QByteArray& bytes)
+    {
+        QFile out(dir.filePath(name));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        return out.fileName();
     }
 };
 
@@ -137,6 +159,7 @@ TEST_F(Vantix, ExportAndImport)
 
 TEST_F(Vantix, StringsAsTheUserSeesThem)
 {
+    makeHive();
     EXPECT_EQ(run({"strings", "56"}).out, QStringLiteral("Vantix Paths\n"));
     EXPECT_EQ(run({"strings", "9303", "3", "2"}).out,
               QStringLiteral("This folder contains 3 email(s) of which 2 are form submissions.\n"));
@@ -156,6 +179,152 @@ TEST_F(Vantix, ForeignHiveIsRefusedAndLeftAlone)
     EXPECT_TRUE(r.err.contains(hive())) << r.err.toStdString();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("this is not a settings hive"));
+}
+
+// A mistyped --registry or $VANTIX_REGISTRY must not leave an empty hive (and its folders)
+// behind: the commands that only read refuse it, those that write make it and say so.
+TEST_F(Vantix, AHiveThatDoesNotExistIsMadeOnlyByCommandsThatWrite)
+{
+    const QString document = file(QStringLiteral("page.htm"), "<!-- Name -->");
+    const QString dumped = file(QStringLiteral("text.txt"), "not a data file");
+    const QStringList readers[] = {
+        {QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("Config"),
+         QStringLiteral("RunFrom")},
+        {QStringLiteral("settings"), QStringLiteral("export")},
+        {QStringLiteral("settings"), QStringLiteral("check")},
+        {QStringLiteral("strings"), QStringLiteral("56")},
+        {QStringLiteral("index"), QStringLiteral("search"), QStringLiteral("Smi")},
+        {QStringLiteral("index"), QStringLiteral("verify")},
+        {QStringLiteral("scan"), dir.path()},
+        {QStringLiteral("tags"), document},
+        {QStringLiteral("dump"), dumped},
+    };
+    const QString typo = dir.filePath(QStringLiteral("typo/registry.sqlite3"));
+    for (const QStringList& args : readers) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        const Outcome r = runWith(QStringList{QStringLiteral("--registry"), typo} + args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err,
+                  QStringLiteral("vantix: The settings file \"%1\" does not exist.\n").arg(typo));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("typo"))));
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VANTIX_REGISTRY"), typo);
+    EXPECT_EQ(runWith({QStringLiteral("strings"), QStringLiteral("56")}, {}, environment).status,
+              1);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("typo"))));
+
+    const QStringList writers[] = {
+        {QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("A"),
+         QStringLiteral("B"), QStringLiteral("C")},
+        {QStringLiteral("settings"), QStringLiteral("delete"), QStringLiteral("A"),
+         QStringLiteral("B")},
+        {QStringLiteral("settings"), QStringLiteral("delete-branch"), QStringLiteral("A")},
+        {QStringLiteral("settings"), QStringLiteral("import"), QStringLiteral("-")},
+        {QStringLiteral("index"), QStringLiteral("rebuild")},
+        {QStringLiteral("index"), QStringLiteral("lock"), QStringLiteral("Name")},
+        {QStringLiteral("index"), QStringLiteral("unlock"), QStringLiteral("Name")},
+        {QStringLiteral("link"), document, QStringLiteral("<!-- Name -->"), QStringLiteral("Name")},
+        {QStringLiteral("unlink"), document, QStringLiteral("<!-- Name -->")},
+    };
+    for (qsizetype i = 0; i < std::ssize(writers); ++i) {
+        SCOPED_TRACE(writers[i].join(u' ').toStdString());
+        const QString made = dir.filePath(QStringLiteral("new%1/registry.sqlite3").arg(i));
+        const Outcome r =
+            runWith(QStringList{QStringLiteral("--registry"), made} + writers[i], "REGEDIT4\n");
+        EXPECT_TRUE(
+            r.err.startsWith(QStringLiteral("vantix: made a new settings file \"%1\"\n").arg(made)))
+            << r.err.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(made));
+    }
+}
+
+// delete removes one value: the programs' orders for a whole branch are no value names.
+TEST_F(Vantix, SettingsDeleteAndSetRefuseTheProgramsOrdersAsValueNames)
+{
+    run({"settings", "set", "Tagmill\\PAGEHTM", "<!-- a -->", "Name"});
+    const char* const refused[][2] = {{"delete", "EMPTY"},
+                                      {"delete", "KILLALL"},
+                                      {"delete", "KILL"},
+                                      {"set", "EMPTY"},
+                                      {"set", "KILLALL"}};
+    for (const auto& [verb, key] : refused) {
+        SCOPED_TRACE(std::string(verb) + " " + key);
+        const Outcome r = verb == std::string("set")
+                              ? run({"settings", verb, "Tagmill\\PAGEHTM", key, "x"})
+                              : run({"settings", verb, "Tagmill\\PAGEHTM", key});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.err.contains(u"'vantix settings delete-branch SECTION'"))
+            << r.err.toStdString();
+        EXPECT_EQ(run({"settings", "get", "Tagmill\\PAGEHTM", "ALLSUBKEYS"}).out,
+                  QStringLiteral("001\n<!-- a -->\n"));
+    }
+    // The listings of get are no values either, and the value KILL still deletes.
+    EXPECT_EQ(run({"settings", "get", "Tagmill", "BRANCHES"}).out,
+              QStringLiteral("001\nPAGEHTM\n"));
+    run({"settings", "set", "Tagmill\\PAGEHTM", "<!-- a -->", "KILL"});
+    EXPECT_EQ(run({"settings", "get", "Tagmill\\PAGEHTM", "ALLSUBKEYS"}).out,
+              QStringLiteral("000\n"));
+}
+
+TEST_F(Vantix, ADamagedHiveIsFoundByCheckToldOnceAndNeverWritten)
+{
+    run({"settings", "set", "Config\\Modes", "LastMode", "Office"});
+    const Outcome whole = run({"settings", "check"});
+    EXPECT_EQ(whole.status, 0);
+    EXPECT_EQ(whole.out, hive() + QStringLiteral(": no damage found\n"));
+
+    Testing::damageHive(hive());
+    QFile stored(hive());
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    const QByteArray before = stored.readAll();
+    stored.close();
+
+    const Outcome checked = run({"settings", "check"});
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_TRUE(checked.out.startsWith(hive() + QStringLiteral(": damaged, ")))
+        << checked.out.toStdString();
+    // The index commands read a dozen settings before they give up.
+    for (const char* command : {"get", "set", "verify"}) {
+        SCOPED_TRACE(command);
+        const Outcome r = command == std::string("get")
+                              ? run({"settings", "get", "Config\\Modes", "LastMode"})
+                          : command == std::string("set")
+                              ? run({"settings", "set", "Config\\Modes", "LastMode", "Home"})
+                              : run({"index", "verify"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+        EXPECT_EQ(r.err.count(u"is damaged"), 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(hive()));
+    }
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(stored.readAll(), before);
+}
+
+// A document's links are one listing of its branch: a thousand of them and more must all come
+// back.
+TEST_F(Vantix, AThousandLinksOfADocumentAllComeBack)
+{
+    QByteArray page;
+    QByteArray reg = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zux\\Vantix\\Tagmill\\PAGEHTM]\n";
+    constexpr int Links = 1000;
+    for (int i = 0; i < Links; ++i) {
+        page += "<!-- " + QByteArray::number(i) + " -->\n";
+        reg +=
+            "\"<!-- " + QByteArray::number(i) + " -->\"=\"Field" + QByteArray::number(i) + "\"\n";
+    }
+    const QString document = file(QStringLiteral("page.htm"), page);
+    ASSERT_EQ(run({"settings", "import", "-"}, reg).status, 0);
+
+    const Outcome listed = run({"settings", "get", "Tagmill\\PAGEHTM", "ALLSUBKEYS"});
+    EXPECT_TRUE(listed.out.startsWith(u"1000\n<!-- 0 -->\n")) << listed.out.left(40).toStdString();
+    EXPECT_EQ(listed.out.count(u'\n'), Links + 1);
+
+    const Outcome tags = runArgs({QStringLiteral("tags"), document, QStringLiteral("--json")});
+    const QJsonArray rows = QJsonDocument::fromJson(tags.out.toUtf8()).object()[u"tags"].toArray();
+    ASSERT_EQ(rows.size(), Links);
+    for (int i = 0; i < Links; ++i)
+        EXPECT_EQ(rows[i].toObject()[u"field"].toString(), QStringLiteral("Field%1").arg(i));
 }
 
 TEST_F(Vantix, ConvertWritesTheConvertersBytesExactly)
@@ -221,6 +390,7 @@ QJsonObject jsonOf(const Outcome& outcome)
 
 TEST_F(Vantix, DumpPrintsEveryFieldOfEachKindOfDataFile)
 {
+    makeHive();
     DataFiles::EventRecord event;
     event.Subject = QStringLiteral("Contact us \u20AC");
     event.Body = QStringLiteral("{\\rtf1 line\r\n}");
@@ -288,6 +458,7 @@ TEST_F(Vantix, DumpPrintsEveryFieldOfEachKindOfDataFile)
 
 TEST_F(Vantix, DumpOfAFileItCannotReadFailsAndSaysWhy)
 {
+    makeHive();
     DataFiles::EventRecord event;
     event.Body = QStringLiteral("body");
     const QString eventFile = dir.filePath(QStringLiteral("EMI_1.emi"));

@@ -2,6 +2,7 @@
 // vantix scan, tags, link and unlink as a user runs them: real processes on
 // a real hive, job folders written by the suite's own event writer.
 #include "FormMail.h"
+#include "platform/RegistryHive.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +29,12 @@ protected:
     QTemporaryDir dir;
     QString job = dir.filePath(QStringLiteral("Job [1-2]"));
 
-    LinkingCommands() { QDir().mkpath(job); }
+    // The commands that only read refuse a hive that does not exist.
+    LinkingCommands()
+    {
+        QDir().mkpath(job);
+        Platform::RegistryHive::open(dir.filePath(QStringLiteral("hive")));
+    }
 
     Outcome run(const QStringList& args)
     {

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/RegistryHive.h"
 
+#include "TestSettings.h"
+
 #include <QDir>
 #include <QFile>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <functional>
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using Platform::HiveError;
@@ -346,10 +350,74 @@ TEST(RegistryHive, FilesOfOthersAreRefusedAndLeftUntouched)
     }
 }
 
-TEST(RegistryHive, ReadOnlyHiveReadsButRefusesWrites)
+namespace {
+
+// Runs `body` in a child process as a user who may not write what is read-only: root writes
+// such files regardless, so a root process drops to "nobody", after giving it `folder`.
+// Returns what the body returned, or the message of the HiveError it threw.
+QString asPlainUser(const QString& folder, const std::function<QString()>& body)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes read-only files regardless; run as another user";
+    constexpr uid_t Nobody = 65534;
+    const bool root = geteuid() == 0;
+    if (root && chown(QFile::encodeName(folder).constData(), Nobody, Nobody) != 0)
+        return QStringLiteral("cannot give the folder away");
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        if (root && (setgroups(0, nullptr) != 0 || setresgid(Nobody, Nobody, Nobody) != 0 ||
+                     setresuid(Nobody, Nobody, Nobody) != 0))
+            _exit(3);
+        QByteArray said;
+        try {
+            said = body().toUtf8();
+        } catch (const HiveError& error) {
+            said = error.message().toUtf8();
+        }
+        for (qsizetype done = 0; done < said.size();) {
+            const ssize_t n =
+                write(pipeEnds[1], said.constData() + done, size_t(said.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        _exit(0);
+    }
+    close(pipeEnds[1]);
+    QByteArray heard;
+    char buffer[4096];
+    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        heard.append(buffer, n);
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return QStringLiteral("the child failed (status %1)").arg(status);
+    return QString::fromUtf8(heard);
+}
+
+QString setValueError(RegistryHive& hive)
+{
+    try {
+        hive.setValue(QStringLiteral("K"), QStringLiteral("v"), QStringLiteral("2"));
+    } catch (const HiveError& error) {
+        return error.message();
+    }
+    return QStringLiteral("written");
+}
+
+QStringList companions(const QString& folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*-shm"), QStringLiteral("*-wal")}, QDir::Files);
+}
+
+} // namespace
+
+// A spell of being read-only must leave nothing behind that keeps the hive read-only later.
+TEST(RegistryHive, ReadOnlyHiveReadsButRefusesWritesAndRecovers)
+{
     struct Case
     {
         const char* name;
@@ -361,25 +429,132 @@ TEST(RegistryHive, ReadOnlyHiveReadsButRefusesWrites)
         SCOPED_TRACE(c.name);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("hive.sqlite3"));
+        const QString said = asPlainUser(dir.path(), [&] {
+            RegistryHive::open(path)->setValue(QStringLiteral("K"), QStringLiteral("v"),
+                                               QStringLiteral("1"));
+            const auto writable = QFile::permissions(dir.path());
+            if (c.fileReadOnly)
+                QFile::setPermissions(path, QFile::ReadOwner);
+            if (c.folderReadOnly)
+                QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+            QStringList report;
+            {
+                const auto hive = RegistryHive::open(path);
+                report << hive->value(QStringLiteral("K"), QStringLiteral("v")).value_or("none")
+                       << setValueError(*hive);
+            }
+            report << companions(dir.path()).join(u',');
+            QFile::setPermissions(dir.path(), writable);
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+            const auto hive = RegistryHive::open(path);
+            report << setValueError(*hive)
+                   << hive->value(QStringLiteral("K"), QStringLiteral("v")).value_or("none");
+            return report.join(u'|');
+        });
+        const QStringList report = said.split(u'|');
+        ASSERT_EQ(report.size(), 5) << said.toStdString();
+        EXPECT_EQ(report[0].toStdString(), "1");
+        EXPECT_THAT(report[1].toStdString(), HasSubstr("\"" + path.toStdString() + "\""));
+        EXPECT_THAT(report[1].toStdString(), HasSubstr("is read-only"));
+        EXPECT_EQ(report[2].toStdString(), "") << "left behind while read-only";
+        EXPECT_EQ(report[3].toStdString(), "written");
+        EXPECT_EQ(report[4].toStdString(), "2");
+    }
+}
+
+// A -shm file that its user may not write (another user's, or one that a reader of the
+// read-only file left) keeps every write out; the message must say which file to see to.
+TEST(RegistryHive, AWriteRefusedForACompanionFileNamesIt)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("hive.sqlite3"));
+    const QString said = asPlainUser(dir.path(), [&] {
         RegistryHive::open(path)->setValue(QStringLiteral("K"), QStringLiteral("v"),
                                            QStringLiteral("1"));
-        const auto writable = QFile::permissions(dir.path());
-        const auto restore = qScopeGuard([&] { QFile::setPermissions(dir.path(), writable); });
-        if (c.fileReadOnly)
-            QFile::setPermissions(path, QFile::ReadOwner);
-        if (c.folderReadOnly)
-            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        // A read of the read-only file by a program that makes the companion files anyway.
+        QFile::setPermissions(path, QFile::ReadOwner);
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_exec(db, "SELECT count(*) FROM hive_values", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        if (QFile::permissions(path + QStringLiteral("-shm")) & QFile::WriteOwner)
+            return QStringLiteral("no read-only -shm file to test with");
+        const QString refused = setValueError(*RegistryHive::open(path));
+        QFile::remove(path + QStringLiteral("-shm"));
+        return refused + u'|' + setValueError(*RegistryHive::open(path));
+    });
+    EXPECT_THAT(said.toStdString(), HasSubstr("\"" + path.toStdString() + "-shm\" is read-only"));
+    EXPECT_TRUE(said.endsWith(u"|written")) << said.toStdString();
+}
 
+namespace {
+
+// A closed hive of a few keys and values, then damaged inside a page.
+QString damagedHive(const QTemporaryDir& dir)
+{
+    const QString path = dir.filePath(QStringLiteral("hive.sqlite3"));
+    {
         const auto hive = RegistryHive::open(path);
-        EXPECT_EQ(hive->value(QStringLiteral("K"), QStringLiteral("v")), QStringLiteral("1"));
-        try {
-            hive->setValue(QStringLiteral("K"), QStringLiteral("v"), QStringLiteral("2"));
-            ADD_FAILURE() << "the write went through";
-        } catch (const HiveError& error) {
-            EXPECT_THAT(error.message().toStdString(), HasSubstr(path.toStdString()));
-            EXPECT_THAT(error.message().toStdString(), HasSubstr("read-only"));
+        for (int i = 0; i < 20; ++i)
+            hive->setValue(QStringLiteral("K\\Sub%1").arg(i), QStringLiteral("v"),
+                           QStringLiteral("x"));
+    }
+    Testing::damageHive(path);
+    return path;
+}
+
+} // namespace
+
+TEST(RegistryHive, DamageIsToldOnceAndTheFileIsNeverWrittenAgain)
+{
+    QTemporaryDir dir;
+    const QString path = damagedHive(dir);
+    const QByteArray before = readBytes(path);
+    {
+        const auto hive = RegistryHive::open(path);
+        const std::function<void(RegistryHive&)> operations[] = {
+            [](RegistryHive& h) { h.value(QStringLiteral("K\\Sub3"), QStringLiteral("v")); },
+            [](RegistryHive& h) {
+                h.setValue(QStringLiteral("K\\Sub3"), QStringLiteral("v"), QStringLiteral("y"));
+            },
+            [](RegistryHive& h) {
+                h.setValue(QString(), QStringLiteral("v"), QStringLiteral("y"));
+            },
+            [](RegistryHive& h) { h.valueNames(QString()); },
+            [](RegistryHive& h) { h.deleteKey(QStringLiteral("K")); },
+            [](RegistryHive& h) { h.exportText(QString()); },
+            [](RegistryHive& h) {
+                h.importText(QStringLiteral("REGEDIT4\n[HKEY_CURRENT_USER]\n"));
+            },
+            [](RegistryHive& h) { h.integrityProblems(); },
+        };
+        for (std::size_t i = 0; i < std::size(operations); ++i) {
+            SCOPED_TRACE(i);
+            try {
+                operations[i](*hive);
+                ADD_FAILURE() << "the damaged hive was used";
+            } catch (const HiveError& error) {
+                EXPECT_TRUE(error.isDamage());
+                EXPECT_EQ(error.repeated(), i > 0);
+                EXPECT_EQ(error.damagedFile(), path);
+                EXPECT_THAT(error.message().toStdString(),
+                            HasSubstr("\"" + path.toStdString() + "\" is damaged ("));
+            }
         }
     }
+    EXPECT_EQ(readBytes(path), before);
+}
+
+TEST(RegistryHive, IntegrityCheckFindsDamageInAPage)
+{
+    QTemporaryDir dir;
+    const QString damaged = damagedHive(dir);
+    EXPECT_FALSE(RegistryHive::open(damaged)->integrityProblems().isEmpty());
+
+    TempHive whole;
+    whole.hive->setValue(QStringLiteral("K"), QStringLiteral("v"), QStringLiteral("x"));
+    EXPECT_EQ(whole.hive->integrityProblems(), QStringList());
 }
 
 TEST(RegistryHive, ExportWritesSectionsDepthFirst)

@@ -5,6 +5,8 @@
 #include "TestSettings.h"
 #include "platform/RegistryHive.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using Global::GetRegistryData;
@@ -92,6 +94,46 @@ TEST(Settings, ListingsOfBranchesAndValues)
     EXPECT_EQ(Global::listingNames(listing).size(), 3);
 }
 
+// Listings of a thousand names and more have a count of four digits or more, and names such as
+// favourites' and recents' begin with digits themselves.
+TEST(Settings, ListingsOfManyNamesThatBeginWithDigits)
+{
+    struct Case
+    {
+        int names;
+        const char* key; // what the listing lists
+    };
+    for (const Case c : {Case{999, "ALLSUBKEYS"}, Case{1000, "ALLSUBKEYS"},
+                         Case{10000, "ALLSUBKEYS"}, Case{1000, "BRANCHES"}}) {
+        SCOPED_TRACE(testing::Message() << c.names << " " << c.key);
+        Testing::TestSettings settings;
+        const bool branches = qstrcmp(c.key, "BRANCHES") == 0;
+        QStringList names;
+        QString reg =
+            QStringLiteral("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Zux\\Vantix\\Recent]\n");
+        for (int i = 0; i < c.names; ++i) {
+            // Sub-branches list in alphabetical order, so theirs are of one width.
+            names << (branches ? QStringLiteral("%1").arg(10000 + i)
+                               : QStringLiteral("%1.5").arg(46000 - i));
+            reg += branches
+                       ? QStringLiteral("[HKEY_CURRENT_USER\\Software\\Zux\\Vantix\\Recent\\%1]\n")
+                             .arg(names.last())
+                       : QStringLiteral("\"%1\"=\"x\"\n").arg(names.last());
+        }
+        Global::settingsHive().importText(reg);
+
+        const QString listing =
+            GetRegistryData(QStringLiteral("Recent"), QString::fromLatin1(c.key)).toString();
+        const QString count = QString::number(c.names).rightJustified(3, u'0');
+        EXPECT_TRUE(listing.startsWith(count + names.first())) << listing.left(20).toStdString();
+        EXPECT_EQ(Global::listingCountWidth(listing), count.size());
+        EXPECT_EQ(Global::listingNames(listing), names);
+    }
+    // An empty listing, and the nothing that a refused read gives.
+    EXPECT_EQ(Global::listingNames(QStringLiteral("000")), QStringList());
+    EXPECT_EQ(Global::listingNames(QString()), QStringList());
+}
+
 TEST(Settings, ReservedWordsDeleteValuesAndBranches)
 {
     Testing::TestSettings settings;
@@ -154,4 +196,39 @@ TEST(Settings, ReportShowsMessage100ForAMissingValue)
     host.expectBox(Platform::MsgAnswer::Ok, QStringLiteral("...Config\\FindHeight"));
     GetRegistryData(QStringLiteral("Config"), QStringLiteral("FindHeight"));
     EXPECT_EQ(host.boxes.size(), 2);
+}
+
+// A damaged hive is told once, however many settings the program goes on to read and write,
+// and is never written.
+TEST(Settings, ADamagedHiveIsToldOnceAndLeftAlone)
+{
+    Testing::TestSettings settings;
+    settings.set(QStringLiteral("Config\\Modes"), QStringLiteral("LastMode"),
+                 QStringLiteral("Office"));
+    Global::setSettingsHive(nullptr);
+    Testing::damageHive(settings.hivePath());
+    QFile file(settings.hivePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    Global::setSettingsHive(Platform::RegistryHive::open(settings.hivePath()));
+
+    Testing::ScriptedUiHost host;
+    host.expectBox(Platform::MsgAnswer::Ok, QStringLiteral("The settings file\r\n\"") +
+                                                settings.hivePath() +
+                                                QStringLiteral("\"\r\nis damaged ("));
+    EXPECT_FALSE(
+        GetRegistryData(QStringLiteral("Config\\Modes"), QStringLiteral("LastMode")).isValid());
+    GetRegistryData(QStringLiteral("Config\\Modes"), QStringLiteral("BRANCHES"));
+    GetRegistryData(QStringLiteral("Config"), QStringLiteral("FindWidth"), {.report = true});
+    SaveRegistryData(QStringLiteral("Config\\Modes"), QStringLiteral("LastMode"),
+                     QStringLiteral("Home"));
+    SaveRegistryData(QStringLiteral("Config"), QStringLiteral("EMPTY"), RegistryWrite{});
+    SaveRegistryData(QStringLiteral("Tagmill"), QStringLiteral("LastFolder"), QStringLiteral("/x"));
+    ASSERT_EQ(host.boxes.size(), 1);
+    EXPECT_EQ(host.boxes[0].icon, Platform::MsgIcon::Critical);
+
+    Global::setSettingsHive(nullptr);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
 }

@@ -26,4 +26,8 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Spoils one page inside a closed hive, the index by which every key is found: the file still
+// opens as a hive, and the first read of a setting meets the damage.
+void damageHive(const QString& path);
+
 } // namespace Testing

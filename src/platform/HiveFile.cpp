@@ -1,0 +1,378 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "HiveFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <unistd.h>
+
+namespace Platform::Hive {
+namespace {
+
+// Stamped into the file header so that a database of another program is never taken for a hive.
+constexpr int ApplicationId = 0x56584852;
+constexpr int SchemaVersion = 1;
+constexpr int BusyTimeoutMs = 5000;
+
+// fpath is the key's folded full path: empty for the root, "\A\B" below it. Every key of the
+// subtree of P therefore has fpath P or one in [P + "\", P + "]"), which one index range finds.
+// Folded names are BLOBs because they take part in comparisons and may hold NUL characters;
+// SQLite compares BLOBs bytewise. hive_values.id records the creation order: an update keeps
+// the row, and a new row always gets an id above every existing one.
+const char SchemaSql[] = R"(
+CREATE TABLE hive_keys(
+    id INTEGER PRIMARY KEY,
+    parent INTEGER REFERENCES hive_keys(id),
+    fpath BLOB NOT NULL UNIQUE,
+    name TEXT NOT NULL
+);
+CREATE INDEX hive_keys_children ON hive_keys(parent, fpath);
+CREATE TABLE hive_values(
+    id INTEGER PRIMARY KEY,
+    key INTEGER NOT NULL REFERENCES hive_keys(id),
+    fname BLOB NOT NULL,
+    name TEXT NOT NULL,
+    data TEXT,
+    UNIQUE(key, fname)
+);
+INSERT INTO hive_keys(parent, fpath, name) VALUES(NULL, x'', '');
+)";
+
+// The files that SQLite keeps beside a hive while it is in use.
+const char* const CompanionSuffixes[] = {"-shm", "-wal"};
+
+const QSet<QString>& hiveTables()
+{
+    static const QSet<QString> tables{QStringLiteral("hive_keys"), QStringLiteral("hive_values")};
+    return tables;
+}
+
+[[noreturn]] void failNotHive(const QString& path, const QString& why)
+{
+    failFile(path, QStringLiteral("is not a settings hive (%1).").arg(why));
+}
+
+// Whether this process may write the file: its permissions for this user, a read-only file
+// system and an immutable file all say no.
+bool mayWrite(const QString& path)
+{
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+bool isDamage(int code)
+{
+    return (code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB;
+}
+
+// Opens a connection; on failure returns null and leaves SQLite's message in `error`.
+ConnectionPtr connect(const QByteArray& name, int flags, QString* error)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(name.constData(), &raw, flags, nullptr);
+    ConnectionPtr db(raw);
+    if (rc != SQLITE_OK) {
+        *error = db ? QString::fromUtf8(sqlite3_errmsg(db.get()))
+                    : QString::fromUtf8(sqlite3_errstr(rc));
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(db.get(), 1);
+    sqlite3_busy_timeout(db.get(), BusyTimeoutMs);
+    return db;
+}
+
+// What a database holds, as far as telling ours from others goes.
+struct Layout
+{
+    int applicationId = 0;
+    int userVersion = 0;
+    int schemaObjects = 0;
+    QSet<QString> tables;
+};
+
+// Reads the layout; returns SQLite's result code instead of throwing, because some failures
+// call for another way of opening the file.
+int readLayout(sqlite3* db, Layout& layout)
+{
+    const auto readInt = [db](const char* sql, int& out) {
+        sqlite3_stmt* raw = nullptr;
+        int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+        StatementPtr stmt(raw);
+        if (rc != SQLITE_OK)
+            return rc;
+        rc = sqlite3_step(stmt.get());
+        if (rc == SQLITE_ROW)
+            out = sqlite3_column_int(stmt.get(), 0);
+        return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
+    };
+    layout = Layout{};
+    if (int rc = readInt("PRAGMA application_id", layout.applicationId); rc != SQLITE_OK)
+        return rc;
+    if (int rc = readInt("PRAGMA user_version", layout.userVersion); rc != SQLITE_OK)
+        return rc;
+
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT type, name FROM sqlite_schema", -1, &raw, nullptr);
+    StatementPtr stmt(raw);
+    if (rc != SQLITE_OK)
+        return rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        ++layout.schemaObjects;
+        const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
+        const QString name =
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 1)));
+        if (qstrcmp(type, "table") == 0 && !name.startsWith(QLatin1String("sqlite_")))
+            layout.tables.insert(name);
+    }
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+enum class FileKind
+{
+    Blank,
+    Hive
+};
+
+// Throws unless the database is a hive of a version we read, or holds nothing at all.
+FileKind classify(const Layout& layout, const QString& path)
+{
+    if (layout.applicationId == 0 && layout.schemaObjects == 0)
+        return FileKind::Blank;
+    if (layout.applicationId == 0)
+        failNotHive(path, QStringLiteral("it holds the tables of another program"));
+    if (layout.applicationId != ApplicationId)
+        failNotHive(path, QStringLiteral("it belongs to another program"));
+    if (layout.userVersion > SchemaVersion)
+        failFile(path, QStringLiteral("was written by a newer version of this program (format "
+                                      "%1; this version reads up to format %2).")
+                           .arg(layout.userVersion)
+                           .arg(SchemaVersion));
+    if (layout.userVersion != SchemaVersion || layout.tables != hiveTables())
+        failNotHive(path, QStringLiteral("its tables are not those of a settings hive"));
+    return FileKind::Hive;
+}
+
+// Sets up a blank database. Another process may have done so since we looked, so the layout is
+// read again inside the write lock.
+void initialise(sqlite3* db, const QString& path)
+{
+    execute(db, path, "BEGIN IMMEDIATE");
+    try {
+        Layout layout;
+        if (readLayout(db, layout) != SQLITE_OK)
+            throw sqliteError(path, db);
+        if (classify(layout, path) == FileKind::Blank) {
+            execute(db, path, SchemaSql);
+            const QByteArray pragmas =
+                "PRAGMA application_id = " + QByteArray::number(ApplicationId) +
+                "; PRAGMA user_version = " + QByteArray::number(SchemaVersion) + ";";
+            execute(db, path, pragmas.constData());
+        }
+        execute(db, path, "COMMIT");
+    } catch (...) {
+        if (!sqlite3_get_autocommit(db))
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+// Reading the file as immutable takes no locks and makes no -shm or -wal file; writes that
+// someone else makes meanwhile go unseen, and so does what a -wal file left without its -shm
+// still holds.
+QByteArray immutableUri(const QString& path)
+{
+    const QByteArray local = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    QByteArray uri = "file:";
+    for (const char c : local) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.' || c == '_' ||
+                           c == '~';
+        if (plain) {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += QByteArray::number(uchar(c), 16).rightJustified(2, '0');
+        }
+    }
+    return uri + "?immutable=1";
+}
+
+bool hasCompanions(const QString& path)
+{
+    for (const char* suffix : CompanionSuffixes) {
+        if (!QFileInfo::exists(path + QLatin1String(suffix)))
+            return false;
+    }
+    return true;
+}
+
+// Looks at an existing file without ever writing to it: first at the raw header, then through
+// a read-only connection. Returns that connection.
+ConnectionPtr inspect(const QString& path, bool writable, FileKind& kind)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        failFile(path, QStringLiteral("cannot be read (%1).").arg(file.errorString()));
+    const QByteArray header = file.read(100);
+    file.close();
+    if (header.isEmpty()) {
+        kind = FileKind::Blank;
+        return nullptr;
+    }
+    static const QByteArray magic("SQLite format 3", 16);
+    if (!header.startsWith(magic))
+        failNotHive(path, QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB)));
+    if (header.size() >= 72) {
+        const quint32 id = quint32(uchar(header[68])) << 24 | quint32(uchar(header[69])) << 16 |
+                           quint32(uchar(header[70])) << 8 | quint32(uchar(header[71]));
+        if (id != 0 && id != quint32(ApplicationId))
+            failNotHive(path, QStringLiteral("it belongs to another program"));
+    }
+
+    // A read-only connection to a WAL database makes the -wal and -shm files when they are
+    // missing and the folder is writable, with the permissions of the database file. For a file
+    // we may not write, those would be read-only too, and stay so after the file is writable
+    // again: every later write would fail until someone deleted them. Such a file is read as
+    // immutable unless both are there already. In a folder we cannot write they may be missing
+    // and cannot be made; immutable is then the only way in.
+    QString error;
+    const auto openFrozen = [&] {
+        return connect(immutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &error);
+    };
+    const bool frozenFirst = !writable && !hasCompanions(path);
+    ConnectionPtr db =
+        frozenFirst ? openFrozen() : connect(QFile::encodeName(path), SQLITE_OPEN_READONLY, &error);
+    if (!db)
+        failFile(path, QStringLiteral("cannot be opened (%1).").arg(error));
+    Layout layout;
+    int rc = readLayout(db.get(), layout);
+    if (!frozenFirst && ((rc & 0xff) == SQLITE_CANTOPEN || rc == SQLITE_READONLY_CANTINIT ||
+                         rc == SQLITE_READONLY_DIRECTORY)) {
+        ConnectionPtr frozen = openFrozen();
+        if (frozen && readLayout(frozen.get(), layout) == SQLITE_OK) {
+            db = std::move(frozen);
+            rc = SQLITE_OK;
+        }
+    }
+    if (rc != SQLITE_OK) {
+        const QString detail = QString::fromUtf8(sqlite3_errmsg(db.get()));
+        if ((rc & 0xff) == SQLITE_NOTADB)
+            failNotHive(path, detail);
+        if (isDamage(rc))
+            throw HiveError::damage(path, detail, false);
+        failFile(path, QStringLiteral("cannot be read (%1).").arg(detail));
+    }
+    kind = classify(layout, path);
+    return db;
+}
+
+void configure(sqlite3* db, const QString& path)
+{
+    execute(db, path, "PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON;");
+    if (!isReadOnly(db))
+        execute(db, path, "PRAGMA journal_mode = WAL;");
+}
+
+ConnectionPtr openFile(const QString& path, RegistryHive::Missing missing, bool& created)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        failFile(path, QStringLiteral("is a folder."));
+    QString error;
+    if (!info.exists()) {
+        if (missing == RegistryHive::Missing::Refuse)
+            failFile(path, QStringLiteral("does not exist."));
+        if (!QDir().mkpath(info.absolutePath()))
+            failFile(path, QStringLiteral("cannot be created: its folder cannot be made."));
+        ConnectionPtr db =
+            connect(QFile::encodeName(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &error);
+        if (!db)
+            failFile(path, QStringLiteral("cannot be created (%1).").arg(error));
+        initialise(db.get(), path);
+        created = true;
+        return db;
+    }
+
+    FileKind kind = FileKind::Blank;
+    const bool writable = mayWrite(path);
+    ConnectionPtr reader = inspect(path, writable, kind);
+    if (!writable) {
+        if (kind == FileKind::Blank)
+            failFile(path, QStringLiteral("is read-only."));
+        return reader;
+    }
+    ConnectionPtr db = connect(QFile::encodeName(path), SQLITE_OPEN_READWRITE, &error);
+    Layout layout;
+    const bool usable = db && !isReadOnly(db.get()) && readLayout(db.get(), layout) == SQLITE_OK;
+    // Looked at again through the connection we keep, in case the file changed in between.
+    if (usable)
+        kind = classify(layout, path);
+    if (kind == FileKind::Blank) {
+        if (!usable)
+            failFile(path, QStringLiteral("is read-only."));
+        initialise(db.get(), path);
+        return db;
+    }
+    return usable ? std::move(db) : std::move(reader);
+}
+
+} // namespace
+
+QString fileMessage(const QString& path, const QString& what)
+{
+    return QStringLiteral("The settings file \"%1\" %2").arg(path, what);
+}
+
+[[noreturn]] void failFile(const QString& path, const QString& what)
+{
+    throw HiveError(fileMessage(path, what));
+}
+
+HiveError sqliteError(const QString& path, sqlite3* db)
+{
+    const int code = sqlite3_extended_errcode(db);
+    const QString detail = QString::fromUtf8(sqlite3_errmsg(db));
+    if (isDamage(code))
+        return HiveError::damage(path, detail, false);
+    if ((code & 0xff) != SQLITE_READONLY)
+        return HiveError(fileMessage(path, QStringLiteral("cannot be used (%1).").arg(detail)));
+    // The file itself may be writable while a -shm or -wal file beside it, left by another user
+    // or by a reader of a read-only file, is not: name it, since nothing else shows it.
+    if (mayWrite(path)) {
+        for (const char* suffix : CompanionSuffixes) {
+            const QString companion = path + QLatin1String(suffix);
+            if (!QFileInfo::exists(companion) || mayWrite(companion))
+                continue;
+            const QString remedy = qstrcmp(suffix, "-shm") == 0
+                                       ? QStringLiteral("delete it while no program has the "
+                                                        "settings open")
+                                       : QStringLiteral("make it writable for this user");
+            return HiveError(fileMessage(path, QStringLiteral("cannot be written while its "
+                                                              "companion file \"%1\" is "
+                                                              "read-only for this user; %2.")
+                                                   .arg(companion, remedy)));
+        }
+    }
+    return HiveError(fileMessage(path, QStringLiteral("is read-only (%1).").arg(detail)));
+}
+
+void execute(sqlite3* db, const QString& path, const char* sql)
+{
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw sqliteError(path, db);
+}
+
+bool isReadOnly(sqlite3* db)
+{
+    return sqlite3_db_readonly(db, "main") == 1;
+}
+
+ConnectionPtr openConnection(const QString& path, RegistryHive::Missing missing, bool& created)
+{
+    ConnectionPtr db = openFile(path, missing, created);
+    configure(db.get(), path);
+    return db;
+}
+
+} // namespace Platform::Hive
