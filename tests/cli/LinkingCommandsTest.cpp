@@ -92,11 +92,14 @@ TEST_F(LinkingCommands, ScanCountsAndListsAsTheWindowDoes)
                           QStringLiteral("Note = caf\u00e9 \\ {x}")});
     writeMail(job, QStringLiteral("c.emi"), QStringLiteral("Newsletter"),
               QStringList{QStringLiteral("Email = x")});
+    // Not a form submission unless both entry flags are set.
     writeMail(job, QStringLiteral("d.emi"), QStringLiteral("Quote"),
-              QStringList{QStringLiteral("Off=1")}, false);
+              QStringList{QStringLiteral("Off=1")}, {.a = false, .b = true});
+    writeMail(job, QStringLiteral("e.emi"), QStringLiteral("Quote"),
+              QStringList{QStringLiteral("Off=2")}, {.a = true, .b = false});
 
     const QJsonObject result = json({QStringLiteral("scan"), job});
-    EXPECT_EQ(result[u"files"].toInt(), 4);
+    EXPECT_EQ(result[u"files"].toInt(), 5);
     EXPECT_EQ(result[u"forms"].toInt(), 3);
     EXPECT_EQ(result[u"fields"].toArray(), array({field("Name", QStringLiteral("Ann \"Jo\" Smith")),
                                                   field("Note", QStringLiteral("caf\u00e9 \\ {x}")),
@@ -106,7 +109,7 @@ TEST_F(LinkingCommands, ScanCountsAndListsAsTheWindowDoes)
     const Outcome table = run({QStringLiteral("scan"), job});
     EXPECT_EQ(table.status, 0) << table.err.toStdString();
     EXPECT_TRUE(table.out.startsWith(
-        u"This folder contains 4 email(s) of which 3 are form submissions.\n"));
+        u"This folder contains 5 email(s) of which 3 are form submissions.\n"));
     EXPECT_TRUE(table.out.contains(u"\nqty    5\n")) << table.out.toStdString();
     EXPECT_TRUE(table.out.contains(u"\n  Newsletter\n"));
     EXPECT_TRUE(table.err.isEmpty()) << table.err.toStdString();
