@@ -312,11 +312,18 @@ TEST_F(TagmillWindow, ALinkComesBackWhenTheDocumentIsOpenedAgain)
         EXPECT_EQ(
             setting(QStringLiteral("Tagmill\\BROCHUREREQUESTHTM"), QStringLiteral("SourceFile")),
             brochure);
+        // Its rows show its own links, none: the first document's link goes.
+        EXPECT_EQ(rowTextOf(*window, QStringLiteral("Company")),
+                  shownRow(QStringLiteral("Company"), sampleOf(*window, QStringLiteral("Company")),
+                           QString()));
 
         // And back with Ctrl+O.
         host.nextOpenFile = templatePath(Enquiry);
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
         EXPECT_EQ(window->txt_Document->text(), Enquiry);
+        EXPECT_EQ(rowTextOf(*window, QStringLiteral("Company")),
+                  shownRow(QStringLiteral("Company"), sampleOf(*window, QStringLiteral("Company")),
+                           CompanyTag));
     }
     const auto again = start();
     EXPECT_EQ(again->linker().rows()[rowOf(*again, QStringLiteral("Company"))].tagLink, CompanyTag);

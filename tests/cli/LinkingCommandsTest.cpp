@@ -204,6 +204,23 @@ TEST_F(LinkingCommands, LinkRefusesAnotherFieldUnlessToldToReplace)
     EXPECT_EQ(stored(a), QString());
     EXPECT_EQ(stored(b), QStringLiteral("Email\n"));
 
+    // Tags that differ only in case are one tag to the settings: the other
+    // spelling is refused too, and --replace keeps it as written.
+    const QString upper = QStringLiteral("<!-- b -->");
+    const Outcome other = run({QStringLiteral("link"), page, upper, QStringLiteral("Name")});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_TRUE(other.err.contains(u"The tag '<!-- b -->' is already linked to the 'Email' field"))
+        << other.err.toStdString();
+    EXPECT_EQ(run({QStringLiteral("link"), page, upper, QStringLiteral("Name"),
+                   QStringLiteral("--replace")})
+                  .status,
+              0);
+    const QString exported = run({QStringLiteral("settings"), QStringLiteral("export"),
+                                  QStringLiteral("Tagmill\\INDEXHTM")})
+                                 .out;
+    EXPECT_TRUE(exported.contains(u"\"<!-- b -->\"=\"Name\"")) << exported.toStdString();
+    EXPECT_FALSE(exported.contains(b)) << exported.toStdString();
+
     // A tag the document lacks is linked with a note.
     const Outcome absent =
         run({QStringLiteral("link"), page, QStringLiteral("<!-- C -->"), QStringLiteral("X")});
