@@ -65,7 +65,7 @@ void TagLinker::nextTag()
 
 bool TagLinker::readyToLink() const
 {
-    return m_currentRow >= 0 && canLink() && !documentKey(m_documentName).isEmpty();
+    return m_currentRow >= 0 && canLink() && checkDocumentKey(m_documentName);
 }
 
 void TagLinker::link()

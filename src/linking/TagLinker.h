@@ -72,7 +72,7 @@ signals:
 
 private:
     // A current row, a field and a tag, and a document whose name can key
-    // links.
+    // links (message 9322 when it cannot).
     bool readyToLink() const;
     void setSelectedField(const QString& field);
     void setSelectedTag(const QString& tag);

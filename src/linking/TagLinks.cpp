@@ -13,6 +13,8 @@ namespace {
 
 const QString LinkBranch = QStringLiteral("Tagmill");
 const QString SourceFileValue = QStringLiteral("SourceFile");
+// "The document '|1' cannot have links, ..."
+constexpr int NoDocumentKey = 9322;
 
 // Only values named like a comment tag are links; "SourceFile" and any
 // other value of the branch are not.
@@ -30,12 +32,23 @@ QString readText(const QString& section, const QString& name)
 
 QString documentKey(const QString& displayName)
 {
-    return Global::MakeSearchKey(displayName);
+    // "\" would part the key into branches of the store ("a\b.htm" under
+    // "Tagmill\A"); no name on the suite's own system holds one.
+    return Global::MakeSearchKey(displayName).remove(QLatin1Char('\\'));
 }
 
 QString linkSection(const QString& displayName)
 {
     return LinkBranch + QLatin1Char('\\') + documentKey(displayName);
+}
+
+bool checkDocumentKey(const QString& displayName)
+{
+    if (!documentKey(displayName).isEmpty())
+        return true;
+    Global::showMessage(NoDocumentKey, {displayName}, Platform::MsgButtons::Ok,
+                        Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
+    return false;
 }
 
 QString rowText(const FieldRow& row)

@@ -11,10 +11,14 @@
 namespace Linking {
 
 // The document key: the display name (file name with extension) in
-// search-key form. "my-page.htm" and "MY PAGE.HTM" both give "MYPAGEHTM".
+// search-key form, without "\". "my-page.htm" and "MY PAGE.HTM" both give
+// "MYPAGEHTM", "a\b.htm" gives "ABHTM".
 QString documentKey(const QString& displayName);
 // "Tagmill\" followed by the document key.
 QString linkSection(const QString& displayName);
+// True when the document's name gives a key to keep its links under;
+// otherwise says so in a message (9322) and gives false.
+bool checkDocumentKey(const QString& displayName);
 
 // A row as the field list shows it: string 9305 with the field name, the
 // sample and the tag link.

@@ -162,6 +162,15 @@ TEST_F(LinkingCommands, TagsWithTheirLinesAndFields)
     EXPECT_TRUE(plain.out.contains(u"     5  *      <!-->\n"));
     EXPECT_TRUE(plain.out.contains(u"4 tag(s), 1 linked, 3 not linked"));
 
+    // A "\\" in the name does not part the key into branches.
+    const QString slashed = file(QStringLiteral("a\\b.htm"), "<!-- Name -->");
+    EXPECT_EQ(json({QStringLiteral("tags"), slashed})[u"key"].toString(), QStringLiteral("ABHTM"));
+    EXPECT_EQ(run({QStringLiteral("link"), slashed, tagName, QStringLiteral("Name")}).status, 0);
+    EXPECT_EQ(run({QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("Tagmill"),
+                   QStringLiteral("BRANCHES")})
+                  .out,
+              QStringLiteral("002\nABHTM\nMYPAGEHTM\n"));
+
     // A document of the same name elsewhere shares the links.
     QDir().mkpath(dir.filePath(QStringLiteral("other")));
     const QString other = file(QStringLiteral("other/MY PAGE.HTM"), "<!-- Name -->");
@@ -253,10 +262,20 @@ TEST_F(LinkingCommands, BadDocumentsAndArgumentsGetClearMessages)
         EXPECT_TRUE(r.err.contains(path)) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
-    const Outcome noKey =
-        run({QStringLiteral("unlink"), QStringLiteral("..."), QStringLiteral("<!-- x -->")});
-    EXPECT_EQ(noKey.status, 1);
-    EXPECT_TRUE(noKey.err.contains(u"\"...\"")) << noKey.err.toStdString();
+    // A name that gives no key: the program's message, for link as for unlink.
+    const QString noKey = file(QStringLiteral("-\\-."), "<!-- x -->");
+    for (const char* command : {"link", "unlink"}) {
+        QStringList args{QLatin1String(command), noKey, QStringLiteral("<!-- x -->")};
+        if (args[0] == u"link")
+            args << QStringLiteral("Name");
+        const Outcome r = run(args);
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_TRUE(r.err.contains(u"Warning!: The document '-\\-.' cannot have links"))
+            << r.err.toStdString();
+    }
+    EXPECT_TRUE(run({QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("Tagmill"),
+                     QStringLiteral("ALLSUBKEYS")})
+                    .out.startsWith(u"000"));
 
     const QStringList wrong[] = {
         {QStringLiteral("scan")},

@@ -347,20 +347,37 @@ TEST_F(Linker, StepsThroughTheTagsAndBeepsAtTheEnds)
 
 TEST_F(Linker, DocumentsOfOneNameShareTheirLinks)
 {
-    EXPECT_EQ(documentKey(QStringLiteral("index.htm")), QStringLiteral("INDEXHTM"));
-    EXPECT_EQ(documentKey(QStringLiteral("MY PAGE.HTM")), documentKey(Page));
+    const std::pair<const char*, const char*> keys[] = {
+        {"index.htm", "INDEXHTM"},
+        {"MY PAGE.HTM", "MYPAGEHTM"},
+        {"my-page.htm", "MYPAGEHTM"},
+        // "\" (possible in a name here) would part the key into branches
+        {"a\\b.htm", "ABHTM"},
+        {"-\\-.", ""},
+    };
+    for (const auto& [name, key] : keys)
+        EXPECT_EQ(documentKey(QLatin1String(name)), QLatin1String(key)) << name;
     EXPECT_EQ(linkSection(Page), QStringLiteral("Tagmill\\MYPAGEHTM"));
 
-    linker.setSource(QStringLiteral("index.htm"), Source);
-    linkTo(T1, 1);
+    for (const char* name : {"index.htm", "a\\b.htm"}) {
+        linker.setSource(QLatin1String(name), Source);
+        linker.loadTagLinks();
+        linkTo(T1, 1);
+    }
     EXPECT_EQ(stored(T1, QStringLiteral("INDEX.HTM")), QStringLiteral("Email"));
     EXPECT_EQ(stored(T1), QString());
+    EXPECT_EQ(
+        Global::GetRegistryData(QStringLiteral("Tagmill"), QStringLiteral("BRANCHES")).toString(),
+        Global::listingText({QStringLiteral("ABHTM"), QStringLiteral("INDEXHTM")}));
 }
 
-TEST_F(Linker, WithoutADocumentNothingIsWritten)
+TEST_F(Linker, ADocumentWhoseNameGivesNoKeyIsToldAndNothingIsWritten)
 {
-    for (const QString& name : {QString(), QStringLiteral(".-'")}) {
+    for (const QString& name : {QStringLiteral(".-'"), QStringLiteral("-\\-.")}) {
         linker.setSource(name, Source);
+        for (int i = 0; i < 2; ++i)
+            host.expectBox(MsgAnswer::Ok, QStringLiteral("The document '") + name +
+                                              QStringLiteral("' cannot have links"));
         linkTo(T1, 0);
         linker.unlink();
         for (const char* listing : {"ALLSUBKEYS", "BRANCHES"})
@@ -368,6 +385,9 @@ TEST_F(Linker, WithoutADocumentNothingIsWritten)
                           .toString(),
                       QStringLiteral("000"));
     }
+    ASSERT_EQ(host.boxes.size(), 4);
+    EXPECT_EQ(host.boxes[0].icon, Platform::MsgIcon::Exclamation);
+    EXPECT_EQ(host.boxes[0].title, QStringLiteral("Warning!"));
 }
 
 TEST_F(Linker, LongTagsAndAFieldCalledKillAreKept)
