@@ -12,6 +12,7 @@
 #include "shared/TextRoutines.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -28,10 +29,14 @@ inline void require(bool condition)
 // The input as the converters' callers have it: Windows-1252 text.
 inline QString converterInput(const uint8_t* data, size_t size)
 {
-    static QuietUiHost host;
-    Platform::setUiHost(&host);
-    // The font database is not what is being tested, and may be absent.
-    Global::setFontCheck([](const QString& face) { return face.startsWith(u'A'); });
+    static const bool prepared = [] {
+        static QuietUiHost host;
+        Platform::setUiHost(&host);
+        // The font database is not what is being tested, and may be absent.
+        Global::setFontCheck([](const QString& face) { return face.startsWith(u'A'); });
+        return true;
+    }();
+    (void)prepared;
     return Platform::Cp1252::decode(reinterpret_cast<const char*>(data), qsizetype(size));
 }
 
@@ -40,10 +45,10 @@ inline QString converterInput(const uint8_t* data, size_t size)
 // end, or a control symbol other than the escapes "\\", "\{" and "\}".
 struct RtfReading
 {
-    QHash<QString, int> words;  // each control word (its letters) and how often
+    QHash<QString, int> words;    // each control word (its letters) and how often
     QList<qsizetype> fontWords;   // the numbers of the "\f" words
     QList<qsizetype> colourWords; // the numbers of the "\cf" words
-    QString text; // the characters shown, escapes resolved
+    QString text;                 // the characters shown, escapes resolved
     int groups = 0;
 
     int count(const char* word) const { return words.value(QLatin1String(word)); }
