@@ -5,9 +5,9 @@
 // reader and the dump, and the codec's own promise checked in memory: a
 // record read whole is written back as the very bytes it was read from.
 
+#include "QuietUiHost.h"
 #include "datafiles/DataFile.h"
 #include "datafiles/Dump.h"
-#include "platform/UiHost.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,24 +16,6 @@
 #include <cstdlib>
 
 namespace Fuzzing {
-
-// Answers every box with the answer that changes nothing, silently.
-class QuietUiHost : public Platform::UiHost
-{
-public:
-    Platform::MsgAnswer messageBox(const Platform::MessageBoxRequest& request) override
-    {
-        return Platform::passiveAnswer(request.buttons);
-    }
-    void beep() override {}
-    int pointer() const override { return 0; }
-    void setPointer(int) override {}
-    void doEvents() override {}
-    void wait(int) override {}
-    QString openFile(const Platform::OpenFileRequest&) override { return {}; }
-    QSize screenSize() const override { return {1920, 1080}; }
-    QPoint mousePosition() const override { return {}; }
-};
 
 // The input written to a file of `name` in a folder kept for the run.
 inline QString inputFile(const uint8_t* data, size_t size, const char* name)

@@ -9,17 +9,14 @@
 
 namespace Cli {
 
-std::optional<Document> documentAt(const QString& path, Context& context)
+std::optional<Document> documentAt(const QString& path)
 {
     Document document;
     document.path = path;
     document.name = Global::FormatFilename(path, QStringLiteral("NX"));
     document.key = Linking::documentKey(document.name);
-    if (document.key.isEmpty()) {
-        context.err << "vantix: the name of \"" << path
-                    << "\" has no letter or digit to keep its links under\n";
+    if (!Linking::checkDocumentKey(document.name))
         return std::nullopt;
-    }
     return document;
 }
 
@@ -31,7 +28,7 @@ std::optional<Document> readDocument(const QString& path, Context& context)
                     << "\": " << (info.isDir() ? "it is a folder" : "no such file") << "\n";
         return std::nullopt;
     }
-    std::optional<Document> document = documentAt(path, context);
+    std::optional<Document> document = documentAt(path);
     if (!document)
         return std::nullopt;
     std::optional<QString> text = Linking::readDocument(path);

@@ -16,9 +16,9 @@ struct Document
     QString text; // empty unless read
 };
 
-// The document at `path` without reading it; nothing, after saying why on
-// stderr, when its name gives no key to keep links under.
-std::optional<Document> documentAt(const QString& path, Context& context);
+// The document at `path` without reading it; nothing, after the program's
+// message on stderr, when its name gives no key to keep links under.
+std::optional<Document> documentAt(const QString& path);
 // The same, read whole; nothing, after saying why, when it cannot be read.
 std::optional<Document> readDocument(const QString& path, Context& context);
 // The usage error of a TAG argument that is no whole comment tag.

@@ -17,9 +17,11 @@ void printHelp(QTextStream& out)
         << "FIELD, as the Link button does: the link is kept in the settings under the\n"
         << "document's key (its file name in search-key form), so documents of the same\n"
         << "name share their links. TAG is the whole comment, from \"<!--\" to \"-->\".\n\n"
-        << "A tag can be linked to one field only. When it is linked to another field\n"
-        << "already, the link is refused with the program's question on stderr and the\n"
-        << "status is 1, unless --replace is given. Linking a tag again to the field it\n"
+        << "A tag can be linked to one field only, and the settings take tags that differ\n"
+        << "only in case (\"<!-- Name -->\", \"<!-- NAME -->\") for one tag. When it is\n"
+        << "linked to another field already, in any case, the link is refused with the\n"
+        << "program's question on stderr and the status is 1, unless --replace is given;\n"
+        << "the tag is then kept as TAG writes it. Linking a tag again to the field it\n"
         << "has changes nothing. A tag that DOCUMENT does not hold is linked all the\n"
         << "same, with a note on stderr.\n";
 }

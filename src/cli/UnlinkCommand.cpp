@@ -27,7 +27,7 @@ int unlinkCommand(const QStringList& args, Context& context)
         return notATag(tag, context, usage);
     if (!openSettings(context))
         return Failed;
-    const std::optional<Document> document = documentAt(positional[0], context);
+    const std::optional<Document> document = documentAt(positional[0]);
     if (!document)
         return Failed;
     Linking::removeLink(document->name, tag);

@@ -9,6 +9,7 @@
 #include "shared/TextRoutines.h"
 #include "shared/Values.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <array>
@@ -67,6 +68,29 @@ const QList<double>& sizeTable()
 {
     throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
 }
+
+// Where a table's values are: the first entry at or after `from` that has
+// each value, as a search of the table from there finds it, without the
+// search (a page can add tens of thousands of entries).
+class TableIndex
+{
+public:
+    TableIndex(const QList<RTFTableEntry>& table, qsizetype from)
+    {
+        for (qsizetype i = from; i < table.size(); ++i)
+            add(table[i].Value, i);
+    }
+    qsizetype find(const QString& value) const { return m_first.value(value, -1); }
+    // Entry `index`, appended, has `value`.
+    void add(const QString& value, qsizetype index)
+    {
+        if (!m_first.contains(value))
+            m_first.insert(value, index);
+    }
+
+private:
+    QHash<QString, qsizetype> m_first;
+};
 
 // Follows the FONT tags through their levels and gives the format words of
 // each tag.
@@ -154,37 +178,39 @@ private:
         }
     }
 
-    static qsizetype fontIndex(QStringView value)
+    qsizetype fontIndex(QStringView value)
     {
         const QString face =
             value.first(value.indexOf(u',') < 0 ? value.size() : value.indexOf(u',')).toString();
-        for (qsizetype i = 1; i < FontTable.size(); ++i) {
-            if (FontTable[i].Value == face)
-                return i;
-        }
+        if (const qsizetype found = m_fonts.find(face); found >= 0)
+            return found;
         // A face that is not installed gets a font of no name, which the
-        // display fills with its default font.
+        // display fills with its default font. (So each FONT tag of such a
+        // face adds a font of its own.)
+        auto installed = m_installed.find(face);
+        if (installed == m_installed.end())
+            installed = m_installed.insert(face, Global::KwFontExists(face) == 1);
         const qsizetype index = FontTable.size();
-        const QString name = Global::KwFontExists(face) == 1 ? face : FontTable.value(0).Value;
+        const QString name = *installed ? face : FontTable.value(0).Value;
         FontTable.append({QStringLiteral("\\f%1").arg(index - 1),
                           QStringLiteral("<FONT FACE=\"") + face + QStringLiteral("\">"),
                           QStringLiteral("</FONT>"), name});
+        m_fonts.add(name, index);
         return index;
     }
 
-    static qsizetype colourIndex(QStringView value)
+    qsizetype colourIndex(QStringView value)
     {
         if (value.startsWith(u'#'))
             value = value.sliced(1);
         const QString colour = Platform::foldCase(value);
-        for (qsizetype i = 0; i < ColourTable.size(); ++i) {
-            if (ColourTable[i].Value == colour)
-                return i;
-        }
+        if (const qsizetype found = m_colours.find(colour); found >= 0)
+            return found;
         const qsizetype index = ColourTable.size();
         ColourTable.append({QStringLiteral("\\cf%1").arg(index),
                             QStringLiteral("<FONT COLOR=\"#") + colour + QStringLiteral("\">"),
                             QStringLiteral("</FONT>"), colour});
+        m_colours.add(colour, index);
         return index;
     }
 
@@ -219,6 +245,10 @@ private:
     std::array<FormatLevel, FormatLevels> m_levels;
     int m_depth = 0;
     bool m_changed = false;
+    // Fonts are looked for from entry 1 up, colours from entry 0 up.
+    TableIndex m_fonts{FontTable, 1};
+    TableIndex m_colours{ColourTable, 0};
+    QHash<QString, bool> m_installed; // what the font check said of each face
 };
 
 // Every tag left, from the first "<" to the first ">" after it, becomes its

@@ -126,7 +126,10 @@ QString convertMarks(QStringView text, EventPacer& pacer)
             continue;
         }
         qsizetype marks = 0, others = 0, end = pos;
-        while (end < size) {
+        // The escaping has run: a backslash here is an escape's, which no
+        // mark may take as its letter (the escaped character would come
+        // loose), so a stretch ends before it and its marks go alone.
+        while (end < size && text[end] != u'\\') {
             const bool mark = isMark(text[end++]);
             marks += mark;
             others += !mark;

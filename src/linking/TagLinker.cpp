@@ -63,32 +63,41 @@ void TagLinker::nextTag()
         Platform::uiHost().beep();
 }
 
+bool TagLinker::readyToLink() const
+{
+    return m_currentRow >= 0 && canLink() && checkDocumentKey(m_documentName);
+}
+
 void TagLinker::link()
 {
-    // The buttons are enabled only with a field and a tag; without a
-    // document there is no branch to keep the link in.
-    if (m_currentRow < 0 || !canLink() || documentKey(m_documentName).isEmpty())
+    if (!readyToLink())
         return;
     const QString tag = m_selectedTag;
-    const int linked = rowOfTag(m_rows, tag);
-    if (linked >= 0) {
+    // A tag is linked to one field, whatever its case (the store's names
+    // ignore case): to the field of the row that shows it, or to one that
+    // the store holds and no row shows.
+    QString linked;
+    if (const int row = rowOfTag(m_rows, tag); row >= 0)
+        linked = m_rows[row].fieldName;
+    else if (const QString stored = storedField(m_documentName, tag); stored != m_selectedField)
+        linked = stored;
+    if (!linked.isEmpty()) {
         const Platform::MsgAnswer answer = Global::showMessage(
-            9321, {tag, m_rows[linked].fieldName, m_rows[m_currentRow].fieldName},
-            Platform::MsgButtons::YesNo, Platform::MsgIcon::None, Global::Str::TitleWarning);
+            9321, {tag, linked, m_rows[m_currentRow].fieldName}, Platform::MsgButtons::YesNo,
+            Platform::MsgIcon::None, Global::Str::TitleWarning);
         if (answer != Platform::MsgAnswer::Yes)
             return;
-        setRowTag(linked, QString());
     }
-    setRowTag(m_currentRow, tag);
     storeLink(m_documentName, tag, m_selectedField);
+    loadTagLinks();
 }
 
 void TagLinker::unlink()
 {
-    if (m_currentRow < 0 || !canLink() || documentKey(m_documentName).isEmpty())
+    if (!readyToLink())
         return;
-    setRowTag(m_currentRow, QString());
     removeLink(m_documentName, m_selectedTag);
+    loadTagLinks();
 }
 
 void TagLinker::setSelectedField(const QString& field)
@@ -107,12 +116,6 @@ void TagLinker::setSelectedTag(const QString& tag)
     m_selectedTag = tag;
     emit selectedTagChanged(tag);
     linkChanged(1);
-}
-
-void TagLinker::setRowTag(int row, const QString& tag)
-{
-    m_rows[row].tagLink = tag;
-    emit rowChanged(row);
 }
 
 void TagLinker::setCurrentRow(int row)

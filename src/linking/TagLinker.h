@@ -38,7 +38,8 @@ public:
     // The document whose source is shown (its display name keys the links).
     // The selection goes back to the start.
     void setSource(const QString& displayName, QString text);
-    // sub_LoadTagLinks: the stored links of the document into the rows.
+    // sub_LoadTagLinks: the rows show the stored links of the document, and
+    // only those.
     void loadTagLinks();
 
 public slots:
@@ -51,9 +52,11 @@ public slots:
     void previousTag();
     void nextTag();
     // The Link button: asks message 9321 when the tag is linked to a field
-    // already; stores the link under the document's key.
+    // already; stores the link under the document's key. The rows then show
+    // what the store holds, as after Unlink.
     void link();
-    // The Unlink button.
+    // The Unlink button: deletes the selected tag's link, whichever row
+    // shows it.
     void unlink();
 
 signals:
@@ -68,9 +71,11 @@ signals:
     void sourceSelectionRequested(Selection selection);
 
 private:
+    // A current row, a field and a tag, and a document whose name can key
+    // links (message 9322 when it cannot).
+    bool readyToLink() const;
     void setSelectedField(const QString& field);
     void setSelectedTag(const QString& tag);
-    void setRowTag(int row, const QString& tag);
     void setCurrentRow(int row);
     // Selects in the source as the user would, and asks the view to follow.
     void select(Selection selection);

@@ -2,6 +2,7 @@
 #include "TagLinks.h"
 
 #include "platform/RegistryHive.h"
+#include "platform/Text.h"
 #include "shared/Files.h"
 #include "shared/Formatting.h"
 #include "shared/Messages.h"
@@ -12,6 +13,8 @@ namespace {
 
 const QString LinkBranch = QStringLiteral("Tagmill");
 const QString SourceFileValue = QStringLiteral("SourceFile");
+// "The document '|1' cannot have links, ..."
+constexpr int NoDocumentKey = 9322;
 
 // Only values named like a comment tag are links; "SourceFile" and any
 // other value of the branch are not.
@@ -29,12 +32,23 @@ QString readText(const QString& section, const QString& name)
 
 QString documentKey(const QString& displayName)
 {
-    return Global::MakeSearchKey(displayName);
+    // "\" would part the key into branches of the store ("a\b.htm" under
+    // "Tagmill\A"); no name on the suite's own system holds one.
+    return Global::MakeSearchKey(displayName).remove(QLatin1Char('\\'));
 }
 
 QString linkSection(const QString& displayName)
 {
     return LinkBranch + QLatin1Char('\\') + documentKey(displayName);
+}
+
+bool checkDocumentKey(const QString& displayName)
+{
+    if (!documentKey(displayName).isEmpty())
+        return true;
+    Global::showMessage(NoDocumentKey, {displayName}, Platform::MsgButtons::Ok,
+                        Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
+    return false;
 }
 
 QString rowText(const FieldRow& row)
@@ -55,8 +69,9 @@ int rowOfTag(const QList<FieldRow>& rows, const QString& tag)
 {
     if (tag.isEmpty())
         return -1;
+    const QString folded = Platform::foldCase(tag);
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (rows[i].tagLink == tag)
+        if (Platform::foldCase(rows[i].tagLink) == folded)
             return int(i);
     }
     return -1;
@@ -64,19 +79,22 @@ int rowOfTag(const QList<FieldRow>& rows, const QString& tag)
 
 QList<int> loadTagLinks(QList<FieldRow>& rows, const QString& displayName)
 {
+    // The links of the document shown before must not stay in the rows.
+    QStringList links(rows.size());
+    if (!rows.isEmpty() && !documentKey(displayName).isEmpty()) {
+        Global::BusyPointerScope busy;
+        for (const StoredLink& link : storedLinks(displayName)) {
+            const int row = rowOfField(rows, link.field);
+            if (row >= 0)
+                links[row] = link.tag;
+        }
+    }
     QList<int> changed;
-    // A name without a key would read the links of no document from the
-    // "Tagmill" branch itself.
-    if (rows.isEmpty() || documentKey(displayName).isEmpty())
-        return changed;
-    Global::BusyPointerScope busy;
-    for (const StoredLink& link : storedLinks(displayName)) {
-        const int row = rowOfField(rows, link.field);
-        if (row < 0)
-            continue;
-        rows[row].tagLink = link.tag;
-        if (!changed.contains(row))
-            changed.append(row);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (rows[i].tagLink != links[i]) {
+            rows[i].tagLink = links[i];
+            changed.append(int(i));
+        }
     }
     return changed;
 }
@@ -111,6 +129,11 @@ void storeLink(const QString& displayName, const QString& tag, const QString& fi
     if (documentKey(displayName).isEmpty() || tag.isEmpty() || field.isEmpty())
         return;
     const QString section = linkSection(displayName);
+    // The store keeps a name in the case and the place it was first written
+    // in: the link is made afresh, so that the tag is stored as it is now
+    // and a reload shows it in its field's row, as the rows show it now.
+    if (!readText(section, tag).isEmpty())
+        removeLink(displayName, tag);
     if (field == QLatin1String("KILL")) {
         // The store reads the text KILL as "delete the value": a field of that
         // name is written to the hive itself, so that its link is kept.

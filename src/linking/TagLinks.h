@@ -11,10 +11,14 @@
 namespace Linking {
 
 // The document key: the display name (file name with extension) in
-// search-key form. "my-page.htm" and "MY PAGE.HTM" both give "MYPAGEHTM".
+// search-key form, without "\". "my-page.htm" and "MY PAGE.HTM" both give
+// "MYPAGEHTM", "a\b.htm" gives "ABHTM".
 QString documentKey(const QString& displayName);
 // "Tagmill\" followed by the document key.
 QString linkSection(const QString& displayName);
+// True when the document's name gives a key to keep its links under;
+// otherwise says so in a message (9322) and gives false.
+bool checkDocumentKey(const QString& displayName);
 
 // A row as the field list shows it: string 9305 with the field name, the
 // sample and the tag link.
@@ -22,12 +26,15 @@ QString rowText(const FieldRow& row);
 
 // The row whose field name is `field` (exact), or -1.
 int rowOfField(const QList<FieldRow>& rows, const QString& field);
-// The row whose tag link is `tag` (exact), or -1. An empty tag finds none.
+// The row whose tag link is `tag`, compared as the store compares names
+// (case aside: "<!-- NAME -->" and "<!-- Name -->" are one link there), or
+// -1. An empty tag finds none.
 int rowOfTag(const QList<FieldRow>& rows, const QString& tag);
 
-// Puts the document's stored links into the rows, in the order of the
-// branch's listing (so of several tags of one field the last listed shows);
-// gives the indexes of the rows it rewrote. Shows the busy pointer while it
+// Makes the rows show the document's stored links and nothing else: the
+// tag links they had go, and the links are put in in the order of the
+// branch's listing (so of several tags of one field the last listed shows).
+// Gives the indexes of the rows it rewrote. Shows the busy pointer while it
 // reads and puts the previous one back.
 QList<int> loadTagLinks(QList<FieldRow>& rows, const QString& displayName);
 
@@ -38,9 +45,12 @@ struct StoredLink
     QString field;
 };
 QList<StoredLink> storedLinks(const QString& displayName);
-// The field the tag is stored with, or empty.
+// The field the tag is stored with, in whatever case the tag was stored,
+// or empty.
 QString storedField(const QString& displayName, const QString& tag);
-// Stores (replacing) and deletes one link; also "SourceFile".
+// Stores and deletes one link; also "SourceFile". A link stored for the tag
+// before, in any case, is replaced: the tag keeps the case it has now and is
+// listed last, as a link made for the first time is.
 void storeLink(const QString& displayName, const QString& tag, const QString& field);
 void removeLink(const QString& displayName, const QString& tag);
 void storeSourceFile(const QString& displayName, const QString& path);

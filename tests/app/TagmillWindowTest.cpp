@@ -7,7 +7,6 @@
 #include "app/frm_Tagmill.h"
 #include "demo/Demo.h"
 #include "linking/TagLinks.h"
-#include "platform/Cursors.h"
 #include "platform/ProgramEnd.h"
 #include "platform/RegistryHive.h"
 #include "shared/Formatting.h"
@@ -313,11 +312,18 @@ TEST_F(TagmillWindow, ALinkComesBackWhenTheDocumentIsOpenedAgain)
         EXPECT_EQ(
             setting(QStringLiteral("Tagmill\\BROCHUREREQUESTHTM"), QStringLiteral("SourceFile")),
             brochure);
+        // Its rows show its own links, none: the first document's link goes.
+        EXPECT_EQ(rowTextOf(*window, QStringLiteral("Company")),
+                  shownRow(QStringLiteral("Company"), sampleOf(*window, QStringLiteral("Company")),
+                           QString()));
 
         // And back with Ctrl+O.
         host.nextOpenFile = templatePath(Enquiry);
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
         EXPECT_EQ(window->txt_Document->text(), Enquiry);
+        EXPECT_EQ(rowTextOf(*window, QStringLiteral("Company")),
+                  shownRow(QStringLiteral("Company"), sampleOf(*window, QStringLiteral("Company")),
+                           CompanyTag));
     }
     const auto again = start();
     EXPECT_EQ(again->linker().rows()[rowOf(*again, QStringLiteral("Company"))].tagLink, CompanyTag);
@@ -406,16 +412,17 @@ TEST_F(TagmillWindow, RemoteOpTakesAPickAndSwitchesToolTips)
 
 TEST_F(TagmillWindow, ToolbarTakesItsPointerAndToolTipSwitchFromTheSettings)
 {
-    const std::tuple<const char*, const char*, QCursor> cases[] = {
-        {"5", "0", Platform::cursorFor(5)},
-        {"21", "-1", Platform::cursorFor(21)},
+    // Standard pointer 5 is the four-way size pointer; "CUR_21" the pointing hand.
+    const std::tuple<const char*, const char*, Qt::CursorShape> cases[] = {
+        {"5", "0", Qt::SizeAllCursor},
+        {"21", "-1", Qt::PointingHandCursor},
     };
-    for (const auto& [pointer, tips, cursor] : cases) {
+    for (const auto& [pointer, tips, shape] : cases) {
         store(QStringLiteral("Tweaks"), QStringLiteral("TaskBarCursor"), QLatin1String(pointer));
         store(QStringLiteral("Preferences"), QStringLiteral("ToolTips"), QLatin1String(tips));
         Global::GetTweak(-1);
         const auto window = start();
-        EXPECT_EQ(window->tbr_Main->cursor().shape(), cursor.shape()) << pointer;
+        EXPECT_EQ(window->tbr_Main->cursor().shape(), shape) << pointer;
         EXPECT_EQ(
             window->tbr_Main->findChild<QAction*>(QStringLiteral("NTAG"))->toolTip().isEmpty(),
             QLatin1String(tips) == QLatin1String("0"));

@@ -98,11 +98,14 @@ TEST_F(LinkingCommands, ScanCountsAndListsAsTheWindowDoes)
                           QStringLiteral("Note = caf\u00e9 \\ {x}")});
     writeMail(job, QStringLiteral("c.emi"), QStringLiteral("Newsletter"),
               QStringList{QStringLiteral("Email = x")});
+    // Not a form submission unless both entry flags are set.
     writeMail(job, QStringLiteral("d.emi"), QStringLiteral("Quote"),
-              QStringList{QStringLiteral("Off=1")}, false);
+              QStringList{QStringLiteral("Off=1")}, {.a = false, .b = true});
+    writeMail(job, QStringLiteral("e.emi"), QStringLiteral("Quote"),
+              QStringList{QStringLiteral("Off=2")}, {.a = true, .b = false});
 
     const QJsonObject result = json({QStringLiteral("scan"), job});
-    EXPECT_EQ(result[u"files"].toInt(), 4);
+    EXPECT_EQ(result[u"files"].toInt(), 5);
     EXPECT_EQ(result[u"forms"].toInt(), 3);
     EXPECT_EQ(result[u"fields"].toArray(), array({field("Name", QStringLiteral("Ann \"Jo\" Smith")),
                                                   field("Note", QStringLiteral("caf\u00e9 \\ {x}")),
@@ -112,7 +115,7 @@ TEST_F(LinkingCommands, ScanCountsAndListsAsTheWindowDoes)
     const Outcome table = run({QStringLiteral("scan"), job});
     EXPECT_EQ(table.status, 0) << table.err.toStdString();
     EXPECT_TRUE(table.out.startsWith(
-        u"This folder contains 4 email(s) of which 3 are form submissions.\n"));
+        u"This folder contains 5 email(s) of which 3 are form submissions.\n"));
     EXPECT_TRUE(table.out.contains(u"\nqty    5\n")) << table.out.toStdString();
     EXPECT_TRUE(table.out.contains(u"\n  Newsletter\n"));
     EXPECT_TRUE(table.err.isEmpty()) << table.err.toStdString();
@@ -165,6 +168,15 @@ TEST_F(LinkingCommands, TagsWithTheirLinesAndFields)
     EXPECT_TRUE(plain.out.contains(u"     5  *      <!-->\n"));
     EXPECT_TRUE(plain.out.contains(u"4 tag(s), 1 linked, 3 not linked"));
 
+    // A "\\" in the name does not part the key into branches.
+    const QString slashed = file(QStringLiteral("a\\b.htm"), "<!-- Name -->");
+    EXPECT_EQ(json({QStringLiteral("tags"), slashed})[u"key"].toString(), QStringLiteral("ABHTM"));
+    EXPECT_EQ(run({QStringLiteral("link"), slashed, tagName, QStringLiteral("Name")}).status, 0);
+    EXPECT_EQ(run({QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("Tagmill"),
+                   QStringLiteral("BRANCHES")})
+                  .out,
+              QStringLiteral("002\nABHTM\nMYPAGEHTM\n"));
+
     // A document of the same name elsewhere shares the links.
     QDir().mkpath(dir.filePath(QStringLiteral("other")));
     const QString other = file(QStringLiteral("other/MY PAGE.HTM"), "<!-- Name -->");
@@ -207,6 +219,23 @@ TEST_F(LinkingCommands, LinkRefusesAnotherFieldUnlessToldToReplace)
     EXPECT_EQ(stored(a), QString());
     EXPECT_EQ(stored(b), QStringLiteral("Email\n"));
 
+    // Tags that differ only in case are one tag to the settings: the other
+    // spelling is refused too, and --replace keeps it as written.
+    const QString upper = QStringLiteral("<!-- b -->");
+    const Outcome other = run({QStringLiteral("link"), page, upper, QStringLiteral("Name")});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_TRUE(other.err.contains(u"The tag '<!-- b -->' is already linked to the 'Email' field"))
+        << other.err.toStdString();
+    EXPECT_EQ(run({QStringLiteral("link"), page, upper, QStringLiteral("Name"),
+                   QStringLiteral("--replace")})
+                  .status,
+              0);
+    const QString exported = run({QStringLiteral("settings"), QStringLiteral("export"),
+                                  QStringLiteral("Tagmill\\INDEXHTM")})
+                                 .out;
+    EXPECT_TRUE(exported.contains(u"\"<!-- b -->\"=\"Name\"")) << exported.toStdString();
+    EXPECT_FALSE(exported.contains(b)) << exported.toStdString();
+
     // A tag the document lacks is linked with a note.
     const Outcome absent =
         run({QStringLiteral("link"), page, QStringLiteral("<!-- C -->"), QStringLiteral("X")});
@@ -239,10 +268,20 @@ TEST_F(LinkingCommands, BadDocumentsAndArgumentsGetClearMessages)
         EXPECT_TRUE(r.err.contains(path)) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
-    const Outcome noKey =
-        run({QStringLiteral("unlink"), QStringLiteral("..."), QStringLiteral("<!-- x -->")});
-    EXPECT_EQ(noKey.status, 1);
-    EXPECT_TRUE(noKey.err.contains(u"\"...\"")) << noKey.err.toStdString();
+    // A name that gives no key: the program's message, for link as for unlink.
+    const QString noKey = file(QStringLiteral("-\\-."), "<!-- x -->");
+    for (const char* command : {"link", "unlink"}) {
+        QStringList args{QLatin1String(command), noKey, QStringLiteral("<!-- x -->")};
+        if (args[0] == u"link")
+            args << QStringLiteral("Name");
+        const Outcome r = run(args);
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_TRUE(r.err.contains(u"Warning!: The document '-\\-.' cannot have links"))
+            << r.err.toStdString();
+    }
+    EXPECT_TRUE(run({QStringLiteral("settings"), QStringLiteral("get"), QStringLiteral("Tagmill"),
+                     QStringLiteral("ALLSUBKEYS")})
+                    .out.startsWith(u"000"));
 
     const QStringList wrong[] = {
         {QStringLiteral("scan")},

@@ -124,6 +124,27 @@ TEST_F(HtmlToRtf, AddsUnknownFacesAndWrapsAWholeDocument)
     EXPECT_EQ(HTMLtoRTF(QStringLiteral("  <x>  "), true), QStringLiteral("  "));
 }
 
+TEST_F(HtmlToRtf, EveryTagOfAFaceThatIsNotInstalledAddsAFontOfItsOwn)
+{
+    // An installed face is found again; each tag of a missing one adds a
+    // font of no name, and an empty face finds the first of those.
+    EXPECT_EQ(HTMLtoRTF(QStringLiteral("<font face=Gone>a<font face=Verdana>b<font face=Gone>c"
+                                       "<font face=\"\">d<font face=Verdana>e<font face=Gone>f")),
+              QStringLiteral("\\plain\\f4\\fs24\\cf0 a\\plain\\f5\\fs24\\cf0 b"
+                             "\\plain\\f6\\fs24\\cf0 c\\plain\\f4\\fs24\\cf0 d"
+                             "\\plain\\f5\\fs24\\cf0 e\\plain\\f7\\fs24\\cf0 f"));
+    QStringList values;
+    QStringList codes;
+    for (const RTFTableEntry& font : FontTable) {
+        values << font.Value;
+        codes << font.Code;
+    }
+    EXPECT_EQ(values, (QStringList{"", "MS Sans Serif", "Symbol", "Courier New", "Arial", "",
+                                   "Verdana", "", ""}));
+    EXPECT_EQ(codes.mid(5), (QStringList{"\\f4", "\\f5", "\\f6", "\\f7"}));
+    EXPECT_EQ(FontTable[7].OpenTag, QStringLiteral("<FONT FACE=\"Gone\">"));
+}
+
 TEST_F(HtmlToRtf, ReportsTheFaultsOfTheLevelsAndGivesNothing)
 {
     const QString fifty = QStringLiteral("<FONT>").repeated(50) + u'x';

@@ -48,7 +48,12 @@ QString stepByStep(QString text, int flags, const QString& extra)
             if (code == 9 || code == 10 || code == 13)
                 continue;
             for (qsizetype at; (at = text.indexOf(QChar(code))) >= 0;) {
-                const QString letter = text.mid(at + 1, 1);
+                QString letter = text.mid(at + 1, 1);
+                // An escape's backslash (before "\", "{" or "}"; a word's
+                // is before a letter) is no letter: the mark goes alone.
+                if (letter == u"\\" && at + 2 < text.size() &&
+                    QStringView(u"\\{}").contains(text[at + 2]))
+                    letter.clear();
                 text.replace(at, 1 + letter.size(), markWord(letter));
             }
         }
@@ -84,8 +89,11 @@ TEST(TXTtoRTF, EscapesMarksAndBreaks)
         {QStringLiteral("a\tb\nc\rd"), QStringLiteral("a\\tab b\nc\rd")},
         // the marks that the table lacks: "n" is a new line, others go
         {QStringLiteral("one\x1Fntwo\x1Fzthree\x1F"), QStringLiteral("one\\line twothree")},
-        // a mark whose letter the escaping made a backslash loses it
-        {QStringLiteral("\x1F{x"), QStringLiteral("{x")},
+        // a mark never takes an escape's backslash: it goes alone, and the
+        // text can write no brace or word of its own
+        {QStringLiteral("\x1F{x}"), QStringLiteral("\\{x\\}")},
+        {QStringLiteral("\x01\\par x"), QStringLiteral("\\\\par x")},
+        {QStringLiteral("\x02\x01}\x1F"), QStringLiteral("\\}")},
         {QStringLiteral("\x1F\r\nx"), QStringLiteral("\nx")},
         // a mark of a higher code takes the first character of the word a
         // lower code put after it

@@ -50,7 +50,8 @@ protected:
         settings.set(section, QStringLiteral("Delimiter"), delimiter);
     }
 
-    QString mail(const char* name, const char* subject, const QStringList& lines, bool flags = true)
+    QString mail(const char* name, const char* subject, const QStringList& lines,
+                 Fixtures::EntryFlags flags = {})
     {
         return writeMail(folder, QString::fromUtf8(name), QString::fromUtf8(subject), lines, flags);
     }
@@ -125,13 +126,15 @@ TEST_F(JobFolder, FieldsOfEveryFormSubmissionInFileOrder)
          {"Name = Second", "Email = b@example.com", "Name=Joined", " = no name", "Budget = 50"});
     mail("A.EMI", "website ENQUIRY", {"Name = First Person  ", "Email = a@example.com"});
     mail("C.Emi", "Brochure Request", {"Town: Leeds", "Name: Third"});
-    mail("d.emi", "Website Enquiry", {"Flags = off"}, false);
+    // A form submission has both entry flags set; one alone is not enough.
+    mail("d.emi", "Website Enquiry", {"FlagA = only"}, {.a = true, .b = false});
+    mail("e.emi", "Website Enquiry", {"FlagB = only"}, {.a = false, .b = true});
     writeMail(folder, QStringLiteral("notes.txt"), QStringLiteral("Website Enquiry"),
               QStringList{QStringLiteral("Text = not listed")});
 
     const ScanResult result = scan();
-    EXPECT_EQ(result.files, 4);
-    EXPECT_EQ(result.notForms, 1);
+    EXPECT_EQ(result.files, 5);
+    EXPECT_EQ(result.notForms, 2);
     EXPECT_EQ(result.forms(), 3);
     EXPECT_EQ(result.rows,
               (QList<FieldRow>{row("Name", "First Person"), row("Email", "a@example.com"),

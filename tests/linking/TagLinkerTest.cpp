@@ -71,12 +71,22 @@ protected:
         linker.link();
     }
 
-    QStringList tagLinks() const
+    static QStringList tagLinksOf(const QList<FieldRow>& rows)
     {
         QStringList links;
-        for (const FieldRow& row : linker.rows())
+        for (const FieldRow& row : rows)
             links << row.tagLink;
         return links;
+    }
+    QStringList tagLinks() const { return tagLinksOf(linker.rows()); }
+    // The tag links that the same rows, empty, get from the store.
+    QStringList storedTagLinks() const
+    {
+        QList<FieldRow> rows = linker.rows();
+        for (FieldRow& row : rows)
+            row.tagLink.clear();
+        Linking::loadTagLinks(rows, linker.documentName());
+        return tagLinksOf(rows);
     }
 };
 
@@ -175,15 +185,113 @@ TEST_F(Linker, UnlinkDeletesTheSelectedTagsLinkWhateverTheRowShows)
     linkTo(T3, 0);
     linkTo(T1, 0);
     linkTo(T2, 1);
-    // Row 1 stays current when a tag that no row shows is selected.
+    // Row 1 stays current when a tag that no row shows is selected; its
+    // own link stays.
     linker.rowClicked(1);
     selectTag(T3);
     EXPECT_EQ(linker.currentRow(), 1);
     linker.unlink();
-    EXPECT_EQ(tagLinks(), (QStringList{T1, "", ""}));
+    EXPECT_EQ(tagLinks(), (QStringList{T1, T2, ""}));
     EXPECT_EQ(stored(T3), QString());
     EXPECT_EQ(stored(T2), QStringLiteral("Email"));
     EXPECT_EQ(stored(T1), QStringLiteral("Name"));
+}
+
+TEST_F(Linker, TheRowsShowWhatTheStoreHoldsForTheOpenDocument)
+{
+    linkTo(T1, 0);
+    linkTo(T2, 1);
+
+    // Unlink of a tag that another row shows clears that row, not the
+    // current one (a row without a link leaves the selected tag alone).
+    linker.rowClicked(2);
+    selectTag(T2);
+    linker.rowClicked(2);
+    EXPECT_EQ(linker.currentRow(), 2);
+    EXPECT_EQ(linker.selectedTag(), T2);
+    linker.unlink();
+    EXPECT_EQ(tagLinks(), (QStringList{T1, "", ""}));
+    EXPECT_EQ(storedTagLinks(), tagLinks());
+
+    // A field's other link shows once the one shown is gone.
+    linkTo(T3, 0);
+    EXPECT_EQ(tagLinks(), (QStringList{T3, "", ""}));
+    selectTag(T3);
+    linker.unlink();
+    EXPECT_EQ(tagLinks(), (QStringList{T1, "", ""}));
+    // Linked again, a tag is the one its row shows after a reload too.
+    linkTo(T3, 0);
+    linkTo(T1, 0);
+    EXPECT_EQ(storedTagLinks(), (QStringList{T1, "", ""}));
+
+    // Another document: none of the first one's links stay in the rows, and
+    // linking its tags asks about nothing.
+    linker.setSource(QStringLiteral("other.htm"), Source);
+    linker.loadTagLinks();
+    EXPECT_EQ(tagLinks(), (QStringList{"", "", ""}));
+    linkTo(T1, 1);
+    EXPECT_EQ(tagLinks(), (QStringList{"", T1, ""}));
+    EXPECT_EQ(stored(T1), QStringLiteral("Name"));
+    EXPECT_EQ(stored(T1, QStringLiteral("other.htm")), QStringLiteral("Email"));
+    EXPECT_TRUE(host.boxes.isEmpty());
+}
+
+TEST_F(Linker, ATagIsOneLinkWhateverItsCase)
+{
+    const QString name = QStringLiteral("<!-- Name -->");
+    const QString upper = QStringLiteral("<!-- NAME -->");
+    const QString source = QStringLiteral("<p>") + name + upper + QStringLiteral("</p>");
+    linker.setSource(Page, source);
+    const auto select = [&](const QString& tag) {
+        linker.sourceSelectionChanged({source.indexOf(tag), tag.size()});
+    };
+    linker.rowClicked(0);
+    select(name);
+    linker.link();
+
+    // The other spelling shows the row of its link, and linking it to
+    // another field asks first.
+    select(upper);
+    EXPECT_EQ(linker.currentRow(), 0);
+    linker.rowClicked(1);
+    host.expectBox(MsgAnswer::No,
+                   QStringLiteral("The tag '<!-- NAME -->' is already linked to the 'Name' field"));
+    linker.link();
+    EXPECT_EQ(tagLinks(), (QStringList{name, "", ""}));
+    EXPECT_EQ(storedLinks(Page).value(0).tag, name);
+
+    // On Yes the link is the new spelling's, in the rows and in the store.
+    host.expectBox(MsgAnswer::Yes, QStringLiteral("a new link to 'Email'"));
+    linker.link();
+    EXPECT_EQ(tagLinks(), (QStringList{"", upper, ""}));
+    ASSERT_EQ(storedLinks(Page).size(), 1);
+    EXPECT_EQ(storedLinks(Page)[0].tag, upper);
+    EXPECT_EQ(storedLinks(Page)[0].field, QStringLiteral("Email"));
+
+    // Unlinking either spelling clears the row.
+    select(name);
+    linker.unlink();
+    EXPECT_EQ(tagLinks(), (QStringList{"", "", ""}));
+    EXPECT_TRUE(storedLinks(Page).isEmpty());
+}
+
+TEST_F(Linker, AStoredLinkThatNoRowShowsAsksToo)
+{
+    // The store links the tag to a field that this folder's rows lack.
+    for (const QString& storedAs : {T1, QStringLiteral("<!-- ONE -->")}) {
+        Global::SaveRegistryData(linkSection(Page), storedAs, QStringLiteral("Fax"));
+        linker.loadTagLinks();
+        EXPECT_EQ(tagLinks(), (QStringList{"", "", ""}));
+        host.expectBox(MsgAnswer::No, QStringLiteral("already linked to the 'Fax' field, and"));
+        linkTo(T1, 2);
+        EXPECT_EQ(stored(T1), QStringLiteral("Fax"));
+        host.expectBox(MsgAnswer::Yes, QStringLiteral("new link to 'Phone'"));
+        linker.link();
+        EXPECT_EQ(stored(T1), QStringLiteral("Phone"));
+        EXPECT_EQ(tagLinks(), (QStringList{"", "", T1}));
+        removeLink(Page, T1);
+        linker.loadTagLinks();
+    }
 }
 
 TEST_F(Linker, ATagThatNoRowShowsLeavesTheRowAndFieldAlone)
@@ -239,20 +347,37 @@ TEST_F(Linker, StepsThroughTheTagsAndBeepsAtTheEnds)
 
 TEST_F(Linker, DocumentsOfOneNameShareTheirLinks)
 {
-    EXPECT_EQ(documentKey(QStringLiteral("index.htm")), QStringLiteral("INDEXHTM"));
-    EXPECT_EQ(documentKey(QStringLiteral("MY PAGE.HTM")), documentKey(Page));
+    const std::pair<const char*, const char*> keys[] = {
+        {"index.htm", "INDEXHTM"},
+        {"MY PAGE.HTM", "MYPAGEHTM"},
+        {"my-page.htm", "MYPAGEHTM"},
+        // "\" (possible in a name here) would part the key into branches
+        {"a\\b.htm", "ABHTM"},
+        {"-\\-.", ""},
+    };
+    for (const auto& [name, key] : keys)
+        EXPECT_EQ(documentKey(QLatin1String(name)), QLatin1String(key)) << name;
     EXPECT_EQ(linkSection(Page), QStringLiteral("Tagmill\\MYPAGEHTM"));
 
-    linker.setSource(QStringLiteral("index.htm"), Source);
-    linkTo(T1, 1);
+    for (const char* name : {"index.htm", "a\\b.htm"}) {
+        linker.setSource(QLatin1String(name), Source);
+        linker.loadTagLinks();
+        linkTo(T1, 1);
+    }
     EXPECT_EQ(stored(T1, QStringLiteral("INDEX.HTM")), QStringLiteral("Email"));
     EXPECT_EQ(stored(T1), QString());
+    EXPECT_EQ(
+        Global::GetRegistryData(QStringLiteral("Tagmill"), QStringLiteral("BRANCHES")).toString(),
+        Global::listingText({QStringLiteral("ABHTM"), QStringLiteral("INDEXHTM")}));
 }
 
-TEST_F(Linker, WithoutADocumentNothingIsWritten)
+TEST_F(Linker, ADocumentWhoseNameGivesNoKeyIsToldAndNothingIsWritten)
 {
-    for (const QString& name : {QString(), QStringLiteral(".-'")}) {
+    for (const QString& name : {QStringLiteral(".-'"), QStringLiteral("-\\-.")}) {
         linker.setSource(name, Source);
+        for (int i = 0; i < 2; ++i)
+            host.expectBox(MsgAnswer::Ok, QStringLiteral("The document '") + name +
+                                              QStringLiteral("' cannot have links"));
         linkTo(T1, 0);
         linker.unlink();
         for (const char* listing : {"ALLSUBKEYS", "BRANCHES"})
@@ -260,6 +385,9 @@ TEST_F(Linker, WithoutADocumentNothingIsWritten)
                           .toString(),
                       QStringLiteral("000"));
     }
+    ASSERT_EQ(host.boxes.size(), 4);
+    EXPECT_EQ(host.boxes[0].icon, Platform::MsgIcon::Exclamation);
+    EXPECT_EQ(host.boxes[0].title, QStringLiteral("Warning!"));
 }
 
 TEST_F(Linker, LongTagsAndAFieldCalledKillAreKept)
