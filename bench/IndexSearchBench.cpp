@@ -7,6 +7,7 @@
 // 100,000 people, and no slower than the FTS5 query for the same clue.
 // Each workspace is made and indexed once per run, which takes a few minutes
 // for the larger one.
+#include "FtsNames.h"
 #include "demo/Demo.h"
 #include "index/Build.h"
 #include "index/OpenIndex.h"
@@ -16,7 +17,6 @@
 #include "shared/Paths.h"
 #include "shared/Settings.h"
 
-#include <QDirIterator>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -52,7 +52,9 @@ public:
         Indexing::setIndexFolder(m_index);
         if (!Indexing::RebuildIndexFile({}, {Indexing::NameIndex}))
             throw std::runtime_error("the rebuild of the Name index failed");
-        fillFts(made.folder + QStringLiteral("/Filing"));
+        if (sqlite3_open(":memory:", &m_db) != SQLITE_OK)
+            throw std::runtime_error("no SQLite database");
+        m_values = Bench::fillFtsNames(m_db, made.folder + QStringLiteral("/Filing"));
         Global::setSettingsHive(nullptr);
     }
     ~Corpus() { sqlite3_close(m_db); }
@@ -64,50 +66,6 @@ public:
     int values() const { return m_values; }
 
 private:
-    void exec(const char* sql)
-    {
-        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(m_db));
-    }
-
-    // Every folder's Name values and displays, as the rebuild stores them.
-    void fillFts(const QString& root)
-    {
-        if (sqlite3_open(":memory:", &m_db) != SQLITE_OK)
-            throw std::runtime_error("no SQLite database");
-        exec("CREATE VIRTUAL TABLE names USING fts5(value, display UNINDEXED, ref UNINDEXED, "
-             "kind UNINDEXED, tokenize='trigram')");
-        exec("BEGIN");
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(m_db, "INSERT INTO names VALUES (?1, ?2, ?3, ?4)", -1, &insert, nullptr);
-        QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const Indexing::FolderIndexValues gathered = Indexing::gatherIndexValues(it.next());
-            const QString& values = gathered.values[Indexing::NameIndex - 1];
-            if (values.isEmpty() || gathered.ref.isEmpty())
-                continue;
-            const QStringList valueList = values.split(QChar(0));
-            const QStringList displayList =
-                gathered.displays[Indexing::NameIndex - 1].split(QChar(0));
-            const QByteArray ref = gathered.ref.toUtf8();
-            for (qsizetype i = 0; i < valueList.size(); ++i) {
-                const QByteArray value = valueList[i].toUtf8();
-                const QByteArray display = displayList.value(i).toUtf8();
-                sqlite3_bind_text(insert, 1, value.constData(), int(value.size()),
-                                  SQLITE_TRANSIENT);
-                sqlite3_bind_text(insert, 2, display.constData(), int(display.size()),
-                                  SQLITE_TRANSIENT);
-                sqlite3_bind_text(insert, 3, ref.constData(), int(ref.size()), SQLITE_TRANSIENT);
-                sqlite3_bind_int(insert, 4, gathered.kind);
-                sqlite3_step(insert);
-                sqlite3_reset(insert);
-                ++m_values;
-            }
-        }
-        sqlite3_finalize(insert);
-        exec("COMMIT");
-    }
-
     QTemporaryDir m_dir;
     QString m_index;
     sqlite3* m_db = nullptr;
@@ -148,10 +106,8 @@ void findFts(benchmark::State& state, int people, const char* clue)
 {
     const Corpus& c = corpus(people);
     sqlite3_stmt* query = nullptr;
-    sqlite3_prepare_v2(c.db(), "SELECT value, display, ref, kind FROM names WHERE names MATCH ?1",
-                       -1, &query, nullptr);
-    // The clue as one phrase, so that its letters are matched as typed.
-    const QByteArray phrase = QByteArray("\"") + clue + '"';
+    sqlite3_prepare_v2(c.db(), Bench::FtsNamesQuery, -1, &query, nullptr);
+    const QByteArray phrase = Bench::ftsPhrase(clue);
     struct Row
     {
         QString value, display, ref;

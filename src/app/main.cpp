@@ -5,6 +5,7 @@
 #include "platform/ProgramEnd.h"
 #include "platform/RegistryHive.h"
 #include "platform/widgets/QtUiHost.h"
+#include "shared/Fonts.h"
 #include "shared/Messages.h"
 #include "shared/Settings.h"
 
@@ -143,6 +144,7 @@ int main(int argc, char* argv[])
 
     Platform::prepareGuiEnvironment();
     QApplication app(argc, argv);
+    Global::useFontDatabase();
     QCoreApplication::setApplicationName(QStringLiteral("tagmill"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTIX_VERSION));
     const QString screenshot = qEnvironmentVariable("TAGMILL_SCREENSHOT");

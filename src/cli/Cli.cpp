@@ -76,6 +76,38 @@ void printHelp(QTextStream& out)
         << "Exit status: 0 done, 1 failed, 2 wrong usage.\n";
 }
 
+// The arguments without the global options, which may stand anywhere before
+// a lone "--", and what those said.
+struct GlobalOptions
+{
+    QStringList args;
+    QString registryPath;         // --registry FILE
+    bool yes = false;             // --yes
+    bool registryMissing = false; // --registry came last, without its file
+};
+
+GlobalOptions takeGlobalOptions(const QStringList& arguments)
+{
+    GlobalOptions options;
+    bool optionsEnd = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (!optionsEnd && arg == QLatin1String("--registry")) {
+            if (++i >= arguments.size()) {
+                options.registryMissing = true;
+                break;
+            }
+            options.registryPath = arguments[i];
+        } else if (!optionsEnd && arg == QLatin1String("--yes")) {
+            options.yes = true;
+        } else {
+            optionsEnd = optionsEnd || arg == QLatin1String("--");
+            options.args << arg;
+        }
+    }
+    return options;
+}
+
 } // namespace
 
 bool wantsHelp(const QStringList& args)
@@ -177,27 +209,22 @@ int finish(Context& context)
     return context.host.failed() ? Failed : Ok;
 }
 
+bool needsGui(const QStringList& arguments)
+{
+    const QStringList args = takeGlobalOptions(arguments).args;
+    return args.value(0) == QLatin1String("convert") && convertNeedsFonts(args.mid(1));
+}
+
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err,
         Platform::ConsoleUiHost& host)
 {
-    Context context{out, err, host, QString()};
-    // The global options may stand anywhere before a lone "--".
-    QStringList args;
-    bool optionsEnd = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (!optionsEnd && arg == QLatin1String("--registry")) {
-            if (++i >= arguments.size())
-                return usageError(context, QStringLiteral("--registry needs a file"),
-                                  QLatin1String(MainUsage));
-            context.registryPath = arguments[i];
-        } else if (!optionsEnd && arg == QLatin1String("--yes")) {
-            host.setAnswerYes(true);
-        } else {
-            optionsEnd = optionsEnd || arg == QLatin1String("--");
-            args << arg;
-        }
-    }
+    const GlobalOptions options = takeGlobalOptions(arguments);
+    Context context{out, err, host, options.registryPath};
+    if (options.registryMissing)
+        return usageError(context, QStringLiteral("--registry needs a file"),
+                          QLatin1String(MainUsage));
+    host.setAnswerYes(options.yes);
+    const QStringList& args = options.args;
 
     if (args.isEmpty())
         return usageError(context, QStringLiteral("no command given"), QLatin1String(MainUsage));

@@ -47,6 +47,24 @@ int unlinkCommand(const QStringList& args, Context& context);
 // Runs `vantix` with its arguments (without the program's name).
 int run(const QStringList& args, QTextStream& out, QTextStream& err, Platform::ConsoleUiHost& host);
 
+// Two programs run the commands. `vantix` is a Qt Core application and
+// starts in a fraction of the time of a Qt Gui one; the commands that ask the
+// font database (HTML converted to RTF) it hands to `vantix-gui`, a Qt Gui
+// application that runs every command the same way.
+//
+// Whether the program's arguments name a command that asks the font
+// database; convertNeedsFonts answers for the arguments after "convert".
+bool needsGui(const QStringList& arguments);
+bool convertNeedsFonts(const QStringList& args);
+// The program's arguments without its name, as both programs read them.
+QStringList programArguments(int argc, char* argv[]);
+// Replaces this process with vantix-gui, found beside this program or, in an
+// installation, in its libexec folder; gives the exit status only when that
+// could not be started.
+int execGuiProgram(char* argv[]);
+// Runs vantix in the application that the program made: the exit status.
+int runProgram(const QStringList& args);
+
 // Helpers that commands share.
 bool wantsHelp(const QStringList& args);
 int usageError(Context& context, const QString& message, const QString& usage);

@@ -23,6 +23,7 @@ struct Routine
     QString (*convert)(const QString& text, const ConvertOptions& options);
     bool takesWrap;
     bool takesPlainOnly;
+    bool asksFonts; // HTMLtoRTF keeps only the faces that are installed
 };
 
 const Routine Routines[] = {
@@ -30,22 +31,22 @@ const Routine Routines[] = {
      [](const QString& text, const ConvertOptions& o) {
          return Routines_Converters::TXTtoRTF(text, 3, QString(), o.plainOnly);
      },
-     false, true},
+     false, true, true},
     {"html2rtf", "HTMLtoRTF: HTML to RTF body text, or with --wrap a whole RTF document",
      [](const QString& text, const ConvertOptions& o) {
          return Routines_Converters::HTMLtoRTF(text, o.wrap);
      },
-     true, false},
+     true, false, true},
     {"html2txt", "HTMLtoTXT: the readable text of HTML",
      [](const QString& text, const ConvertOptions&) {
          return Routines_Converters::HTMLtoTXT(text);
      },
-     false, false},
+     false, false, false},
     {"rtf2txt", "the plain text of an RTF document, as a rich-text view shows it",
      [](const QString& text, const ConvertOptions&) {
          return Routines_Converters::rtfToPlainText(text);
      },
-     false, false},
+     false, false, false},
 };
 
 const char* const ConvertUsage = "Usage: vantix convert ROUTINE [--wrap] [--plain-only] [FILE|-]\n";
@@ -79,7 +80,29 @@ void writeRaw(Context& context, const QByteArray& bytes)
     }
 }
 
+const Routine* findRoutine(const QString& name)
+{
+    for (const Routine& routine : Routines) {
+        if (name == QLatin1String(routine.name))
+            return &routine;
+    }
+    return nullptr;
+}
+
 } // namespace
+
+bool convertNeedsFonts(const QStringList& args)
+{
+    // The routine is the first argument that is no option; --plain-only keeps
+    // txt2rtf from converting HTML.
+    for (const QString& arg : args) {
+        if (arg.startsWith(QLatin1String("--")))
+            continue;
+        const Routine* routine = findRoutine(arg);
+        return routine && routine->asksFonts && !args.contains(QLatin1String("--plain-only"));
+    }
+    return false;
+}
 
 int convertCommand(const QStringList& args, Context& context)
 {
@@ -103,11 +126,7 @@ int convertCommand(const QStringList& args, Context& context)
     if (positional.isEmpty() || positional.size() > 2)
         return usageError(context, QStringLiteral("convert needs a routine and at most one file"),
                           QLatin1String(ConvertUsage));
-    const Routine* routine = nullptr;
-    for (const Routine& candidate : Routines) {
-        if (positional.first() == QLatin1String(candidate.name))
-            routine = &candidate;
-    }
+    const Routine* routine = findRoutine(positional.first());
     if (!routine)
         return usageError(context, QStringLiteral("unknown routine '%1'").arg(positional.first()),
                           QLatin1String(ConvertUsage));

@@ -196,13 +196,16 @@ QString plainDisplay(const QString& display)
 {
     QString plain;
     plain.reserve(display.size());
-    for (qsizetype i = 0; i < display.size(); ++i) {
-        if (display[i] != QChar(1)) {
-            plain += display[i];
-        } else if (++i < display.size() && display[i] == QLatin1Char('t')) {
+    // The text between marks goes in whole.
+    qsizetype from = 0;
+    for (qsizetype mark = display.indexOf(QChar(1)); mark >= 0;
+         mark = display.indexOf(QChar(1), from)) {
+        plain += QStringView(display).sliced(from, mark - from);
+        if (mark + 1 < display.size() && display[mark + 1] == QLatin1Char('t'))
             plain += QLatin1Char('\t');
-        }
+        from = std::min(mark + 2, display.size());
     }
+    plain += QStringView(display).sliced(from);
     return plain;
 }
 

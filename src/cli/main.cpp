@@ -1,26 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// vantix: every command that needs no fonts runs here, in a Qt Core
+// application; start-up is part of every scripted call.
 #include "Cli.h"
-#include "platform/ConsoleUiHost.h"
-#include "platform/Environment.h"
-#include "shared/Messages.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
 
 int main(int argc, char* argv[])
 {
-    // Fonts and text documents need a GUI application, display or not.
-    Platform::prepareGuiEnvironment();
-    QGuiApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("vantix"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(VANTIX_VERSION));
-
-    Global::setApplicationTitle(QStringLiteral("vantix"));
-    Platform::ConsoleUiHost host;
-    Platform::setUiHost(&host);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    const int status = Cli::run(app.arguments().mid(1), out, err, host);
-    out.flush();
-    err.flush();
-    return status;
+    const QStringList args = Cli::programArguments(argc, argv);
+    if (Cli::needsGui(args))
+        return Cli::execGuiProgram(argv);
+    QCoreApplication app(argc, argv);
+    return Cli::runProgram(args);
 }

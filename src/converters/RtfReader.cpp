@@ -6,15 +6,12 @@
 // to a sink: plain text for the job-folder scan, formatted runs for the views.
 #include "RtfReader.h"
 
+#include "RtfRuns.h"
 #include "platform/Cp1252.h"
 #include "platform/UiHost.h"
 
-#include <QColor>
 #include <QHash>
 #include <QStringDecoder>
-#include <QTextCharFormat>
-#include <QTextCursor>
-#include <QTextDocument>
 
 #include <algorithm>
 #include <array>
@@ -26,9 +23,9 @@
 namespace Routines_Converters {
 namespace {
 
-constexpr int DefaultCodePage = 1252;
-constexpr int DefaultHalfPoints = 24; // 12 pt, what \plain gives
-constexpr int MaxHalfPoints = 3276;   // 1638 pt, the largest size a rich-text control takes
+using namespace Rtf;
+
+constexpr int MaxHalfPoints = 3276; // 1638 pt, the largest size a rich-text control takes
 constexpr int MaxUnicodeSkip = 255;
 // Deeper groups share the state of the deepest one kept: real documents nest a
 // few dozen levels, and a damaged one must not make the stack grow with it.
@@ -55,44 +52,11 @@ enum class Break : quint8
     Page
 };
 
-struct CharFormat
-{
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    int font = -1; // the document's default font
-    int halfPoints = DefaultHalfPoints;
-    int colour = 0;
-
-    bool operator==(const CharFormat&) const = default;
-};
-
-size_t qHash(const CharFormat& f, size_t seed = 0)
-{
-    return qHashMulti(seed, f.bold, f.italic, f.underline, f.font, f.halfPoints, f.colour);
-}
-
 struct GroupState
 {
     CharFormat format;
     int unicodeSkip = 1; // \uc
     Dest dest = Dest::Text;
-};
-
-struct FontDef
-{
-    QString name;
-    int codePage = 0; // 0: the document's
-    bool fixedPitch = false;
-};
-
-// What the document's header tells: fonts, colours and its code page.
-struct Tables
-{
-    QHash<int, FontDef> fonts;
-    QList<QColor> colours; // an invalid colour is the table's "auto" entry
-    int defaultFont = 0;
-    int codePage = DefaultCodePage;
 };
 
 enum class Word : quint8
@@ -903,8 +867,7 @@ private:
 
     void commitColour()
     {
-        m_tables.colours.append(m_colour.given ? QColor(m_colour.red, m_colour.green, m_colour.blue)
-                                               : QColor());
+        m_tables.colours.append(m_colour);
         m_colour = {};
     }
 
@@ -922,13 +885,7 @@ private:
     FontDef m_font; // the font table entry being read
     int m_fontNumber = 0;
     bool m_fontOpen = false;
-    struct
-    {
-        int red = 0;
-        int green = 0;
-        int blue = 0;
-        bool given = false;
-    } m_colour;
+    Colour m_colour; // the colour table entry being read
 };
 
 // A rich-text control folds the paragraph mark that ends the document into the
@@ -957,7 +914,7 @@ private:
     bool m_endsWithParagraph = false;
 };
 
-// Collects the text with one run for each stretch of one format, so that the
+// Collects the text with one run for each stretch of one format, so that a
 // document is filled with one insertion a run.
 class DocumentSink
 {
@@ -980,76 +937,27 @@ public:
         m_endsWithParagraph = kind == Break::Paragraph;
         m_paragraphEnd = m_text.size();
     }
-
-    void fill(QTextDocument& document, const Tables& tables)
+    Runs finish(Tables&& tables) &&
     {
         if (m_endsWithParagraph && m_paragraphEnd == m_text.size()) {
             m_text.chop(1);
             --m_runs.back().length;
         }
-        QHash<CharFormat, QTextCharFormat> formats;
-        const bool undo = document.isUndoRedoEnabled();
-        document.setUndoRedoEnabled(false);
-        QTextCursor cursor(&document);
-        cursor.beginEditBlock();
-        for (const Run& run : m_runs) {
-            if (run.length == 0)
-                continue;
-            auto it = formats.find(run.format);
-            if (it == formats.end())
-                it = formats.insert(run.format, charFormat(run.format, tables));
-            cursor.insertText(m_text.sliced(run.start, run.length), *it);
-        }
-        cursor.endEditBlock();
-        document.setUndoRedoEnabled(undo);
+        return {std::move(m_text), std::move(m_runs), std::move(tables)};
     }
 
 private:
-    static QTextCharFormat charFormat(const CharFormat& f, const Tables& tables)
-    {
-        QTextCharFormat format;
-        format.setFontWeight(f.bold ? QFont::Bold : QFont::Normal);
-        format.setFontItalic(f.italic);
-        format.setFontUnderline(f.underline);
-        format.setFontPointSize(f.halfPoints / 2.0);
-        const auto font = tables.fonts.constFind(f.font < 0 ? tables.defaultFont : f.font);
-        if (font != tables.fonts.cend()) {
-            format.setFontFamilies(QStringList{font->name});
-            // Where Courier New is asked for and missing, a fixed-pitch font
-            // stands in for it.
-            if (font->fixedPitch ||
-                font->name.compare(QLatin1String("Courier New"), Qt::CaseInsensitive) == 0) {
-                format.setFontFixedPitch(true);
-                format.setFontStyleHint(QFont::TypeWriter);
-            }
-        }
-        if (f.colour < tables.colours.size() && tables.colours[f.colour].isValid())
-            format.setForeground(tables.colours[f.colour]);
-        return format;
-    }
-
-    struct Run
-    {
-        qsizetype start;
-        qsizetype length;
-        CharFormat format;
-    };
     QString m_text;
     std::vector<Run> m_runs;
     qsizetype m_paragraphEnd = -1;
     bool m_endsWithParagraph = false;
 };
 
-bool isRtf(const QString& text)
-{
-    return text.startsWith(QLatin1String("{\\rtf"));
-}
-
 } // namespace
 
 QString rtfToPlainText(const QString& rtf)
 {
-    if (!isRtf(rtf))
+    if (!Rtf::isRtf(rtf))
         return rtf;
     Tables tables;
     PlainTextSink sink;
@@ -1057,19 +965,20 @@ QString rtfToPlainText(const QString& rtf)
     return std::move(sink).finish();
 }
 
-void rtfToDocument(const QString& rtf, QTextDocument& document)
+namespace Rtf {
+
+bool isRtf(const QString& text)
 {
-    document.clear();
-    if (!isRtf(rtf)) {
-        QString text = rtf;
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        document.setPlainText(text);
-        return;
-    }
+    return text.startsWith(QLatin1String("{\\rtf"));
+}
+
+Runs readRuns(const QString& rtf)
+{
     Tables tables;
     DocumentSink sink;
     Reader<DocumentSink>(rtf, tables, sink).run();
-    sink.fill(document, tables);
+    return std::move(sink).finish(std::move(tables));
 }
 
+} // namespace Rtf
 } // namespace Routines_Converters

@@ -12,7 +12,8 @@ namespace Routines_Converters {
 // A text that does not begin with "{\rtf" is plain text and comes back as it is.
 QString rtfToPlainText(const QString& rtf);
 // Clears the document and fills it with the text and its character formats
-// (bold, italic, underline, font family, size, colour).
+// (bold, italic, underline, font family, size, colour). Text documents need
+// Qt Gui: this one is in vantix_converters_gui.
 void rtfToDocument(const QString& rtf, QTextDocument& document);
 
 } // namespace Routines_Converters

@@ -157,39 +157,28 @@ HiveError HiveError::damage(const QString& path, const QString& detail, bool rep
 
 struct RegistryHive::Statements : Connection
 {
-    Statements(sqlite3* db, const QString& path) : Connection(db, path)
-    {
-        const auto prepare = [&](StatementPtr& stmt, const char* sql) {
-            sqlite3_stmt* raw = nullptr;
-            const int rc =
-                sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
-            stmt.reset(raw);
-            if (rc != SQLITE_OK)
-                fail();
-        };
-        prepare(begin, "BEGIN IMMEDIATE");
-        prepare(beginRead, "BEGIN");
-        prepare(commit, "COMMIT");
-        prepare(findKey, "SELECT id, name FROM hive_keys WHERE fpath = ?1");
-        prepare(insertKey, "INSERT INTO hive_keys(parent, fpath, name) VALUES(?1, ?2, ?3)");
-        prepare(childKeys, "SELECT id, name FROM hive_keys WHERE parent = ?1 ORDER BY fpath");
-        prepare(keyValues, "SELECT name, data FROM hive_values WHERE key = ?1 ORDER BY id");
-        prepare(readValue, "SELECT v.data FROM hive_keys k JOIN hive_values v ON v.key = k.id"
-                           " WHERE k.fpath = ?1 AND v.fname = ?2");
-        prepare(writeValue, "INSERT INTO hive_values(key, fname, name, data)"
-                            " VALUES(?1, ?2, ?3, ?4)"
-                            " ON CONFLICT(key, fname) DO UPDATE SET data = excluded.data");
-        prepare(deleteValue, "DELETE FROM hive_values WHERE key = ?1 AND fname = ?2");
-        prepare(deleteTreeValues, "DELETE FROM hive_values WHERE key IN (SELECT id FROM hive_keys"
-                                  " WHERE fpath = ?1 OR (fpath >= ?2 AND fpath < ?3))");
-        prepare(deleteTreeKeys,
-                "DELETE FROM hive_keys WHERE fpath = ?1 OR (fpath >= ?2 AND fpath < ?3)");
-    }
+    Statements(sqlite3* db, const QString& path) : Connection(db, path) {}
 
-    Query query(const StatementPtr& stmt)
+    // Each statement is prepared when it is first run: a command runs two or
+    // three of them, and preparing them all took a third of opening a hive.
+    struct Statement
+    {
+        const char* sql;
+        StatementPtr prepared;
+    };
+
+    Query query(Statement& stmt)
     {
         refuseIfDamaged();
-        return Query(stmt.get(), *this);
+        if (!stmt.prepared) {
+            sqlite3_stmt* raw = nullptr;
+            const int rc =
+                sqlite3_prepare_v3(db, stmt.sql, -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
+            stmt.prepared.reset(raw);
+            if (rc != SQLITE_OK)
+                fail();
+        }
+        return Query(stmt.prepared.get(), *this);
     }
 
     std::optional<qint64> keyId(const QByteArray& fpath)
@@ -255,7 +244,7 @@ struct RegistryHive::Statements : Connection
     }
 
     template <typename Body>
-    void inTransaction(const StatementPtr& opening, Body&& body)
+    void inTransaction(Statement& opening, Body&& body)
     {
         query(opening).run();
         try {
@@ -277,18 +266,23 @@ struct RegistryHive::Statements : Connection
         inTransaction(begin, std::forward<Body>(body));
     }
 
-    StatementPtr begin;
-    StatementPtr beginRead;
-    StatementPtr commit;
-    StatementPtr findKey;
-    StatementPtr insertKey;
-    StatementPtr childKeys;
-    StatementPtr keyValues;
-    StatementPtr readValue;
-    StatementPtr writeValue;
-    StatementPtr deleteValue;
-    StatementPtr deleteTreeValues;
-    StatementPtr deleteTreeKeys;
+    Statement begin{"BEGIN IMMEDIATE"};
+    Statement beginRead{"BEGIN"};
+    Statement commit{"COMMIT"};
+    Statement findKey{"SELECT id, name FROM hive_keys WHERE fpath = ?1"};
+    Statement insertKey{"INSERT INTO hive_keys(parent, fpath, name) VALUES(?1, ?2, ?3)"};
+    Statement childKeys{"SELECT id, name FROM hive_keys WHERE parent = ?1 ORDER BY fpath"};
+    Statement keyValues{"SELECT name, data FROM hive_values WHERE key = ?1 ORDER BY id"};
+    Statement readValue{"SELECT v.data FROM hive_keys k JOIN hive_values v ON v.key = k.id"
+                        " WHERE k.fpath = ?1 AND v.fname = ?2"};
+    Statement writeValue{"INSERT INTO hive_values(key, fname, name, data)"
+                         " VALUES(?1, ?2, ?3, ?4)"
+                         " ON CONFLICT(key, fname) DO UPDATE SET data = excluded.data"};
+    Statement deleteValue{"DELETE FROM hive_values WHERE key = ?1 AND fname = ?2"};
+    Statement deleteTreeValues{"DELETE FROM hive_values WHERE key IN (SELECT id FROM hive_keys"
+                               " WHERE fpath = ?1 OR (fpath >= ?2 AND fpath < ?3))"};
+    Statement deleteTreeKeys{
+        "DELETE FROM hive_keys WHERE fpath = ?1 OR (fpath >= ?2 AND fpath < ?3)"};
 };
 
 std::unique_ptr<RegistryHive> RegistryHive::open(const QString& path, Missing missing)

@@ -8,8 +8,6 @@
 #include "platform/FileSystem.h"
 
 #include <QFileInfo>
-#include <QFontMetrics>
-#include <QGuiApplication>
 
 #include <array>
 
@@ -141,8 +139,7 @@ QString withoutBrackets(QString text)
     }
 }
 
-QString shortened(QString text, const QString& separator, int limit,
-                  const std::function<int(const QString&)>& measure)
+QString shortened(QString text, const QString& separator, int limit, const TextWidth& measure)
 {
     static const QString Ellipsis = QStringLiteral("...");
     const qsizetype first = text.indexOf(separator);
@@ -310,17 +307,11 @@ QString FormatFilename(const QString& path, const QString& codes, const Filename
                                                    [](const QString& t) { return int(t.size()); })
                                        : path;
                 break;
-            case 'W': {
-                if (!format.limit) {
-                    result += path;
-                    break;
-                }
-                const QFontMetrics metrics(format.font.value_or(QGuiApplication::font()));
-                result += shortened(path, sep, *format.limit, [&](const QString& t) {
-                    return metrics.horizontalAdvance(t) * Platform::TwipsPerPixel;
-                });
+            case 'W':
+                result += format.limit && format.width
+                              ? shortened(path, sep, *format.limit, format.width)
+                              : path;
                 break;
-            }
             default:
                 result += code;
                 break;

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QFont>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace Global {
@@ -22,12 +22,16 @@ QList<double> SplitNumbers(const QString& text, const QString& delimiter = QStri
 // stand alone are joined ("J R R TOLKIEN" gives "JRR TOLKIEN").
 QString MakeSearchKey(const QString& text, bool wordMode = false);
 
+// The width of a text in twips as it is shown; Global::widthIn (shared/Fonts.h)
+// measures in a font.
+using TextWidth = std::function<int(const QString& text)>;
+
 // The arguments of FormatFilename after the path and the codes.
 struct FilenameFormat
 {
-    QString base;              // "C": the part of the path to cut out
-    std::optional<int> limit;  // greatest length ("T", or any codes), width ("W", in twips)
-    std::optional<QFont> font; // "W": the font to measure in; the program's font when left out
+    QString base;             // "C": the part of the path to cut out
+    std::optional<int> limit; // greatest length ("T", or any codes), width ("W", in twips)
+    TextWidth width;          // "W": how wide a text is; without it "W" gives the whole path
     QString separator = QStringLiteral("/");
 };
 

@@ -18,12 +18,13 @@ std::optional<QString> unescape(QStringView escaped, QString* why)
 {
     QString text;
     text.reserve(escaped.size());
+    // Every program start reads the table: the runs between escapes go in whole.
     for (qsizetype i = 0; i < escaped.size(); ++i) {
-        const QChar c = escaped[i];
-        if (c != QLatin1Char('\\')) {
-            text += c;
-            continue;
-        }
+        const qsizetype escape = escaped.indexOf(QLatin1Char('\\'), i);
+        text += escaped.sliced(i, (escape < 0 ? escaped.size() : escape) - i);
+        if (escape < 0)
+            break;
+        i = escape;
         if (++i >= escaped.size()) {
             *why = QStringLiteral("a backslash ends the line");
             return std::nullopt;

@@ -4,7 +4,6 @@
 #include "platform/Cp1252.h"
 #include "platform/Text.h"
 
-#include <QFontDatabase>
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
@@ -320,14 +319,8 @@ QString KwKeepAtoZ(QStringView text, qsizetype maxLength)
 
 int KwFontExists(const QString& face)
 {
-    if (const FontCheck& check = fontCheck())
-        return check(face) ? 1 : 0;
-    const QStringList families = QFontDatabase::families();
-    for (const QString& family : families) {
-        if (family.compare(face, Qt::CaseInsensitive) == 0)
-            return 1;
-    }
-    return 0;
+    const FontCheck& check = fontCheck();
+    return check && check(face) ? 1 : 0;
 }
 
 FontCheck setFontCheck(FontCheck check)

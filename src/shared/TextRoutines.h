@@ -83,9 +83,10 @@ std::optional<QByteArray> KwZip(QByteArrayView text, qsizetype outputLength,
 std::optional<QByteArray> KwUnZip(QByteArrayView packed, qsizetype outputLength,
                                   QByteArrayView alphabet = KwZipAlphabet);
 
-// What KwFontExists asks; the default asks the font database. Fonts differ
-// between machines, so tests put a fixed answer here. An empty function goes
-// back to the font database. Gives back the previous check.
+// What KwFontExists asks. Only a GUI application has a font database: the
+// programs that have one install its check (useFontDatabase, shared/Fonts.h),
+// and without a check no font is installed. Fonts differ between machines, so
+// tests put a fixed answer here. Gives back the previous check.
 using FontCheck = std::function<bool(const QString& face)>;
 FontCheck setFontCheck(FontCheck check);
 

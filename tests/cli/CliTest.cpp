@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The vantix command as a user runs it: a real process on a real hive.
 #include "TestSettings.h"
+#include "cli/Cli.h"
 #include "datafiles/EventFile.h"
 #include "datafiles/ProfileFile.h"
 #include "datafiles/ShareFile.h"
@@ -8,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -374,6 +376,51 @@ TEST_F(Vantix, ConvertFailsWithoutOutputWhenTheConverterReportsAnError)
     for (const QStringList& args : wrong)
         EXPECT_EQ(runArgs(args).status, 2) << args.join(u' ').toStdString();
     EXPECT_EQ(run({"convert", "--help"}).status, 0);
+}
+
+// Only vantix-gui has the font database; vantix hands it the commands that ask
+// it and runs all others in a Qt Core application.
+TEST_F(Vantix, HtmlToRtfKeepsTheFacesThatAreInstalled)
+{
+    const QByteArray defaultTable = run({"convert", "html2rtf", "--wrap"}, "x").bytes;
+    QByteArray installed;
+    for (const QString& family : QFontDatabase::families()) {
+        const QByteArray name = family.toLatin1();
+        if (QString::fromLatin1(name) == family && !defaultTable.contains(name)) {
+            installed = name;
+            break;
+        }
+    }
+    if (installed.isEmpty())
+        GTEST_SKIP() << "no font is installed besides those of the default table";
+    const Outcome r =
+        run({"convert", "html2rtf", "--wrap"},
+            "<FONT FACE=\"" + installed + "\">a</FONT><FONT FACE=\"No Such Family 4711\">b</FONT>");
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.bytes.contains(installed)) << r.bytes.toStdString();
+    EXPECT_FALSE(r.bytes.contains("No Such Family"));
+}
+
+TEST(VantixPrograms, OnlyTheCommandsThatAskTheFontDatabaseNeedQtGui)
+{
+    const struct
+    {
+        QStringList args;
+        bool gui;
+    } cases[] = {
+        {{"convert", "html2rtf"}, true},
+        {{"--yes", "convert", "--wrap", "html2rtf", "-"}, true},
+        {{"convert", "txt2rtf", "page.htm"}, true},
+        {{"convert", "txt2rtf", "--plain-only"}, false},
+        {{"convert", "html2txt"}, false},
+        {{"convert", "rtf2txt"}, false},
+        {{"convert", "--help"}, false},
+        {{"--registry", "convert", "settings", "get", "A", "B"}, false},
+        {{"settings", "get", "convert", "html2rtf"}, false},
+        {{"--version"}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Cli::needsGui(c.args), c.gui) << c.args.join(u' ').toStdString();
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include "ScriptedUiHost.h"
 #include "TestSettings.h"
+#include "shared/Fonts.h"
 #include "shared/Tweaks.h"
 
 #include <QDir>
@@ -94,7 +95,8 @@ TEST(Formatting, FilenameShortening)
     EXPECT_EQ(FormatFilename(path, QStringLiteral("T"), {.limit = 12}),
               QStringLiteral("/./Smith.doc"));
     EXPECT_EQ(FormatFilename(path, QStringLiteral("M"), {.limit = 4}), QStringLiteral("Lett..."));
-    const QString narrow = FormatFilename(path, QStringLiteral("W"), {.limit = 2000});
+    const QString narrow =
+        FormatFilename(path, QStringLiteral("W"), {.limit = 2000, .width = widthIn()});
     EXPECT_LT(narrow.size(), path.size());
     EXPECT_TRUE(narrow.endsWith(u"/Smith.doc")) << narrow.toStdString();
 }

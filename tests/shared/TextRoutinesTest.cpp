@@ -2,7 +2,9 @@
 #include "shared/TextRoutines.h"
 
 #include "platform/Text.h"
+#include "shared/Fonts.h"
 
+#include <QFontDatabase>
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -135,7 +137,16 @@ TEST(KwFontExists, AsksTheCheckThatIsInstalled)
     const FontCheck previous = setFontCheck([](const QString& face) { return face == u"Arial"; });
     EXPECT_EQ(KwFontExists(QStringLiteral("Arial")), 1);
     EXPECT_EQ(KwFontExists(QStringLiteral("Zapfino")), 0);
-    setFontCheck(previous);
-    // The font database knows no such family on any machine.
+    // A program without the font database knows no font.
+    setFontCheck({});
+    EXPECT_EQ(KwFontExists(QStringLiteral("Arial")), 0);
+    // The font database knows its families in any case, and no such family on
+    // any machine.
+    useFontDatabase();
+    const QString installed = QFontDatabase::families().value(0);
+    if (!installed.isEmpty()) {
+        EXPECT_EQ(KwFontExists(installed.toUpper()), 1) << installed.toStdString();
+    }
     EXPECT_EQ(KwFontExists(QStringLiteral("No Such Family 4711")), 0);
+    setFontCheck(previous);
 }
