@@ -255,6 +255,50 @@ TEST(IndexFile, AnEntryOverManyRecordsIsNotSearchedAgainForEachOfThem)
     }
 }
 
+TEST(IndexFile, AnAddRefusesToWriteWhereDamageLeadsItOverTheTablesOrOutOfTheFile)
+{
+    MemoryIndex index;
+    storeEntry(index, SomeCell, entryOf(40));
+    const QByteArray good = index.bytes();
+    const qint64 first = EmptyIndexSize + 1;
+    const qint64 cellEntry = 96 + 1680 * 15 + 80 * 11 + 4 * 7;
+    const auto with = [&](qint64 position, qint32 value) {
+        QByteArray damaged = good;
+        qToLittleEndian<qint32>(value, damaged.data() + position - 1);
+        return damaged;
+    };
+    const struct
+    {
+        const char* what;
+        QByteArray bytes;
+    } cases[] = {
+        {"Tail at a second-level table", with(first, 96)},
+        {"Tail inside the root table", with(first, RootPosition + 40)},
+        {"Tail over the end of the tables", with(first, EmptyIndexSize - 500)},
+        {"Tail over the end of the file", with(first, qint32(good.size()) - 500)},
+        {"the cell's first record inside the tables", with(cellEntry, 96 + 1680 * 3)},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Name.bin"));
+    for (const auto& c : cases) {
+        Testing::writeBytes(path, c.bytes);
+        auto file = Platform::File::open(path, Platform::File::Binary | Platform::File::Read |
+                                                   Platform::File::Write);
+        FileStorage storage(file);
+        try {
+            storeEntry(storage, SomeCell, entryOf(100));
+            ADD_FAILURE() << c.what << ": stored";
+        } catch (const Platform::RunTimeError& error) {
+            EXPECT_EQ(error.number(), Platform::RunTimeError::SubscriptOutOfRange) << c.what;
+            EXPECT_TRUE(error.description().startsWith("The index is damaged: the chain of cell "
+                                                       "16-11-8 leads to byte"))
+                << c.what << ": " << error.description().toStdString();
+        }
+        file.close();
+        EXPECT_EQ(Testing::fileBytes(path), c.bytes) << c.what;
+    }
+}
+
 using OpenIndexTest = Testing::DataFileTest;
 
 TEST_F(OpenIndexTest, ChecksTheHeaderAndTheMaintenanceFlag)
