@@ -381,6 +381,7 @@ private:
     QByteArray m_refBytes;
     QString m_ref;
     qint16 m_kind = 0;
+    int m_strayKinds = 0; // entries of the cell whose folder kind is none of 1 to 4
     bool m_asked = false; // the hit-limit question, once a search
     qint64 m_traffic = 0;
     QElapsedTimer m_clock;
@@ -466,6 +467,7 @@ Finder::Walk Finder::searchCell(const IndexSource& source, qint64 first, int i, 
 {
     ChainWalker walker(source, first, m_cell);
     EntryStream stream;
+    m_strayKinds = 0;
     const auto onEntry = [this](const Entry& entry) { addHit(entry); };
     IndexRecord record;
     Walk walk = Walk::Done;
@@ -485,14 +487,13 @@ Finder::Walk Finder::searchCell(const IndexSource& source, qint64 first, int i, 
                      int(std::floor(double(walker.recordsRead()) / walker.count() * (100.0 / n))));
         }
     }
-    if (walker.damage()) {
+    // An entry of a folder kind that no folder has is as unreadable as one
+    // cut short.
+    const int damagedEntries = stream.damagedEntries() + m_strayKinds;
+    if (walker.damage())
         damage = walker.damage()->description;
-    } else if (stream.damagedEntries() > 0) {
-        damage = Global::ResolveRes(
-            DamagedEntriesText,
-            {QStringLiteral("%1-%2-%3").arg(m_cell.c1).arg(m_cell.c2).arg(m_cell.c3),
-             stream.damagedEntries()});
-    }
+    else if (damagedEntries > 0)
+        damage = Global::ResolveRes(DamagedEntriesText, {cellName(m_cell), damagedEntries});
     return walk;
 }
 
@@ -574,8 +575,10 @@ void Finder::addHit(const Entry& entry)
         int length = 0;
         m_ref = KwUnPack(entry.packedRef, m_kind, length);
     }
-    if (m_kind < 1 || m_kind > 4)
-        throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
+    if (!isIndexedKind(m_kind)) {
+        ++m_strayKinds;
+        return;
+    }
     if (!m_request.TypeFlags[size_t(m_kind - 1)])
         return;
 

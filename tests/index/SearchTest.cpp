@@ -470,21 +470,33 @@ TEST_F(SearchTest, ADamagedIndexEndsItsSearchCleanlyWithOneReport)
     }
 }
 
-TEST_F(SearchTest, AFolderKindOutsideOneToFourEndsTheSearchWithItsRowsSoFar)
+TEST_F(SearchTest, AStrayFolderKindIsDamageOfItsIndexAndTheSearchGoesOn)
 {
-    QList<Value> values = {{"Smith", "Smith", "12-3", 3}, {"Smithson", "Smithson", "4", 5}};
-    writeIndex(NameIndex, indexBytes(NameIndex, values));
+    // A folder kind that no folder has, between two sound entries of the
+    // cell: the packed reference keeps three bits of it, so 8 is stored as
+    // 0 and -1 as 7.
     writeIndex(PcodeIndex, indexBytes(PcodeIndex, NameValues));
-
-    host.expectBox(MsgAnswer::Ok,
-                   QStringLiteral("\"Indexing:Find  Error:Subscript out of range\""));
-    SearchRequest r = request(QStringLiteral("smith"), {NameIndex, PcodeIndex});
-    r.SearchTime = -1;
-    Find(r);
-    EXPECT_THAT(rowsOf(), ElementsAre("000SMITH^12-3 | ^B^1Smith^0^t^b^y(12-3)"));
-    EXPECT_EQ(r.Hits, 1);
-    EXPECT_GE(r.SearchTime, 0);
-    ASSERT_EQ(r.skipped.size(), 1);
-    EXPECT_EQ(r.skipped[0].message, host.boxes[0].text);
-    EXPECT_TRUE(list.updatesEnabled());
+    for (const int kind : {0, 5, 6, 8, -1}) {
+        SCOPED_TRACE(kind);
+        writeIndex(NameIndex, indexBytes(NameIndex, {{"Smith", "Smith", "12-3", 3},
+                                                     {"Smithson", "Smithson", "4", kind},
+                                                     {"Smithy", "Smithy", "5", 1}}));
+        host.boxes.clear();
+        host.expectBox(MsgAnswer::Ok, QStringLiteral("The 'Name' index is damaged"));
+        SearchRequest r = request(QStringLiteral("smith"), {NameIndex, PcodeIndex});
+        Find(r);
+        ASSERT_EQ(host.boxes.size(), 1);
+        EXPECT_TRUE(host.boxes[0].text.contains("Cell 16-11-8 holds damaged entries (1)."));
+        ASSERT_EQ(r.skipped.size(), 1);
+        EXPECT_EQ(r.skipped[0].index, "Name");
+        EXPECT_EQ(r.skipped[0].message, host.boxes[0].text);
+        // The Name index's sound rows on either side, and the whole of Pcode.
+        EXPECT_EQ(r.Hits, 2 + 7);
+        EXPECT_EQ(readable(list.row(0).data), "000SMITH^12-3");
+        EXPECT_EQ(readable(list.row(0).display), "^B^1Smith^0^t^b^y(12-3)");
+        const std::vector<std::string> rows = rowsOf();
+        EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [](const std::string& row) {
+            return row.starts_with("007SMITHY^5 |");
+        }));
+    }
 }
