@@ -153,39 +153,6 @@ protected:
 
 } // namespace
 
-TEST(Ranking, RulesInOrderAndTheMendedFormula)
-{
-    const QString tail = QString(200, QLatin1Char('a')) + QLatin1Char('z');
-    const struct
-    {
-        const char* clue;
-        QString candidate;
-        int rank;
-    } cases[] = {
-        {"SMITH", "Smith", 100},
-        {"SMITH", "Smith Jones", 97},
-        {"SMITH", "Jones Smith", 95},
-        {"SMITH", "Jones Smith Brown", 95},
-        {"SMITH", "Smithson", 93},
-        {"SMITH", "", 1},
-        // Found in the upper-cased candidate: p = 4, L = 11.
-        {"SMITH", "Mr Smithson", 48},
-        // Absent: a = 0, only the clue's length counts.
-        {"SMITH", "Jonathan", 27},
-        // Longer than the candidate and absent: never above a partial match.
-        {"SMITHSON", "Smit", 90},
-        {"SMITHSONIAN", "Sm", 90},
-        // Late and short: never below 1.
-        {"Z", tail, 1},
-        // One character at a time: the sharp s keeps its length.
-        {"STRASSE", "Straße", 52},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(func_GetRanking(QString::fromLatin1(c.clue), c.candidate), c.rank)
-            << c.clue << " in " << c.candidate.toStdString();
-    }
-}
-
 TEST(Results, KeptInDataOrderAndGatheredQuietlyWhileUpdatesAreOff)
 {
     ResultsList list;
@@ -284,6 +251,37 @@ TEST_F(SearchTest, ShortCluesArePaddedWithKForTheCell)
     // line from being highlighted.
     EXPECT_THAT(rowsOf(), ElementsAre("007SK71AA^5 | ^BSK7 1AA^t^b^yOld Sk Lane   ^b^y(5)",
                                       "007SK74PQ^12-3 | ^B^1SK^07 4PQ^t^b^ySmith   ^b^y(12-3)"));
+}
+
+TEST_F(SearchTest, RowsAreRankedWithTheDroppedCharactersSkippedAndTheClueGapsKept)
+{
+    writeIndex(PcodeIndex, indexBytes(PcodeIndex, {{"LS10 1AB", "LS10 1AB^Smith", "1", 3},
+                                                   {"LS1 0NG", "LS1 0NG^Jones", "2", 3},
+                                                   {"LS10 9ZZ", "LS10 9ZZ^Brown", "3", 3},
+                                                   {"LS1 0AB", "LS1 0AB^Evans", "4", 3}}));
+    const struct
+    {
+        const char* clue;
+        std::vector<std::string> rows; // data text and the highlighted display
+    } cases[] = {
+        // The blank typed puts the LS1 0 rows above the LS10 ones.
+        {"LS1 0",
+         {"007LS10AB^4 | ^B^1LS1 0^0AB^t^b^yEvans   ^b^y(4)",
+          "007LS10NG^2 | ^B^1LS1 0^0NG^t^b^yJones   ^b^y(2)",
+          "039LS101AB^1 | ^B^1LS10^0 1AB^t^b^ySmith   ^b^y(1)",
+          "039LS109ZZ^3 | ^B^1LS10^0 9ZZ^t^b^yBrown   ^b^y(3)"}},
+        {"LS10",
+         {"003LS101AB^1 | ^B^1LS10^0 1AB^t^b^ySmith   ^b^y(1)",
+          "003LS109ZZ^3 | ^B^1LS10^0 9ZZ^t^b^yBrown   ^b^y(3)",
+          "007LS10AB^4 | ^B^1LS1 0^0AB^t^b^yEvans   ^b^y(4)",
+          "007LS10NG^2 | ^B^1LS1 0^0NG^t^b^yJones   ^b^y(2)"}},
+        {"ls10ng", {"000LS10NG^2 | ^B^1LS1 0NG^0^t^b^yJones   ^b^y(2)"}},
+    };
+    for (const auto& c : cases) {
+        SearchRequest r = request(QString::fromLatin1(c.clue), {PcodeIndex});
+        Find(r);
+        EXPECT_EQ(rowsOf(), c.rows) << c.clue;
+    }
 }
 
 TEST_F(SearchTest, AClueOfNothingButDroppedCharactersFindsNothing)
