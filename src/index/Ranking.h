@@ -136,7 +136,8 @@ Occurrences occurrencesOf(const Text& text, const RankingClue& clue)
     Occurrences found;
     const qsizetype n = text.size();
     const QChar blank = QLatin1Char(' ');
-    for (qsizetype at = 0; at < n || (at == 0 && clue.key().isEmpty()); ++at) {
+    // Each of the key's characters takes one of the text's.
+    for (qsizetype at = 0; at + clue.key().size() <= n; ++at) {
         bool withGaps = true;
         const Span span = matchAt(text, at, clue, withGaps);
         if (!span.found())
@@ -162,7 +163,7 @@ Occurrences occurrencesOf(const Text& text, const RankingClue& clue)
 template <typename Text>
 Span findAfterBlank(const Text& text, const RankingClue& clue)
 {
-    for (qsizetype at = 1; at < text.size(); ++at) {
+    for (qsizetype at = 1; at + clue.key().size() <= text.size(); ++at) {
         bool withGaps = true;
         if (text.at(at - 1) == QLatin1Char(' ')) {
             if (const Span span = matchAt(text, at, clue, withGaps); span.found())
