@@ -367,7 +367,10 @@ QByteArray unzippedBytes(QByteArrayView packed)
     return packed.first(end < 0 ? packed.size() : end).toByteArray();
 }
 
-// Writes a text of known length into place, character by character.
+// Writes a text of known length into place, character by character. A
+// length worked out wrong is a fault of ours: it ends the search with
+// "Subscript out of range" instead of writing past the text or leaving it
+// part filled.
 class TextWriter
 {
 public:
@@ -377,13 +380,12 @@ public:
         m_at = text.data();
         m_end = m_at + size;
     }
-    ~TextWriter() { Q_ASSERT(m_at == m_end); }
     TextWriter(const TextWriter&) = delete;
     TextWriter& operator=(const TextWriter&) = delete;
 
     void put(QChar c)
     {
-        Q_ASSERT(m_at < m_end);
+        room(1);
         *m_at++ = c;
     }
     void mark(char letter)
@@ -393,17 +395,29 @@ public:
     }
     void put(QStringView text)
     {
-        Q_ASSERT(m_at + text.size() <= m_end);
+        room(text.size());
         m_at = std::copy(text.begin(), text.end(), m_at);
     }
     void put(QByteArrayView bytes)
     {
-        Q_ASSERT(m_at + bytes.size() <= m_end);
+        room(bytes.size());
         for (const char byte : bytes)
             *m_at++ = QChar(m_tables.byteChar[static_cast<unsigned char>(byte)]);
     }
+    // The text is complete: every character written.
+    void finish() const
+    {
+        if (m_at != m_end)
+            throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
+    }
 
 private:
+    void room(qsizetype count) const
+    {
+        if (m_end - m_at < count)
+            throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
+    }
+
     const CharTables& m_tables;
     QChar* m_at;
     QChar* m_end;
@@ -475,6 +489,7 @@ void Finder::addHit(const Entry& entry)
     out.put(QLatin1Char('('));
     out.put(m_ref);
     out.put(QLatin1Char(')'));
+    out.finish();
     // The same value stored under several words of one cell gives one row.
     if (display == m_lastShown)
         return;
@@ -488,6 +503,7 @@ void Finder::addHit(const Entry& entry)
     dataOut.put(entry.match);
     dataOut.put(Mark);
     dataOut.put(m_ref);
+    dataOut.finish();
     m_list.addRow(display, data, m_request.ShowIcons ? m_kind : 0);
     m_lastShown = std::move(display);
 }
