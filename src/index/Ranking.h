@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "shared/Messages.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
@@ -20,22 +22,23 @@
 // "LS10 1AB" does.
 namespace Indexing {
 
-// Upper case one character at a time (so positions stay those of the text),
-// the index's bytes as characters, and the characters that search keys drop:
-// tables for the 256 that matter.
+// Each character as a search key holds it (upper case, one character at a
+// time, so that positions stay those of the text; NoKey for one that search
+// keys drop), and the index's bytes as characters: tables for the 256 that
+// matter.
+inline constexpr char16_t NoKey = 0xFFFF; // a noncharacter: no key holds it
 struct CharTables
 {
-    std::array<char16_t, 256> latinUpper; // QChar::toUpper of U+0000 to U+00FF
-    std::array<char16_t, 256> byteChar;   // a byte of the suite's code page
-    std::array<char16_t, 256> byteUpper;  // the same, upper case
-    std::array<bool, 256> latinDropped;   // U+0000 to U+00FF
-    std::array<bool, 256> byteDropped;
+    std::array<char16_t, 256> latinKey; // U+0000 to U+00FF
+    std::array<char16_t, 256> byteChar; // a byte of the suite's code page
+    std::array<char16_t, 256> byteKey;  // the same as a key holds it
 };
 // The dropped characters follow the tweaks: built again when they are read
 // afresh.
 const CharTables& charTables();
-// Whether search keys drop a character beyond U+00FF.
-bool droppedBeyondLatin1(QChar c);
+// A character as a search key holds it, asked of the search keys' own rule
+// (the tables hold it for the first 256).
+char16_t keyOf(QChar c);
 
 // A text of QString's characters.
 struct Utf16Text
@@ -44,16 +47,12 @@ struct Utf16Text
     const CharTables& tables;
     qsizetype size() const { return text.size(); }
     QChar at(qsizetype i) const { return text[i]; }
-    QChar upperAt(qsizetype i) const
+    char16_t keyAt(qsizetype i) const
     {
         const QChar c = text[i];
-        return c.unicode() < 256 ? QChar(tables.latinUpper[c.unicode()]) : c.toUpper();
+        return c.unicode() < 256 ? tables.latinKey[c.unicode()] : keyOf(c);
     }
-    bool droppedAt(qsizetype i) const
-    {
-        const QChar c = text[i];
-        return c.unicode() < 256 ? tables.latinDropped[c.unicode()] : droppedBeyondLatin1(c);
-    }
+    bool droppedAt(qsizetype i) const { return keyAt(i) == NoKey; }
 };
 
 // A text of an index's bytes.
@@ -63,8 +62,8 @@ struct ByteText
     const CharTables& tables;
     qsizetype size() const { return bytes.size(); }
     QChar at(qsizetype i) const { return QChar(tables.byteChar[index(i)]); }
-    QChar upperAt(qsizetype i) const { return QChar(tables.byteUpper[index(i)]); }
-    bool droppedAt(qsizetype i) const { return tables.byteDropped[index(i)]; }
+    char16_t keyAt(qsizetype i) const { return tables.byteKey[index(i)]; }
+    bool droppedAt(qsizetype i) const { return keyAt(i) == NoKey; }
 
 private:
     size_t index(qsizetype i) const { return static_cast<unsigned char>(bytes[i]); }
@@ -106,23 +105,24 @@ struct Occurrences
 
 // The clue's place starting at `at`, the text's dropped characters skipped
 // between the clue's characters; `withGaps` says whether each of the clue's
-// gaps met one. Not found when `at` holds a dropped character.
+// gaps met one. Not found when `at` holds a dropped character. (Inline, as
+// rankOf: they run for every hit.)
 template <typename Text>
-Span matchAt(const Text& text, qsizetype at, const RankingClue& clue, bool& withGaps)
+inline Span matchAt(const Text& text, qsizetype at, const RankingClue& clue, bool& withGaps)
 {
     const QString& key = clue.key();
     const qsizetype n = text.size();
     withGaps = true;
     if (key.isEmpty())
         return {at, at};
-    if (at >= n || text.upperAt(at) != key[0] || text.droppedAt(at))
+    if (at >= n || text.keyAt(at) != key[0].unicode())
         return {};
     qsizetype i = at + 1;
     for (qsizetype k = 1; k < key.size(); ++k, ++i) {
         const qsizetype from = i;
         while (i < n && text.droppedAt(i))
             ++i;
-        if (i >= n || text.upperAt(i) != key[k])
+        if (i >= n || text.keyAt(i) != key[k].unicode())
             return {};
         if (i == from && clue.gapBefore(k))
             withGaps = false;
@@ -134,10 +134,14 @@ template <typename Text>
 Occurrences occurrencesOf(const Text& text, const RankingClue& clue)
 {
     Occurrences found;
+    const QString& key = clue.key();
     const qsizetype n = text.size();
     const QChar blank = QLatin1Char(' ');
-    // Each of the key's characters takes one of the text's.
-    for (qsizetype at = 0; at + clue.key().size() <= n; ++at) {
+    // Each of the key's characters takes one of the text's. Most places
+    // differ at once, and are passed over here.
+    for (qsizetype at = 0; at + key.size() <= n; ++at) {
+        if (!key.isEmpty() && text.keyAt(at) != key[0].unicode())
+            continue;
         bool withGaps = true;
         const Span span = matchAt(text, at, clue, withGaps);
         if (!span.found())
@@ -178,7 +182,7 @@ Span findAfterBlank(const Text& text, const RankingClue& clue)
 // keeps the clue's gaps); then a score for where and how much of the text
 // the clue covers: an early, long match scores up to 90.
 template <typename Text>
-qint16 rankOf(const RankingClue& clue, const Text& candidate, const Occurrences& found)
+inline qint16 rankOf(const RankingClue& clue, const Text& candidate, const Occurrences& found)
 {
     const qsizetype n = candidate.size();
     qsizetype lead = 0; // dropped characters before the text's first kept one
@@ -211,9 +215,12 @@ qint16 rankOf(const RankingClue& clue, const Text& candidate, const Occurrences&
     return qint16(std::clamp(rank, 1.0, 90.0));
 }
 
-// rankOf behind the error handler of func_GetRanking (for Utf16Text and
-// ByteText).
+// rankOf behind the error handler of func_GetRanking.
 template <typename Text>
-qint16 guardedRank(const RankingClue& clue, const Text& candidate, const Occurrences& found);
+qint16 guardedRank(const RankingClue& clue, const Text& candidate, const Occurrences& found)
+{
+    return Global::guarded("Indexing:func_GetRanking",
+                           [&]() -> qint16 { return rankOf(clue, candidate, found); });
+}
 
 } // namespace Indexing
