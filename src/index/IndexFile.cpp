@@ -21,11 +21,6 @@ void putInt32(QByteArray& bytes, qsizetype offset, qint32 value)
     qToLittleEndian<qint32>(value, bytes.data() + offset);
 }
 
-QString cellName(Cell cell)
-{
-    return QStringLiteral("%1-%2-%3").arg(cell.c1).arg(cell.c2).arg(cell.c3);
-}
-
 IndexDamage damageAt(Cell cell, const QString& what)
 {
     return {QStringLiteral("The chain of cell %1 %2.").arg(cellName(cell), what)};
@@ -44,6 +39,11 @@ bool holds(const IndexSource& source, qint64 position, qint64 length)
 }
 
 } // namespace
+
+QString cellName(Cell cell)
+{
+    return QStringLiteral("%1-%2-%3").arg(cell.c1).arg(cell.c2).arg(cell.c3);
+}
 
 IndexRecord IndexRecord::decode(QByteArrayView bytes)
 {
@@ -127,26 +127,48 @@ CellHead findCell(const IndexSource& source, Cell cell)
     return head;
 }
 
-ChainWalker::ChainWalker(const IndexSource& source, qint64 first, Cell cell)
-    : m_source(source), m_cell(cell), m_next(first), m_first(first),
-      m_limit(source.size() / RecordSize + 1)
+void FileMap::addTable(qint64 position)
+{
+    m_tables.insert(position);
+    m_end = std::max(m_end, position + TableSize);
+}
+
+FileMap::Clash FileMap::claim(qint64 position, Cell cell)
+{
+    const qint64 end = position + RecordSize;
+    // A record met before that starts inside this one, or before it and
+    // reaches into it.
+    const auto after = m_records.lower_bound(position);
+    if (after != m_records.end() && after->first < end)
+        return {Clash::Record, after->first, after->second};
+    if (after != m_records.begin()) {
+        if (const auto before = std::prev(after); before->first + RecordSize > position)
+            return {Clash::Record, before->first, before->second};
+    }
+    if (const auto table = m_tables.lower_bound(position - TableSize + 1);
+        table != m_tables.end() && *table < end)
+        return {Clash::Table, *table, {}};
+    m_records.emplace_hint(after, position, cell);
+    m_end = std::max(m_end, end);
+    return {};
+}
+
+ChainWalker::ChainWalker(const IndexSource& source, qint64 first, Cell cell, FileMap* map)
+    : m_source(source), m_cell(cell), m_map(map ? *map : m_ownMap), m_next(first)
 {}
 
 bool ChainWalker::next(IndexRecord& record)
 {
     if (m_damage || m_next == -1)
         return false;
-    // A pointer back to the chain's start or to itself is the common loop;
-    // any other ends when the file could hold no more records.
-    if (m_read >= m_limit || (m_read > 0 && (m_next == m_first || m_next == m_position))) {
-        m_damage = damageAt(m_cell, QStringLiteral("loops back at byte %1").arg(m_position));
-        return false;
-    }
     if (m_next < RootPosition || m_next > m_source.size()) {
         m_damage =
             damageAt(m_cell, QStringLiteral("points outside the file (byte %1)").arg(m_next));
         return false;
     }
+    if (const FileMap::Clash clash = m_map.claim(m_next, m_cell);
+        clash.kind != FileMap::Clash::None)
+        return stopAt(clash);
     const QByteArray bytes = m_source.read(m_next, RecordSize);
     if (bytes.size() < RecordSize) {
         m_damage = damageAt(m_cell, QStringLiteral("is cut short at byte %1").arg(m_next));
@@ -182,6 +204,29 @@ bool ChainWalker::next(IndexRecord& record)
     return true;
 }
 
+bool ChainWalker::stopAt(const FileMap::Clash& clash)
+{
+    QString what;
+    if (clash.kind == FileMap::Clash::Table) {
+        what = QStringLiteral("has a record at byte %1 over the table at byte %2")
+                   .arg(m_next)
+                   .arg(clash.position);
+    } else if (!(clash.cell == m_cell)) {
+        m_crossLink = clash;
+        what = QStringLiteral("runs into the chain of cell %1 at byte %2")
+                   .arg(cellName(clash.cell))
+                   .arg(m_next);
+    } else if (clash.position == m_next) {
+        what = QStringLiteral("loops back at byte %1").arg(m_position);
+    } else {
+        what = QStringLiteral("has records that overlap at bytes %1 and %2")
+                   .arg(clash.position)
+                   .arg(m_next);
+    }
+    m_damage = damageAt(m_cell, what);
+    return false;
+}
+
 void EntryStream::add(const IndexRecord& record, bool last)
 {
     const qsizetype length = last ? qBound(qsizetype(0), qsizetype(record.Used), record.Text.size())
@@ -193,50 +238,71 @@ void EntryStream::take(const std::function<void(const Entry&)>& onEntry, bool fi
 {
     const char* data = m_buffer.constData();
     const qsizetype size = m_buffer.size();
-    const auto find = [&](char ch, qsizetype from) -> qsizetype {
-        if (from >= size)
+    // The first `ch` in [from, to), -1 when none.
+    const auto find = [&](char ch, qsizetype from, qsizetype to) -> qsizetype {
+        if (from >= to)
             return -1;
-        const void* hit = std::memchr(data + from, ch, size - from);
-        return hit ? static_cast<const char*>(hit) - data : -1;
+        const void* hit = std::memchr(data + from, ch, size_t(to - from));
+        const qsizetype at = hit ? static_cast<const char*>(hit) - data : -1;
+        m_scanned += (at < 0 ? to : at + 1) - from;
+        return at;
     };
     qsizetype at = 0;
+    // Where the entry left incomplete stands: its match text's end (-1 while
+    // unknown) and how far it has been searched.
+    qsizetype pendingEnd = -1;
+    qsizetype pendingSearched = 0;
     while (at < size) {
         if (data[at] != EntryStart) {
             // Bytes that start no entry: skip to the next entry.
             ++m_damaged;
-            const qsizetype next = find(EntryStart, at);
+            const qsizetype next = find(EntryStart, at, size);
             at = next < 0 ? size : next;
             continue;
         }
-        const qsizetype start = find(EntryStart, at + 1);
-        const qsizetype end = find(MatchEnd, at + 1);
-        if (end < 0 || (start >= 0 && start < end)) {
-            if (start < 0 && !finish)
-                break; // the match text goes on in the next record
-            ++m_damaged;
-            at = start < 0 ? size : start;
-            continue;
+        // Only the entry at the buffer's start can have been read part way.
+        const bool resumed = at == 0;
+        const qsizetype searched = resumed ? m_searched : 0;
+        qsizetype end = resumed ? m_matchEnd : -1;
+        if (end < 0) {
+            const qsizetype from = std::max(at + 1, searched);
+            end = find(MatchEnd, from, size);
+            // A byte 1 before the match text's end starts another entry.
+            const qsizetype start = find(EntryStart, from, end < 0 ? size : end);
+            if (start >= 0) {
+                ++m_damaged;
+                at = start;
+                continue;
+            }
+            if (end < 0) {
+                if (!finish) {
+                    pendingSearched = size; // the match text goes on in the next record
+                    break;
+                }
+                ++m_damaged;
+                at = size;
+                continue;
+            }
         }
         const qsizetype ref = end + 1;
-        if (ref >= size) {
-            if (!finish)
-                break;
-            ++m_damaged;
-            at = size;
-            continue;
-        }
-        const qsizetype refLength = (static_cast<unsigned char>(data[ref]) >> 3) + 1;
+        const qsizetype refLength =
+            ref < size ? (static_cast<unsigned char>(data[ref]) >> 3) + 1 : qsizetype(1);
         if (ref + refLength > size) {
-            if (!finish)
+            if (!finish) {
+                pendingEnd = end;
                 break;
+            }
             ++m_damaged;
             at = size;
             continue;
         }
-        qsizetype next = find(EntryStart, ref + refLength);
+        qsizetype next = find(EntryStart, std::max(ref + refLength, searched), size);
         if (next < 0) {
-            if (!finish)
+            if (!finish) {
+                pendingEnd = end;
+                pendingSearched = size;
                 break;
+            }
             next = size;
         }
         onEntry(Entry{QByteArrayView(data + at + 1, end - at - 1),
@@ -245,6 +311,8 @@ void EntryStream::take(const std::function<void(const Entry&)>& onEntry, bool fi
         at = next;
     }
     m_buffer.remove(0, at);
+    m_matchEnd = pendingEnd < 0 ? -1 : pendingEnd - at;
+    m_searched = std::max(qsizetype(0), pendingSearched - at);
 }
 
 } // namespace Indexing

@@ -49,7 +49,9 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <optional>
+#include <set>
 
 namespace Indexing {
 
@@ -73,6 +75,8 @@ struct Cell
     qint16 c1 = 0, c2 = 0, c3 = 0;
     bool operator==(const Cell&) const = default;
 };
+// "16-11-8", as reports name a cell.
+QString cellName(Cell cell);
 
 struct IndexRecord
 {
@@ -128,34 +132,73 @@ struct CellHead
 };
 CellHead findCell(const IndexSource& source, Cell cell);
 
+// The parts of an index file that walks have met: tables, and records with
+// the cell whose chain holds each. In a sound index no record shares a byte
+// with another or with a table, so a record that would is damage: a chain
+// that loops back, two chains that run into one another, a record over the
+// tables. And since every record met takes bytes of its own, walks that
+// share a map read no more records than the file can hold.
+class FileMap
+{
+public:
+    void addTable(qint64 position);
+    // What a record at `position` of `cell`'s chain runs into; when nothing,
+    // the record is noted as that chain's.
+    struct Clash
+    {
+        enum Kind
+        {
+            None,
+            Record, // a record met before, at `position` (the same or overlapping)
+            Table   // the table at `position`
+        } kind = None;
+        qint64 position = 0;
+        Cell cell; // the cell whose chain holds the record met
+    };
+    Clash claim(qint64 position, Cell cell);
+    // One past the last byte that a table or record met takes (1 before any).
+    qint64 end() const { return m_end; }
+
+private:
+    std::map<qint64, Cell> m_records;
+    std::set<qint64> m_tables;
+    qint64 m_end = 1;
+};
+
 // Walks a cell's chain record by record. Every pointer is checked against
-// the file, Used against 0 to 1024, and the walk takes at most as many steps
-// as the file can hold records, so a damaged chain always ends.
+// the file and against the records and tables met so far (in `map`, shared
+// by the walks of one file, or the walker's own), and Used against 0 to
+// 1024, so a damaged chain always ends.
 class ChainWalker
 {
 public:
-    ChainWalker(const IndexSource& source, qint64 first, Cell cell = {});
+    ChainWalker(const IndexSource& source, qint64 first, Cell cell = {}, FileMap* map = nullptr);
     // The next record; false at the end of the chain or at damage.
     bool next(IndexRecord& record);
     // Set once the walk has stopped at damage. At the clean end of a chain
     // the first record's Count and Tail are checked too.
     const std::optional<IndexDamage>& damage() const { return m_damage; }
+    // Set when the walk stopped at a record of another cell's chain.
+    const std::optional<FileMap::Clash>& crossLink() const { return m_crossLink; }
     int recordsRead() const { return m_read; }
     // The first record's Count (0 before it is read).
     qint32 count() const { return m_count; }
     qint64 position() const { return m_position; } // of the record last read
 
 private:
+    bool stopAt(const FileMap::Clash& clash);
+
     const IndexSource& m_source;
     Cell m_cell;
+    FileMap m_ownMap;
+    FileMap& m_map;
     qint64 m_next;
     qint64 m_position = -1;
-    qint64 m_first;
     qint32 m_count = 0;
     qint32 m_tail = 0;
     int m_read = 0;
-    qint64 m_limit;
     std::optional<IndexDamage> m_damage;
+    std::optional<FileMap::Clash> m_crossLink;
 };
 
 // One entry of a cell's stream; views into the stream's buffer, valid while
@@ -165,7 +208,17 @@ struct Entry
     QByteArrayView match;         // between the bytes 1 and 2
     QByteArrayView packedRef;     // KwPack's bytes, header byte included
     QByteArrayView packedDisplay; // Zip's bytes, to the next entry or the end
+
+    // The folder kind that the reference carries (the flags of its header).
+    qint16 folderKind() const { return qint16(packedRef.isEmpty() ? 0 : packedRef[0] & 7); }
 };
+
+// The folder kinds that the index stores, 1 to 4 (N, O, C, F); an entry of
+// another is damage.
+inline bool isIndexedKind(qint16 kind)
+{
+    return kind >= 1 && kind <= 4;
+}
 
 // Turns a cell's records into entries. Each record's text goes in as the
 // chain gives it (add); the entries that are complete so far come out
@@ -173,7 +226,9 @@ struct Entry
 // packed reference is skipped by its own length, so a byte 1 or 2 inside it
 // never reads as an entry's start or a match text's end. Bytes before the
 // first byte 1 and an entry without its byte 2 or with a reference cut short
-// are damage: they are skipped, and counted.
+// are damage: they are skipped, and counted. An entry that goes on over many
+// records is not searched again from its start for each: what was found of
+// it is kept, so every byte is looked at a few times at most.
 class EntryStream
 {
 public:
@@ -184,10 +239,18 @@ public:
     // the last entry of the stream counts as complete.
     void take(const std::function<void(const Entry&)>& onEntry, bool finish = false);
     int damagedEntries() const { return m_damaged; }
+    // The bytes that the searches for the entries' marks have looked at.
+    qint64 bytesScanned() const { return m_scanned; }
 
 private:
     QByteArray m_buffer;
+    // Of the entry left incomplete at the buffer's start: its match text's
+    // end once found, and how far its bytes are known to hold no mark that
+    // is still looked for.
+    qsizetype m_matchEnd = -1;
+    qsizetype m_searched = 0;
     int m_damaged = 0;
+    qint64 m_scanned = 0;
 };
 
 } // namespace Indexing

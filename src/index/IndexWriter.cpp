@@ -43,11 +43,33 @@ void writeNumber(IndexStorage& storage, qint64 position, T value)
     storage.write(position, QByteArrayView(bytes, sizeof(T)));
 }
 
-// A pointer that must lead to `length` bytes inside the storage.
-qint64 checked(const IndexStorage& storage, qint64 position, qint64 length)
+// Refuses a write that damage would lead astray; nothing is written then.
+[[noreturn]] void refuse(const QString& what)
 {
-    if (position < RootPosition || position - 1 + length > storage.size())
-        throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
+    throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange,
+                                 QStringLiteral("The index is damaged: %1.").arg(what));
+}
+
+// A table pointer on the way to `cell`: the table must lie inside the storage.
+qint64 checkedTable(const IndexStorage& storage, qint64 position, Cell cell)
+{
+    if (position < RootPosition || position - 1 + TableSize > storage.size())
+        refuse(QStringLiteral("the tables leading to cell %1 point outside the file (byte %2)")
+                   .arg(cellName(cell))
+                   .arg(position));
+    return position;
+}
+
+// A record of `cell`'s chain that is to be rewritten: it must lie beyond the
+// tables and inside the storage.
+qint64 checkedRecord(const IndexStorage& storage, qint64 position, Cell cell)
+{
+    if (position < storage.tablesEnd() || position - 1 + RecordSize > storage.size())
+        refuse(QStringLiteral("the chain of cell %1 leads to byte %2, %3")
+                   .arg(cellName(cell))
+                   .arg(position)
+                   .arg(QLatin1String(position < storage.tablesEnd() ? "inside the tables"
+                                                                     : "outside the records")));
     return position;
 }
 
@@ -77,6 +99,34 @@ bool MemoryIndex::readInto(qint64 position, char* out, qint64 count) const
         return false;
     std::memcpy(out, m_bytes.constData() + position - 1, count);
     return true;
+}
+
+qint64 IndexStorage::tablesEnd() const
+{
+    if (m_tablesEnd > 0)
+        return m_tablesEnd;
+    const auto entries = [this](qint64 table) {
+        QList<qint64> pointers;
+        const QByteArray bytes = read(table, TableSize);
+        for (qint64 at = 0; at + 4 <= bytes.size(); at += 4)
+            pointers << qFromLittleEndian<qint32>(bytes.constData() + at);
+        return pointers;
+    };
+    const auto inside = [this](qint64 table) {
+        return table >= RootPosition && table - 1 + TableSize <= size();
+    };
+    qint64 end = RootPosition + TableSize;
+    for (const qint64 second : entries(RootPosition)) {
+        if (!inside(second))
+            continue;
+        end = std::max(end, second + TableSize);
+        for (const qint64 third : entries(second)) {
+            if (inside(third))
+                end = std::max(end, third + TableSize);
+        }
+    }
+    m_tablesEnd = end;
+    return end;
 }
 
 MemoryIndex::MemoryIndex() : m_bytes(emptyIndexBytes()) {}
@@ -115,9 +165,9 @@ void FileStorage::write(qint64 position, QByteArrayView bytes)
 void storeEntry(IndexStorage& storage, Cell cell, QByteArrayView entry)
 {
     const qint64 second =
-        checked(storage, readInt32(storage, RootPosition + 4 * (cell.c1 - 1)), TableSize);
+        checkedTable(storage, readInt32(storage, RootPosition + 4 * (cell.c1 - 1)), cell);
     const qint64 third =
-        checked(storage, readInt32(storage, second + 4 * (cell.c2 - 1)), TableSize);
+        checkedTable(storage, readInt32(storage, second + 4 * (cell.c2 - 1)), cell);
     const qint64 slot = third + 4 * (cell.c3 - 1);
     qint64 first = readInt32(storage, slot);
     const qint64 length = entry.size();
@@ -144,11 +194,13 @@ void storeEntry(IndexStorage& storage, Cell cell, QByteArrayView entry)
         record.Text = QByteArray(RecordTextSize, ' ');
         storage.write(first, record.encode());
     }
-    checked(storage, first, RecordSize);
-    const qint64 last = checked(storage, readInt32(storage, first + TailOffset), RecordSize);
+    checkedRecord(storage, first, cell);
+    const qint64 last = checkedRecord(storage, readInt32(storage, first + TailOffset), cell);
     const qint16 used = readNumber<qint16>(storage, last + UsedOffset);
     if (used < 0 || used > RecordTextSize)
-        throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
+        refuse(QStringLiteral("the last record of cell %1 claims %2 characters")
+                   .arg(cellName(cell))
+                   .arg(used));
 
     if (used + length <= RecordTextSize) {
         storage.write(last + TextOffset + used, textFrom(entry, used));

@@ -28,6 +28,12 @@ public:
     // Exactly `count` bytes from `position` into `out`; false when the
     // storage ends before them.
     virtual bool readInto(qint64 position, char* out, qint64 count) const;
+    // One past the last byte of the tables that the root leads to (those
+    // inside the storage). Read once: tables are never moved.
+    qint64 tablesEnd() const;
+
+private:
+    mutable qint64 m_tablesEnd = 0;
 };
 
 // An index held in memory, starting as the empty index.
@@ -61,8 +67,11 @@ private:
 // Appends one entry to a cell's chain: into the last record while it has
 // room, else filling that record and going on in as many new records at the
 // end of the file as the rest needs (each full one with Used 0, since no
-// entry ends in it). The cell's first record keeps Tail and Count. Throws
-// Platform::RunTimeError when the tables do not lead to the cell.
+// entry ends in it). The cell's first record keeps Tail and Count. Every
+// record written lies beyond the tables and inside the storage: when the
+// tables or the cell's Tail lead elsewhere, nothing is written and
+// Platform::RunTimeError ("Subscript out of range", with the damage as its
+// description) is thrown.
 void storeEntry(IndexStorage& storage, Cell cell, QByteArrayView entry);
 
 // An entry's bytes: 1, the match text, 2, the packed reference, the packed

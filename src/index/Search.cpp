@@ -4,6 +4,7 @@
 #include "IndexFile.h"
 #include "OpenIndex.h"
 #include "Packing.h"
+#include "Ranking.h"
 #include "SearchKeys.h"
 #include "platform/Cp1252.h"
 #include "platform/RunTimeError.h"
@@ -162,163 +163,6 @@ void ResultsList::setUpdatesEnabled(bool on)
     endResetModel();
 }
 
-// --- Ranking -----------------------------------------------------------------
-
-namespace {
-
-// Upper case one character at a time (so positions stay those of the text),
-// and the index's bytes as characters, from tables for the 256 that matter.
-struct CharTables
-{
-    std::array<char16_t, 256> latinUpper; // QChar::toUpper of U+0000 to U+00FF
-    std::array<char16_t, 256> byteChar;   // a byte of the suite's code page
-    std::array<char16_t, 256> byteUpper;  // the same, upper case
-};
-
-const CharTables& charTables()
-{
-    static const CharTables tables = [] {
-        CharTables t{};
-        for (int c = 0; c < 256; ++c) {
-            t.latinUpper[size_t(c)] = QChar(c).toUpper().unicode();
-            const QChar decoded = Platform::Cp1252::toChar(static_cast<unsigned char>(c));
-            t.byteChar[size_t(c)] = decoded.unicode();
-            t.byteUpper[size_t(c)] = decoded.toUpper().unicode();
-        }
-        return t;
-    }();
-    return tables;
-}
-
-// A text of QString's characters.
-struct Utf16Text
-{
-    QStringView text;
-    const CharTables& tables;
-    qsizetype size() const { return text.size(); }
-    QChar at(qsizetype i) const { return text[i]; }
-    QChar upperAt(qsizetype i) const
-    {
-        const QChar c = text[i];
-        return c.unicode() < 256 ? QChar(tables.latinUpper[c.unicode()]) : c.toUpper();
-    }
-};
-
-// A text of an index's bytes.
-struct ByteText
-{
-    QByteArrayView bytes;
-    const CharTables& tables;
-    qsizetype size() const { return bytes.size(); }
-    QChar at(qsizetype i) const
-    {
-        return QChar(tables.byteChar[static_cast<unsigned char>(bytes[i])]);
-    }
-    QChar upperAt(qsizetype i) const
-    {
-        return QChar(tables.byteUpper[static_cast<unsigned char>(bytes[i])]);
-    }
-};
-
-// Whether the upper case of `text` holds `clue` (upper case) at `at`.
-template <typename Text>
-bool holdsAt(const Text& text, qsizetype at, QStringView clue)
-{
-    if (at < 0 || at + clue.size() > text.size())
-        return false;
-    for (qsizetype k = 0; k < clue.size(); ++k) {
-        if (text.upperAt(at + k) != clue[k])
-            return false;
-    }
-    return true;
-}
-
-// Where the clue stands in a text, compared in upper case.
-struct Occurrences
-{
-    qsizetype first = -1;      // its first place
-    qsizetype afterBlank = -1; // its first place just after a blank
-    bool wholeWord = false;    // a blank or an end of the text on either side
-};
-
-template <typename Text>
-Occurrences occurrencesOf(const Text& text, QStringView clue)
-{
-    Occurrences found;
-    const qsizetype n = text.size();
-    const qsizetype m = clue.size();
-    const QChar blank = QLatin1Char(' ');
-    for (qsizetype at = 0; at + m <= n; ++at) {
-        if ((m > 0 && text.upperAt(at) != clue[0]) || !holdsAt(text, at, clue))
-            continue;
-        const bool blankBefore = at > 0 && text.at(at - 1) == blank;
-        if (found.first < 0)
-            found.first = at;
-        if (blankBefore && found.afterBlank < 0)
-            found.afterBlank = at;
-        if ((at == 0 || blankBefore) && (at + m == n || text.at(at + m) == blank))
-            found.wholeWord = true;
-        if (found.afterBlank >= 0 && found.wholeWord)
-            break;
-    }
-    return found;
-}
-
-// The first place of the clue just after a blank; -1 when none.
-template <typename Text>
-qsizetype findAfterBlank(const Text& text, QStringView clue)
-{
-    for (qsizetype at = 1; at + clue.size() <= text.size(); ++at) {
-        if (text.at(at - 1) == QLatin1Char(' ') && holdsAt(text, at, clue))
-            return at;
-    }
-    return -1;
-}
-
-// The rules in order: the whole text, its first word, a whole word, its
-// start; then a score for where and how much of the text the clue covers.
-template <typename Text>
-qint16 rankOf(QStringView clue, const Text& candidate, const Occurrences& found)
-{
-    const qsizetype n = candidate.size();
-    const qsizetype m = clue.size();
-    const bool begins = found.first == 0;
-    if (begins && n == m)
-        return 100;
-    if (begins && n > m && candidate.at(m) == QLatin1Char(' '))
-        return 97;
-    if (found.wholeWord)
-        return 95;
-    if (begins)
-        return 93;
-    if (n == 0)
-        return 1;
-    // An early, long match scores up to 90. A clue the display text does not
-    // hold (its match text had it, spelt otherwise) scores by its length
-    // alone, and never above the matches that the rules above place.
-    const double length = double(n);
-    const double a =
-        found.first < 0 ? 0 : std::floor((length - double(found.first + 1)) / length * 100);
-    const double b = std::floor(double(m) / length * 100);
-    const double rank = std::floor((a + b) / 200 * 90);
-    return qint16(std::clamp(rank, 1.0, 90.0));
-}
-
-template <typename Text>
-qint16 guardedRank(QStringView clue, const Text& candidate, const Occurrences& found)
-{
-    return Global::guarded("Indexing:func_GetRanking",
-                           [&]() -> qint16 { return rankOf(clue, candidate, found); });
-}
-
-} // namespace
-
-qint16 func_GetRanking(const QString& clue, const QString& candidate)
-{
-    const Utf16Text text{candidate, charTables()};
-    return guardedRank(clue, text, occurrencesOf(text, clue));
-}
-
 // --- Find --------------------------------------------------------------------
 
 namespace {
@@ -345,7 +189,9 @@ private:
 class Finder
 {
 public:
-    Finder(SearchRequest& request, ResultsList& list) : m_request(request), m_list(list) {}
+    Finder(SearchRequest& request, ResultsList& list)
+        : m_request(request), m_list(list), m_clue(request.Clue)
+    {}
 
     void run();
     qint64 traffic() const { return m_traffic; }
@@ -372,8 +218,8 @@ private:
 
     SearchRequest& m_request;
     ResultsList& m_list;
-    QString m_clue;      // compact form
-    QByteArray m_needle; // the same in the index's bytes
+    RankingClue m_clue;
+    QByteArray m_needle; // its key in the index's bytes
     Cell m_cell;
     QString m_lastShown; // the display text of the last row added
     const CharTables& m_tables = charTables();
@@ -381,6 +227,7 @@ private:
     QByteArray m_refBytes;
     QString m_ref;
     qint16 m_kind = 0;
+    int m_strayKinds = 0; // entries of the cell whose folder kind is none of 1 to 4
     bool m_asked = false; // the hit-limit question, once a search
     qint64 m_traffic = 0;
     QElapsedTimer m_clock;
@@ -390,11 +237,10 @@ private:
 void Finder::run()
 {
     m_clock.start();
-    m_clue = Global::MakeSearchKey(m_request.Clue);
-    if (m_clue.isEmpty())
+    if (m_clue.key().isEmpty())
         return;
-    m_needle = Platform::Cp1252::encode(m_clue);
-    m_cell = cellOf(m_clue);
+    m_needle = Platform::Cp1252::encode(m_clue.key());
+    m_cell = cellOf(m_clue.key());
     Global::BusyPointerScope busy;
 
     Global::guarded("Indexing:Find", [&] {
@@ -466,6 +312,7 @@ Finder::Walk Finder::searchCell(const IndexSource& source, qint64 first, int i, 
 {
     ChainWalker walker(source, first, m_cell);
     EntryStream stream;
+    m_strayKinds = 0;
     const auto onEntry = [this](const Entry& entry) { addHit(entry); };
     IndexRecord record;
     Walk walk = Walk::Done;
@@ -485,14 +332,13 @@ Finder::Walk Finder::searchCell(const IndexSource& source, qint64 first, int i, 
                      int(std::floor(double(walker.recordsRead()) / walker.count() * (100.0 / n))));
         }
     }
-    if (walker.damage()) {
+    // An entry of a folder kind that no folder has is as unreadable as one
+    // cut short.
+    const int damagedEntries = stream.damagedEntries() + m_strayKinds;
+    if (walker.damage())
         damage = walker.damage()->description;
-    } else if (stream.damagedEntries() > 0) {
-        damage = Global::ResolveRes(
-            DamagedEntriesText,
-            {QStringLiteral("%1-%2-%3").arg(m_cell.c1).arg(m_cell.c2).arg(m_cell.c3),
-             stream.damagedEntries()});
-    }
+    else if (damagedEntries > 0)
+        damage = Global::ResolveRes(DamagedEntriesText, {cellName(m_cell), damagedEntries});
     return walk;
 }
 
@@ -521,7 +367,10 @@ QByteArray unzippedBytes(QByteArrayView packed)
     return packed.first(end < 0 ? packed.size() : end).toByteArray();
 }
 
-// Writes a text of known length into place, character by character.
+// Writes a text of known length into place, character by character. A
+// length worked out wrong is a fault of ours: it ends the search with
+// "Subscript out of range" instead of writing past the text or leaving it
+// part filled.
 class TextWriter
 {
 public:
@@ -531,13 +380,12 @@ public:
         m_at = text.data();
         m_end = m_at + size;
     }
-    ~TextWriter() { Q_ASSERT(m_at == m_end); }
     TextWriter(const TextWriter&) = delete;
     TextWriter& operator=(const TextWriter&) = delete;
 
     void put(QChar c)
     {
-        Q_ASSERT(m_at < m_end);
+        room(1);
         *m_at++ = c;
     }
     void mark(char letter)
@@ -547,17 +395,29 @@ public:
     }
     void put(QStringView text)
     {
-        Q_ASSERT(m_at + text.size() <= m_end);
+        room(text.size());
         m_at = std::copy(text.begin(), text.end(), m_at);
     }
     void put(QByteArrayView bytes)
     {
-        Q_ASSERT(m_at + bytes.size() <= m_end);
+        room(bytes.size());
         for (const char byte : bytes)
             *m_at++ = QChar(m_tables.byteChar[static_cast<unsigned char>(byte)]);
     }
+    // The text is complete: every character written.
+    void finish() const
+    {
+        if (m_at != m_end)
+            throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
+    }
 
 private:
+    void room(qsizetype count) const
+    {
+        if (m_end - m_at < count)
+            throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
+    }
+
     const CharTables& m_tables;
     QChar* m_at;
     QChar* m_end;
@@ -574,8 +434,10 @@ void Finder::addHit(const Entry& entry)
         int length = 0;
         m_ref = KwUnPack(entry.packedRef, m_kind, length);
     }
-    if (m_kind < 1 || m_kind > 4)
-        throw Platform::RunTimeError(Platform::RunTimeError::SubscriptOutOfRange);
+    if (!isIndexedKind(m_kind)) {
+        ++m_strayKinds;
+        return;
+    }
     if (!m_request.TypeFlags[size_t(m_kind - 1)])
         return;
 
@@ -592,26 +454,25 @@ void Finder::addHit(const Entry& entry)
     // The clue is highlighted where a word of the first line starts with it,
     // else where it first stands there; a word of the further line that
     // starts with it takes the place of the second choice, and is not shown.
-    qsizetype at = found.afterBlank;
-    if (at < 0 && findAfterBlank(further, m_clue) < 0)
-        at = found.first;
+    Span shown = found.afterBlank;
+    if (!shown.found() && !findAfterBlank(further, m_clue).found())
+        shown = found.first;
 
-    const qsizetype clueSize = m_clue.size();
     const bool hasFurther = t >= 0;
     const bool padded = hasFurther && further.size() > 0;
     QString display;
     TextWriter out(display,
-                   2 + first.size() + (at >= 0 ? 4 : 0) + 2 +
+                   2 + first.size() + (shown.found() ? 4 : 0) + 2 +
                        (hasFurther ? 4 + further.size() + (padded ? 3 : 0) : 0) + 5 + m_ref.size() +
                        1,
                    m_tables);
     out.mark('B');
-    if (at >= 0) {
-        out.put(first.bytes.first(at));
+    if (shown.found()) {
+        out.put(first.bytes.first(shown.start));
         out.mark('1');
-        out.put(first.bytes.sliced(at, clueSize));
+        out.put(first.bytes.sliced(shown.start, shown.size()));
         out.mark('0');
-        out.put(first.bytes.sliced(at + clueSize));
+        out.put(first.bytes.sliced(shown.end));
     } else {
         out.put(first.bytes);
     }
@@ -628,6 +489,7 @@ void Finder::addHit(const Entry& entry)
     out.put(QLatin1Char('('));
     out.put(m_ref);
     out.put(QLatin1Char(')'));
+    out.finish();
     // The same value stored under several words of one cell gives one row.
     if (display == m_lastShown)
         return;
@@ -641,6 +503,7 @@ void Finder::addHit(const Entry& entry)
     dataOut.put(entry.match);
     dataOut.put(Mark);
     dataOut.put(m_ref);
+    dataOut.finish();
     m_list.addRow(display, data, m_request.ShowIcons ? m_kind : 0);
     m_lastShown = std::move(display);
 }

@@ -88,7 +88,9 @@ struct SearchRequest
 // hit limit. Asks message 907 once when the rows pass the hit limit.
 void Find(SearchRequest& request);
 
-// The rank (1 to 100) of a candidate display text for a compacted clue.
+// The rank (1 to 100) of a candidate display text for a clue, which is
+// compacted here: given as typed, the gaps that its compaction closes count
+// (see Ranking.h); given compacted, it has none.
 qint16 func_GetRanking(const QString& clue, const QString& candidate);
 
 } // namespace Indexing

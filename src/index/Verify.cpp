@@ -6,6 +6,7 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <map>
 
 namespace Indexing {
 namespace {
@@ -84,37 +85,142 @@ bool checkIndexHeader(const IndexSource& source, IndexSummary& summary)
     return true;
 }
 
-void walkCell(const IndexSource& source, Cell cell, IndexSummary& summary)
+// The cells whose chains run into another cell's chain at one record.
+struct CrossLink
 {
-    const CellHead head = findCell(source, cell);
-    if (head.damage) {
-        summary.damage << *head.damage;
+    Cell owner;
+    QList<Cell> cells;
+};
+
+class IndexWalk
+{
+public:
+    IndexWalk(const IndexSource& source, IndexSummary& summary)
+        : m_source(source), m_summary(summary)
+    {}
+    void run();
+
+private:
+    void walkCell(Cell cell);
+    void reportCrossLinks();
+
+    const IndexSource& m_source;
+    IndexSummary& m_summary;
+    FileMap m_map;
+    std::map<qint64, CrossLink> m_crossLinks; // by the record where they meet
+};
+
+void IndexWalk::run()
+{
+    // Every table first, so that a record over any of them is seen. A bad
+    // table pointer is said once for the table, not once for each of the
+    // cells below it; the cells under good tables are walked whole.
+    const Table root = readTable(m_source, RootPosition);
+    if (!root.problem.isEmpty()) {
+        damage(m_summary, QStringLiteral("The file ends before its root table."));
         return;
     }
-    if (head.first == -1)
+    m_map.addTable(RootPosition);
+    struct Third
+    {
+        qint16 i, j;
+        Table table;
+    };
+    QList<Third> thirds;
+    for (int i = 1; i <= TableEntries; ++i) {
+        const qint64 secondAt = root.entries[i - 1];
+        const Table second = readTable(m_source, secondAt);
+        if (!second.problem.isEmpty()) {
+            damage(m_summary,
+                   QStringLiteral("Entry %1 of the root table %2.").arg(i).arg(second.problem));
+            continue;
+        }
+        m_map.addTable(secondAt);
+        for (int j = 1; j <= TableEntries; ++j) {
+            const qint64 thirdAt = second.entries[j - 1];
+            Table third = readTable(m_source, thirdAt);
+            if (!third.problem.isEmpty()) {
+                damage(m_summary,
+                       QStringLiteral("Entry %1 of table %2 %3.").arg(j).arg(i).arg(third.problem));
+                continue;
+            }
+            m_map.addTable(thirdAt);
+            thirds.append({qint16(i), qint16(j), std::move(third)});
+        }
+    }
+    for (const Third& third : thirds) {
+        for (int k = 1; k <= TableEntries; ++k) {
+            if (third.table.entries[k - 1] != -1)
+                walkCell(Cell{third.i, third.j, qint16(k)});
+        }
+    }
+    reportCrossLinks();
+
+    // A rebuilt file that came out longer than its tables and records.
+    if (m_source.size() >= m_map.end())
+        damage(m_summary, QStringLiteral("The file runs on for %1 bytes after the last table or "
+                                         "record that its tables lead to (from byte %2).")
+                              .arg(m_source.size() - m_map.end() + 1)
+                              .arg(m_map.end()));
+}
+
+void IndexWalk::walkCell(Cell cell)
+{
+    const CellHead head = findCell(m_source, cell);
+    if (head.damage) {
+        m_summary.damage << *head.damage;
         return;
-    ++summary.cells;
-    ChainWalker walker(source, head.first, cell);
+    }
+    ++m_summary.cells;
+    ChainWalker walker(m_source, head.first, cell, &m_map);
     EntryStream stream;
-    const auto count = [&](const Entry&) { ++summary.entries; };
+    int strayKinds = 0;
+    const auto count = [&](const Entry& entry) {
+        ++m_summary.entries;
+        strayKinds += !isIndexedKind(entry.folderKind());
+    };
     IndexRecord record;
     while (walker.next(record)) {
         stream.add(record, record.NextRecord == -1);
         stream.take(count);
     }
     stream.take(count, true);
-    summary.records += walker.recordsRead();
+    m_summary.records += walker.recordsRead();
     // A chain that breaks off leaves an entry cut short: the chain's damage
     // says it all.
-    if (walker.damage())
-        summary.damage << *walker.damage();
-    else if (const int damaged = stream.damagedEntries())
-        damage(summary, QStringLiteral("Cell %1-%2-%3 holds %4 damaged %5.")
-                            .arg(cell.c1)
-                            .arg(cell.c2)
-                            .arg(cell.c3)
-                            .arg(damaged)
-                            .arg(QLatin1String(damaged == 1 ? "entry" : "entries")));
+    if (const auto& link = walker.crossLink()) {
+        CrossLink& joined = m_crossLinks[link->position];
+        joined.owner = link->cell;
+        joined.cells << cell;
+    } else if (walker.damage()) {
+        m_summary.damage << *walker.damage();
+    } else if (const int damaged = stream.damagedEntries() + strayKinds) {
+        damage(m_summary, QStringLiteral("Cell %1 holds %2 damaged %3.")
+                              .arg(cellName(cell))
+                              .arg(damaged)
+                              .arg(QLatin1String(damaged == 1 ? "entry" : "entries")));
+    }
+}
+
+// Once for each record where chains meet, however many cells run into it.
+void IndexWalk::reportCrossLinks()
+{
+    constexpr qsizetype Named = 3;
+    for (const auto& [position, link] : m_crossLinks) {
+        QStringList names;
+        for (qsizetype i = 0; i < std::min(Named, link.cells.size()); ++i)
+            names << cellName(link.cells[i]);
+        const QString who =
+            link.cells.size() == 1
+                ? QStringLiteral("The chain of cell %1 runs").arg(names[0])
+                : QStringLiteral("The chains of %1 cells (%2%3) run")
+                      .arg(link.cells.size())
+                      .arg(names.join(QLatin1String(", ")),
+                           QLatin1String(link.cells.size() > Named ? " and others" : ""));
+        damage(m_summary, QStringLiteral("%1 into the chain of cell %2 at byte %3.")
+                              .arg(who, cellName(link.owner))
+                              .arg(position));
+    }
 }
 
 } // namespace
@@ -122,34 +228,8 @@ void walkCell(const IndexSource& source, Cell cell, IndexSummary& summary)
 IndexSummary summarizeIndex(const IndexSource& source)
 {
     IndexSummary summary;
-    if (!checkIndexHeader(source, summary))
-        return summary;
-
-    // A bad table pointer is said once for the table, not once for each of
-    // the cells below it; the cells under good tables are walked whole.
-    const Table root = readTable(source, RootPosition);
-    if (!root.problem.isEmpty()) {
-        damage(summary, QStringLiteral("The file ends before its root table."));
-        return summary;
-    }
-    for (int i = 1; i <= TableEntries; ++i) {
-        const Table second = readTable(source, root.entries[i - 1]);
-        if (!second.problem.isEmpty()) {
-            damage(summary,
-                   QStringLiteral("Entry %1 of the root table %2.").arg(i).arg(second.problem));
-            continue;
-        }
-        for (int j = 1; j <= TableEntries; ++j) {
-            const Table third = readTable(source, second.entries[j - 1]);
-            if (!third.problem.isEmpty()) {
-                damage(summary,
-                       QStringLiteral("Entry %1 of table %2 %3.").arg(j).arg(i).arg(third.problem));
-                continue;
-            }
-            for (int k = 1; k <= TableEntries; ++k)
-                walkCell(source, Cell{qint16(i), qint16(j), qint16(k)}, summary);
-        }
-    }
+    if (checkIndexHeader(source, summary))
+        IndexWalk(source, summary).run();
     return summary;
 }
 

@@ -193,6 +193,9 @@ TEST(IndexFile, ADamagedChainEndsTheWalkWithItsDamage)
         {"next record at zero", with(first + 8, int32(0)), "outside the file"},
         {"negative next record", with(first + 8, int32(-7)), "outside the file"},
         {"a chain that loops back", with(first + RecordSize + 8, int32(first)), "loops back"},
+        {"a chain that loops back to its middle",
+         with(first + 2 * RecordSize + 8, int32(first + RecordSize)), "loops back"},
+        {"a record over the one before", with(first + 8, int32(first + 500)), "overlap"},
         {"Used above 1024", with(first + 12, QByteArray::fromHex("0108")), "claims 2049"},
         {"a count that disagrees", with(first + 4, int32(9)), "counts 9"},
         {"a file cut short", good.left(good.size() - 10), "cut short"},
@@ -205,6 +208,94 @@ TEST(IndexFile, ADamagedChainEndsTheWalkWithItsDamage)
         EXPECT_TRUE(walked.damage->description.contains(QLatin1String(c.says)))
             << c.what << ": " << walked.damage->description.toStdString();
         EXPECT_LE(walked.records.size(), 4) << c.what;
+    }
+}
+
+TEST(IndexFile, AnEntryOverManyRecordsIsNotSearchedAgainForEachOfThem)
+{
+    constexpr qsizetype Long = 300 * RecordTextSize;
+    qint16 flags = 3;
+    const QByteArray ref = KwPack(QStringLiteral("10"), flags);
+    const struct
+    {
+        const char* what;
+        QByteArray entry;
+        int entries; // read whole
+        int damaged;
+    } cases[] = {
+        {"a display that runs on", makeEntry(QStringLiteral("SMITH"), ref, QByteArray(Long, 'x')),
+         1, 0},
+        {"a match text that runs on", makeEntry(QString(Long, u'S'), ref, "Smith"), 1, 0},
+        {"a match text and a display that run on",
+         makeEntry(QString(Long / 2, u'S'), ref, QByteArray(Long / 2, 'x')), 1, 0},
+        {"a match text that never ends", QByteArray(1, EntryStart) + QByteArray(Long, 'S'), 0, 1},
+    };
+    for (const auto& c : cases) {
+        MemoryIndex index;
+        storeEntry(index, SomeCell, c.entry);
+        const BytesSource source(index.bytes());
+        ChainWalker walker(source, findCell(source, SomeCell).first, SomeCell);
+        EntryStream stream;
+        int entries = 0;
+        const auto take = [&](const Entry& e) {
+            entries +=
+                e.match.size() + e.packedRef.size() + e.packedDisplay.size() + 2 == c.entry.size();
+        };
+        IndexRecord record;
+        while (walker.next(record)) {
+            stream.add(record, record.NextRecord == -1);
+            stream.take(take);
+        }
+        stream.take(take, true);
+        ASSERT_GE(walker.recordsRead(), 300) << c.what;
+        EXPECT_EQ(entries, c.entries) << c.what;
+        EXPECT_EQ(stream.damagedEntries(), c.damaged) << c.what;
+        // Each byte a few times at most, not once for every record after it.
+        EXPECT_LE(stream.bytesScanned(), 3 * c.entry.size()) << c.what;
+    }
+}
+
+TEST(IndexFile, AnAddRefusesToWriteWhereDamageLeadsItOverTheTablesOrOutOfTheFile)
+{
+    MemoryIndex index;
+    storeEntry(index, SomeCell, entryOf(40));
+    const QByteArray good = index.bytes();
+    const qint64 first = EmptyIndexSize + 1;
+    const qint64 cellEntry = 96 + 1680 * 15 + 80 * 11 + 4 * 7;
+    const auto with = [&](qint64 position, qint32 value) {
+        QByteArray damaged = good;
+        qToLittleEndian<qint32>(value, damaged.data() + position - 1);
+        return damaged;
+    };
+    const struct
+    {
+        const char* what;
+        QByteArray bytes;
+    } cases[] = {
+        {"Tail at a second-level table", with(first, 96)},
+        {"Tail inside the root table", with(first, RootPosition + 40)},
+        {"Tail over the end of the tables", with(first, EmptyIndexSize - 500)},
+        {"Tail over the end of the file", with(first, qint32(good.size()) - 500)},
+        {"the cell's first record inside the tables", with(cellEntry, 96 + 1680 * 3)},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Name.bin"));
+    for (const auto& c : cases) {
+        Testing::writeBytes(path, c.bytes);
+        auto file = Platform::File::open(path, Platform::File::Binary | Platform::File::Read |
+                                                   Platform::File::Write);
+        FileStorage storage(file);
+        try {
+            storeEntry(storage, SomeCell, entryOf(100));
+            ADD_FAILURE() << c.what << ": stored";
+        } catch (const Platform::RunTimeError& error) {
+            EXPECT_EQ(error.number(), Platform::RunTimeError::SubscriptOutOfRange) << c.what;
+            EXPECT_TRUE(error.description().startsWith("The index is damaged: the chain of cell "
+                                                       "16-11-8 leads to byte"))
+                << c.what << ": " << error.description().toStdString();
+        }
+        file.close();
+        EXPECT_EQ(Testing::fileBytes(path), c.bytes) << c.what;
     }
 }
 

@@ -153,39 +153,6 @@ protected:
 
 } // namespace
 
-TEST(Ranking, RulesInOrderAndTheMendedFormula)
-{
-    const QString tail = QString(200, QLatin1Char('a')) + QLatin1Char('z');
-    const struct
-    {
-        const char* clue;
-        QString candidate;
-        int rank;
-    } cases[] = {
-        {"SMITH", "Smith", 100},
-        {"SMITH", "Smith Jones", 97},
-        {"SMITH", "Jones Smith", 95},
-        {"SMITH", "Jones Smith Brown", 95},
-        {"SMITH", "Smithson", 93},
-        {"SMITH", "", 1},
-        // Found in the upper-cased candidate: p = 4, L = 11.
-        {"SMITH", "Mr Smithson", 48},
-        // Absent: a = 0, only the clue's length counts.
-        {"SMITH", "Jonathan", 27},
-        // Longer than the candidate and absent: never above a partial match.
-        {"SMITHSON", "Smit", 90},
-        {"SMITHSONIAN", "Sm", 90},
-        // Late and short: never below 1.
-        {"Z", tail, 1},
-        // One character at a time: the sharp s keeps its length.
-        {"STRASSE", "Straße", 52},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(func_GetRanking(QString::fromLatin1(c.clue), c.candidate), c.rank)
-            << c.clue << " in " << c.candidate.toStdString();
-    }
-}
-
 TEST(Results, KeptInDataOrderAndGatheredQuietlyWhileUpdatesAreOff)
 {
     ResultsList list;
@@ -284,6 +251,37 @@ TEST_F(SearchTest, ShortCluesArePaddedWithKForTheCell)
     // line from being highlighted.
     EXPECT_THAT(rowsOf(), ElementsAre("007SK71AA^5 | ^BSK7 1AA^t^b^yOld Sk Lane   ^b^y(5)",
                                       "007SK74PQ^12-3 | ^B^1SK^07 4PQ^t^b^ySmith   ^b^y(12-3)"));
+}
+
+TEST_F(SearchTest, RowsAreRankedWithTheDroppedCharactersSkippedAndTheClueGapsKept)
+{
+    writeIndex(PcodeIndex, indexBytes(PcodeIndex, {{"LS10 1AB", "LS10 1AB^Smith", "1", 3},
+                                                   {"LS1 0NG", "LS1 0NG^Jones", "2", 3},
+                                                   {"LS10 9ZZ", "LS10 9ZZ^Brown", "3", 3},
+                                                   {"LS1 0AB", "LS1 0AB^Evans", "4", 3}}));
+    const struct
+    {
+        const char* clue;
+        std::vector<std::string> rows; // data text and the highlighted display
+    } cases[] = {
+        // The blank typed puts the LS1 0 rows above the LS10 ones.
+        {"LS1 0",
+         {"007LS10AB^4 | ^B^1LS1 0^0AB^t^b^yEvans   ^b^y(4)",
+          "007LS10NG^2 | ^B^1LS1 0^0NG^t^b^yJones   ^b^y(2)",
+          "039LS101AB^1 | ^B^1LS10^0 1AB^t^b^ySmith   ^b^y(1)",
+          "039LS109ZZ^3 | ^B^1LS10^0 9ZZ^t^b^yBrown   ^b^y(3)"}},
+        {"LS10",
+         {"003LS101AB^1 | ^B^1LS10^0 1AB^t^b^ySmith   ^b^y(1)",
+          "003LS109ZZ^3 | ^B^1LS10^0 9ZZ^t^b^yBrown   ^b^y(3)",
+          "007LS10AB^4 | ^B^1LS1 0^0AB^t^b^yEvans   ^b^y(4)",
+          "007LS10NG^2 | ^B^1LS1 0^0NG^t^b^yJones   ^b^y(2)"}},
+        {"ls10ng", {"000LS10NG^2 | ^B^1LS1 0NG^0^t^b^yJones   ^b^y(2)"}},
+    };
+    for (const auto& c : cases) {
+        SearchRequest r = request(QString::fromLatin1(c.clue), {PcodeIndex});
+        Find(r);
+        EXPECT_EQ(rowsOf(), c.rows) << c.clue;
+    }
 }
 
 TEST_F(SearchTest, AClueOfNothingButDroppedCharactersFindsNothing)
@@ -470,21 +468,33 @@ TEST_F(SearchTest, ADamagedIndexEndsItsSearchCleanlyWithOneReport)
     }
 }
 
-TEST_F(SearchTest, AFolderKindOutsideOneToFourEndsTheSearchWithItsRowsSoFar)
+TEST_F(SearchTest, AStrayFolderKindIsDamageOfItsIndexAndTheSearchGoesOn)
 {
-    QList<Value> values = {{"Smith", "Smith", "12-3", 3}, {"Smithson", "Smithson", "4", 5}};
-    writeIndex(NameIndex, indexBytes(NameIndex, values));
+    // A folder kind that no folder has, between two sound entries of the
+    // cell: the packed reference keeps three bits of it, so 8 is stored as
+    // 0 and -1 as 7.
     writeIndex(PcodeIndex, indexBytes(PcodeIndex, NameValues));
-
-    host.expectBox(MsgAnswer::Ok,
-                   QStringLiteral("\"Indexing:Find  Error:Subscript out of range\""));
-    SearchRequest r = request(QStringLiteral("smith"), {NameIndex, PcodeIndex});
-    r.SearchTime = -1;
-    Find(r);
-    EXPECT_THAT(rowsOf(), ElementsAre("000SMITH^12-3 | ^B^1Smith^0^t^b^y(12-3)"));
-    EXPECT_EQ(r.Hits, 1);
-    EXPECT_GE(r.SearchTime, 0);
-    ASSERT_EQ(r.skipped.size(), 1);
-    EXPECT_EQ(r.skipped[0].message, host.boxes[0].text);
-    EXPECT_TRUE(list.updatesEnabled());
+    for (const int kind : {0, 5, 6, 8, -1}) {
+        SCOPED_TRACE(kind);
+        writeIndex(NameIndex, indexBytes(NameIndex, {{"Smith", "Smith", "12-3", 3},
+                                                     {"Smithson", "Smithson", "4", kind},
+                                                     {"Smithy", "Smithy", "5", 1}}));
+        host.boxes.clear();
+        host.expectBox(MsgAnswer::Ok, QStringLiteral("The 'Name' index is damaged"));
+        SearchRequest r = request(QStringLiteral("smith"), {NameIndex, PcodeIndex});
+        Find(r);
+        ASSERT_EQ(host.boxes.size(), 1);
+        EXPECT_TRUE(host.boxes[0].text.contains("Cell 16-11-8 holds damaged entries (1)."));
+        ASSERT_EQ(r.skipped.size(), 1);
+        EXPECT_EQ(r.skipped[0].index, "Name");
+        EXPECT_EQ(r.skipped[0].message, host.boxes[0].text);
+        // The Name index's sound rows on either side, and the whole of Pcode.
+        EXPECT_EQ(r.Hits, 2 + 7);
+        EXPECT_EQ(readable(list.row(0).data), "000SMITH^12-3");
+        EXPECT_EQ(readable(list.row(0).display), "^B^1Smith^0^t^b^y(12-3)");
+        const std::vector<std::string> rows = rowsOf();
+        EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [](const std::string& row) {
+            return row.starts_with("007SMITHY^5 |");
+        }));
+    }
 }

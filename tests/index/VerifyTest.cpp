@@ -19,6 +19,7 @@ namespace {
 
 // SMITHSON and the other SMI... names share the cell 16-11-8.
 const Cell SmithCell{16, 11, 8};
+const Cell EvansCell{20, 14, 1};
 
 struct Image
 {
@@ -145,6 +146,23 @@ TEST(VerifyIndex, EachDamageIsReportedAndTheOtherCellsAreStillWalked)
         {"Used above 1024", [&](QByteArray& b) { putInt16(b, second + 12, 1100); }, "16-11-8",
          true},
         {"Count disagrees", [&](QByteArray& b) { putInt32(b, first + 4, 7); }, "16-11-8", true},
+        {"chain loops back to its middle",
+         [&](QByteArray& b) { putInt32(b, last + 8, qint32(second)); }, "16-11-8", true},
+        {"record over the tables", [&](QByteArray& b) { putInt32(b, second + 8, 96 + 1680 * 3); },
+         "over the table at byte 5136", true},
+        {"chains cross-linked",
+         [&](QByteArray& b) { putInt32(b, thirdLevelEntry(EvansCell), qint32(second)); },
+         "The chain of cell 20-14-1 runs into the chain of cell 16-11-8", true},
+        // SMITHA's reference carries a folder kind that no folder has.
+        {"stray folder kind",
+         [&](QByteArray& b) { b[first + 21] = char((b[first + 21] & ~7) | 6); },
+         "Cell 16-11-8 holds 1 damaged entry", true},
+        // What a rebuild leaves when its new file keeps an old file's tail.
+        {"stale bytes after the last record", [&](QByteArray& b) { b.append(400, ' '); },
+         "runs on for 400 bytes", true},
+        {"a stale record after the last",
+         [&](QByteArray& b) { b.append(b.mid(first - 1, RecordSize)); }, "runs on for 1038 bytes",
+         true},
         {"root entry outside the file",
          [&](QByteArray& b) { putInt32(b, RootPosition + 4 * 15, 1 << 30); }, "root table", true},
         {"second-level entry negative",
@@ -173,4 +191,29 @@ TEST(VerifyIndex, EachDamageIsReportedAndTheOtherCellsAreStillWalked)
             EXPECT_EQ(summary.cells, 0) << c.name;
         }
     }
+}
+
+TEST(VerifyIndex, AChainThatEveryCellLeadsToIsWalkedOnceAndReportedOnce)
+{
+    const Image image = goodImage();
+    QByteArray bytes = image.bytes;
+    const qint64 first = chainOf(bytes, SmithCell).first();
+    for (qint16 i = 1; i <= TableEntries; ++i) {
+        for (qint16 j = 1; j <= TableEntries; ++j) {
+            for (qint16 k = 1; k <= TableEntries; ++k)
+                putInt32(bytes, thirdLevelEntry(Cell{i, j, k}), qint32(first));
+        }
+    }
+    const IndexSummary summary = summarizeIndex(BytesSource(bytes));
+    EXPECT_EQ(summary.cells, 8000);
+    EXPECT_EQ(summary.records, 3);
+    const QString report = damageText(summary);
+    EXPECT_TRUE(report.contains(
+        QStringLiteral(
+            "The chains of 7999 cells (1-1-2, 1-1-3, 1-1-4 and others) run into the chain of cell "
+            "1-1-1 at byte %1.")
+            .arg(first)))
+        << report.toStdString();
+    // Besides, EVANS's record is now out of reach at the file's end.
+    EXPECT_EQ(summary.damage.size(), 2) << report.toStdString();
 }
