@@ -465,7 +465,8 @@ bool rebuildIndexes(Context& context, const QList<qint16>& fields)
     const Indexing::BuildProgress progress{[&](int value) { line.setValue(value); },
                                            [&](const QString& label) { line.setLabel(label); },
                                            {}};
-    const bool rebuilt = Indexing::RebuildIndexFile(progress, fields);
+    QList<qint16> rebuiltFields = fields;
+    const bool rebuilt = Indexing::RebuildIndexFile(progress, rebuiltFields);
     line.finish();
     QStringList names;
     for (const qint16 field : fields)

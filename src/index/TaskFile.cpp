@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TaskFile.h"
 
-#include "Build.h"
+#include "FolderValues.h"
 #include "datafiles/DataFile.h"
 #include "platform/FileSystem.h"
 #include "shared/Files.h"

@@ -110,4 +110,19 @@ QString resolveNoCase(const QString& path)
     return findNoCase(folder, path.mid(slash + 1));
 }
 
+std::optional<FolderIdentity> folderIdentity(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info = {};
+    if (::lstat(native.constData(), &info) != 0)
+        return std::nullopt;
+    FolderIdentity identity;
+    identity.link = S_ISLNK(info.st_mode);
+    if (identity.link && ::stat(native.constData(), &info) != 0)
+        return std::nullopt;
+    identity.device = info.st_dev;
+    identity.inode = info.st_ino;
+    return identity;
+}
+
 } // namespace Platform

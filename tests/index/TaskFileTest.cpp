@@ -5,7 +5,7 @@
 #include "datafiles/DataFile.h"
 #include "datafiles/FileInfoFile.h"
 #include "datafiles/ProfileFile.h"
-#include "index/Build.h"
+#include "index/FolderValues.h"
 #include "index/Packing.h"
 
 #include <QDir>
