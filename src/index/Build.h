@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "FolderValues.h"
+
 #include <QList>
 #include <QString>
 
@@ -9,7 +11,7 @@
 // Building the index files: an empty index, one folder's values added to an
 // index, and the rebuild of chosen indexes from the whole filing tree under
 // the maintenance lock. What a folder gives the indexes is gathered by
-// FolderValues.h.
+// FolderValues.
 namespace Indexing {
 
 // The progress of a long build, shown by a window or a command.
