@@ -18,8 +18,8 @@
 #include <deque>
 #include <exception>
 #include <mutex>
-#include <set>
 #include <thread>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -68,6 +68,22 @@ void readQuietly(const QString& path, const DataFiles::FileKind& kind, const cha
         record = Record();
     }
 }
+
+// Folders told apart by device and inode.
+struct IdentityHash
+{
+    std::size_t operator()(const Platform::FolderIdentity& identity) const
+    {
+        return std::hash<quint64>()(identity.inode * 31 + identity.device);
+    }
+};
+struct SameFolder
+{
+    bool operator()(const Platform::FolderIdentity& a, const Platform::FolderIdentity& b) const
+    {
+        return a.device == b.device && a.inode == b.inode;
+    }
+};
 
 // True when `path` is `folder` or lies below it.
 bool within(const QString& path, const QString& folder)
@@ -181,13 +197,12 @@ private:
         try {
             m_realRoot = QFileInfo(m_root).canonicalFilePath();
             if (const auto root = Platform::folderIdentity(m_root))
-                m_visited.insert({root->device, root->inode});
-            const QStringList tops =
-                Platform::listEntries(m_root, u"*", Platform::EntryKind::Folders);
+                m_visited.insert(*root);
+            const QList<Platform::FolderEntry> tops = Platform::listFolders(m_root, u"*");
             m_tops = int(tops.size());
             for (qsizetype i = 0; i < tops.size() && !m_stop; ++i) {
-                const QString path = m_root + Separator + tops[i];
-                if (enter(path))
+                const QString path = m_root + Separator + tops[i].name;
+                if (enter(path, tops[i].identity))
                     read(path, QString(), int(i));
             }
             send();
@@ -204,19 +219,16 @@ private:
     // True when the walk goes into the folder at `path`: the first time it
     // meets the folder, and not by a link that leads back into the tree or
     // above it.
-    bool enter(const QString& path)
+    bool enter(const QString& path, const Platform::FolderIdentity& identity)
     {
-        const std::optional<Platform::FolderIdentity> identity = Platform::folderIdentity(path);
-        if (!identity)
-            return true; // its listing will be empty
-        if (identity->link) {
+        if (identity.link) {
             const QString target = QFileInfo(path).canonicalFilePath();
             if (target.isEmpty() || within(target, m_realRoot) || within(m_realRoot, target)) {
                 ++m_skipped;
                 return false;
             }
         }
-        if (!m_visited.insert({identity->device, identity->inode}).second) {
+        if (!m_visited.insert(identity).second) {
             ++m_skipped;
             return false;
         }
@@ -237,14 +249,14 @@ private:
         readQuietly(path + Separator + ProfileName, DataFiles::ProfileFileKind,
                     "Routines_ProfileFile:ReadProfile", folder.faults, folder.profile);
         const QString owner = ownsFolders(folder.info) ? folder.profile.displayName : ownerName;
-        const QStringList subs = Platform::listEntries(path, u"*", Platform::EntryKind::Folders);
+        const QList<Platform::FolderEntry> subs = Platform::listFolders(path, u"*");
         if (m_filling.size() >= BatchSize || m_since.elapsed() >= BatchTime)
             send();
-        for (const QString& sub : subs) {
+        for (const Platform::FolderEntry& sub : subs) {
             if (m_stop)
                 return;
-            const QString subPath = path + Separator + sub;
-            if (enter(subPath))
+            const QString subPath = path + Separator + sub.name;
+            if (enter(subPath, sub.identity))
                 read(subPath, owner, top);
         }
     }
@@ -282,7 +294,7 @@ private:
     Batch m_filling;
     QElapsedTimer m_since;
     QString m_realRoot;
-    std::set<std::pair<quint64, quint64>> m_visited; // device and inode
+    std::unordered_set<Platform::FolderIdentity, IdentityHash, SameFolder> m_visited;
     // The user-interface thread's own.
     Batch m_batch;
     std::size_t m_taken = 0;

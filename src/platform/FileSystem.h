@@ -42,4 +42,13 @@ struct FolderIdentity
 };
 std::optional<FolderIdentity> folderIdentity(const QString& path);
 
+// The sub-folders of `folder` as listEntries gives them, each with its
+// identity.
+struct FolderEntry
+{
+    QString name;
+    FolderIdentity identity;
+};
+QList<FolderEntry> listFolders(const QString& folder, QStringView pattern);
+
 } // namespace Platform
