@@ -8,12 +8,12 @@
 // for the clue as the finder searches, every hit ranked, highlighted and
 // written into its row. Besides crashes and hangs it checks that every row
 // holds a rank from 1 to 100.
+#include "QuietUiHost.h"
 #include "index/IndexWriter.h"
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
 #include "index/Search.h"
 #include "index/Verify.h"
-#include "platform/ConsoleUiHost.h"
 #include "platform/Cp1252.h"
 
 #include <QFile>
@@ -33,16 +33,6 @@ QString decoded(QByteArrayView bytes)
 {
     return Platform::Cp1252::decode(bytes.data(), bytes.size());
 }
-
-// Answers every box as a console would, without writing it anywhere.
-class QuietHost final : public Platform::ConsoleUiHost
-{
-public:
-    Platform::MsgAnswer messageBox(const Platform::MessageBoxRequest& request) override
-    {
-        return Platform::passiveAnswer(request.buttons);
-    }
-};
 
 void require(bool condition)
 {
@@ -92,7 +82,7 @@ void search(const QString& folder, const QString& clue)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static QuietHost host;
+    static Fuzzing::QuietUiHost host;
     static QTemporaryDir dir;
     Platform::ScopedUiHost quiet(host);
 

@@ -15,6 +15,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <optional>
 #include <unistd.h>
 
@@ -37,8 +39,10 @@ void printHelp(QTextStream& out)
         << "  rebuild  builds the indexes anew from the filing tree, as the finder's\n"
         << "           Rebuild does. Each index is locked for maintenance meanwhile\n"
         << "           (searches skip it) and replaced whole at the end. Progress goes\n"
-        << "           to stderr. An interrupted rebuild leaves the indexes locked:\n"
-        << "           rebuild again, or unlock them.\n"
+        << "           to stderr. An index that another rebuild is working on is left\n"
+        << "           out. Ctrl-C or SIGTERM stops the rebuild: the indexes stay as\n"
+        << "           they were, their flags too. One that was killed outright leaves\n"
+        << "           its indexes locked until the next rebuild or unlock.\n"
         << "  search   searches as the finder does and prints its rows, best first,\n"
         << "           then its status line. --limit N is the hit limit: where the\n"
         << "           finder would ask whether to go on, the search stops; without\n"
@@ -461,23 +465,78 @@ int lockIndex(const QStringList& args, Context& context, const QString& usage, b
     return finish(context);
 }
 
+std::atomic<bool> stopSignalled = false;
+
+extern "C" void signalStop(int)
+{
+    stopSignalled = true;
+}
+
+// Ctrl-C and SIGTERM stop a rebuild as the finder's Stop does, so that the
+// old indexes stay whole and their flags as they were found. A second one
+// ends the program at once, for a user who will not wait.
+class StopOnSignals
+{
+public:
+    StopOnSignals()
+    {
+        stopSignalled = false;
+        struct sigaction action = {};
+        action.sa_handler = signalStop;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        sigaction(SIGINT, &action, &m_interrupt);
+        sigaction(SIGTERM, &action, &m_terminate);
+    }
+    ~StopOnSignals()
+    {
+        sigaction(SIGINT, &m_interrupt, nullptr);
+        sigaction(SIGTERM, &m_terminate, nullptr);
+    }
+    StopOnSignals(const StopOnSignals&) = delete;
+    StopOnSignals& operator=(const StopOnSignals&) = delete;
+
+    bool requested() const { return stopSignalled; }
+
+private:
+    struct sigaction m_interrupt = {};
+    struct sigaction m_terminate = {};
+};
+
+QString indexNames(const QList<qint16>& fields)
+{
+    QStringList names;
+    for (const qint16 field : fields)
+        names << Indexing::IndexTitle(field);
+    return names.join(QLatin1String(", ")) +
+           QLatin1String(names.size() == 1 ? " index" : " indexes");
+}
+
 } // namespace
 
 bool rebuildIndexes(Context& context, const QList<qint16>& fields)
 {
     ProgressLine line(context.err);
+    const StopOnSignals stop;
     const Indexing::BuildProgress progress{[&](int value) { line.setValue(value); },
                                            [&](const QString& label) { line.setLabel(label); },
-                                           {}};
-    const bool rebuilt = Indexing::RebuildIndexFile(progress, fields);
+                                           [&] { return stop.requested(); }};
+    QList<qint16> rebuiltFields = fields;
+    const bool rebuilt = Indexing::RebuildIndexFile(progress, rebuiltFields);
     line.finish();
-    QStringList names;
-    for (const qint16 field : fields)
-        names << Indexing::IndexTitle(field);
+    QList<qint16> leftOut;
+    for (qsizetype k = 0; k < fields.size(); ++k) {
+        if (rebuiltFields[k] == 0)
+            leftOut << fields[k];
+    }
     if (rebuilt)
-        context.err << "Rebuilt the " << names.join(QLatin1String(", ")) << " "
-                    << (names.size() == 1 ? "index" : "indexes") << " in "
+        context.err << "Rebuilt the " << indexNames(fields) << " in "
                     << Global::formatNumber(double(line.elapsed()) / 1000, u"#,##0.0") << " s\n";
+    else if (stop.requested())
+        context.err << "vantix: the index rebuild was stopped; the indexes are as they were\n";
+    else if (!leftOut.isEmpty())
+        context.err << "vantix: the " << indexNames(leftOut)
+                    << (leftOut.size() == 1 ? " was" : " were") << " left out of the rebuild\n";
     else
         context.err << "vantix: the index rebuild failed\n";
     context.err.flush();

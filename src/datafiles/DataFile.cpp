@@ -5,12 +5,7 @@
 #include "shared/Messages.h"
 #include "shared/Values.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
-
-#include <cerrno>
-#include <cstdio>
 
 namespace DataFiles {
 
@@ -102,25 +97,7 @@ std::optional<LoadedFile> loadDataFile(const QString& fileName, const FileKind& 
 
 void writeFileAtomically(const QString& path, QByteArrayView bytes)
 {
-    const QString target = Platform::resolveNoCase(path);
-    const QFileInfo info(target);
-    const QString temporary = info.dir().filePath(
-        QStringLiteral(".%1.%2.tmp").arg(info.fileName()).arg(QCoreApplication::applicationPid()));
-    try {
-        File file = File::open(temporary, File::Binary | File::Write);
-        file.writeAt(1, bytes);
-        file.sync();
-        file.close();
-    } catch (...) {
-        std::remove(QFile::encodeName(temporary).constData());
-        throw;
-    }
-    if (std::rename(QFile::encodeName(temporary).constData(),
-                    QFile::encodeName(target).constData()) != 0) {
-        const int err = errno;
-        std::remove(QFile::encodeName(temporary).constData());
-        throw RunTimeError::fromErrno(err);
-    }
+    File::replaceWhole(path, bytes.size(), [&](File& file) { file.writeAt(1, bytes); });
 }
 
 } // namespace DataFiles

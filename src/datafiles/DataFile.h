@@ -78,9 +78,7 @@ loadDataFile(const QString& fileName, const FileKind& kind, bool quiet,
              bool quietOpenFailure = false);
 
 // Writes a whole file so that a crash leaves the old file or the new one and
-// never half of one: a temporary file in the same folder, flushed to the
-// device, then renamed over the target (whatever the case of its name).
-// Throws RunTimeError.
+// never half of one (Platform::File::replaceWhole). Throws RunTimeError.
 void writeFileAtomically(const QString& path, QByteArrayView bytes);
 
 // Header and one record, written atomically.

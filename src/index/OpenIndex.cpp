@@ -34,21 +34,16 @@ OpenOutcome openChecked(const QString& FileName, bool Quiet, int mode)
         if (FileName.isEmpty() || !QFileInfo(FileName).isFile())
             return;
         Platform::File file = Platform::File::open(FileName, mode);
-        const QByteArray header = file.readAt(1, RootPosition - 1);
-        const DataFiles::HeaderCheck check = DataFiles::checkHeader(header, IndexFileKind);
-        if (check.verdict != DataFiles::HeaderVerdict::Good || header.size() < RootPosition - 1) {
+        const std::optional<qint16> flag = readIndexFlag(file);
+        if (!flag) {
             file.close();
             outcome.message = showInvalid(FileName);
             return;
         }
-        if (qFromLittleEndian<qint16>(header.constData() + FlagPosition - 1) == MaintenanceFlag) {
+        if (*flag == MaintenanceFlag) {
             file.close();
             outcome.locked = true;
-            const QString title = IndexTitle(FileName);
-            outcome.message = Global::ResolveRes(LockedMessage, {title});
-            if (!Quiet)
-                Global::showMessage(LockedMessage, {title}, Platform::MsgButtons::Ok,
-                                    Platform::MsgIcon::Information, FileInUseTitle);
+            outcome.message = showUnderMaintenance(FileName, Quiet);
             return;
         }
         outcome.file = std::move(file);
@@ -88,18 +83,39 @@ void sub_LockForMaintenance(const QString& FileName, qint16 State)
             return;
         using Platform::File;
         File file = File::open(FileName, File::Binary | File::Read | File::Write);
-        const QByteArray header = file.readAt(1, RootPosition - 1);
-        const DataFiles::HeaderCheck check = DataFiles::checkHeader(header, IndexFileKind);
-        if (check.verdict != DataFiles::HeaderVerdict::Good || header.size() < RootPosition - 1) {
+        if (!readIndexFlag(file)) {
             file.close();
             showInvalid(FileName);
             return;
         }
-        char flag[2];
-        qToLittleEndian<qint16>(State, flag);
-        file.writeAt(FlagPosition, QByteArrayView(flag, 2));
+        writeMaintenanceFlag(file, State);
         file.close();
     });
+}
+
+std::optional<qint16> readIndexFlag(const Platform::File& file)
+{
+    const QByteArray header = file.readAt(1, RootPosition - 1);
+    if (header.size() < RootPosition - 1 ||
+        DataFiles::checkHeader(header, IndexFileKind).verdict != DataFiles::HeaderVerdict::Good)
+        return std::nullopt;
+    return qFromLittleEndian<qint16>(header.constData() + FlagPosition - 1);
+}
+
+void writeMaintenanceFlag(Platform::File& file, qint16 State)
+{
+    char flag[2];
+    qToLittleEndian<qint16>(State, flag);
+    file.writeAt(FlagPosition, QByteArrayView(flag, 2));
+}
+
+QString showUnderMaintenance(const QString& FileName, bool Quiet)
+{
+    const QString title = IndexTitle(FileName);
+    if (!Quiet)
+        Global::showMessage(LockedMessage, {title}, Platform::MsgButtons::Ok,
+                            Platform::MsgIcon::Information, FileInUseTitle);
+    return Global::ResolveRes(LockedMessage, {title});
 }
 
 } // namespace Indexing

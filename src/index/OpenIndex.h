@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Opening an index file with its header checks, and the maintenance flag
 // that shuts an index while it is rebuilt.
 namespace Indexing {
@@ -37,5 +39,16 @@ OpenOutcome openIndexForReading(const QString& FileName, bool Quiet = false);
 // Writes State (-1 to lock, 0 to free) into an index's maintenance flag; a
 // missing file is left alone, a wrong magic or version gives message 738.
 void sub_LockForMaintenance(const QString& FileName, qint16 State);
+
+// The maintenance flag of an open index file whose header is good; nothing
+// for a file that is no index of this version.
+std::optional<qint16> readIndexFlag(const Platform::File& file);
+// The flag written into an open index whose header is good. Throws
+// Platform::RunTimeError.
+void writeMaintenanceFlag(Platform::File& file, qint16 State);
+
+// Message 914, which says that an index is shut for maintenance, naming it
+// by its title; shown unless Quiet. Gives the message's text.
+QString showUnderMaintenance(const QString& FileName, bool Quiet = false);
 
 } // namespace Indexing

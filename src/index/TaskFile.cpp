@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TaskFile.h"
 
-#include "Build.h"
+#include "FolderValues.h"
 #include "datafiles/DataFile.h"
 #include "platform/FileSystem.h"
 #include "shared/Files.h"
@@ -9,7 +9,6 @@
 #include "shared/Settings.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace Indexing {
@@ -36,20 +35,26 @@ TaskFileState& state()
     return kept;
 }
 
+// The suite kept its task file in the user's own temporary folder. The
+// shared temporary folder is no such place (a file another user made there
+// can be neither replaced nor appended to), so it lives in the user's state
+// folder.
 QString defaultTaskFilePath()
 {
-    QString temp = QDir::tempPath();
-    while (temp.size() > 1 && temp.endsWith(QLatin1Char('/')))
-        temp.chop(1);
-    return Platform::findNoCase(temp, QStringLiteral("taskfile.bin"));
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    while (state.size() > 1 && state.endsWith(QLatin1Char('/')))
+        state.chop(1);
+    const QString folder = state + QStringLiteral("/vantix");
+    Global::MakePath(folder, false, false);
+    return Platform::findNoCase(folder, QStringLiteral("taskfile.bin"));
 }
 
-// A new task file holding its header only.
+// A task file holding its header only, in place of what was there.
 void createTaskFile(const QString& path)
 {
-    File file = File::open(path, File::Binary | File::Write);
-    file.writeAt(1, DataFiles::headerBytes(IndexTaskFileKind));
-    file.close();
+    DataFiles::writeFileAtomically(path, DataFiles::headerBytes(IndexTaskFileKind));
 }
 
 } // namespace
@@ -74,11 +79,7 @@ void sub_CheckTaskFile()
         if (kept.path.isEmpty())
             kept.path = defaultTaskFilePath();
         const QString path = Platform::resolveNoCase(kept.path);
-        for (;;) {
-            if (!QFileInfo::exists(path)) {
-                createTaskFile(path);
-                return;
-            }
+        if (QFileInfo::exists(path)) {
             QByteArray header;
             try {
                 File file = File::open(path, File::Binary | File::Read);
@@ -90,10 +91,15 @@ void sub_CheckTaskFile()
             if (DataFiles::checkHeader(header, IndexTaskFileKind).verdict ==
                 DataFiles::HeaderVerdict::Good)
                 return;
-            if (!QFile::remove(path)) {
-                kept.disabled = true;
-                return;
-            }
+        }
+        // Missing, or with a bad header: made anew. A bad file that cannot be
+        // replaced turns tasks off.
+        try {
+            createTaskFile(path);
+        } catch (const Platform::RunTimeError&) {
+            if (!QFileInfo::exists(path))
+                throw;
+            kept.disabled = true;
         }
     });
 }
@@ -119,20 +125,25 @@ void AddIndexTask(IndexTask& Task)
                                             QStringLiteral("LastMode"), {.defaultValue = QString()})
                         .toString();
 
-        // Appended under a lock, so that two programs of the suite never
-        // write a task over each other's; a file that is busy runs the retry
-        // dialogue, so a task is never dropped without the user knowing.
-        File file = Global::OpenFile(Platform::resolveNoCase(state().path),
-                                     File::Binary | File::Write | File::Locked);
+        // A file that cannot be opened runs the retry dialogue, so a task is
+        // never dropped without the user knowing.
+        File file =
+            Global::OpenFile(Platform::resolveNoCase(state().path), File::Binary | File::Write);
         if (!file.isOpen())
             return;
-        // A file removed since it was checked comes back empty: it gets its
-        // header before the task.
-        if (file.size() == 0)
-            file.writeAt(1, DataFiles::headerBytes(IndexTaskFileKind));
-        file.append(DataFiles::recordBytes(Task));
-        file.close();
+        appendTask(file, Task);
     });
+}
+
+void appendTask(Platform::File& file, const IndexTask& task)
+{
+    file.lockForAppending();
+    // A file removed since it was checked comes back empty: it gets its
+    // header before the task.
+    if (file.size() == 0)
+        file.writeAt(1, DataFiles::headerBytes(IndexTaskFileKind));
+    file.append(DataFiles::recordBytes(task));
+    file.close();
 }
 
 } // namespace Indexing

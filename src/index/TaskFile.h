@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The index task file "taskfile.bin" in the temporary folder: changes the
-// suite indexes later. This program only appends.
+// The index task file "taskfile.bin" in the user's state folder
+// ($XDG_STATE_HOME/vantix, else ~/.local/state/vantix): changes the suite
+// indexes later. This program only appends.
 //
 //   Pos.   Type       Meaning
 //   1      14 bytes   "Zux IndexTasks"
@@ -17,6 +18,9 @@
 
 namespace DataFiles {
 struct FileKind;
+}
+namespace Platform {
+class File;
 }
 
 namespace Indexing {
@@ -64,6 +68,9 @@ void sub_CheckTaskFile();
 // Appends a task; with Action 2 its values, Ref and Kind are gathered from
 // its Folder first, and Mode is always the mode in force.
 void AddIndexTask(IndexTask& Task);
+// Appends a task's record to the open task file and closes it. Appends wait
+// for each other, in this process and others, so that records never mix.
+void appendTask(Platform::File& file, const IndexTask& task);
 
 // The kept path ("" while disabled or not yet worked out). Tests point it
 // elsewhere; setting "" makes the next use work it out again.

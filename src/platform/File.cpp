@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "File.h"
 
+#include "FileSystem.h"
 #include "RunTimeError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -20,23 +22,33 @@ File::FaultHook faultHook;
 
 // Marker bytes of the sharing rules, far beyond any data. An open holds a
 // shared lock on the marker of each access it has and of each access it
-// denies; it may open only when nobody holds the opposite marker.
+// denies; it may open only when nobody holds the opposite marker. Appends
+// and claims take exclusive locks on markers of their own.
 constexpr off_t MarkerBase = 0x7fff'ffff'ffff'0000;
 enum Marker : off_t
 {
     Reading = 0,
     Writing = 1,
     DenyRead = 2,
-    DenyWrite = 3
+    DenyWrite = 3,
+    Appending = 4,
+    Claimed = 5
 };
 
-bool markerTaken(int fd, Marker marker)
+struct flock markerLock(short type, Marker marker)
 {
     struct flock lock = {};
-    lock.l_type = F_WRLCK;
+    lock.l_type = type;
     lock.l_whence = SEEK_SET;
     lock.l_start = MarkerBase + marker;
     lock.l_len = 1;
+    return lock;
+}
+
+// True when another open holds the marker.
+bool markerTaken(int fd, Marker marker)
+{
+    struct flock lock = markerLock(F_WRLCK, marker);
     if (fcntl(fd, F_OFD_GETLK, &lock) != 0)
         return false;
     return lock.l_type != F_UNLCK;
@@ -44,14 +56,26 @@ bool markerTaken(int fd, Marker marker)
 
 bool takeMarker(int fd, Marker marker, bool readable)
 {
-    struct flock lock = {};
     // A shared lock needs a readable descriptor; a write-only one takes the
     // stricter exclusive lock, which still keeps the rules.
-    lock.l_type = readable ? F_RDLCK : F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = MarkerBase + marker;
-    lock.l_len = 1;
+    struct flock lock = markerLock(readable ? F_RDLCK : F_WRLCK, marker);
     return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+// Takes the markers of what an open does and denies, then looks for opens
+// that hold the opposite ones. Taking before looking means that of two
+// opens that exclude each other, made at the same moment, never both get in.
+bool takeSharingMarkers(int fd, bool read, bool write, bool locked, bool readable)
+{
+    const bool denyRead = locked && read;
+    const bool denyWrite = locked && write;
+    if ((read && !takeMarker(fd, Reading, readable)) ||
+        (write && !takeMarker(fd, Writing, readable)) ||
+        (denyRead && !takeMarker(fd, DenyRead, readable)) ||
+        (denyWrite && !takeMarker(fd, DenyWrite, readable)))
+        return false;
+    return !((read && markerTaken(fd, DenyRead)) || (write && markerTaken(fd, DenyWrite)) ||
+             (denyRead && markerTaken(fd, Reading)) || (denyWrite && markerTaken(fd, Writing)));
 }
 
 bool validMode(int mode)
@@ -59,6 +83,56 @@ bool validMode(int mode)
     const bool binary = mode & File::Binary;
     const bool text = mode & File::Text;
     return binary != text && (mode & (File::Read | File::Write)) && mode < 32;
+}
+
+void askFaultHook(const QString& path, File::Operation operation)
+{
+    if (faultHook) {
+        if (const int error = faultHook(path, operation))
+            throw RunTimeError(error);
+    }
+}
+
+[[noreturn]] void throwOpenFailure(const QString& path, int err)
+{
+    // As the suite reports it: a missing folder is another fault than a
+    // missing file.
+    if (err == ENOENT && !QFileInfo(path).absoluteDir().exists())
+        throw RunTimeError(RunTimeError::PathNotFound);
+    throw RunTimeError::fromErrno(err);
+}
+
+void refuseFolder(int fd)
+{
+    struct stat info = {};
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        throw RunTimeError(RunTimeError::PathFileAccessError);
+    }
+}
+
+QString hostName()
+{
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0)
+        return QStringLiteral("host");
+    return QString::fromLocal8Bit(name).replace(QLatin1Char('/'), QLatin1Char('_'));
+}
+
+// Flushes a folder's entries, so that a rename in it survives a crash. A
+// folder the file system will not flush (some answer EINVAL) or that cannot
+// be opened for it is left as it is: the rename itself has been done.
+void syncFolder(const QString& folder)
+{
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    const int result = ::fsync(fd);
+    const int err = errno;
+    ::close(fd);
+    if (result != 0 && err != EINVAL && err != ENOTSUP && err != EROFS)
+        throw RunTimeError::fromErrno(err);
 }
 
 } // namespace
@@ -70,10 +144,7 @@ void File::setFaultHook(FaultHook hook)
 
 void File::check(Operation operation) const
 {
-    if (faultHook) {
-        if (const int error = faultHook(m_path, operation))
-            throw RunTimeError(error);
-    }
+    askFaultHook(m_path, operation);
 }
 
 File File::open(const QString& path, int mode)
@@ -82,14 +153,10 @@ File File::open(const QString& path, int mode)
         throw RunTimeError(RunTimeError::BadFileMode);
     if (path.isEmpty())
         throw RunTimeError(RunTimeError::BadFileNameOrNumber);
-    if (faultHook) {
-        if (const int error = faultHook(path, Operation::Open))
-            throw RunTimeError(error);
-    }
+    askFaultHook(path, Operation::Open);
 
     const bool read = mode & Read;
     const bool write = mode & Write;
-    const bool locked = mode & Locked;
     const QByteArray native = QFile::encodeName(path);
 
     int fd = -1;
@@ -105,38 +172,13 @@ File File::open(const QString& path, int mode)
             readable = false;
         }
     }
-    if (fd < 0) {
-        const int err = errno;
-        // As the suite reports it: a missing folder is another fault than a
-        // missing file.
-        if (err == ENOENT && !QFileInfo(path).absoluteDir().exists())
-            throw RunTimeError(RunTimeError::PathNotFound);
-        throw RunTimeError::fromErrno(err);
-    }
-
-    struct stat info = {};
-    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        throw RunTimeError(RunTimeError::PathFileAccessError);
-    }
+    if (fd < 0)
+        throwOpenFailure(path, errno);
+    refuseFolder(fd);
 
     // Others may not read (locked read modes and 29), may not write (locked
     // write modes and 29).
-    const bool denyRead = locked && read;
-    const bool denyWrite = locked && write;
-    const bool conflict =
-        (read && markerTaken(fd, DenyRead)) || (write && markerTaken(fd, DenyWrite)) ||
-        (denyRead && markerTaken(fd, Reading)) || (denyWrite && markerTaken(fd, Writing));
-    bool taken = !conflict;
-    if (taken && read)
-        taken = takeMarker(fd, Reading, readable);
-    if (taken && write)
-        taken = takeMarker(fd, Writing, readable);
-    if (taken && denyRead)
-        taken = takeMarker(fd, DenyRead, readable);
-    if (taken && denyWrite)
-        taken = takeMarker(fd, DenyWrite, readable);
-    if (!taken) {
+    if (!takeSharingMarkers(fd, read, write, mode & Locked, readable)) {
         ::close(fd);
         throw RunTimeError(RunTimeError::PermissionDenied);
     }
@@ -149,6 +191,120 @@ File File::open(const QString& path, int mode)
         throw RunTimeError::fromErrno(err);
     }
     return File(fd, path, mode);
+}
+
+std::optional<File> File::claim(const QString& path)
+{
+    askFaultHook(path, Operation::Open);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        throwOpenFailure(path, errno);
+    refuseFolder(fd);
+    struct flock lock = markerLock(F_WRLCK, Claimed);
+    if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+        const int err = errno;
+        ::close(fd);
+        if (err == EAGAIN || err == EACCES)
+            return std::nullopt;
+        throw RunTimeError::fromErrno(err);
+    }
+    return File(fd, path, Binary | Read | Write);
+}
+
+// The old file of a replacement, opened as a writer that keeps other writers
+// out; one that may not be written is still opened, for reading, to take
+// that lock. Not open when there is no old file.
+File File::openToReplace(const QString& path)
+{
+    askFaultHook(path, Operation::Open);
+    const QByteArray native = QFile::encodeName(path);
+    int mode = Binary | Read | Write;
+    int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+        mode = Binary | Read;
+        fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    }
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return File();
+        throwOpenFailure(path, errno);
+    }
+    refuseFolder(fd);
+    if (!takeSharingMarkers(fd, false, true, true, true)) {
+        ::close(fd);
+        throw RunTimeError(RunTimeError::PermissionDenied);
+    }
+    return File(fd, path, mode);
+}
+
+// A new file beside `target` that no other process or earlier run can have
+// made: the host's name, the process number and a random part, created
+// exclusively.
+File File::createTemporaryBeside(const QString& target, int mode)
+{
+    const QFileInfo info(target);
+    const QString prefix = QStringLiteral("%1/.%2.%3.%4.")
+                               .arg(info.path(), info.fileName().left(100), hostName())
+                               .arg(::getpid());
+    for (;;) {
+        const QString path = prefix +
+                             QString::number(QRandomGenerator::global()->generate64(), 16) +
+                             QStringLiteral(".tmp");
+        askFaultHook(path, Operation::Open);
+        const int fd = ::open(QFile::encodeName(path).constData(),
+                              O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
+        if (fd >= 0)
+            return File(fd, path, Binary | Read | Write);
+        if (errno != EEXIST)
+            throwOpenFailure(path, errno);
+    }
+}
+
+void File::replaceWhole(const QString& path, qint64 length, const std::function<void(File&)>& write,
+                        int newFileMode)
+{
+    if (path.isEmpty())
+        throw RunTimeError(RunTimeError::BadFileNameOrNumber);
+    const QString target = resolveNoCase(path);
+    File old = openToReplace(target);
+    struct stat oldInfo = {};
+    if (old.isOpen() && fstat(old.m_fd, &oldInfo) != 0)
+        throw RunTimeError::fromErrno(errno);
+
+    File temporary;
+    try {
+        // Readable by its owner alone until it has the old file's rights.
+        temporary = createTemporaryBeside(target, old.isOpen() ? 0600 : newFileMode);
+    } catch (const RunTimeError& error) {
+        if (error.number() != RunTimeError::PermissionDenied || !(old.mode() & Write))
+            throw;
+        write(old);
+        old.resize(length);
+        old.sync();
+        return;
+    }
+    const QByteArray temporaryName = QFile::encodeName(temporary.path());
+    try {
+        if (old.isOpen()) {
+            // The owner and group where the process may give them (root),
+            // else the group where it may; else the process's own stay.
+            [[maybe_unused]] const bool kept =
+                fchown(temporary.m_fd, oldInfo.st_uid, oldInfo.st_gid) == 0 ||
+                fchown(temporary.m_fd, uid_t(-1), oldInfo.st_gid) == 0;
+            if (fchmod(temporary.m_fd, oldInfo.st_mode & 07777) != 0)
+                throw RunTimeError::fromErrno(errno);
+        }
+        write(temporary);
+        temporary.resize(length);
+        temporary.sync();
+        temporary.close();
+        if (::rename(temporaryName.constData(), QFile::encodeName(target).constData()) != 0)
+            throw RunTimeError::fromErrno(errno);
+    } catch (...) {
+        ::unlink(temporaryName.constData());
+        throw;
+    }
+    syncFolder(QFileInfo(target).path());
 }
 
 File::~File()
@@ -236,6 +392,26 @@ void File::writeAt(qint64 position, QByteArrayView bytes)
         if (n <= 0)
             throw RunTimeError::fromErrno(n < 0 ? errno : ENOSPC);
         done += n;
+    }
+}
+
+void File::resize(qint64 size)
+{
+    if (m_fd < 0 || !(m_mode & Write))
+        throw RunTimeError(RunTimeError::BadFileMode);
+    check(Operation::Write);
+    if (::ftruncate(m_fd, off_t(size)) != 0)
+        throw RunTimeError::fromErrno(errno);
+}
+
+void File::lockForAppending()
+{
+    if (m_fd < 0 || !(m_mode & Write))
+        throw RunTimeError(RunTimeError::BadFileMode);
+    struct flock lock = markerLock(F_WRLCK, Appending);
+    while (fcntl(m_fd, F_OFD_SETLKW, &lock) != 0) {
+        if (errno != EINTR)
+            throw RunTimeError::fromErrno(errno);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace Platform {
 
@@ -56,6 +57,30 @@ public:
     // not a mode.
     static File open(const QString& path, int mode);
 
+    // Opens an existing file for reading and writing with an exclusive claim
+    // that only other claims heed (the sharing rules are not involved): a
+    // rebuild holds one on each index it rebuilds for as long as it runs, and
+    // the system lets go of it when the process ends, however it ends.
+    // Nothing when another open of the file, in this process or another,
+    // holds the claim. Throws RunTimeError when the file cannot be opened.
+    static std::optional<File> claim(const QString& path);
+
+    // Replaces the file at `path` (whatever the case of its name) whole with
+    // the `length` bytes that `write` puts into the file it is given, from
+    // position 1, so that a crash leaves the old file or the new one and
+    // never half of one. The old file is first opened under the sharing rules
+    // as a writer that keeps other writers out, so that one who holds it open
+    // for writing is never overtaken ("Permission denied"); then a temporary
+    // file of a name nobody else uses is created in the same folder, filled,
+    // flushed to the device and renamed over the old one, and the folder is
+    // flushed. The new file keeps the old one's permission bits, owner and
+    // group as far as the process may set them; a file that is new gets
+    // `newFileMode` less the umask. Where the folder refuses the temporary
+    // file but the old file may be written, the old file is written in place,
+    // still under its lock. Throws RunTimeError.
+    static void replaceWhole(const QString& path, qint64 length,
+                             const std::function<void(File&)>& write, int newFileMode = 0666);
+
     bool isOpen() const { return m_fd >= 0; }
     const QString& path() const { return m_path; }
     int mode() const { return m_mode; }
@@ -67,6 +92,12 @@ public:
     // Writes at `position` (1-based), growing the file as needed.
     void writeAt(qint64 position, QByteArrayView bytes);
     void append(QByteArrayView bytes) { writeAt(size() + 1, bytes); }
+    // Cuts or extends the file to `size` bytes.
+    void resize(qint64 size);
+    // Waits until no other open of the file appends, then keeps others from
+    // appending until this one is closed, so that records appended whole
+    // under it never mix.
+    void lockForAppending();
     // Flushes the file's data to the device.
     void sync();
     void close();
@@ -74,6 +105,8 @@ public:
 private:
     File(int fd, QString path, int mode) : m_fd(fd), m_path(std::move(path)), m_mode(mode) {}
     void check(Operation operation) const;
+    static File openToReplace(const QString& path);
+    static File createTemporaryBeside(const QString& target, int mode);
 
     int m_fd = -1;
     QString m_path;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace Platform {
@@ -57,34 +58,64 @@ bool wildcardMatch(QStringView name, QStringView pattern)
     return matchFrom(name, 0, pattern, 0);
 }
 
-QStringList listEntries(const QString& folder, QStringView pattern, EntryKind kind)
+namespace {
+
+// The entries of `folder` that match `pattern` and are of `kind`, in
+// case-insensitive alphabetical order; with `identify`, each with its
+// identity. Entries are examined relative to the open folder, which spares
+// looking up its path again for each.
+QList<FolderEntry> listing(const QString& folder, QStringView pattern, EntryKind kind,
+                           bool identify)
 {
-    QStringList names;
+    QList<FolderEntry> entries;
     DIR* dir =
         ::opendir(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder).constData());
     if (!dir)
-        return names;
+        return entries;
+    const int fd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
         if (name == QLatin1String(".") || name == QLatin1String(".."))
             continue;
         if (!wildcardMatch(name, pattern))
             continue;
+        FolderIdentity identity;
         bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+        identity.link = entry->d_type == DT_LNK;
+        if (identify || entry->d_type == DT_UNKNOWN || identity.link) {
             struct stat info = {};
-            isFolder = ::stat(QFile::encodeName(joinPath(folder, name)).constData(), &info) == 0 &&
-                       S_ISDIR(info.st_mode);
+            bool known = ::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0;
+            identity.link = known && S_ISLNK(info.st_mode);
+            if (identity.link)
+                known = ::fstatat(fd, entry->d_name, &info, 0) == 0;
+            isFolder = known && S_ISDIR(info.st_mode);
+            identity.device = info.st_dev;
+            identity.inode = info.st_ino;
         }
         if (isFolder == (kind == EntryKind::Folders))
-            names << name;
+            entries.append({name, identity});
     }
     ::closedir(dir);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        const int c = compareNoCase(a, b);
-        return c != 0 ? c < 0 : a < b;
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
+        const int c = compareNoCase(a.name, b.name);
+        return c != 0 ? c < 0 : a.name < b.name;
     });
+    return entries;
+}
+
+} // namespace
+
+QStringList listEntries(const QString& folder, QStringView pattern, EntryKind kind)
+{
+    QStringList names;
+    for (FolderEntry& entry : listing(folder, pattern, kind, false))
+        names << std::move(entry.name);
     return names;
+}
+
+QList<FolderEntry> listFolders(const QString& folder, QStringView pattern)
+{
+    return listing(folder, pattern, EntryKind::Folders, true);
 }
 
 QString findNoCase(const QString& folder, const QString& name)
@@ -108,6 +139,21 @@ QString resolveNoCase(const QString& path)
         return findNoCase(QString(), path);
     const QString folder = slash == 0 ? QStringLiteral("/") : path.left(slash);
     return findNoCase(folder, path.mid(slash + 1));
+}
+
+std::optional<FolderIdentity> folderIdentity(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info = {};
+    if (::lstat(native.constData(), &info) != 0)
+        return std::nullopt;
+    FolderIdentity identity;
+    identity.link = S_ISLNK(info.st_mode);
+    if (identity.link && ::stat(native.constData(), &info) != 0)
+        return std::nullopt;
+    identity.device = info.st_dev;
+    identity.inode = info.st_ino;
+    return identity;
 }
 
 } // namespace Platform

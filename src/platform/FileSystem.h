@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace Platform {
 
 // "*" matches any run of characters and "?" any one character; every other
@@ -28,5 +30,25 @@ QStringList listEntries(const QString& folder, QStringView pattern, EntryKind ki
 QString findNoCase(const QString& folder, const QString& name);
 // The same for the last component of a path.
 QString resolveNoCase(const QString& path);
+
+// A folder as the file system knows it: its device and inode, which are the
+// same by whatever path it is reached, and whether the path itself is a
+// symbolic link. Nothing when the path cannot be examined.
+struct FolderIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool link = false;
+};
+std::optional<FolderIdentity> folderIdentity(const QString& path);
+
+// The sub-folders of `folder` as listEntries gives them, each with its
+// identity.
+struct FolderEntry
+{
+    QString name;
+    FolderIdentity identity;
+};
+QList<FolderEntry> listFolders(const QString& folder, QStringView pattern);
 
 } // namespace Platform

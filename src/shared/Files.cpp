@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cerrno>
 #include <optional>
@@ -94,29 +93,21 @@ void copyWhole(const QString& source, const QString& target, QString& failing)
 {
     failing = source;
     File from = File::open(source, File::Binary | File::Read);
+    struct stat sourceInfo = {};
+    const int newFileMode = ::stat(QFile::encodeName(source).constData(), &sourceInfo) == 0
+                                ? int(sourceInfo.st_mode & 0777)
+                                : 0666;
     // A target that another user keeps others from writing stays as it is.
     failing = target;
-    if (QFileInfo::exists(target))
-        File::open(target, File::Binary | File::Write).close();
-
-    const QString temporary = QStringLiteral("%1.~%2").arg(target).arg(
-        QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    try {
-        File to = File::open(temporary, File::Binary | File::Write);
-        constexpr qint64 Chunk = 1 << 20;
-        const qint64 size = from.size();
-        for (qint64 at = 1; at <= size; at += Chunk)
-            to.writeAt(at, from.readAt(at, Chunk));
-        to.sync();
-        to.close();
-        QFile::setPermissions(temporary, QFileInfo(source).permissions());
-        if (::rename(QFile::encodeName(temporary).constData(),
-                     QFile::encodeName(target).constData()) != 0)
-            throw RunTimeError::fromErrno(errno);
-    } catch (...) {
-        ::unlink(QFile::encodeName(temporary).constData());
-        throw;
-    }
+    const qint64 size = from.size();
+    File::replaceWhole(
+        target, size,
+        [&](File& to) {
+            constexpr qint64 Chunk = 1 << 20;
+            for (qint64 at = 1; at <= size; at += Chunk)
+                to.writeAt(at, from.readAt(at, Chunk));
+        },
+        newFileMode);
 }
 
 bool samePath(const QString& a, const QString& b)

@@ -164,6 +164,32 @@ TEST_F(IndexCommands, SearchGivesTheFindersRowsRankedAndTheRebuildGivesTheSame)
     EXPECT_EQ(rowsOf(search(word, {QStringLiteral("--fields"), QStringLiteral("1")})), rows);
 }
 
+// An index that several users share keeps its rights however often it is
+// rebuilt, and every rebuild leaves a whole index with nothing beside it.
+TEST_F(IndexCommands, ARebuildTwiceVerifiesCleanAndKeepsEachFilesRights)
+{
+    const std::pair<const char*, QFile::Permissions> files[] = {
+        {"Name.bin", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
+                         QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther |
+                         QFile::WriteOther},
+        {"Pcode.bin", QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
+                          QFile::ReadGroup},
+    };
+    for (const auto& [file, permissions] : files)
+        ASSERT_TRUE(QFile::setPermissions(index(file), permissions));
+    for (int round = 1; round <= 2; ++round) {
+        const Outcome rebuilt = run({QStringLiteral("index"), QStringLiteral("rebuild")});
+        EXPECT_EQ(rebuilt.status, 0) << rebuilt.err.toStdString();
+    }
+    const Outcome verified = run({QStringLiteral("index"), QStringLiteral("verify")});
+    EXPECT_EQ(verified.status, 0) << verified.out.toStdString();
+    EXPECT_FALSE(verified.out.contains(u"problem")) << verified.out.toStdString();
+    for (const auto& [file, permissions] : files)
+        EXPECT_EQ(QFile::permissions(index(file)), permissions) << file;
+    EXPECT_EQ(QDir(workspace + QStringLiteral("/Index")).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"Name.bin", "Pcode.bin", "TelNum.bin", "UD1.bin"}));
+}
+
 TEST_F(IndexCommands, TypesAndTheHitLimit)
 {
     const QStringList phones{QStringLiteral("--fields"), QStringLiteral("TelNum")};

@@ -5,6 +5,7 @@
 #include "datafiles/FileInfoFile.h"
 #include "datafiles/ProfileFile.h"
 #include "demo/Demo.h"
+#include "index/FolderValues.h"
 #include "index/IndexWriter.h"
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
@@ -16,7 +17,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <optional>
 
 using namespace Indexing;
 using DataFiles::ProfileRecord;
@@ -175,17 +179,28 @@ TEST_F(BuildTest, AddToIndexStoresEachValueWithItsDisplayAndNothingForAFolderItC
         const char* what;
         QString values, ref;
         qint16 kind;
+        const char* message = nullptr;
     };
     const Case nothing[] = {
         {"a folder never indexed", QStringLiteral("Acme"), QStringLiteral("12"), 5},
         {"a folder of unknown kind", QStringLiteral("Acme"), QStringLiteral("12"), 0},
+        {"a folder of kind 6", QStringLiteral("Acme"), QStringLiteral("12"), 6},
+        {"a folder of kind 8", QStringLiteral("Acme"), QStringLiteral("12"), 8},
+        {"a folder of kind -1", QStringLiteral("Acme"), QStringLiteral("12"), -1},
         {"no values", QString(), QStringLiteral("12"), 3},
         {"no reference", QStringLiteral("Acme"), QString(), 3},
+        // Packed and read back cut, it would find another folder.
+        {"a reference of 59 characters", QStringLiteral("Acme"), QString(59, u'7'), 3,
+         "The folder \"77777777777777777777777777777777777777777777777777777777777\" was not "
+         "indexed: its reference is longer than the 58 characters"},
     };
     for (const Case& c : nothing) {
+        if (c.message)
+            host.expectBox(MsgAnswer::Ok, QString::fromUtf8(c.message));
         EXPECT_FALSE(AddToIndex(NameIndex, c.values, c.values, c.ref, c.kind, true)) << c.what;
         EXPECT_EQ(Testing::fileBytes(name), emptyIndexBytes()) << c.what;
     }
+    host.boxes.clear();
 
     // Pairwise, a display missing at the end reading as empty; the same
     // reference of another kind is packed with that kind.
@@ -474,7 +489,9 @@ TEST_F(BuildTest, ARebuildReplacesAMissingOrDamagedIndexAndReportsAProfileItCann
     EXPECT_FALSE(QFileInfo::exists(index(TelNumIndex)));
 }
 
-TEST_F(BuildTest, AStoppedRebuildOrAnUnusableFilingFolderLeavesTheOldIndexWholeAndFree)
+// A rebuild that does not replace an index leaves it as it found it, flag
+// included: free, or still locked by the rebuild that died before it.
+TEST_F(BuildTest, ARebuildThatEndsEarlyLeavesEachIndexAsItFoundIt)
 {
     folder(QStringLiteral("Acme Ltd [12]"), 3);
     folder(QStringLiteral("Brown [13]"), 4);
@@ -483,22 +500,179 @@ TEST_F(BuildTest, AStoppedRebuildOrAnUnusableFilingFolderLeavesTheOldIndexWholeA
     storeValue(old, NameIndex, QStringLiteral("Old Name"), QString(),
                KwPack(QStringLiteral("9"), kind), 4);
     Testing::writeBytes(index(NameIndex), old.bytes());
+    Testing::writeBytes(index(PcodeIndex), old.bytes());
+    sub_LockForMaintenance(index(PcodeIndex), MaintenanceFlag);
+    const QByteArray stale = Testing::fileBytes(index(PcodeIndex));
 
     int asked = 0;
-    QByteArray flagWhileWalking;
+    QByteArray flagsWhileWalking;
     const BuildProgress stopAtTheSecond{.stopRequested = [&] {
-        flagWhileWalking = flagOf(index(NameIndex));
+        flagsWhileWalking = flagOf(index(NameIndex)) + flagOf(index(PcodeIndex));
         return ++asked == 2;
     }};
-    EXPECT_FALSE(RebuildIndexFile(stopAtTheSecond, {NameIndex}));
-    EXPECT_EQ(flagWhileWalking, "\xff\xff");
+    EXPECT_FALSE(RebuildIndexFile(stopAtTheSecond, {NameIndex, PcodeIndex}));
+    EXPECT_EQ(flagsWhileWalking, "\xff\xff\xff\xff");
     EXPECT_EQ(Testing::fileBytes(index(NameIndex)), old.bytes());
+    EXPECT_EQ(Testing::fileBytes(index(PcodeIndex)), stale);
     EXPECT_FALSE(rebuildingIndex());
+
+    // The new Postcode index cannot be written: the Name index is replaced,
+    // the Postcode index stays as it was, locked as it was found.
+    Platform::File::setFaultHook([](const QString& path, Platform::File::Operation operation) {
+        return QFileInfo(path).fileName().startsWith(QLatin1String(".Pcode.bin.")) &&
+                       operation == Platform::File::Operation::Write
+                   ? int(Platform::RunTimeError::DiskFull)
+                   : 0;
+    });
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("Indexing:RebuildIndexFile  Error:Disk full"));
+    const bool rebuilt = RebuildIndexFile({}, {NameIndex, PcodeIndex});
+    Platform::File::setFaultHook({});
+    EXPECT_FALSE(rebuilt);
+    EXPECT_EQ(flagOf(index(NameIndex)), QByteArray(2, '\0'));
+    EXPECT_NE(Testing::fileBytes(index(NameIndex)), old.bytes());
+    EXPECT_EQ(Testing::fileBytes(index(PcodeIndex)), stale);
+    EXPECT_EQ(QDir(indexes()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"Name.bin", "Pcode.bin"}));
 
     settings.set(QStringLiteral("Config\\Modes\\Test"), QStringLiteral("FilingFolder"),
                  path("gone"));
     Global::GetDataFolder(QString(), true);
     host.expectBox(MsgAnswer::Ok, QStringLiteral("could not be accessed"));
-    EXPECT_FALSE(RebuildIndexFile({}, {NameIndex}));
-    EXPECT_EQ(Testing::fileBytes(index(NameIndex)), old.bytes());
+    EXPECT_FALSE(RebuildIndexFile({}, {PcodeIndex}));
+    EXPECT_EQ(Testing::fileBytes(index(PcodeIndex)), stale);
+}
+
+// Each index is rebuilt unless another rebuild is working on it (it holds
+// the file's claim: here an open of this process stands in for it) or its
+// flag cannot be set; a flag left set by a rebuild that died, or by
+// `vantix index lock`, is no obstacle.
+TEST_F(BuildTest, ARebuildLeavesOutAnIndexThatAnotherRebuildHoldsOrItCannotLock)
+{
+    ProfileRecord acme = profileOf(QStringLiteral("Acme Ltd"), 3, true);
+    setAddress(acme, 0, true, QStringLiteral("Leeds"), QStringLiteral("LS1 1AA"));
+    setNumber(acme, 0, true, QStringLiteral("0113 496 0000"));
+    acme.UD1 = QStringLiteral("Gold");
+    folder(QStringLiteral("Acme Ltd [12]"), 3, &acme);
+    for (int number = NameIndex; number <= UD1Index; ++number)
+        Testing::writeBytes(index(number), emptyIndexBytes());
+    sub_LockForMaintenance(index(PcodeIndex), MaintenanceFlag);
+    const QByteArray stale = Testing::fileBytes(index(PcodeIndex));
+
+    std::optional<Platform::File> otherRebuild = Platform::File::claim(index(TelNumIndex));
+    ASSERT_TRUE(otherRebuild);
+    Platform::File::setFaultHook([&](const QString& path, Platform::File::Operation operation) {
+        return path == index(UD1Index) && operation == Platform::File::Operation::Write
+                   ? int(Platform::RunTimeError::DeviceIoError)
+                   : 0;
+    });
+    host.expectBox(MsgAnswer::Ok,
+                   QStringLiteral("The 'Phone/Fax/Email' index is undergoing maintenance"));
+    host.expectBox(MsgAnswer::Ok,
+                   QStringLiteral("Indexing:sub_LockForMaintenance  Error:Device I/O error"));
+    QList<qint16> fields{NameIndex, PcodeIndex, TelNumIndex, UD1Index};
+    const bool rebuilt = RebuildIndexFile({}, fields);
+    Platform::File::setFaultHook({});
+    otherRebuild->close();
+
+    EXPECT_FALSE(rebuilt);
+    EXPECT_EQ(fields, (QList<qint16>{NameIndex, PcodeIndex, 0, 0}));
+    EXPECT_EQ(host.boxes.size(), 2);
+    EXPECT_TRUE(holds(Testing::fileBytes(index(NameIndex)), NameIndex, QStringLiteral("Acme Ltd"),
+                      display(QStringLiteral("Acme Ltd"), QStringLiteral("Leeds")),
+                      QStringLiteral("12"), 3));
+    EXPECT_TRUE(holds(Testing::fileBytes(index(PcodeIndex)), PcodeIndex, QStringLiteral("LS1 1AA"),
+                      display(QStringLiteral("LS1 1AA"), QStringLiteral("Acme Ltd")),
+                      QStringLiteral("12"), 3));
+    EXPECT_NE(Testing::fileBytes(index(PcodeIndex)), stale);
+    EXPECT_EQ(flagOf(index(PcodeIndex)), QByteArray(2, '\0'));
+    EXPECT_EQ(Testing::fileBytes(index(TelNumIndex)), emptyIndexBytes());
+    EXPECT_EQ(Testing::fileBytes(index(UD1Index)), emptyIndexBytes());
+}
+
+// A folder of a kind the index has no place for, or whose reference the
+// index would cut, is left out; the latter with a message that names it.
+TEST_F(BuildTest, ARebuildLeavesOutFoldersTheIndexCannotHold)
+{
+    const QString longest = QStringLiteral("12-345-") + QString(51, u'6');
+    const QString tooLong = longest + u'7';
+    ProfileRecord odd = profileOf(QStringLiteral("Odd Ltd"), 6, true);
+    setAddress(odd, 0, true, QStringLiteral("Leeds"), QStringLiteral("OD1 1DD"));
+    const ProfileRecord edge = profileOf(QStringLiteral("Edge Ltd"), 3, true);
+    const ProfileRecord deep = profileOf(QStringLiteral("Deep Ltd"), 3, true);
+    folder(QStringLiteral("Odd [17]"), 6, &odd);
+    folder(QStringLiteral("Edge [") + longest + u']', 3, &edge);
+    const QString deepFolder = folder(QStringLiteral("Deep [") + tooLong + u']', 3, &deep);
+
+    host.expectBox(MsgAnswer::Ok, QLatin1Char('"') + deepFolder +
+                                      QStringLiteral("\" was not indexed: its reference is "
+                                                     "longer than the 58 characters"));
+    ASSERT_TRUE(RebuildIndexFile({}, {NameIndex, PcodeIndex}));
+    EXPECT_EQ(host.boxes.value(0).icon, Platform::MsgIcon::Exclamation);
+    const QByteArray names = Testing::fileBytes(index(NameIndex));
+    EXPECT_TRUE(holds(names, NameIndex, QStringLiteral("Edge Ltd"),
+                      display(QStringLiteral("Edge"), QStringLiteral("Edge")), longest, 3));
+    EXPECT_FALSE(holds(names, NameIndex, QStringLiteral("Deep Ltd"),
+                       display(QStringLiteral("Deep"), QStringLiteral("Deep")), tooLong, 3));
+    EXPECT_FALSE(holds(Testing::fileBytes(index(PcodeIndex)), PcodeIndex, QStringLiteral("OD1 1DD"),
+                       display(QStringLiteral("OD1 1DD"), QStringLiteral("Odd Ltd")),
+                       QStringLiteral("17"), 6));
+    MemoryIndex onlyEdge;
+    qint16 three = 3;
+    storeValue(onlyEdge, NameIndex, QStringLiteral("Edge Ltd"),
+               display(QStringLiteral("Edge"), QStringLiteral("Edge")), KwPack(longest, three), 3);
+    EXPECT_EQ(names, onlyEdge.bytes());
+    EXPECT_EQ(Testing::fileBytes(index(PcodeIndex)), emptyIndexBytes());
+}
+
+// Links in the filing tree: a link back into the tree or above it is
+// skipped (its folder is walked by its own path), a link out of the tree is
+// followed the first time the walk meets it, and the progress says how many
+// were skipped. The index is
+// the one of the same tree without the links.
+TEST_F(BuildTest, ARebuildWalksEachFolderOnceWhateverLinksLeadToIt)
+{
+    ProfileRecord acme = profileOf(QStringLiteral("Acme Ltd"), 3, true);
+    setAddress(acme, 0, true, QStringLiteral("Leeds"), QStringLiteral("LS1 1AA"));
+    const ProfileRecord smith = profileOf(QStringLiteral("John Smith"), 2, true);
+    const ProfileRecord outsider = profileOf(QStringLiteral("Out Sider"), 4, true);
+    folder(QStringLiteral("Acme Ltd [12]"), 3, &acme);
+    folder(QStringLiteral("Acme Ltd [12]/Smith [12-3]"), 2, &smith);
+    QStringList links;
+    const auto link = [&](const QString& target, const QString& at) {
+        ASSERT_TRUE(QFile::link(target, filing() + u'/' + at)) << at.toStdString();
+        links << at;
+    };
+    const QString outside = path("Elsewhere/Out [50]");
+    QDir().mkpath(outside);
+    Routines_ProfileFile::writeProfile(outside + QStringLiteral("/Profile.pro"), outsider);
+    DataFiles::FileInfoRecord info;
+    info.FolderID = 4;
+    Routines_FileInfoFile::writeFileInfoRecord(outside + QStringLiteral("/FileInfo.inf"), info);
+    link(QStringLiteral(".."), QStringLiteral("Acme Ltd [12]/Smith [12-3]/Up"));
+    link(filing() + QStringLiteral("/Acme Ltd [12]"), QStringLiteral("Alias [99]"));
+    link(path(""), QStringLiteral("Above [98]"));
+    link(outside, QStringLiteral("Outside [50]"));
+    link(outside, QStringLiteral("Second way out [51]"));
+
+    QStringList labels;
+    ASSERT_TRUE(RebuildIndexFile({.setLabel = [&](const QString& text) { labels << text; }},
+                                 {NameIndex, PcodeIndex}));
+    const QRegularExpression skipped(QStringLiteral(
+        "^3 folders indexed at [0-9,]+ per second; 4 linked folders skipped, each folder being "
+        "indexed once\\.$"));
+    EXPECT_TRUE(labels.indexOf(skipped) >= 0) << labels.join(u'|').toStdString();
+    const QByteArray names = Testing::fileBytes(index(NameIndex));
+    const QByteArray postcodes = Testing::fileBytes(index(PcodeIndex));
+
+    // The same tree without links, the folder outside copied in.
+    for (const QString& at : links)
+        ASSERT_TRUE(QFile::remove(filing() + u'/' + at));
+    QDir().mkpath(filing() + QStringLiteral("/Outside [50]"));
+    for (const QString& file : {QStringLiteral("Profile.pro"), QStringLiteral("FileInfo.inf")})
+        QFile::copy(outside + u'/' + file, filing() + QStringLiteral("/Outside [50]/") + file);
+    setIndexFolder(path("PlainIndex"));
+    QDir().mkpath(path("PlainIndex"));
+    ASSERT_TRUE(RebuildIndexFile({}, {NameIndex, PcodeIndex}));
+    EXPECT_EQ(names, Testing::fileBytes(indexPath(path("PlainIndex"), NameIndex)));
+    EXPECT_EQ(postcodes, Testing::fileBytes(indexPath(path("PlainIndex"), PcodeIndex)));
 }

@@ -5,12 +5,15 @@
 #include "datafiles/DataFile.h"
 #include "datafiles/FileInfoFile.h"
 #include "datafiles/ProfileFile.h"
-#include "index/Build.h"
+#include "index/FolderValues.h"
 #include "index/Packing.h"
+#include "platform/File.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <thread>
 
 using namespace Indexing;
 
@@ -64,19 +67,92 @@ TEST_F(TaskFileTest, AMissingOrBadTaskFileIsMadeAnewWithItsHeaderOnly)
     EXPECT_TRUE(host.boxes.isEmpty());
 }
 
-TEST_F(TaskFileTest, TheDefaultTaskFileIsFoundInTheTemporaryFolderWhateverItsCase)
+// The task file is the user's own: in $XDG_STATE_HOME/vantix, else
+// ~/.local/state/vantix (a relative XDG_STATE_HOME counts for nothing), found
+// whatever its case.
+TEST_F(TaskFileTest, TheDefaultTaskFileIsInTheUsersStateFolder)
 {
     QTemporaryDir temp;
-    const QByteArray before = qgetenv("TMPDIR");
-    qputenv("TMPDIR", QFile::encodeName(temp.path()));
-    const QString existing = temp.filePath(QStringLiteral("TaskFile.BIN"));
-    Testing::writeBytes(existing, Header);
-    setTaskFilePath(QString());
+    const QString state = temp.filePath(QStringLiteral("state"));
+    const QString home = temp.filePath(QStringLiteral("home"));
+    const QString homeState = home + QStringLiteral("/.local/state/vantix");
+    const struct
+    {
+        const char* xdgStateHome;
+        QString folder;
+        const char* existing;
+    } cases[] = {
+        {nullptr, homeState, nullptr},
+        {"relative/state", homeState, nullptr},
+        {"", state + QStringLiteral("/vantix"), nullptr},
+        {"", state + QStringLiteral("/vantix"), "TaskFile.BIN"},
+    };
+    const QByteArray homeBefore = qgetenv("HOME");
+    const QByteArray stateBefore = qgetenv("XDG_STATE_HOME");
+    qputenv("HOME", QFile::encodeName(home));
+    for (const auto& c : cases) {
+        if (!c.xdgStateHome)
+            qunsetenv("XDG_STATE_HOME");
+        else
+            qputenv("XDG_STATE_HOME",
+                    *c.xdgStateHome ? QByteArray(c.xdgStateHome) : QFile::encodeName(state));
+        const QString name = QLatin1String(c.existing ? c.existing : "taskfile.bin");
+        if (c.existing) {
+            QDir().mkpath(c.folder);
+            Testing::writeBytes(c.folder + u'/' + name, Header + "a task");
+        }
+        setTaskFilePath(QString());
+        sub_CheckTaskFile();
+        EXPECT_EQ(taskFilePath(), c.folder + u'/' + name) << c.xdgStateHome;
+        EXPECT_EQ(QDir(c.folder).entryList(QDir::Files), QStringList{name}) << c.xdgStateHome;
+        EXPECT_TRUE(Testing::fileBytes(taskFilePath()).startsWith(Header)) << c.xdgStateHome;
+        QDir(c.folder).removeRecursively();
+    }
+    qputenv("HOME", homeBefore);
+    if (stateBefore.isNull())
+        qunsetenv("XDG_STATE_HOME");
+    else
+        qputenv("XDG_STATE_HOME", stateBefore);
+}
+
+// Two programs appending at once (here two opens of the file on two
+// threads) wait for each other: every record comes back whole, each
+// program's in its order.
+TEST_F(TaskFileTest, AppendsFromTwoOpensNeverMix)
+{
     sub_CheckTaskFile();
-    EXPECT_EQ(taskFilePath(), existing);
-    EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files),
-              QStringList{QStringLiteral("TaskFile.BIN")});
-    qputenv("TMPDIR", before);
+    constexpr int Each = 300;
+    const auto appendMany = [&](qint16 who) {
+        for (int i = 0; i < Each; ++i) {
+            IndexTask task;
+            task.f1 = who;
+            task.Ref = QString::number(i);
+            task.Folder = QString(50 + i * 37 % 4000, QLatin1Char('a' + who));
+            Platform::File file =
+                Platform::File::open(tasks(), Platform::File::Binary | Platform::File::Write);
+            appendTask(file, task);
+        }
+    };
+    std::thread first(appendMany, 1);
+    std::thread second(appendMany, 2);
+    first.join();
+    second.join();
+
+    const QByteArray bytes = Testing::fileBytes(tasks());
+    ASSERT_TRUE(bytes.startsWith(Header));
+    int next[3] = {0, 0, 0};
+    for (qint64 at = Header.size() + 1; at <= bytes.size();) {
+        IndexTask task;
+        const DataFiles::ReadResult read = DataFiles::readRecord(bytes, at, task);
+        ASSERT_TRUE(read.complete) << at;
+        ASSERT_TRUE(task.f1 == 1 || task.f1 == 2) << at;
+        EXPECT_EQ(task.Ref, QString::number(next[task.f1])) << at;
+        EXPECT_EQ(task.Folder, QString(50 + next[task.f1] * 37 % 4000, QLatin1Char('a' + task.f1)));
+        ++next[task.f1];
+        at = read.next;
+    }
+    EXPECT_EQ(next[1], Each);
+    EXPECT_EQ(next[2], Each);
 }
 
 TEST_F(TaskFileTest, ANewFolderTaskIsAppendedWithTheModeAndFourEmptyValues)

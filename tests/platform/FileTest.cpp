@@ -4,11 +4,17 @@
 #include "platform/FileSystem.h"
 #include "platform/RunTimeError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using Platform::File;
 using Platform::RunTimeError;
@@ -170,4 +176,153 @@ TEST(FileSystem, ListingsAndLookupsWhateverTheCase)
               dir.filePath(QStringLiteral("Acme [12]")));
     EXPECT_EQ(Platform::findNoCase(dir.path(), QStringLiteral("none.bin")),
               dir.filePath(QStringLiteral("none.bin")));
+}
+
+namespace {
+
+QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info = {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 07777;
+}
+
+void replaceWith(const QString& path, const QByteArray& bytes)
+{
+    File::replaceWhole(path, bytes.size(), [&](File& file) { file.writeAt(1, bytes); });
+}
+
+// Runs `body` where access rights hold: in a child process that gives up
+// root when the tests run as root (root passes every permission check), in
+// this one otherwise. True when `body` returned true.
+bool withoutRoot(const std::function<bool()>& body)
+{
+    if (::geteuid() != 0)
+        return body();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+        ::_exit(dropped && body() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+// A temporary file left by a crashed process, even one of the same process
+// number, never lends its bytes to the new file; the new file keeps the old
+// one's rights, and its owner and group where the process may set them.
+TEST(File, ReplaceWholeWritesAFreshFileWithTheOldFilesRights)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("Name.bin"));
+    const QString stale =
+        dir.filePath(QStringLiteral(".Name.bin.%1.tmp").arg(QCoreApplication::applicationPid()));
+    touch(stale, QByteArray(400'000, 'x'));
+    const bool root = ::geteuid() == 0;
+    for (const mode_t mode : {0666, 0640, 0600, 0444}) {
+        touch(target, "the old index, longer than the new one");
+        ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), mode), 0);
+        if (root) {
+            ASSERT_EQ(::chown(QFile::encodeName(target).constData(), 65534, 65534), 0);
+        }
+        replaceWith(target, "new");
+        EXPECT_EQ(File::open(target, File::Binary | File::Read).readAt(1, 100), "new") << mode;
+        EXPECT_EQ(modeOf(target), mode);
+        if (root) {
+            const QFileInfo info(target);
+            EXPECT_EQ(info.ownerId(), 65534u);
+            EXPECT_EQ(info.groupId(), 65534u);
+        }
+    }
+    // Whatever the case of its name; only the stale file is left beside it.
+    replaceWith(dir.filePath(QStringLiteral("NAME.BIN")), "case");
+    EXPECT_EQ(entriesOf(dir.path()), (QStringList{QFileInfo(stale).fileName(), "Name.bin"}));
+    EXPECT_EQ(QFileInfo(stale).size(), 400'000);
+
+    // A new file is made with the mode asked for, less the umask.
+    const QString fresh = dir.filePath(QStringLiteral("Pcode.bin"));
+    const mode_t mask = ::umask(022);
+    File::replaceWhole(
+        fresh, 1, [](File& file) { file.writeAt(1, "x"); }, 0640);
+    ::umask(mask);
+    EXPECT_EQ(modeOf(fresh), 0640u);
+}
+
+// Each pair: the mode an open of the old file holds, and whether a
+// replacement may go ahead: it must not overtake one who writes the old file.
+TEST(File, ReplaceWholeNeverOvertakesAWriterOfTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("index.bin"));
+    const std::pair<int, bool> cases[] = {
+        {5, true}, {21, true}, {9, false}, {13, false}, {25, false}, {29, false},
+    };
+    for (const auto& [held, allowed] : cases) {
+        touch(target, "old");
+        {
+            const File holder = File::open(target, held);
+            EXPECT_EQ(errorOf([&] { replaceWith(target, "new"); }),
+                      allowed ? 0 : int(RunTimeError::PermissionDenied))
+                << held;
+        }
+        EXPECT_EQ(File::open(target, File::Binary | File::Read).readAt(1, 10),
+                  allowed ? "new" : "old")
+            << held;
+        EXPECT_EQ(entriesOf(dir.path()), QStringList{"index.bin"}) << held;
+    }
+
+    // A claim is heeded by other claims only: a rebuild that holds one
+    // replaces the file, and no second claim is granted meanwhile.
+    std::optional<File> claim = File::claim(target);
+    ASSERT_TRUE(claim);
+    EXPECT_FALSE(File::claim(target));
+    EXPECT_EQ(errorOf([&] { File::open(target, 29).close(); }), 0);
+    replaceWith(target, "rebuilt");
+    claim->close();
+    EXPECT_TRUE(File::claim(target));
+}
+
+// Where the folder will not take a temporary file but the old file may be
+// written, the old file is written in place, cut to its new length.
+TEST(File, ReplaceWholeWritesInPlaceWhereTheFolderIsShut)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("shut"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString writable = folder + QStringLiteral("/writable.bin");
+    const QString readOnly = folder + QStringLiteral("/read-only.bin");
+    touch(writable, "the old contents");
+    touch(readOnly, "the old contents");
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    ::chmod(QFile::encodeName(writable).constData(), 0666);
+    ::chmod(QFile::encodeName(readOnly).constData(), 0444);
+    ::chmod(QFile::encodeName(folder).constData(), 0555);
+    struct stat before = {};
+    ::stat(QFile::encodeName(writable).constData(), &before);
+
+    EXPECT_TRUE(withoutRoot([&] {
+        bool refused = false;
+        try {
+            replaceWith(readOnly, "new");
+        } catch (const RunTimeError& error) {
+            refused = error.number() == RunTimeError::PermissionDenied;
+        }
+        replaceWith(writable, "new");
+        return refused;
+    }));
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    struct stat after = {};
+    ::stat(QFile::encodeName(writable).constData(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(File::open(writable, File::Binary | File::Read).readAt(1, 100), "new");
+    EXPECT_EQ(File::open(readOnly, File::Binary | File::Read).readAt(1, 100), "the old contents");
+    EXPECT_EQ(entriesOf(folder), (QStringList{"read-only.bin", "writable.bin"}));
 }

@@ -77,10 +77,22 @@ TEST(Files, CopyFileReplacesTheTargetWhole)
     const QString source =
         write(settings.folder() + QStringLiteral("/new.bin"), QByteArray(3'000'000, 'n'));
     const QString target = write(settings.folder() + QStringLiteral("/old.bin"), "old");
+    // The target keeps its rights; a new one takes the source's.
+    QFile::setPermissions(source, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    const QString fresh = settings.folder() + QStringLiteral("/fresh.bin");
     EXPECT_TRUE(CopyFile(source, target));
+    EXPECT_TRUE(CopyFile(source, fresh));
     EXPECT_EQ(contents(target), contents(source));
+    EXPECT_EQ(contents(fresh), contents(source));
+    EXPECT_EQ(QFile::permissions(target), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                              QFile::WriteUser | QFile::ReadGroup);
+    EXPECT_EQ(QFile::permissions(fresh), QFile::permissions(source));
     EXPECT_TRUE(CopyFile(source, source));
-    EXPECT_EQ(QDir(settings.folder()).entryList({QStringLiteral("*.bin*")}, QDir::Files).size(), 2)
+    EXPECT_EQ(QDir(settings.folder())
+                  .entryList({QStringLiteral("*.bin*")}, QDir::Files | QDir::Hidden)
+                  .size(),
+              3)
         << "no temporary file left";
     EXPECT_EQ(host.pointer(), Platform::Pointer::Default);
     EXPECT_EQ(host.pointers.value(0), Platform::Pointer::ArrowHourglass);

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Storing.h"
+
+#include "Build.h"
+#include "Packing.h"
+#include "platform/UiHost.h"
+#include "shared/Messages.h"
+
+#include <algorithm>
+
+namespace Indexing {
+namespace {
+
+constexpr int ReferenceTooLong = 919;
+const QChar ItemEnd(0);
+
+} // namespace
+
+bool storesNothing(const QString& values, const QString& ref, qint16 kind)
+{
+    return values.isEmpty() || ref.isEmpty() || !isIndexedKind(kind);
+}
+
+void showReferenceTooLong(const QString& folder)
+{
+    Global::showMessage(ReferenceTooLong, {folder, QString::number(MaxStoredRefLength)},
+                        Platform::MsgButtons::Ok, Platform::MsgIcon::Exclamation,
+                        Global::Str::TitleWarning);
+}
+
+bool referenceFits(const FolderIndexValues& values, const QString& folder)
+{
+    if (values.ref.size() <= MaxStoredRefLength ||
+        std::all_of(values.values.begin(), values.values.end(),
+                    [&](const QString& v) { return storesNothing(v, values.ref, values.kind); }))
+        return true;
+    showReferenceTooLong(folder);
+    return false;
+}
+
+const QByteArray& PackedRefCache::pack(const QString& ref, qint16 kind)
+{
+    if (!m_valid || ref != m_ref || kind != m_kind) {
+        qint16 flags = kind;
+        m_packed = KwPack(ref, flags);
+        m_ref = ref;
+        m_kind = kind;
+        m_valid = true;
+    }
+    return m_packed;
+}
+
+void storeItems(IndexStorage& storage, int index, QString values, QString displays,
+                QByteArrayView packedRef, qint16 kind, bool eventsPerValue)
+{
+    if (!values.endsWith(ItemEnd))
+        values += ItemEnd;
+    if (!displays.endsWith(ItemEnd))
+        displays += ItemEnd;
+    qsizetype nextValue = 0;
+    qsizetype nextDisplay = 0;
+    while (nextValue < values.size()) {
+        const qsizetype valueEnd = values.indexOf(ItemEnd, nextValue);
+        const QString value = values.mid(nextValue, valueEnd - nextValue);
+        nextValue = valueEnd + 1;
+        QString display;
+        if (nextDisplay < displays.size()) {
+            const qsizetype displayEnd = displays.indexOf(ItemEnd, nextDisplay);
+            display = displays.mid(nextDisplay, displayEnd - nextDisplay);
+            nextDisplay = displayEnd + 1;
+        }
+        storeValue(storage, index, value, display, packedRef, kind);
+        if (eventsPerValue)
+            Platform::uiHost().doEvents();
+    }
+}
+
+} // namespace Indexing

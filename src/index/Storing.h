@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "FolderValues.h"
+#include "IndexWriter.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Storing one folder's values in an index, as AddToIndex and the rebuild do.
+namespace Indexing {
+
+// Nothing is stored for a folder without values or reference, or of a kind
+// other than 1 to 4 (unknown, never indexed, or one the index has no place
+// for).
+bool storesNothing(const QString& values, const QString& ref, qint16 kind);
+
+// False after message 919 naming `folder` when the folder would be stored
+// but its reference is longer than the index can hold.
+bool referenceFits(const FolderIndexValues& values, const QString& folder);
+void showReferenceTooLong(const QString& folder);
+
+// The last reference packed: consecutive values of one folder pack it once.
+// The kind is part of the key, since it is packed with the reference.
+class PackedRefCache
+{
+public:
+    const QByteArray& pack(const QString& ref, qint16 kind);
+
+private:
+    QString m_ref;
+    qint16 m_kind = 0;
+    QByteArray m_packed;
+    bool m_valid = false;
+};
+
+// Stores a folder's values, each with its display, in the order given; the
+// lists are AddToIndex's (items ended by the character 0, the last one's
+// optional). `eventsPerValue` lets the event queue run after each value.
+void storeItems(IndexStorage& storage, int index, QString values, QString displays,
+                QByteArrayView packedRef, qint16 kind, bool eventsPerValue);
+
+} // namespace Indexing
