@@ -128,22 +128,15 @@ void storeLink(const QString& displayName, const QString& tag, const QString& fi
 {
     if (documentKey(displayName).isEmpty() || tag.isEmpty() || field.isEmpty())
         return;
-    const QString section = linkSection(displayName);
     // The store keeps a name in the case and the place it was first written
-    // in: the link is made afresh, so that the tag is stored as it is now
-    // and a reload shows it in its field's row, as the rows show it now.
-    if (!readText(section, tag).isEmpty())
-        removeLink(displayName, tag);
-    if (field == QLatin1String("KILL")) {
-        // The store reads the text KILL as "delete the value": a field of that
-        // name is written to the hive itself, so that its link is kept.
-        Global::guarded("Linking:storeLink", [&] {
-            Global::settingsHive().setValue(Global::SettingsRoot + QLatin1Char('\\') + section, tag,
-                                            field);
-        });
-        return;
-    }
-    Global::SaveRegistryData(section, tag, field);
+    // in: the link is made afresh, in one write, so that the tag is stored as
+    // it is now and a reload shows it in its field's row, as the rows show it
+    // now. The field goes in as it is: the settings' own writer would take the
+    // text KILL for "delete the value".
+    Global::guarded("Linking:storeLink", [&] {
+        Global::settingsHive().replaceValue(
+            Global::SettingsRoot + QLatin1Char('\\') + linkSection(displayName), tag, field);
+    });
 }
 
 void removeLink(const QString& displayName, const QString& tag)

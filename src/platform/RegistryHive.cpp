@@ -383,6 +383,15 @@ void RegistryHive::deleteValue(const QString& keyPath, const QString& name)
     m_statements->write([&] { m_statements->remove(key, name); });
 }
 
+void RegistryHive::replaceValue(const QString& keyPath, const QString& name, const QString& data)
+{
+    const KeyPath key(keyPath);
+    m_statements->write([&] {
+        m_statements->remove(key, name);
+        m_statements->put(key, name, data);
+    });
+}
+
 QStringList RegistryHive::integrityProblems() const
 {
     Statements& s = *m_statements;

@@ -98,6 +98,10 @@ public:
     void setValue(const QString& keyPath, const QString& name, const QString& data);
     // Deletes one value; a missing one is no error.
     void deleteValue(const QString& keyPath, const QString& name);
+    // Writes the value under `name` as it is spelt now, in one transaction: a
+    // value of that name in another case goes, and the value is written anew,
+    // last in the key's order.
+    void replaceValue(const QString& keyPath, const QString& name, const QString& data);
 
     // The key and everything below it in the registry's own text format
     // (REGEDIT4, UTF-8). Sections are named by `sectionRoot` followed by the

@@ -157,6 +157,23 @@ TEST(RegistryHive, NamesIgnoreCaseAndKeepTheFirstSpelling)
     }
 }
 
+// A tag linked again under another spelling is stored as spelt now.
+TEST(RegistryHive, ReplaceValueSpellsTheNameAnewAndPutsItLast)
+{
+    TempHive t;
+    RegistryHive& hive = *t.hive;
+    const QString key = QStringLiteral("K");
+    hive.setValue(key, QStringLiteral("Name"), QStringLiteral("1"));
+    hive.setValue(key, QStringLiteral("Other"), QStringLiteral("2"));
+
+    hive.replaceValue(key, QStringLiteral("NAME"), QStringLiteral("3"));
+    hive.replaceValue(key, QStringLiteral("New"), QStringLiteral("KILL"));
+    EXPECT_EQ(hive.valueNames(key), (QStringList{QStringLiteral("Other"), QStringLiteral("NAME"),
+                                                 QStringLiteral("New")}));
+    EXPECT_EQ(hive.value(key, QStringLiteral("name")), QStringLiteral("3"));
+    EXPECT_EQ(hive.value(key, QStringLiteral("new")), QStringLiteral("KILL"));
+}
+
 TEST(RegistryHive, EmptyTextIsAValueWithoutData)
 {
     TempHive t;
