@@ -207,27 +207,43 @@ bool hasCompanions(const QString& path)
     return true;
 }
 
-// Looks at an existing file without ever writing to it: first at the raw header, then through
-// a read-only connection. Returns that connection.
-ConnectionPtr inspect(const QString& path, bool writable, FileKind& kind)
+enum class Header
+{
+    Empty,
+    Unmarked, // an SQLite database that no program has marked as its own (yet)
+    Ours
+};
+
+// Reads the raw header of an existing file; throws when it is no SQLite database or one that
+// another program marked as its own.
+Header readHeader(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         failFile(path, QStringLiteral("cannot be read (%1).").arg(file.errorString()));
     const QByteArray header = file.read(100);
     file.close();
-    if (header.isEmpty()) {
-        kind = FileKind::Blank;
-        return nullptr;
-    }
+    if (header.isEmpty())
+        return Header::Empty;
     static const QByteArray magic("SQLite format 3", 16);
     if (!header.startsWith(magic))
         failNotHive(path, QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB)));
-    if (header.size() >= 72) {
-        const quint32 id = quint32(uchar(header[68])) << 24 | quint32(uchar(header[69])) << 16 |
-                           quint32(uchar(header[70])) << 8 | quint32(uchar(header[71]));
-        if (id != 0 && id != quint32(ApplicationId))
-            failNotHive(path, QStringLiteral("it belongs to another program"));
+    if (header.size() < 72)
+        return Header::Unmarked;
+    const quint32 id = quint32(uchar(header[68])) << 24 | quint32(uchar(header[69])) << 16 |
+                       quint32(uchar(header[70])) << 8 | quint32(uchar(header[71]));
+    if (id != 0 && id != quint32(ApplicationId))
+        failNotHive(path, QStringLiteral("it belongs to another program"));
+    return id == 0 ? Header::Unmarked : Header::Ours;
+}
+
+// Looks at an existing file without ever writing to it, through a read-only connection, and
+// returns that connection.
+ConnectionPtr inspect(const QString& path, bool writable, Header header, FileKind& kind)
+{
+    if (header == Header::Empty) {
+        kind = FileKind::Blank;
+        return nullptr;
     }
 
     // A read-only connection to a WAL database makes the -wal and -shm files when they are
@@ -296,7 +312,17 @@ ConnectionPtr openFile(const QString& path, RegistryHive::Missing missing, bool&
 
     FileKind kind = FileKind::Blank;
     const bool writable = mayWrite(path);
-    ConnectionPtr reader = inspect(path, writable, kind);
+    const Header header = readHeader(path);
+    // Most calls are of a hive we may write: then the connection we keep is the only one, so
+    // that a scripted call reads the schema once. Anything unusual takes the careful way below.
+    if (writable && header == Header::Ours) {
+        ConnectionPtr db = connect(QFile::encodeName(path), SQLITE_OPEN_READWRITE, &error);
+        Layout layout;
+        if (db && !isReadOnly(db.get()) && readLayout(db.get(), layout) == SQLITE_OK &&
+            classify(layout, path) == FileKind::Hive)
+            return db;
+    }
+    ConnectionPtr reader = inspect(path, writable, header, kind);
     if (!writable) {
         if (kind == FileKind::Blank)
             failFile(path, QStringLiteral("is read-only."));
