@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QHash>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace Global {
 
@@ -15,7 +16,9 @@ namespace Global {
 class StringTable
 {
 public:
-    // The program's own table, parsed on first use.
+    // The program's own table. Every start of the program reads it, so only
+    // where each line starts is noted; a text is read from its line when it
+    // is asked for. (A test checks that every line of it reads.)
     static const StringTable& instance();
 
     // Parses table text; every line that cannot be read is described in
@@ -28,7 +31,20 @@ public:
     QList<int> numbers() const;
 
 private:
-    QHash<int, QString> m_texts;
+    // A text's escaped form in m_source; the lines are in the order of their
+    // numbers, the first line of a number only.
+    struct Line
+    {
+        int number;
+        qsizetype from;
+        qsizetype size;
+    };
+
+    StringTable() = default;
+    const Line* find(int number) const;
+
+    QByteArray m_source;
+    std::vector<Line> m_lines;
 };
 
 } // namespace Global
