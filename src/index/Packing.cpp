@@ -131,16 +131,19 @@ QString KwUnPack(QByteArrayView packed, qint16& Flags, int& Length)
         const auto header = static_cast<unsigned char>(packed[0]);
         Flags = header & 7;
         Length = (header >> 3) + 1;
-        QString out;
         const qsizetype end = std::min<qsizetype>(Length, packed.size());
+        // Written into a string of the most it can hold, then cut to what came.
+        QString out(2 * std::max<qsizetype>(end - 1, 0), Qt::Uninitialized);
+        QChar* at = out.data();
         for (qsizetype i = 1; i < end; ++i) {
             const auto byte = static_cast<unsigned char>(packed[i]);
             for (const int code : {byte & 0x0F, byte >> 4}) {
                 if (code <= PackBlank)
-                    out.append(QLatin1Char(PackDigits[code]));
+                    *at++ = QLatin1Char(PackDigits[code]);
             }
         }
-        return out.trimmed();
+        out.truncate(at - out.constData());
+        return std::move(out).trimmed();
     });
 }
 

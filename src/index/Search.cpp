@@ -225,6 +225,7 @@ private:
     const CharTables& m_tables = charTables();
     // The last reference unpacked: a folder's entries often follow each other.
     QByteArray m_refBytes;
+    QByteArray m_unzipped; // the room of the display text being unpacked
     QString m_ref;
     qint16 m_kind = 0;
     int m_strayKinds = 0; // entries of the cell whose folder kind is none of 1 to 4
@@ -356,15 +357,16 @@ bool Finder::goOn()
     return !(m_request.stopRequested && m_request.stopRequested());
 }
 
-// The display text's bytes as UnZip reads them, before they are decoded.
-QByteArray unzippedBytes(QByteArrayView packed)
+// The display text's bytes as UnZip reads them, before they are decoded,
+// into `out`.
+QByteArrayView unzippedBytes(QByteArray& out, QByteArrayView packed)
 {
     if (packed.isEmpty())
         return {};
-    if (std::optional<QByteArray> text = Global::KwUnZip(packed, packed.size() * 2))
-        return std::move(*text);
+    if (Global::KwUnZipInto(out, packed, packed.size() * 2))
+        return out;
     const qsizetype end = packed.indexOf(EntryStart);
-    return packed.first(end < 0 ? packed.size() : end).toByteArray();
+    return packed.first(end < 0 ? packed.size() : end);
 }
 
 // Writes a text of known length into place, character by character. A
@@ -443,8 +445,7 @@ void Finder::addHit(const Entry& entry)
 
     // The display text's first line is ranked; its further line, after the
     // character 1, follows a tab.
-    const QByteArray unzipped = unzippedBytes(entry.packedDisplay);
-    const QByteArrayView bytes(unzipped);
+    const QByteArrayView bytes = unzippedBytes(m_unzipped, entry.packedDisplay);
     const qsizetype t = bytes.indexOf(EntryStart);
     const ByteText first{t >= 0 ? bytes.first(t) : bytes, m_tables};
     const ByteText further{t >= 0 ? bytes.sliced(t + 1) : QByteArrayView(), m_tables};

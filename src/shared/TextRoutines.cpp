@@ -393,45 +393,56 @@ std::optional<QByteArray> KwZip(QByteArrayView text, qsizetype outputLength,
     return out;
 }
 
-std::optional<QByteArray> KwUnZip(QByteArrayView packed, qsizetype outputLength,
-                                  QByteArrayView alphabet)
+bool KwUnZipInto(QByteArray& out, QByteArrayView packed, qsizetype outputLength,
+                 QByteArrayView alphabet)
 {
     if (alphabet.size() != Escape)
-        return std::nullopt;
+        return false;
     const qsizetype end = packed.indexOf('\x01');
     if (end >= 0)
         packed = packed.first(end);
     // Each byte holds 7 bits and each character takes at least 6.
-    QByteArray out(packed.size() * GroupBits / CodeBits + 1, Qt::Uninitialized);
+    out.resize(packed.size() * GroupBits / CodeBits + 1);
     char* next = out.data();
+    // The bits not taken yet are the lowest `count` of `bits`; what lies above
+    // them is never read, so nothing needs to clear it.
     quint32 bits = 0;
     int count = 0;
     bool escaped = false;
     for (const char ch : packed) {
-        const unsigned char byte = static_cast<unsigned char>(ch);
-        if (byte < GroupBase || byte > LastGroup)
-            return std::nullopt;
-        bits = (bits << GroupBits) | (byte - GroupBase);
+        const unsigned group = static_cast<unsigned char>(ch) - unsigned(GroupBase);
+        if (group > unsigned(LastGroup - GroupBase))
+            return false;
+        bits = (bits << GroupBits) | group;
         count += GroupBits;
         for (;;) {
-            const int width = escaped ? 8 : CodeBits;
-            if (count < width)
-                break;
-            count -= width;
-            const quint32 value = (bits >> count) & ((1u << width) - 1);
-            if (escaped) {
-                *next++ = static_cast<char>(value);
-                escaped = false;
-            } else if (value == Escape) {
+            if (!escaped) {
+                if (count < CodeBits)
+                    break;
+                count -= CodeBits;
+                const unsigned code = (bits >> count) & ((1u << CodeBits) - 1);
+                if (code != unsigned(Escape)) {
+                    *next++ = alphabet[code];
+                    continue;
+                }
                 escaped = true;
-            } else {
-                *next++ = alphabet[value];
             }
+            if (count < 8)
+                break;
+            count -= 8;
+            *next++ = static_cast<char>(bits >> count);
+            escaped = false;
         }
-        bits &= (1u << count) - 1;
     }
     out.truncate(next - out.constData());
-    if (out.size() > outputLength)
+    return out.size() <= outputLength;
+}
+
+std::optional<QByteArray> KwUnZip(QByteArrayView packed, qsizetype outputLength,
+                                  QByteArrayView alphabet)
+{
+    QByteArray out;
+    if (!KwUnZipInto(out, packed, outputLength, alphabet))
         return std::nullopt;
     return out;
 }

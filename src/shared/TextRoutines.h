@@ -82,6 +82,10 @@ std::optional<QByteArray> KwZip(QByteArrayView text, qsizetype outputLength,
 // characters.
 std::optional<QByteArray> KwUnZip(QByteArrayView packed, qsizetype outputLength,
                                   QByteArrayView alphabet = KwZipAlphabet);
+// The same into `out`, whose room is used again (a search unpacks a text for
+// every hit); false where KwUnZip gives nothing, `out` then undefined.
+bool KwUnZipInto(QByteArray& out, QByteArrayView packed, qsizetype outputLength,
+                 QByteArrayView alphabet = KwZipAlphabet);
 
 // What KwFontExists asks. Only a GUI application has a font database: the
 // programs that have one install its check (useFontDatabase, shared/Fonts.h),
