@@ -197,21 +197,35 @@ private:
 
 // A row's display text without its emphasis marks: the tab mark becomes a
 // tab, every other mark (the character 1 and the one after it) goes.
-QString plainDisplay(const QString& display)
+// Appends a row's display text with its emphasis marks taken out and the
+// tab mark as `tab`. A mark and its letter take two characters and `tab` at
+// most two, so the text never grows: it is written into place.
+void appendPlain(QString& out, QStringView display, QStringView tab)
 {
-    QString plain;
-    plain.reserve(display.size());
-    // The text between marks goes in whole.
-    qsizetype from = 0;
-    for (qsizetype mark = display.indexOf(QChar(1)); mark >= 0;
-         mark = display.indexOf(QChar(1), from)) {
-        plain += QStringView(display).sliced(from, mark - from);
-        if (mark + 1 < display.size() && display[mark + 1] == QLatin1Char('t'))
-            plain += QLatin1Char('\t');
-        from = std::min(mark + 2, display.size());
+    Q_ASSERT(tab.size() <= 2);
+    const qsizetype start = out.size();
+    out.resize(start + display.size());
+    QChar* at = out.data() + start;
+    for (qsizetype i = 0; i < display.size(); ++i) {
+        if (display[i] != QChar(1))
+            *at++ = display[i];
+        else if (++i < display.size() && display[i] == QLatin1Char('t'))
+            at = std::copy(tab.begin(), tab.end(), at);
     }
-    plain += QStringView(display).sliced(from);
-    return plain;
+    out.truncate(at - out.constData());
+}
+
+// The data text starts with 100 less the rank in three digits.
+int rankOf(const QString& data)
+{
+    int order = 0;
+    for (qsizetype i = 0; i < 3; ++i) {
+        const int digit = i < data.size() ? data[i].digitValue() : -1;
+        if (digit < 0)
+            return 0;
+        order = order * 10 + digit;
+    }
+    return 100 - order;
 }
 
 struct Row
@@ -225,11 +239,13 @@ struct Row
 
 Row rowOf(const Indexing::ResultsList::Row& row)
 {
-    // The data text starts with 100 less the rank in three digits; the
-    // folder reference follows its first character 1.
+    // The folder reference follows the data text's first character 1.
     const qsizetype mark = row.data.indexOf(QChar(1));
-    return {100 - row.data.left(3).toInt(), plainDisplay(row.display), row.data,
-            mark < 0 ? QString() : row.data.mid(mark + 1), row.image};
+    QString plain;
+    plain.reserve(row.display.size());
+    appendPlain(plain, row.display, u"\t");
+    return {rankOf(row.data), plain, row.data, mark < 0 ? QString() : row.data.mid(mark + 1),
+            row.image};
 }
 
 void printSearchJson(const Indexing::SearchRequest& request, const QList<Row>& rows,
@@ -252,24 +268,44 @@ void printSearchJson(const Indexing::SearchRequest& request, const QList<Row>& r
     out << (rows.isEmpty() ? "]\n}\n" : "\n  ]\n}\n");
 }
 
-void printSearchText(const Indexing::SearchRequest& request, const QList<Row>& rows,
+// One line a row (the rank right-aligned in three places, then the display
+// text with each tab as two blanks and no blanks around it), then the
+// finder's status line. A search may list thousands of rows: they are
+// written into one text, which goes out at once.
+void printSearchText(const Indexing::SearchRequest& request, const Indexing::ResultsList& results,
                      QTextStream& out)
 {
-    for (const Row& row : rows) {
-        QString display = row.display;
-        display.replace(QLatin1Char('\t'), QLatin1String("  "));
-        out << QStringLiteral("%1").arg(row.rank, 3) << "  " << display.trimmed() << "\n";
+    qsizetype size = 0;
+    for (int i = 0; i < results.count(); ++i)
+        size += 6 + results.row(i).display.size();
+    QString text;
+    text.reserve(size + 100);
+    for (int i = 0; i < results.count(); ++i) {
+        const Indexing::ResultsList::Row& row = results.row(i);
+        // A rank is 1 to 100.
+        const int rank = rankOf(row.data);
+        const char digits[] = {rank >= 100 ? char('0' + rank / 100 % 10) : ' ',
+                               rank >= 10 ? char('0' + rank / 10 % 10) : ' ', char('0' + rank % 10),
+                               ' ', ' '};
+        text += QLatin1StringView(digits, sizeof digits);
+        const qsizetype start = text.size();
+        appendPlain(text, row.display, u"  ");
+        const QStringView plain = QStringView(text).sliced(start);
+        const QStringView trimmed = plain.trimmed();
+        if (trimmed.data() != plain.data())
+            text.remove(start, trimmed.data() - plain.data());
+        text.truncate(start + trimmed.size());
+        text += QLatin1Char('\n');
     }
-    if (!rows.isEmpty())
-        out << "\n";
-    // The finder's status line.
+    if (results.count() > 0)
+        text += QLatin1Char('\n');
     if (request.Hits != 0)
-        out << Global::ResolveRes(910, {Global::formatNumber(request.Hits, u"#,##0"),
-                                        Global::formatNumber(request.SearchTime, u"0.0##"),
-                                        Global::FormatFileSize(QString(), request.Traffic)})
-            << "\n";
+        text += Global::ResolveRes(910, {Global::formatNumber(request.Hits, u"#,##0"),
+                                         Global::formatNumber(request.SearchTime, u"0.0##"),
+                                         Global::FormatFileSize(QString(), request.Traffic)});
     else
-        out << Global::ResolveRes(912) << "\n";
+        text += Global::ResolveRes(912);
+    out << text << "\n";
 }
 
 int searchIndex(const QStringList& args, Context& context, const QString& usage)
@@ -323,13 +359,14 @@ int searchIndex(const QStringList& args, Context& context, const QString& usage)
         Platform::ScopedUiHost scoped(host);
         Indexing::Find(request);
     }
-    QList<Row> rows;
-    for (int i = 0; i < results.count(); ++i)
-        rows << rowOf(results.row(i));
-    if (parsed.has("--json"))
+    if (parsed.has("--json")) {
+        QList<Row> rows;
+        for (int i = 0; i < results.count(); ++i)
+            rows << rowOf(results.row(i));
         printSearchJson(request, rows, context.out);
-    else
-        printSearchText(request, rows, context.out);
+    } else {
+        printSearchText(request, results, context.out);
+    }
     if (host.declined())
         context.err << "vantix: the search stopped after passing the hit limit of "
                     << request.HitLimit << "\n";

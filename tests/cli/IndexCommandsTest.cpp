@@ -144,15 +144,22 @@ TEST_F(IndexCommands, SearchGivesTheFindersRowsRankedAndTheRebuildGivesTheSame)
     }
     EXPECT_TRUE(found) << company.toStdString();
 
-    // The text form: a row a line, then the finder's status line.
+    // The text form: a row a line (the rank in three places, the display
+    // with each tab as two blanks), then the finder's status line.
     const Outcome text = run({QStringLiteral("index"), QStringLiteral("search"), word,
                               QStringLiteral("--fields"), QStringLiteral("1")});
     EXPECT_EQ(text.status, 0);
     const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), rows.size() + 1) << text.out.toStdString();
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        QString display = rows[i][QStringLiteral("display")].toString();
+        EXPECT_EQ(lines[i],
+                  QStringLiteral("%1  %2")
+                      .arg(rows[i][QStringLiteral("rank")].toInt(), 3)
+                      .arg(display.replace(QLatin1Char('\t'), QLatin1String("  ")).trimmed()));
+    }
     EXPECT_TRUE(lines.last().startsWith(QStringLiteral("Found %1 hit(s).").arg(rows.size())))
         << text.out.toStdString();
-    EXPECT_TRUE(lines.first().startsWith(
-        QStringLiteral("%1  ").arg(rows.first()[QStringLiteral("rank")].toInt(), 3)));
     EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("search"), QStringLiteral("Zzqx")})
                   .out.trimmed(),
               QStringLiteral("No matches found."));
