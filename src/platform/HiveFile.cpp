@@ -6,6 +6,10 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Platform::Hive {
@@ -218,11 +222,18 @@ enum class Header
 // another program marked as its own.
 Header readHeader(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        failFile(path, QStringLiteral("cannot be read (%1).").arg(file.errorString()));
-    const QByteArray header = file.read(100);
-    file.close();
+    // Read with the system's calls: every scripted call comes here, and Qt's file engine would
+    // be one more thing to load.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    QByteArray header(100, Qt::Uninitialized);
+    const ssize_t got = fd < 0 ? -1 : ::pread(fd, header.data(), size_t(header.size()), 0);
+    const int failure = errno;
+    if (fd >= 0)
+        ::close(fd);
+    if (got < 0)
+        failFile(path, QStringLiteral("cannot be read (%1).")
+                           .arg(QString::fromLocal8Bit(std::strerror(failure))));
+    header.truncate(got);
     if (header.isEmpty())
         return Header::Empty;
     static const QByteArray magic("SQLite format 3", 16);
@@ -292,11 +303,13 @@ void configure(sqlite3* db, const QString& path)
 
 ConnectionPtr openFile(const QString& path, RegistryHive::Missing missing, bool& created)
 {
-    const QFileInfo info(path);
-    if (info.isDir())
+    struct stat status = {};
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &status) == 0;
+    if (exists && S_ISDIR(status.st_mode))
         failFile(path, QStringLiteral("is a folder."));
     QString error;
-    if (!info.exists()) {
+    if (!exists) {
+        const QFileInfo info(path);
         if (missing == RegistryHive::Missing::Refuse)
             failFile(path, QStringLiteral("does not exist."));
         if (!QDir().mkpath(info.absolutePath()))

@@ -35,7 +35,12 @@ QString mapChars(QStringView text, Map map)
 
 QString foldCase(QStringView text)
 {
-    return mapChars(text, [](char32_t c) { return QChar::toUpper(c); });
+    // Names are mostly ASCII, mapped here without Qt's character tables.
+    return mapChars(text, [](char32_t c) -> char32_t {
+        if (c < 0x80)
+            return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+        return QChar::toUpper(c);
+    });
 }
 
 QString lowerChars(QStringView text)
