@@ -25,8 +25,10 @@ const CharTables& charTables()
     }();
     static int builtFor = -1;
     if (builtFor != Global::tweakGeneration()) {
-        for (int c = 0; c < 256; ++c)
-            tables.latinKey[size_t(c)] = keyOf(QChar(c));
+        for (int c = 0; c < 256; ++c) {
+            const int key = Global::searchKeyOfLatin1(char16_t(c));
+            tables.latinKey[size_t(c)] = key < 0 ? NoKey : char16_t(key);
+        }
         for (int c = 0; c < 256; ++c) {
             const char16_t decoded = tables.byteChar[size_t(c)];
             tables.byteKey[size_t(c)] =

@@ -68,8 +68,10 @@ void sortByData(std::vector<ResultsList::Row>& rows)
         keys[i].index = i;
     }
     std::sort(keys.begin(), keys.end(), [&rows](const Key& a, const Key& b) {
-        if (a.head != b.head)
-            return a.head < b.head;
+        for (size_t c = 0; c < size_t(Chunks); ++c) {
+            if (a.head[c] != b.head[c])
+                return a.head[c] < b.head[c];
+        }
         const QStringView restA = QStringView(rows[a.index].data).mid(KeyChars);
         const QStringView restB = QStringView(rows[b.index].data).mid(KeyChars);
         if (const int order = restA.compare(restB); order != 0)
@@ -378,7 +380,7 @@ class TextWriter
 public:
     TextWriter(QString& text, qsizetype size, const CharTables& tables) : m_tables(tables)
     {
-        text.resize(size);
+        text = QString(size, Qt::Uninitialized);
         m_at = text.data();
         m_end = m_at + size;
     }

@@ -201,6 +201,11 @@ QList<double> SplitNumbers(const QString& text, const QString& delimiter)
     return numbers;
 }
 
+int searchKeyOfLatin1(char16_t c)
+{
+    return c < 256 ? keyCharacters().latin1[c] : -1;
+}
+
 QString MakeSearchKey(const QString& text, bool wordMode)
 {
     const KeyCharacters& table = keyCharacters();

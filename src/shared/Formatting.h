@@ -21,6 +21,9 @@ QList<double> SplitNumbers(const QString& text, const QString& delimiter = QStri
 // the rest in upper case. In word mode blanks stay, and single letters that
 // stand alone are joined ("J R R TOLKIEN" gives "JRR TOLKIEN").
 QString MakeSearchKey(const QString& text, bool wordMode = false);
+// The character that a search key holds for `c`, a character below U+0100,
+// or -1 where keys drop it: the first character of MakeSearchKey(c).
+int searchKeyOfLatin1(char16_t c);
 
 // The width of a text in twips as it is shown; Global::widthIn (shared/Fonts.h)
 // measures in a font.
