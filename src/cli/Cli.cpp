@@ -26,6 +26,7 @@ const Entry Commands[] = {
     {"dump", "print every field of one of the suite's data files, or sum up an index", dumpCommand},
     {"index", "the contact index: rebuild, search, verify, lock, unlock", indexCommand},
     {"link", "link a comment tag of a document to a form field", linkCommand},
+    {"picks", "the finder's favourites and recent picks: list, add, remove", picksCommand},
     {"scan", "list the form fields that the e-mails of a job folder carry", scanCommand},
     {"settings", "read and write settings: get, set, delete, delete-branch, export, import",
      settingsCommand},
@@ -41,7 +42,7 @@ const Entry Commands[] = {
 const char* const HiveWriters[] = {
     "settings set",  "settings delete", "settings delete-branch", "settings import",
     "index rebuild", "index lock",      "index unlock",           "link",
-    "unlink",
+    "unlink",        "picks add",       "picks remove",
 };
 
 bool writesSettings(const QStringList& args)

@@ -38,6 +38,7 @@ int demoCommand(const QStringList& args, Context& context);
 int dumpCommand(const QStringList& args, Context& context);
 int indexCommand(const QStringList& args, Context& context);
 int linkCommand(const QStringList& args, Context& context);
+int picksCommand(const QStringList& args, Context& context);
 int scanCommand(const QStringList& args, Context& context);
 int settingsCommand(const QStringList& args, Context& context);
 int stringsCommand(const QStringList& args, Context& context);

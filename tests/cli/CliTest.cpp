@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The vantix command as a user runs it: a real process on a real hive.
-#include "TestSettings.h"
 #include "cli/Cli.h"
+
+#include "TestSettings.h"
 #include "datafiles/EventFile.h"
 #include "datafiles/ProfileFile.h"
 #include "datafiles/ShareFile.h"
@@ -200,6 +201,7 @@ TEST_F(Vantix, AHiveThatDoesNotExistIsMadeOnlyByCommandsThatWrite)
         {QStringLiteral("scan"), dir.path()},
         {QStringLiteral("tags"), document},
         {QStringLiteral("dump"), dumped},
+        {QStringLiteral("picks"), QStringLiteral("list")},
     };
     const QString typo = dir.filePath(QStringLiteral("typo/registry.sqlite3"));
     for (const QStringList& args : readers) {
@@ -228,6 +230,8 @@ TEST_F(Vantix, AHiveThatDoesNotExistIsMadeOnlyByCommandsThatWrite)
         {QStringLiteral("index"), QStringLiteral("unlock"), QStringLiteral("Name")},
         {QStringLiteral("link"), document, QStringLiteral("<!-- Name -->"), QStringLiteral("Name")},
         {QStringLiteral("unlink"), document, QStringLiteral("<!-- Name -->")},
+        {QStringLiteral("picks"), QStringLiteral("add"), QStringLiteral("recent"),
+         QStringLiteral("Smith"), QStringLiteral("1-2")},
     };
     for (qsizetype i = 0; i < std::ssize(writers); ++i) {
         SCOPED_TRACE(writers[i].join(u' ').toStdString());
@@ -587,4 +591,41 @@ TEST_F(Vantix, DemoMakesAWorkspaceOnceAndPointsTheShellAtIt)
         EXPECT_TRUE(r.err.contains(u"Usage: vantix demo")) << r.err.toStdString();
     }
     EXPECT_EQ(run({"demo", "--help"}).status, 0);
+}
+
+TEST_F(Vantix, PicksAreStoredListedAndRemovedAsTheFinderDoesIt)
+{
+    EXPECT_EQ(run({"picks", "add", "favourites",
+                   "\x01"
+                   "BSmith\x01"
+                   "b, John",
+                   "12-3"})
+                  .status,
+              0);
+    EXPECT_EQ(run({"picks", "add", "Recent", "Jones", "7"}).status, 0);
+    EXPECT_EQ(run({"picks", "add", "recent", "Jones, A", "7"}).status, 0);
+
+    const QJsonObject lists = jsonOf(run({"picks", "list", "--json"}));
+    const QJsonArray favourites = lists[QStringLiteral("favourites")].toArray();
+    ASSERT_EQ(favourites.size(), 1);
+    EXPECT_EQ(favourites[0][QStringLiteral("display")].toString(), QStringLiteral("Smith, John"));
+    EXPECT_EQ(favourites[0][QStringLiteral("pick")].toString(), QStringLiteral("12-3"));
+    const QJsonArray recent = lists[QStringLiteral("recent")].toArray();
+    ASSERT_EQ(recent.size(), 1);
+    EXPECT_EQ(recent[0][QStringLiteral("display")].toString(), QStringLiteral("Jones, A"));
+
+    const Outcome text = run({"picks", "list"});
+    EXPECT_EQ(text.out, QStringLiteral("Favourites:\n%1\tSmith, John\t12-3\nRecent:\n%2\tJones, "
+                                       "A\t7\n")
+                            .arg(favourites[0][QStringLiteral("name")].toString(),
+                                 recent[0][QStringLiteral("name")].toString()));
+
+    EXPECT_EQ(run({"picks", "remove", "favourites", "12-3"}).status, 0);
+    const Outcome again = run({"picks", "remove", "favourites", "12-3"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.err, QStringLiteral("vantix: the favourites list holds no pick '12-3'\n"));
+    EXPECT_EQ(run({"picks", "add", "others", "x", "1"}).status, 2);
+    EXPECT_EQ(run({"picks", "add", "recent", "x"}).status, 2);
+    EXPECT_TRUE(
+        jsonOf(run({"picks", "list", "--json"}))[QStringLiteral("favourites")].toArray().isEmpty());
 }
