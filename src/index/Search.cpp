@@ -9,6 +9,7 @@
 #include "platform/Cp1252.h"
 #include "platform/RunTimeError.h"
 #include "platform/UiHost.h"
+#include "shared/EmphasisMarks.h"
 #include "shared/Files.h"
 #include "shared/Formatting.h"
 #include "shared/Messages.h"
@@ -163,6 +164,22 @@ void ResultsList::setUpdatesEnabled(bool on)
     m_sorted = true;
     m_shown = int(m_rows.size());
     endResetModel();
+}
+
+int ResultsList::refine(QStringView text)
+{
+    beginResetModel();
+    std::erase_if(m_rows, isDivider);
+    const auto found = std::stable_partition(m_rows.begin(), m_rows.end(), [&](const Row& r) {
+        return Global::plainEmphasisText(r.display).contains(text, Qt::CaseInsensitive);
+    });
+    const int moved = int(found - m_rows.begin());
+    if (moved > 0)
+        m_rows.insert(found, Row{QString(), DividerData, DividerImage});
+    m_sorted = true;
+    m_shown = int(m_rows.size());
+    endResetModel();
+    return moved;
 }
 
 // --- Find --------------------------------------------------------------------

@@ -49,6 +49,18 @@ public:
     void setUpdatesEnabled(bool on);
     bool updatesEnabled() const { return m_updates; }
 
+    // The row that a refine puts below the rows it moves up: no display
+    // text, this data text, and never picked.
+    static inline const QString DividerData = QStringLiteral("DIV");
+    static constexpr int DividerImage = -1;
+    static bool isDivider(const Row& row) { return row.data == DividerData; }
+    // Refine: the rows whose text (without its marks) holds `text`, in any
+    // case, go to the top in their order, with a divider below them when
+    // there are any; a divider of an earlier refine goes first. One pass
+    // over the rows, which keep their order otherwise. The number of rows
+    // found.
+    int refine(QStringView text);
+
 private:
     std::vector<Row> m_rows;
     int m_shown = 0; // the rows that views know of

@@ -190,6 +190,108 @@ TEST(Results, KeptInDataOrderAndGatheredQuietlyWhileUpdatesAreOff)
     EXPECT_EQ(list.rowCount(), 0);
 }
 
+namespace {
+
+QStringList displaysOf(const ResultsList& list)
+{
+    QStringList displays;
+    for (int i = 0; i < list.count(); ++i)
+        displays << (ResultsList::isDivider(list.row(i)) ? QStringLiteral("DIV")
+                                                         : list.row(i).display);
+    return displays;
+}
+
+} // namespace
+
+// The rows found move up in their order above a divider; the rest keep
+// theirs below it. A row found at the top stays there.
+TEST(Results, RefineMovesTheRowsFoundAboveADividerAndReplacesAnEarlierOne)
+{
+    ResultsList list;
+    for (int i = 0; i < 10; ++i)
+        list.addRow(QStringLiteral("\x01"
+                                   "Brow\x01"
+                                   "b %1")
+                        .arg(i),
+                    QStringLiteral("%1").arg(i));
+    int resets = 0;
+    QObject::connect(&list, &QAbstractItemModel::modelReset, [&] { ++resets; });
+    const auto rows = [](std::initializer_list<const char*> names) {
+        QStringList out;
+        for (const char* name : names)
+            out << (qstrcmp(name, "DIV") == 0 ? QStringLiteral("DIV")
+                                              : QStringLiteral("\x01"
+                                                               "Brow\x01"
+                                                               "b ") +
+                                                    QLatin1String(name));
+        return out;
+    };
+    list.addRow(QStringLiteral("Smith \x01"
+                               "1Jo\x01"
+                               "0nes"),
+                QStringLiteral("99"));
+
+    // Case and marks do not count: "SMITH JONES" finds the last row.
+    struct Step
+    {
+        const char* text;
+        int found;
+        QStringList order;
+    };
+    const Step steps[] = {
+        {"smith jones", 1,
+         QStringList{QStringLiteral("Smith \x01"
+                                    "1Jo\x01"
+                                    "0nes"),
+                     QStringLiteral("DIV")} +
+             rows({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"})},
+        {"W 4", 1,
+         rows({"4", "DIV"}) +
+             QStringList{QStringLiteral("Smith \x01"
+                                        "1Jo\x01"
+                                        "0nes")} +
+             rows({"0", "1", "2", "3", "5", "6", "7", "8", "9"})},
+        {"row", 10,
+         rows({"4", "0", "1", "2", "3", "5", "6", "7", "8", "9", "DIV"}) +
+             QStringList{QStringLiteral("Smith \x01"
+                                        "1Jo\x01"
+                                        "0nes")}},
+        {"nothing", 0,
+         rows({"4", "0", "1", "2", "3", "5", "6", "7", "8", "9"}) +
+             QStringList{QStringLiteral("Smith \x01"
+                                        "1Jo\x01"
+                                        "0nes")}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.text);
+        EXPECT_EQ(list.refine(QString::fromLatin1(step.text)), step.found);
+        EXPECT_EQ(displaysOf(list), step.order);
+        EXPECT_EQ(list.rowCount(), list.count());
+    }
+    EXPECT_EQ(resets, std::ssize(steps));
+}
+
+// Rows 4 and 9 of 10 found: they stand at 0 and 1 with the divider at 2, and
+// a second refine first takes that divider away.
+TEST(Results, RefineOfRowsFourAndNineOfTen)
+{
+    ResultsList list;
+    for (int i = 0; i < 10; ++i)
+        list.addRow(i == 4 || i == 9 ? QStringLiteral("Leeds %1").arg(i)
+                                     : QStringLiteral("York %1").arg(i),
+                    QStringLiteral("%1").arg(i));
+    EXPECT_EQ(list.refine(u"leeds"), 2);
+    ASSERT_EQ(list.count(), 11);
+    EXPECT_EQ(list.row(0).data, QStringLiteral("4"));
+    EXPECT_EQ(list.row(1).data, QStringLiteral("9"));
+    EXPECT_TRUE(ResultsList::isDivider(list.row(2)));
+    EXPECT_EQ(list.row(2).image, ResultsList::DividerImage);
+    EXPECT_EQ(list.refine(u"York 0"), 1);
+    EXPECT_EQ(list.count(), 11);
+    EXPECT_EQ(list.row(0).data, QStringLiteral("0"));
+    EXPECT_TRUE(ResultsList::isDivider(list.row(1)));
+}
+
 TEST_F(SearchTest, RowsRankedMarkedAndInOrder)
 {
     writeIndex(NameIndex, indexBytes(NameIndex, NameValues));
