@@ -1,0 +1,380 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SearchFlow.h"
+
+#include "Picks.h"
+#include "index/SearchKeys.h"
+#include "platform/UiHost.h"
+#include "shared/Formatting.h"
+#include "shared/Messages.h"
+#include "shared/Settings.h"
+#include "shared/Tweaks.h"
+#include "shared/Values.h"
+
+#include <algorithm>
+
+namespace Finding {
+namespace {
+
+const QString Config = QStringLiteral("Config");
+const QString SimpleSearch = QStringLiteral("SimpleSearch");
+const QString AdvancedSearch = QStringLiteral("AdvancedSearch");
+constexpr int FoundText = 910;
+constexpr int NothingFoundText = 912;
+// Page Up and Page Down move the selection this many rows.
+constexpr int PageRows = 5;
+const QString UserPrefix = QStringLiteral("INT:");
+
+} // namespace
+
+SearchFlow::SearchFlow(QObject* parent) : QObject(parent) {}
+
+QString SearchFlow::fieldImage(int button) const
+{
+    const bool pressed = m_buttons.value(button).pressed;
+    if (m_simple)
+        return pressed ? QStringLiteral("RY") : QStringLiteral("RN");
+    return pressed ? QStringLiteral("TY") : QStringLiteral("TN");
+}
+
+QStringList SearchFlow::backMenu() const
+{
+    // The clues before the newest, newest first.
+    QStringList menu;
+    for (qsizetype i = m_history.size() - 2; i >= 0; --i)
+        menu << m_history[i];
+    return menu;
+}
+
+void SearchFlow::pageClicked(const QString& page)
+{
+    if (page == SimplePage || page == AdvancedPage) {
+        m_simple = page == SimplePage;
+        buildFieldButtons();
+        // Both search pages share one list.
+        showPage(SimplePage);
+        // Simple search always has one field.
+        if (m_simple && m_currentButton < 0 && !m_buttons.isEmpty())
+            fieldButtonClicked(0);
+    } else if (page == ContentPage) {
+        m_buttons.clear();
+        m_currentButton = -1;
+        emit fieldButtonsChanged();
+        showPage(ContentPage);
+    }
+}
+
+void SearchFlow::buildFieldButtons()
+{
+    const QString stored =
+        QLatin1Char(',') +
+        Global::GetRegistryData(
+            Config, m_simple ? SimpleSearch : AdvancedSearch,
+            {.defaultValue = m_simple ? QStringLiteral("Name") : QStringLiteral("Name,PCode")})
+            .toString() +
+        QLatin1Char(',');
+    m_buttons.clear();
+    m_currentButton = -1;
+    for (const QString& field : Indexing::GetIndexedFields()) {
+        const QString caption = field.section(QLatin1Char('|'), 0, 0);
+        const qint16 number = qint16(field.section(QLatin1Char('|'), 1).toInt());
+        const bool pressed = stored.contains(QStringLiteral(",%1,").arg(number));
+        m_buttons.append({QLatin1Char(' ') + caption, number, pressed});
+        // Grouped buttons in simple search: the first pressed one counts.
+        if (m_simple && pressed && m_currentButton < 0)
+            m_currentButton = int(m_buttons.size() - 1);
+        else if (m_simple && pressed)
+            m_buttons.last().pressed = false;
+    }
+    emit fieldButtonsChanged();
+}
+
+void SearchFlow::storeFieldSelection() const
+{
+    // The buttons stand in field order from 1, so a button's place is its
+    // field number: what both selections store and read back.
+    QStringList pressed;
+    for (qsizetype i = 0; i < m_buttons.size(); ++i) {
+        if (m_buttons[i].pressed)
+            pressed << QString::number(i + 1);
+    }
+    Global::SaveRegistryData(Config, m_simple ? SimpleSearch : AdvancedSearch,
+                             pressed.join(QLatin1Char(',')));
+}
+
+void SearchFlow::fieldButtonClicked(int button)
+{
+    if (button < 0 || button >= m_buttons.size())
+        return;
+    if (m_simple) {
+        for (qsizetype i = 0; i < m_buttons.size(); ++i)
+            m_buttons[i].pressed = i == button;
+    } else {
+        m_buttons[button].pressed = !m_buttons[button].pressed;
+    }
+    storeFieldSelection();
+    m_currentButton = button;
+    // The next Enter searches again.
+    m_lastClue.clear();
+    selectRow(-1);
+    emit fieldButtonsChanged();
+}
+
+void SearchFlow::showPage(const QString& key)
+{
+    if (key == ContentPage || key != m_page)
+        m_results.clear();
+    m_page = key;
+    if (m_refineShown && m_results.count() == 0)
+        setRefineShown(false);
+    if (m_results.count() == 0)
+        selectRow(-1);
+}
+
+void SearchFlow::setClue(const QString& clue)
+{
+    setStartEnabled(!clue.isEmpty());
+    if (clue == m_clue)
+        return;
+    m_clue = clue;
+    emit clueChanged(clue);
+}
+
+bool SearchFlow::clueKey(ClueKey key)
+{
+    switch (key) {
+    case ClueKey::Enter:
+        if (m_results.count() == 0 || m_clue != m_lastClue)
+            start();
+        else
+            pickSelected();
+        return true;
+    case ClueKey::Escape:
+        if (m_results.count() == 0)
+            return false;
+        m_results.clear();
+        selectRow(-1);
+        setStatusText(QString());
+        return true;
+    default:
+        return listKey(key);
+    }
+}
+
+bool SearchFlow::refineKey(ClueKey key)
+{
+    if (key != ClueKey::Enter)
+        return clueKey(key);
+    if (m_refineText != m_rememberedRefine)
+        refine();
+    else
+        pickSelected();
+    return true;
+}
+
+bool SearchFlow::listKey(ClueKey key)
+{
+    const int count = m_results.count();
+    const bool onRow = m_selected >= 0 && m_listEnabled && count > 0;
+    switch (key) {
+    case ClueKey::Up:
+        if (onRow)
+            selectRow(m_selected == 0 ? count - 1 : m_selected - 1);
+        else if (m_selected < 0 && m_simple && m_page == SimplePage)
+            pressFieldButton(-1);
+        return true;
+    case ClueKey::Down:
+        if (onRow)
+            selectRow(m_selected == count - 1 ? 0 : m_selected + 1);
+        else if (m_selected < 0 && m_simple && m_page == SimplePage)
+            pressFieldButton(1);
+        return true;
+    case ClueKey::PageUp:
+        if (onRow)
+            selectRow(std::max(0, m_selected - PageRows));
+        return true;
+    case ClueKey::PageDown:
+        if (onRow)
+            selectRow(std::min(count - 1, m_selected + PageRows));
+        return true;
+    default:
+        return false;
+    }
+}
+
+void SearchFlow::pressFieldButton(int step)
+{
+    if (m_buttons.isEmpty())
+        return;
+    const int count = int(m_buttons.size());
+    const int from = m_currentButton < 0 ? 0 : m_currentButton;
+    const int to = ((from + step) % count + count) % count;
+    for (int i = 0; i < count; ++i)
+        m_buttons[i].pressed = i == to;
+    m_currentButton = to;
+    emit fieldButtonsChanged();
+}
+
+void SearchFlow::start()
+{
+    if (m_page != ContentPage)
+        doSearch();
+}
+
+void SearchFlow::doSearch()
+{
+    if (m_clue.isEmpty())
+        return;
+    setStartEnabled(false);
+    m_rememberedRefine.clear();
+
+    // The history holds each clue once; the one searched is the current one.
+    const auto found = std::find_if(m_history.cbegin(), m_history.cend(), [&](const QString& c) {
+        return c.compare(m_clue, Qt::CaseInsensitive) == 0;
+    });
+    const qsizetype known = found == m_history.cend() ? -1 : found - m_history.cbegin();
+    if (known < 0) {
+        m_history.append(m_clue);
+        m_historyAt = int(m_history.size() - 1);
+    } else {
+        m_historyAt = int(known);
+    }
+    emit historyChanged();
+
+    QList<qint16> fields;
+    if (m_presetFields) {
+        fields = *std::exchange(m_presetFields, std::nullopt);
+    } else {
+        for (const FieldButton& button : m_buttons) {
+            if (button.pressed)
+                fields << button.field;
+        }
+    }
+    if (fields.isEmpty()) {
+        Platform::uiHost().beep();
+    } else {
+        Indexing::SearchRequest request;
+        request.Fields = fields;
+        request.Clue = m_clue;
+        request.ResultsList = &m_results;
+        request.ShowProgress = true;
+        request.ProgressBar = [this](int percent) { emit progressChanged(percent); };
+        request.ShowIcons = true;
+        request.TypeFlags = m_typeFlags;
+        emit progressChanged(0);
+        emit progressShown(true);
+        Platform::uiHost().doEvents();
+        Indexing::Find(request);
+        emit progressShown(false);
+        m_hits = request.Hits;
+        m_lastClue = m_clue;
+        if (m_hits != 0) {
+            setStatusText(Global::ResolveRes(FoundText,
+                                             {Global::formatNumber(request.Hits, u"#,##0"),
+                                              Global::formatNumber(request.SearchTime, u"0.0##"),
+                                              Global::FormatFileSize(QString(), request.Traffic)}));
+            setRefineShown(m_hits > Global::GetTweak(Global::Tweak::RefineSearchTrigger).number());
+        } else {
+            setStatusText(Global::ResolveRes(NothingFoundText));
+            setRefineShown(false);
+        }
+    }
+    emit clueSelectAll();
+    setListEnabled(m_hits != 0);
+    selectRow(m_listEnabled && m_results.count() > 0 ? 0 : -1);
+}
+
+void SearchFlow::back()
+{
+    if (m_historyAt <= 0)
+        return;
+    setClue(m_history[--m_historyAt]);
+    start();
+}
+
+void SearchFlow::backMenuChosen(const QString& clue)
+{
+    setClue(clue);
+    start();
+}
+
+void SearchFlow::setRefineText(const QString& text)
+{
+    m_refineText = text;
+    m_refineEnabled = !text.isEmpty();
+}
+
+void SearchFlow::refine()
+{
+    if (m_refineText.isEmpty())
+        return;
+    m_refineEnabled = false;
+    m_rememberedRefine = m_refineText;
+    if (m_results.refine(m_refineText) > 0)
+        selectRow(0);
+    else
+        selectRow(m_selected < m_results.count() ? m_selected : -1);
+    emit refineSelectAll();
+}
+
+void SearchFlow::selectRow(int row)
+{
+    if (row < -1 || row >= m_results.count())
+        row = -1;
+    if (row == m_selected)
+        return;
+    m_selected = row;
+    emit selectedRowChanged(row);
+}
+
+void SearchFlow::pickSelected()
+{
+    if (m_selected < 0 || m_selected >= m_results.count())
+        return;
+    const Indexing::ResultsList::Row row = m_results.row(m_selected);
+    if (Indexing::ResultsList::isDivider(row))
+        return;
+    Global::guarded("frm_Find:list_Results_Click", [&] {
+        const qsizetype mark = row.data.indexOf(QChar(1));
+        const QString value = mark < 0 ? row.data : row.data.mid(mark + 1);
+        if (value.startsWith(UserPrefix)) {
+            emit picked(value + QChar(1) + row.display + QChar(0));
+            return;
+        }
+        addPick(PickList::Recent, row.display, value);
+        emit picked(value);
+    });
+}
+
+void SearchFlow::setStartEnabled(bool enabled)
+{
+    if (enabled == m_startEnabled)
+        return;
+    m_startEnabled = enabled;
+    emit startEnabledChanged(enabled);
+}
+
+void SearchFlow::setStatusText(const QString& text)
+{
+    if (text == m_status)
+        return;
+    m_status = text;
+    emit statusTextChanged(text);
+}
+
+void SearchFlow::setRefineShown(bool shown)
+{
+    if (shown == m_refineShown)
+        return;
+    m_refineShown = shown;
+    emit refineShownChanged(shown);
+}
+
+void SearchFlow::setListEnabled(bool enabled)
+{
+    if (enabled == m_listEnabled)
+        return;
+    m_listEnabled = enabled;
+    emit listEnabledChanged(enabled);
+}
+
+} // namespace Finding

@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "index/Search.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace Finding {
+
+// One button of the field row: a field of the index to look in.
+struct FieldButton
+{
+    QString caption;  // " Name"
+    qint16 field = 0; // the index number, which is also the button's place counted from 1
+    bool pressed = false;
+    bool operator==(const FieldButton&) const = default;
+};
+
+// The keys of the clue and refine boxes that the finder handles.
+enum class ClueKey
+{
+    Enter,
+    Escape,
+    Up,
+    Down,
+    PageUp,
+    PageDown
+};
+
+// The finder's search pages without widgets: the page, the field buttons
+// with their stored selections, the clue and the search history, the search
+// and its results, refine, the selected row and the pick. The window
+// forwards its controls' events here and mirrors the signals; tests drive it
+// alone. The state lasts as long as the object: the finder is hidden between
+// displays, never made anew.
+class SearchFlow : public QObject
+{
+    Q_OBJECT
+
+public:
+    static inline const QString SimplePage = QStringLiteral("SIMPLE");
+    static inline const QString AdvancedPage = QStringLiteral("ADVANCED");
+    static inline const QString ContentPage = QStringLiteral("CONTENT");
+
+    explicit SearchFlow(QObject* parent = nullptr);
+
+    Indexing::ResultsList& results() { return m_results; }
+    const Indexing::ResultsList& results() const { return m_results; }
+    QString currentPage() const { return m_page; }
+    bool simpleMode() const { return m_simple; }
+    const QList<FieldButton>& fieldButtons() const { return m_buttons; }
+    // The image a field button shows: "RY"/"RN" in simple search, "TY"/"TN"
+    // in advanced.
+    QString fieldImage(int button) const;
+    QString clue() const { return m_clue; }
+    // Start is on while the clue is not empty, and off after a search until
+    // the clue changes.
+    bool startEnabled() const { return m_startEnabled; }
+    QString refineText() const { return m_refineText; }
+    bool refineEnabled() const { return m_refineEnabled; }
+    bool refineShown() const { return m_refineShown; }
+    // The BACK button's menu, newest first, and whether the button is on.
+    QStringList backMenu() const;
+    bool backEnabled() const { return backMenu().size() > 0; }
+    QString statusText() const { return m_status; }
+    bool listEnabled() const { return m_listEnabled; }
+    int selectedRow() const { return m_selected; }
+    // What the next search looks for: kinds N, O, C and F (RemoteOp 1091),
+    // and a field list that the next search uses in place of the buttons
+    // (RemoteOp 1127).
+    std::array<bool, 4> typeFlags() const { return m_typeFlags; }
+    void setTypeFlags(std::array<bool, 4> flags) { m_typeFlags = flags; }
+    void presetFields(QList<qint16> fields) { m_presetFields = std::move(fields); }
+
+public slots:
+    // A page button of the toolbar: SIMPLE, ADVANCED or CONTENT.
+    void pageClicked(const QString& page);
+    // A field button clicked: its selection is stored (as field numbers).
+    void fieldButtonClicked(int button);
+    // The clue box's text changed.
+    void setClue(const QString& clue);
+    // A key in the clue (or refine) box; true when the key is swallowed.
+    bool clueKey(ClueKey key);
+    bool refineKey(ClueKey key);
+    // Start: DoSearch, except on the CONTENT page.
+    void start();
+    // DoSearch with the clue box's text.
+    void doSearch();
+    // BACK: the previous clue of the history, searched again.
+    void back();
+    // A clue of the BACK menu: searched again.
+    void backMenuChosen(const QString& clue);
+    // The refine box's text changed; Refine.
+    void setRefineText(const QString& text);
+    void refine();
+    // The user selected a row (-1 for none).
+    void selectRow(int row);
+    // The pick of the selected row (a click or Enter): nothing for a divider
+    // or no row; a folder is recorded as a recent pick.
+    void pickSelected();
+
+signals:
+    void fieldButtonsChanged();
+    void clueChanged(const QString& clue);
+    void startEnabledChanged(bool enabled);
+    void statusTextChanged(const QString& text);
+    void refineShownChanged(bool shown);
+    void listEnabledChanged(bool enabled);
+    void selectedRowChanged(int row);
+    void historyChanged();
+    // The clue box selects its whole text (after a search), or the refine box
+    // its text and takes the focus (after a refine).
+    void clueSelectAll();
+    void refineSelectAll();
+    // The search's progress bar: shown at 0, its value, hidden after.
+    void progressShown(bool shown);
+    void progressChanged(int percent);
+    // The user picked: the finder hides and hands PickText to its caller.
+    void picked(const QString& pickText);
+
+private:
+    void buildFieldButtons();
+    void storeFieldSelection() const;
+    void showPage(const QString& key);
+    void setStartEnabled(bool enabled);
+    void setStatusText(const QString& text);
+    void setRefineShown(bool shown);
+    void setListEnabled(bool enabled);
+    // Up and Down without a selected row in simple search: the previous or
+    // next field button is pressed, nothing else.
+    void pressFieldButton(int step);
+    bool listKey(ClueKey key);
+
+    Indexing::ResultsList m_results;
+    QString m_page;
+    bool m_simple = true;
+    QList<FieldButton> m_buttons;
+    int m_currentButton = -1;
+    QString m_clue;
+    bool m_startEnabled = false;
+    QString m_lastClue;
+    QStringList m_history;
+    int m_historyAt = -1;
+    QString m_refineText;
+    QString m_rememberedRefine;
+    bool m_refineEnabled = false;
+    bool m_refineShown = false;
+    QString m_status;
+    bool m_listEnabled = false;
+    int m_selected = -1;
+    qint32 m_hits = 0;
+    std::array<bool, 4> m_typeFlags{true, true, true, true};
+    std::optional<QList<qint16>> m_presetFields;
+};
+
+} // namespace Finding
