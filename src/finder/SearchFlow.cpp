@@ -55,11 +55,11 @@ void SearchFlow::pageClicked(const QString& page)
         // Simple search always has one field.
         if (m_simple && m_currentButton < 0 && !m_buttons.isEmpty())
             fieldButtonClicked(0);
-    } else if (page == ContentPage) {
+    } else if (page == ContentPage || page == UsersPage) {
         m_buttons.clear();
         m_currentButton = -1;
         emit fieldButtonsChanged();
-        showPage(ContentPage);
+        showPage(page);
     }
 }
 
@@ -326,22 +326,29 @@ void SearchFlow::selectRow(int row)
     emit selectedRowChanged(row);
 }
 
-void SearchFlow::pickSelected()
+std::optional<SearchFlow::RowPick> SearchFlow::selectedPick() const
 {
     if (m_selected < 0 || m_selected >= m_results.count())
-        return;
-    const Indexing::ResultsList::Row row = m_results.row(m_selected);
+        return std::nullopt;
+    const Indexing::ResultsList::Row& row = m_results.row(m_selected);
     if (Indexing::ResultsList::isDivider(row))
+        return std::nullopt;
+    const qsizetype mark = row.data.indexOf(QChar(1));
+    return RowPick{row.display, mark < 0 ? row.data : row.data.mid(mark + 1)};
+}
+
+void SearchFlow::pickSelected()
+{
+    const std::optional<RowPick> row = selectedPick();
+    if (!row)
         return;
     Global::guarded("frm_Find:list_Results_Click", [&] {
-        const qsizetype mark = row.data.indexOf(QChar(1));
-        const QString value = mark < 0 ? row.data : row.data.mid(mark + 1);
-        if (value.startsWith(UserPrefix)) {
-            emit picked(value + QChar(1) + row.display + QChar(0));
+        if (row->pick.startsWith(UserPrefix)) {
+            emit picked(row->pick + QChar(1) + row->display + QChar(0));
             return;
         }
-        addPick(PickList::Recent, row.display, value);
-        emit picked(value);
+        addPick(PickList::Recent, row->display, row->pick);
+        emit picked(row->pick);
     });
 }
 

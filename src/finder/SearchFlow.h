@@ -47,6 +47,15 @@ public:
     static inline const QString SimplePage = QStringLiteral("SIMPLE");
     static inline const QString AdvancedPage = QStringLiteral("ADVANCED");
     static inline const QString ContentPage = QStringLiteral("CONTENT");
+    static inline const QString UsersPage = QStringLiteral("USERS");
+
+    // The selected row as a pick: its display text and the value after the
+    // first character 1 of its data text.
+    struct RowPick
+    {
+        QString display;
+        QString pick;
+    };
 
     explicit SearchFlow(QObject* parent = nullptr);
 
@@ -77,9 +86,12 @@ public:
     std::array<bool, 4> typeFlags() const { return m_typeFlags; }
     void setTypeFlags(std::array<bool, 4> flags) { m_typeFlags = flags; }
     void presetFields(QList<qint16> fields) { m_presetFields = std::move(fields); }
+    // The selected row's pick; nothing without a row or on the divider.
+    std::optional<RowPick> selectedPick() const;
 
 public slots:
-    // A page button of the toolbar: SIMPLE, ADVANCED or CONTENT.
+    // A page button of the toolbar: SIMPLE, ADVANCED, CONTENT or USERS (whose
+    // list of users is still to come).
     void pageClicked(const QString& page);
     // A field button clicked: its selection is stored (as field numbers).
     void fieldButtonClicked(int button);

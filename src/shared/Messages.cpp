@@ -122,7 +122,7 @@ QString currentErrorDescription()
     }
 }
 
-void reportCurrentFault(const char* where)
+void reportCurrentFault(const char* where, const QString& context)
 {
     try {
         throw;
@@ -138,7 +138,8 @@ void reportCurrentFault(const char* where)
         }
     } catch (...) {
     }
-    ReportError(QLatin1String(where) + QLatin1String("  Error:") + currentErrorDescription());
+    ReportError(QLatin1String(where) + QLatin1String("  Error:") + context +
+                currentErrorDescription());
 }
 
 void ReportError(const QString& reference)

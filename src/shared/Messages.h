@@ -63,9 +63,11 @@ Platform::MsgAnswer showText(const QString& text, Platform::MsgButtons buttons,
 QString currentErrorDescription();
 
 // Reports the fault being handled (inside a catch block) as ReportError
-// does, with `where` as the procedure. A damaged settings hive is told once
-// in a message of its own (string 101) and is quiet from then on.
-void reportCurrentFault(const char* where);
+// does, with `where` as the procedure and `context` (what the procedure was
+// called with, where it says so) before the description. A damaged settings
+// hive is told once in a message of its own (string 101) and is quiet from
+// then on.
+void reportCurrentFault(const char* where, const QString& context = QString());
 
 // Runs a procedure body under the suite's error handler: a run-time fault
 // is reported as `where` ("Module:Procedure"), two blanks, "Error:" and the

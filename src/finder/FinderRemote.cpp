@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FinderRemote.h"
+
+#include "Picks.h"
+#include "platform/RunTimeError.h"
+#include "platform/UiHost.h"
+#include "shared/Messages.h"
+#include "shared/Values.h"
+
+#include <cmath>
+
+namespace Finding {
+namespace {
+
+// A parameter as a 16-bit integer: rounded to even, Overflow beyond it.
+qint16 shortOf(const QVariant& value)
+{
+    const double number = std::nearbyint(Global::toNumber(value));
+    if (number < -32768 || number > 32767)
+        throw Platform::RunTimeError(Platform::RunTimeError::Overflow);
+    return qint16(number);
+}
+
+} // namespace
+
+FinderRemote::FinderRemote(SearchFlow& flow, QObject* parent) : QObject(parent), m_flow(flow)
+{
+    connect(&m_flow, &SearchFlow::picked, this, &FinderRemote::picked);
+}
+
+void FinderRemote::RemoteOp(qint16 Op, const QVariant& Param1, const QVariant& Param2)
+{
+    try {
+        switch (Op) {
+        case SetCallerMode:
+            m_callerMode = shortOf(Param1);
+            break;
+        case Prepare:
+            prepare(Global::toText(Param1), Global::toText(Param2));
+            break;
+        case ShowToolTips:
+            if (const bool shown = Global::toNumber(Param1) != 0; shown != m_toolTips) {
+                m_toolTips = shown;
+                emit toolTipsShownChanged(shown);
+            }
+            break;
+        case NewOrClose:
+            // NEW's panel comes later; with NEW off the table's other branch
+            // runs.
+            if (!m_newEnabled)
+                emit closeRequestHandlingRequested();
+            break;
+        case PresetField:
+            m_flow.presetFields({shortOf(Param1)});
+            break;
+        case EnableNew:
+            if (const bool enabled = Global::toNumber(Param1) != 0; enabled != m_newEnabled) {
+                m_newEnabled = enabled;
+                emit newEnabledChanged(enabled);
+            }
+            break;
+        case AddFavourite:
+            if (const auto row = m_flow.selectedPick())
+                addPick(PickList::Favourites, row->display, row->pick);
+            break;
+        case OpenProperties: // the index properties panel comes later
+        case PassRowOn:      // the suite never says to which window
+        default:
+            break;
+        }
+    } catch (...) {
+        Global::reportCurrentFault("frm_Find:RemoteOp",
+                                   QLatin1Char('(') + Global::toText(Param1) + QLatin1Char(':') +
+                                       Global::toText(Param2) + QLatin1String(") "));
+    }
+}
+
+void FinderRemote::prepare(const QString& letters, const QString& page)
+{
+    std::array<bool, 4> flags{};
+    for (int k = 0; k < 4; ++k)
+        flags[size_t(k)] = letters.contains(QLatin1Char("NOCF"[k]));
+    m_flow.setTypeFlags(flags);
+    const bool users = letters.contains(QLatin1Char('U'));
+    if (users != m_usersAllowed) {
+        m_usersAllowed = users;
+        emit usersAllowedChanged(users);
+    }
+    if (page.isEmpty()) {
+        // The page of the last display stays, unless it is the users page
+        // and the users are no longer allowed.
+        if (m_flow.currentPage() == SearchFlow::UsersPage && !m_usersAllowed)
+            m_flow.pageClicked(SearchFlow::SimplePage);
+    } else if (page == SearchFlow::UsersPage || page == SearchFlow::SimplePage) {
+        m_flow.pageClicked(page);
+    }
+}
+
+void FinderRemote::picked(const QString& pickText)
+{
+    emit hideRequested();
+    Platform::uiHost().doEvents();
+    ReturnPick(pickText);
+}
+
+void FinderRemote::ReturnPick(const QString& PickText)
+{
+    if (m_callerMode == MainWindowMode)
+        emit pickedForMainWindow(PickText);
+}
+
+} // namespace Finding
