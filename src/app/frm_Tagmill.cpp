@@ -4,6 +4,7 @@
 #include "MainLayout.h"
 #include "SourceView.h"
 #include "converters/Converters.h"
+#include "finder/widgets/frm_Find.h"
 #include "linking/TagLinks.h"
 #include "platform/Cursors.h"
 #include "platform/UiHost.h"
@@ -53,7 +54,6 @@ enum : int
     OpenDialog = 9306,
     Opening = 9307,
     ToolbarButtons = 9308, // and 9309
-    ChooseJobFolder = 9310,
     Captions = 9320,
 };
 }
@@ -434,12 +434,17 @@ void frm_Tagmill::txt_Folder_Click()
 {
     if (isBusy())
         return;
-    // Until the contact finder is built, the platform's folder chooser picks
-    // the job folder, and the folder is taken as it stands.
-    const QString chosen =
-        Platform::uiHost().chooseFolder(Global::ResolveRes(Str::ChooseJobFolder), folderPath());
-    if (!chosen.isEmpty())
-        setJobFolder(chosen);
+    // The contact finder picks the job folder: made at its first use and
+    // kept (hidden) between displays; its pick comes back as operation 2261.
+    if (!m_finder) {
+        m_finder = new frm_Find(this);
+        connect(&m_finder->remote(), &Finding::FinderRemote::pickedForMainWindow, this,
+                [this](const QString& pick) { RemoteOp(Op::FinderPick, pick, 0); });
+    }
+    m_finder->remote().RemoteOp(Finding::FinderRemote::Prepare, QStringLiteral("NOCF"), QString());
+    m_finder->remote().RemoteOp(Finding::FinderRemote::SetCallerMode,
+                                Finding::FinderRemote::MainWindowMode, 0);
+    m_finder->open();
 }
 
 void frm_Tagmill::txt_Document_Click()

@@ -7,12 +7,14 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
 #include <array>
 
 class QAction;
+class frm_Find;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -109,6 +111,7 @@ private:
     Linking::SourceMap m_sourceMap;
     QList<ToolbarButton> m_toolbarButtons;
     Linking::Selection m_reportedSelection;
+    QPointer<frm_Find> m_finder;
     int m_busy = 0;
     bool m_closeRequested = false;
     bool m_rowJustChanged = false;

@@ -86,6 +86,8 @@ public:
     std::array<bool, 4> typeFlags() const { return m_typeFlags; }
     void setTypeFlags(std::array<bool, 4> flags) { m_typeFlags = flags; }
     void presetFields(QList<qint16> fields) { m_presetFields = std::move(fields); }
+    // The next Enter searches again (the window's close request).
+    void forgetLastClue() { m_lastClue.clear(); }
     // The selected row's pick; nothing without a row or on the divider.
     std::optional<RowPick> selectedPick() const;
 

@@ -18,11 +18,6 @@ UiHost& fallbackHost()
 
 UiHost::~UiHost() = default;
 
-QString UiHost::chooseFolder(const QString&, const QString&)
-{
-    return {};
-}
-
 MsgAnswer passiveAnswer(MsgButtons buttons)
 {
     switch (buttons) {

@@ -108,9 +108,6 @@ public:
     virtual void wait(int milliseconds) = 0;
     // The chosen file's full path, or an empty text when cancelled.
     virtual QString openFile(const OpenFileRequest& request) = 0;
-    // The chosen folder's full path, or an empty text when cancelled. A host
-    // without a folder chooser (the console) chooses nothing.
-    virtual QString chooseFolder(const QString& title, const QString& folder);
     // In pixels.
     virtual QSize screenSize() const = 0;
     virtual QPoint mousePosition() const = 0;

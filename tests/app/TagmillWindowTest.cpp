@@ -6,6 +6,9 @@
 #include "TestSettings.h"
 #include "app/frm_Tagmill.h"
 #include "demo/Demo.h"
+#include "finder/widgets/frm_Find.h"
+#include "index/Build.h"
+#include "index/Packing.h"
 #include "linking/TagLinks.h"
 #include "platform/ProgramEnd.h"
 #include "platform/RegistryHive.h"
@@ -17,6 +20,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -352,15 +356,32 @@ TEST_F(TagmillWindow, LinksLoadOnceBothTheDocumentAndTheFolderAreChosen)
     EXPECT_EQ(window->txt_Document->text(), Enquiry);
     EXPECT_EQ(window->list_Fields->count(), 0);
 
-    // The folder chooser stands in for the contact finder.
-    host.nextFolder = made.showcaseJob;
+    // The contact finder: the contact's surname typed, Enter lists the
+    // ranked contacts, Enter again picks the top one as the job folder.
+    ASSERT_TRUE(Indexing::RebuildIndexFile({}, {Indexing::NameIndex}));
     QTest::mouseClick(window->txt_Folder, Qt::LeftButton);
+    auto* finder = window->findChild<frm_Find*>();
+    ASSERT_NE(finder, nullptr);
+    EXPECT_TRUE(finder->isVisible());
+    const QString name = QFileInfo(made.showcaseJob).fileName().section(QLatin1Char(','), 0, 0);
+    QTest::keyClicks(finder->txt_Clue, name);
+    QTest::keyClick(finder->txt_Clue, Qt::Key_Return);
+    ASSERT_GT(finder->flow().results().count(), 0) << name.toStdString();
+    EXPECT_TRUE(finder->statbar_Status->currentMessage().startsWith(QStringLiteral("Found ")));
+    QTest::keyClick(finder->txt_Clue, Qt::Key_Return);
+    EXPECT_FALSE(finder->isVisible());
     EXPECT_EQ(window->folderPath(), made.showcaseJob);
     EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastFolder")), made.showcaseJob);
     EXPECT_EQ(window->linker().rows()[rowOf(*window, QStringLiteral("Name"))].tagLink, NameTag);
 
-    // Cancelling the chooser changes nothing.
+    // The same finder comes back with its results; Escape empties the list,
+    // and again hides the finder without a pick.
     QTest::mouseClick(window->txt_Folder, Qt::LeftButton);
+    EXPECT_EQ(window->findChild<frm_Find*>(), finder);
+    EXPECT_GT(finder->flow().results().count(), 0);
+    QTest::keyClick(finder->txt_Clue, Qt::Key_Escape);
+    QTest::keyClick(finder->txt_Clue, Qt::Key_Escape);
+    EXPECT_FALSE(finder->isVisible());
     EXPECT_EQ(window->folderPath(), made.showcaseJob);
 }
 

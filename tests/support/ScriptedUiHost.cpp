@@ -47,9 +47,4 @@ QString ScriptedUiHost::openFile(const Platform::OpenFileRequest&)
     return std::exchange(nextOpenFile, QString());
 }
 
-QString ScriptedUiHost::chooseFolder(const QString&, const QString&)
-{
-    return std::exchange(nextFolder, QString());
-}
-
 } // namespace Testing

@@ -32,7 +32,6 @@ public:
     int eventRuns = 0;
     QList<int> pointers; // every pointer set, in order
     QString nextOpenFile;
-    QString nextFolder; // the folder chooser's next answer
     QSize screen{1920, 1080};
     QPoint mouse{0, 0};
 
@@ -43,7 +42,6 @@ public:
     void doEvents() override { ++eventRuns; }
     void wait(int milliseconds) override { waitedMilliseconds += milliseconds; }
     QString openFile(const Platform::OpenFileRequest&) override;
-    QString chooseFolder(const QString&, const QString&) override;
     QSize screenSize() const override { return screen; }
     QPoint mousePosition() const override { return mouse; }
 

@@ -192,20 +192,6 @@ QString QtUiHost::openFile(const OpenFileRequest& request)
     return dialog.selectedFiles().constFirst();
 }
 
-QString QtUiHost::chooseFolder(const QString& title, const QString& folder)
-{
-    if (onWorkerThread()) {
-        QString chosen;
-        onMainThread([&] { chosen = chooseFolder(title, folder); });
-        return chosen;
-    }
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const QString chosen =
-        QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, folder);
-    QApplication::restoreOverrideCursor();
-    return chosen;
-}
-
 QSize QtUiHost::screenSize() const
 {
     const QScreen* screen = QGuiApplication::primaryScreen();

@@ -18,7 +18,6 @@ public:
     void doEvents() override;
     void wait(int milliseconds) override;
     QString openFile(const OpenFileRequest& request) override;
-    QString chooseFolder(const QString& title, const QString& folder) override;
     QSize screenSize() const override;
     QPoint mousePosition() const override;
 

@@ -1,0 +1,478 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "frm_Find.h"
+
+#include "finder/FindWindowRules.h"
+#include "finder/Picks.h"
+#include "platform/Cursors.h"
+#include "platform/UiHost.h"
+#include "platform/widgets/EmphasisDelegate.h"
+#include "shared/Files.h"
+#include "shared/Messages.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+using Finding::ClueKey;
+using Finding::SearchFlow;
+
+enum Str : int
+{
+    Caption = 900,
+    CluePrompts = 901,
+    LookIn = 902,
+    StartTip = 903,
+    InterruptTip = 908,
+    PickItem = 940,
+    RemoveFavouriteItem = 941,
+    ClearRecentItem = 942,
+    // Its key, a comma and the menu item's caption.
+    AddFavouriteItem = 2001,
+};
+
+// The design-time places inside the clue panel, in pixels; Form_Resize sizes
+// and moves from these.
+constexpr int PanelMargin = 8;
+constexpr int ClueLeft = 80;
+constexpr int ClueTop = 6;
+constexpr int BoxHeight = 22;
+constexpr int StartWidth = 72;
+constexpr int FieldsHeight = 26;
+
+template <typename T>
+T* named(T* widget, const QString& name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+std::optional<ClueKey> clueKeyOf(int key)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return ClueKey::Enter;
+    case Qt::Key_Escape:
+        return ClueKey::Escape;
+    case Qt::Key_Up:
+        return ClueKey::Up;
+    case Qt::Key_Down:
+        return ClueKey::Down;
+    case Qt::Key_PageUp:
+        return ClueKey::PageUp;
+    case Qt::Key_PageDown:
+        return ClueKey::PageDown;
+    default:
+        return std::nullopt;
+    }
+}
+
+// A menu entry's text as the menu shows it: "&" is no mnemonic here.
+QString menuText(QString text)
+{
+    return text.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+} // namespace
+
+frm_Find::frm_Find(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frm_Find"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setSizeGripEnabled(true);
+
+    tbr_Main = named(new QToolBar(this), QStringLiteral("tbr_Main"));
+    tbr_Main->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    pnl_Search = named(new QWidget(this), QStringLiteral("pnl_Search"));
+    pnl_Clue = named(new QWidget(pnl_Search), QStringLiteral("pnl_Clue"));
+    for (int i = 0; i < 2; ++i)
+        lbl_CluePrompt[size_t(i)] =
+            named(new QLabel(pnl_Clue), QStringLiteral("lbl_CluePrompt%1").arg(i));
+    txt_Clue = named(new QLineEdit(pnl_Clue), QStringLiteral("txt_Clue"));
+    txt_Refine = named(new QLineEdit(pnl_Clue), QStringLiteral("txt_Refine"));
+    but_Start = named(new QPushButton(pnl_Clue), QStringLiteral("but_Start"));
+    but_Refine = named(new QPushButton(pnl_Clue), QStringLiteral("but_Refine"));
+    lbl_FieldsPrompt = named(new QLabel(pnl_Clue), QStringLiteral("lbl_FieldsPrompt"));
+    tbr_Fields = named(new QToolBar(pnl_Clue), QStringLiteral("tbr_Fields"));
+    tbr_Fields->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    list_Results = named(new QListView(pnl_Search), QStringLiteral("list_Results"));
+    list_Results->setModel(&m_flow.results());
+    list_Results->setItemDelegate(new Platform::EmphasisDelegate(list_Results));
+    // Every row is one line: the view need not measure thousands of rows
+    // before it shows the first screenful.
+    list_Results->setUniformItemSizes(true);
+    list_Results->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_Results->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_Results->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_Results->setMouseTracking(true);
+    statbar_Status = named(new QStatusBar(this), QStringLiteral("statbar_Status"));
+    statbar_Status->setSizeGripEnabled(false);
+    progbar_Progress = named(new QProgressBar(this), QStringLiteral("progbar_Progress"));
+    progbar_Progress->setRange(0, 100);
+    progbar_Progress->setTextVisible(false);
+    progbar_Progress->hide();
+
+    for (QLineEdit* box : {txt_Clue, txt_Refine})
+        box->installEventFilter(this);
+    txt_Refine->hide();
+    but_Refine->hide();
+    lbl_CluePrompt[1]->hide();
+
+    // The design-time places.
+    pnl_Clue->move(PanelMargin, 4);
+    lbl_CluePrompt[0]->move(6, ClueTop + 3);
+    txt_Clue->setGeometry(ClueLeft, ClueTop, 300, BoxHeight);
+    but_Start->setGeometry(400, ClueTop - 1, StartWidth, BoxHeight + 2);
+    txt_Refine->setGeometry(ClueLeft, 0, 300, BoxHeight);
+    lbl_FieldsPrompt->move(6, 0);
+    tbr_Fields->setGeometry(ClueLeft, 0, 300, FieldsHeight);
+    list_Results->move(PanelMargin, 0);
+
+    wireFlow();
+    Form_Load();
+}
+
+void frm_Find::Form_Load()
+{
+    Global::guarded("frm_Find:Form_Load", [&] {
+        setWindowTitle(Global::ResolveRes(Caption));
+        const QSize twips = Finding::storedWindowSize();
+        resize(twips / Platform::TwipsPerPixel);
+        move(Global::PositionAtCursor(size()));
+        sub_CreateMainToolbar();
+        const QStringList prompts = Global::ResolveRes(CluePrompts).split(QLatin1Char('|'));
+        lbl_CluePrompt[0]->setText(prompts.value(0));
+        lbl_CluePrompt[1]->setText(prompts.value(1));
+        lbl_FieldsPrompt->setText(Global::ResolveRes(LookIn));
+        for (QPushButton* button : {but_Start, but_Refine})
+            button->setText(QStringLiteral("▶"));
+        but_Start->setToolTip(Global::ResolveRes(StartTip));
+        progbar_Progress->setToolTip(Global::ResolveRes(InterruptTip));
+        mainButtons.value(SearchFlow::SimplePage)->setChecked(true);
+        m_flow.pageClicked(SearchFlow::SimplePage);
+        but_Start->setEnabled(false);
+        but_Refine->setEnabled(false);
+    });
+}
+
+void frm_Find::sub_CreateMainToolbar()
+{
+    Global::guarded("frm_Find:sub_CreateMainToolbar", [&] {
+        tbr_Main->clear();
+        mainButtons.clear();
+        auto* pages = new QActionGroup(tbr_Main);
+        for (const Finding::ToolbarButton& button : Finding::mainToolbarButtons()) {
+            if (button.style == Finding::ButtonStyle::Separator) {
+                tbr_Main->addSeparator();
+                continue;
+            }
+            QAction* action = tbr_Main->addAction(button.caption);
+            action->setObjectName(button.key);
+            action->setData(button.caption); // its description
+            action->setEnabled(button.enabled);
+            mainButtons.insert(button.key, action);
+            if (button.style == Finding::ButtonStyle::Grouped) {
+                action->setCheckable(true);
+                pages->addAction(action);
+                connect(action, &QAction::triggered, this, [this, key = button.key] {
+                    m_flow.pageClicked(key);
+                    txt_Clue->setEnabled(key != SearchFlow::UsersPage);
+                    Form_Resize();
+                });
+            }
+            if (button.style == Finding::ButtonStyle::DropDown) {
+                auto* menu = new QMenu(this);
+                action->setMenu(menu);
+                auto* toolButton = qobject_cast<QToolButton*>(tbr_Main->widgetForAction(action));
+                if (button.key == QLatin1String("BACK")) {
+                    m_backMenu = menu;
+                    toolButton->setPopupMode(QToolButton::MenuButtonPopup);
+                    connect(action, &QAction::triggered, &m_flow, &SearchFlow::back);
+                } else {
+                    toolButton->setPopupMode(QToolButton::InstantPopup);
+                    const Finding::PickList list = button.key == QLatin1String("FAVOURITES")
+                                                       ? Finding::PickList::Favourites
+                                                       : Finding::PickList::Recent;
+                    connect(menu, &QMenu::aboutToShow, this,
+                            [this, menu, list] { fillPicksMenu(menu, list); });
+                }
+            }
+        }
+        // The panels of NEW and SETUP come later: their buttons stay off.
+        mainButtons.value(QStringLiteral("SETUP"))->setEnabled(false);
+        mainButtons.value(QStringLiteral("NEW"))->setEnabled(m_remote.newEnabled());
+        mainButtons.value(QStringLiteral("USERS"))->setEnabled(m_remote.usersAllowed());
+        const std::variant<int, QString> pointer = Finding::toolbarPointer();
+        tbr_Main->setCursor(Platform::cursorFor(std::holds_alternative<int>(pointer)
+                                                    ? std::get<int>(pointer)
+                                                    : std::get<QString>(pointer).mid(4).toInt()));
+        m_remote.RemoteOp(Finding::FinderRemote::ShowToolTips, Finding::storedToolTips() ? -1 : 0);
+        fillBackMenu();
+    });
+}
+
+void frm_Find::wireFlow()
+{
+    connect(txt_Clue, &QLineEdit::textChanged, &m_flow, &SearchFlow::setClue);
+    connect(txt_Refine, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_flow.setRefineText(text);
+        but_Refine->setEnabled(m_flow.refineEnabled());
+    });
+    connect(but_Start, &QPushButton::clicked, &m_flow, &SearchFlow::start);
+    connect(but_Refine, &QPushButton::clicked, this, [this] {
+        m_flow.refine();
+        but_Refine->setEnabled(m_flow.refineEnabled());
+    });
+    connect(&m_flow, &SearchFlow::clueChanged, this, [this](const QString& clue) {
+        if (txt_Clue->text() != clue)
+            txt_Clue->setText(clue);
+    });
+    connect(&m_flow, &SearchFlow::startEnabledChanged, but_Start, &QPushButton::setEnabled);
+    connect(&m_flow, &SearchFlow::statusTextChanged, statbar_Status,
+            [this](const QString& text) { statbar_Status->showMessage(text); });
+    connect(&m_flow, &SearchFlow::refineShownChanged, this, [this](bool shown) {
+        for (QWidget* widget :
+             std::initializer_list<QWidget*>{txt_Refine, but_Refine, lbl_CluePrompt[1]})
+            widget->setVisible(shown);
+        Form_Resize();
+    });
+    connect(&m_flow, &SearchFlow::listEnabledChanged, list_Results, &QListView::setEnabled);
+    connect(&m_flow, &SearchFlow::selectedRowChanged, this, &frm_Find::mirrorSelection);
+    connect(&m_flow, &SearchFlow::fieldButtonsChanged, this, &frm_Find::fillFieldButtons);
+    connect(&m_flow, &SearchFlow::historyChanged, this, &frm_Find::fillBackMenu);
+    connect(&m_flow, &SearchFlow::clueSelectAll, txt_Clue, &QLineEdit::selectAll);
+    connect(&m_flow, &SearchFlow::refineSelectAll, this, [this] {
+        but_Refine->setEnabled(m_flow.refineEnabled());
+        txt_Refine->selectAll();
+        txt_Refine->setFocus();
+    });
+    connect(&m_flow, &SearchFlow::progressShown, progbar_Progress, &QProgressBar::setVisible);
+    connect(&m_flow, &SearchFlow::progressChanged, progbar_Progress, &QProgressBar::setValue);
+
+    connect(list_Results, &QListView::clicked, this, [this](const QModelIndex& index) {
+        m_flow.selectRow(index.row());
+        m_flow.pickSelected();
+    });
+    connect(list_Results, &QListView::activated, this, [this](const QModelIndex& index) {
+        m_flow.selectRow(index.row());
+        m_flow.pickSelected();
+    });
+    connect(list_Results, &QListView::customContextMenuRequested, this, &frm_Find::showResultsMenu);
+
+    connect(&m_remote, &Finding::FinderRemote::hideRequested, this, &QWidget::hide);
+    connect(&m_remote, &Finding::FinderRemote::toolTipsShownChanged, this, [this](bool shown) {
+        for (QAction* action : std::as_const(mainButtons))
+            action->setToolTip(shown ? action->data().toString() : QString());
+    });
+    connect(&m_remote, &Finding::FinderRemote::usersAllowedChanged, this, [this](bool allowed) {
+        if (QAction* users = mainButtons.value(SearchFlow::UsersPage))
+            users->setEnabled(allowed);
+    });
+    connect(&m_remote, &Finding::FinderRemote::newEnabledChanged, this, [this](bool enabled) {
+        if (QAction* button = mainButtons.value(QStringLiteral("NEW")))
+            button->setEnabled(enabled);
+    });
+    connect(&m_remote, &Finding::FinderRemote::closeRequestHandlingRequested, this, [this] {
+        Finding::storeWindowSize(size() * Platform::TwipsPerPixel);
+        m_flow.forgetLastClue();
+    });
+}
+
+void frm_Find::fillFieldButtons()
+{
+    tbr_Fields->clear();
+    const QList<Finding::FieldButton>& buttons = m_flow.fieldButtons();
+    auto* group = new QActionGroup(tbr_Fields);
+    group->setExclusive(m_flow.simpleMode());
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        QAction* action = tbr_Fields->addAction(buttons[i].caption);
+        action->setObjectName(QStringLiteral("field%1").arg(buttons[i].field));
+        action->setCheckable(true);
+        action->setChecked(buttons[i].pressed);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, i] {
+            m_flow.fieldButtonClicked(int(i));
+            txt_Clue->setFocus();
+        });
+    }
+    const bool shown = !buttons.isEmpty();
+    tbr_Fields->setVisible(shown);
+    lbl_FieldsPrompt->setVisible(shown);
+    Form_Resize();
+}
+
+void frm_Find::fillBackMenu()
+{
+    if (!m_backMenu)
+        return;
+    m_backMenu->clear();
+    for (const QString& clue : m_flow.backMenu()) {
+        QAction* entry = m_backMenu->addAction(menuText(clue));
+        connect(entry, &QAction::triggered, this, [this, clue] { m_flow.backMenuChosen(clue); });
+    }
+    mainButtons.value(QStringLiteral("BACK"))->setEnabled(m_flow.backEnabled());
+}
+
+void frm_Find::fillPicksMenu(QMenu* menu, Finding::PickList list)
+{
+    // Built anew at each opening, so that entries added elsewhere show.
+    menu->clear();
+    Global::guarded("frm_Find:tbr_Main_ButtonDropDown", [&] {
+        const QList<Finding::StoredPick> picks = Finding::storedPicks(list);
+        for (const Finding::StoredPick& entry : picks) {
+            connect(menu->addAction(menuText(entry.display)), &QAction::triggered, this,
+                    [this, pick = entry.pick] { choosePick(pick); });
+        }
+        if (picks.isEmpty())
+            return;
+        menu->addSeparator();
+        if (list == Finding::PickList::Recent) {
+            connect(menu->addAction(Global::ResolveRes(ClearRecentItem)), &QAction::triggered, this,
+                    [] { Finding::clearPicks(Finding::PickList::Recent); });
+            return;
+        }
+        QMenu* remove = menu->addMenu(Global::ResolveRes(RemoveFavouriteItem));
+        for (const Finding::StoredPick& entry : picks) {
+            connect(
+                remove->addAction(menuText(entry.display)), &QAction::triggered, this,
+                [pick = entry.pick] { Finding::removePick(Finding::PickList::Favourites, pick); });
+        }
+    });
+}
+
+void frm_Find::choosePick(const QString& pick)
+{
+    // A stored pick goes back as it is: nothing is searched, and the recent
+    // list stays as it was.
+    hide();
+    Platform::uiHost().doEvents();
+    m_remote.ReturnPick(pick);
+}
+
+void frm_Find::showResultsMenu(const QPoint& at)
+{
+    const QModelIndex index = list_Results->indexAt(at);
+    if (!index.isValid())
+        return;
+    m_flow.selectRow(index.row());
+    if (!m_flow.selectedPick())
+        return;
+    QMenu menu(this);
+    connect(menu.addAction(Global::ResolveRes(PickItem)), &QAction::triggered, &m_flow,
+            &SearchFlow::pickSelected);
+    connect(menu.addAction(Global::ResolveRes(AddFavouriteItem).section(QLatin1Char(','), 1)),
+            &QAction::triggered, this,
+            [this] { m_remote.RemoteOp(Finding::FinderRemote::AddFavourite); });
+    menu.exec(list_Results->viewport()->mapToGlobal(at));
+}
+
+void frm_Find::mirrorSelection(int row)
+{
+    const QSignalBlocker blocker(list_Results);
+    if (row < 0) {
+        list_Results->clearSelection();
+        return;
+    }
+    const QModelIndex index = m_flow.results().index(row);
+    list_Results->setCurrentIndex(index);
+    list_Results->scrollTo(index);
+}
+
+void frm_Find::Form_Resize()
+{
+    Finding::FindLayoutInput in;
+    in.inner = size();
+    in.toolbarHeight = tbr_Main->sizeHint().height();
+    const int statusHeight = statbar_Status->sizeHint().height();
+    in.statusBar = QRect(0, height() - statusHeight, width(), statusHeight);
+    in.cluePanel = pnl_Clue->pos();
+    in.clueBox = txt_Clue->geometry();
+    in.refineBoxHeight = txt_Refine->height();
+    in.startWidth = but_Start->width();
+    in.fieldsLeft = tbr_Fields->x();
+    in.fieldsHeight = tbr_Fields->height();
+    in.listLeft = list_Results->x();
+    in.refineShown = m_flow.refineShown();
+    in.fieldsShown = !m_flow.fieldButtons().isEmpty();
+    const Finding::FindLayout out = Finding::findLayout(in);
+
+    tbr_Main->setGeometry(0, 0, width(), in.toolbarHeight);
+    statbar_Status->setGeometry(in.statusBar);
+    if (out.searchPanelHeight)
+        pnl_Search->setGeometry(0, in.toolbarHeight, width(), *out.searchPanelHeight);
+    progbar_Progress->setGeometry(out.progressBar.left(), out.progressBar.top(),
+                                  out.progressBar.width(), statusHeight - 8);
+    if (out.cluePanelWidth)
+        pnl_Clue->resize(*out.cluePanelWidth, out.cluePanelHeight);
+    if (out.list.width() >= 0 && out.list.height() >= 0)
+        list_Results->setGeometry(out.list);
+    but_Start->move(out.startLeft, but_Start->y());
+    if (out.clueWidth) {
+        txt_Clue->resize(*out.clueWidth, txt_Clue->height());
+        txt_Refine->setGeometry(txt_Clue->x(), out.refineTop, *out.clueWidth, txt_Refine->height());
+    }
+    but_Refine->setGeometry(out.startLeft, out.refineTop - 1, out.refineButtonWidth,
+                            but_Start->height());
+    lbl_CluePrompt[1]->move(lbl_CluePrompt[0]->x(), out.refineTop + 3);
+    lbl_FieldsPrompt->move(lbl_CluePrompt[0]->x(), out.fieldsTop + 5);
+    tbr_Fields->move(tbr_Fields->x(), out.fieldsTop);
+    if (out.fieldsWidth)
+        tbr_Fields->resize(*out.fieldsWidth, tbr_Fields->height());
+}
+
+void frm_Find::Form_Activate()
+{
+    txt_Clue->selectAll();
+    txt_Clue->setFocus();
+}
+
+void frm_Find::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    Form_Resize();
+}
+
+void frm_Find::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    Form_Resize();
+    Form_Activate();
+}
+
+void frm_Find::closeEvent(QCloseEvent* event)
+{
+    // Form_QueryUnload: the size the user left is kept for the next display.
+    m_flow.forgetLastClue();
+    Finding::storeWindowSize(size() * Platform::TwipsPerPixel);
+    QDialog::closeEvent(event);
+}
+
+void frm_Find::reject()
+{
+    hide();
+}
+
+bool frm_Find::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == txt_Clue || watched == txt_Refine) && event->type() == QEvent::KeyPress) {
+        const auto key = clueKeyOf(static_cast<QKeyEvent*>(event)->key());
+        if (!key)
+            return false;
+        const bool swallowed = watched == txt_Clue ? m_flow.clueKey(*key) : m_flow.refineKey(*key);
+        if (*key == ClueKey::Escape && !swallowed)
+            reject(); // Escape on an empty list: hidden without a pick
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
