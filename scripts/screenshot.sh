@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes the README's picture of the main window: a fresh demo workspace with
-# one stored link, Tagmill started on it under a virtual X display, two steps
-# of the Next button, and the window saved to docs/tagmill.png (or FILE).
+# Takes the README's pictures: a fresh demo workspace with one stored link,
+# Tagmill started on it under a virtual X display, two steps of the Next
+# button, and the window saved to docs/tagmill.png (or FILE); then the
+# contact finder having searched "Smi", saved beside it as finder.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(realpath -m "${1:-docs/tagmill.png}")"
@@ -23,4 +24,8 @@ export VANTIX_REGISTRY="$work/ws/registry.sqlite3"
 mkdir -p "$(dirname "$out")"
 TAGMILL_SCREENSHOT="$out" TAGMILL_SCREENSHOT_TAGS=2 \
     xvfb-run -a -s "-screen 0 1280x800x24" "$tagmill" 2>/dev/null
+finder="$(dirname "$out")/finder.png"
+TAGMILL_SCREENSHOT="$finder" TAGMILL_SCREENSHOT_FINDER=Smi \
+    xvfb-run -a -s "-screen 0 1280x800x24" "$tagmill" 2>/dev/null
 echo "$out"
+echo "$finder"

@@ -432,10 +432,14 @@ void frm_Tagmill::setJobFolder(const QString& path)
 
 void frm_Tagmill::txt_Folder_Click()
 {
-    if (isBusy())
-        return;
-    // The contact finder picks the job folder: made at its first use and
-    // kept (hidden) between displays; its pick comes back as operation 2261.
+    if (!isBusy())
+        showFinder();
+}
+
+frm_Find* frm_Tagmill::showFinder()
+{
+    // Made at its first use and kept (hidden) between displays; its pick
+    // comes back as operation 2261.
     if (!m_finder) {
         m_finder = new frm_Find(this);
         connect(&m_finder->remote(), &Finding::FinderRemote::pickedForMainWindow, this,
@@ -445,6 +449,7 @@ void frm_Tagmill::txt_Folder_Click()
     m_finder->remote().RemoteOp(Finding::FinderRemote::SetCallerMode,
                                 Finding::FinderRemote::MainWindowMode, 0);
     m_finder->open();
+    return m_finder;
 }
 
 void frm_Tagmill::txt_Document_Click()

@@ -46,6 +46,9 @@ public:
     // tool tips, 2261 takes the finder's pick as the job folder.
     void RemoteOp(int operation, const QVariant& param1, const QVariant& param2 = QVariant());
 
+    // The contact finder prepared for the job folder and shown (made at its
+    // first use): its pick becomes the job folder.
+    frm_Find* showFinder();
     // The job folder becomes `path` as it stands: shown, stored as the last
     // folder, scanned.
     void setJobFolder(const QString& path);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tagmill: the main window over the settings hive of the suite.
+#include "finder/widgets/frm_Find.h"
 #include "frm_Tagmill.h"
 #include "platform/Environment.h"
 #include "platform/ProgramEnd.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QTextStream>
 #include <QTimer>
 #include <QToolBar>
@@ -181,13 +183,23 @@ int main(int argc, char* argv[])
     // For the README's picture: the window as it stands after start-up (and
     // TAGMILL_SCREENSHOT_TAGS steps of the Next button) is saved to this file
     // and the program ends.
+    // With TAGMILL_SCREENSHOT_FINDER, the contact finder is pictured instead,
+    // having searched that clue.
     if (!screenshot.isEmpty()) {
         QAction* next = window.tbr_Main->findChild<QAction*>(QStringLiteral("NTAG"));
         for (int steps = qEnvironmentVariableIntValue("TAGMILL_SCREENSHOT_TAGS"); next && steps > 0;
              --steps)
             next->trigger();
-        QTimer::singleShot(500, &window, [&] {
-            const bool saved = window.grab().save(screenshot);
+        QWidget* pictured = &window;
+        if (const QString clue = qEnvironmentVariable("TAGMILL_SCREENSHOT_FINDER");
+            !clue.isEmpty()) {
+            frm_Find* finder = window.showFinder();
+            finder->txt_Clue->setText(clue);
+            finder->flow().start();
+            pictured = finder;
+        }
+        QTimer::singleShot(500, &window, [&, pictured] {
+            const bool saved = pictured->grab().save(screenshot);
             QCoreApplication::exit(saved ? Ok : Failed);
         });
     }
