@@ -3,6 +3,7 @@
 
 #include "DataFile.h"
 #include "shared/Messages.h"
+#include "shared/Paths.h"
 
 #include <QFileInfo>
 
@@ -103,7 +104,8 @@ qint64 recordPosition(qint32 position, qint64 fileSize)
 
 QString shareFilePath()
 {
-    return sharePath();
+    // The share file that the start-up check settled, unless one is set.
+    return sharePath().isEmpty() ? Global::checkedPaths().shareFile : sharePath();
 }
 
 void setShareFilePath(const QString& path)

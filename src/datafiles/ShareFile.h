@@ -138,8 +138,8 @@ extern const FileKind ShareFileKind;
 
 namespace Routines_ShareFile {
 
-// The share file's full path. Start-up sets it from the shared folder; until
-// then tests and commands set it.
+// The share file's full path: the one that the start-up check settled in the
+// shared folder (Global::checkedPaths), unless tests or commands set one.
 QString shareFilePath();
 void setShareFilePath(const QString& path);
 

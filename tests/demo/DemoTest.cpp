@@ -217,6 +217,10 @@ TEST_F(DemoWorkspace, PassesTheStartUpCheckAndResolvesThePicksOfItsTree)
     const Global::CheckedPaths& paths = Global::checkedPaths();
     EXPECT_EQ(paths.shareFile, made.folder + QStringLiteral("/Shared/Shared.bin"));
     EXPECT_EQ(paths.userFolder, made.folder + QStringLiteral("/Users/") + made.user);
+    // The share reader reads the share file that the check settled.
+    QString labels;
+    EXPECT_TRUE(Routines_ShareFile::ReadShare(6, labels));
+    Routines_ShareFile::setUsers({});
 
     // The finder hands back a reference; it leads to the folder that bears it.
     Global::GetDataFolder(QString(), true);
