@@ -2,10 +2,14 @@
 #include "SearchFlow.h"
 
 #include "Picks.h"
+#include "datafiles/FileInfoFile.h"
 #include "index/SearchKeys.h"
+#include "platform/FileSystem.h"
 #include "platform/UiHost.h"
+#include "shared/Files.h"
 #include "shared/Formatting.h"
 #include "shared/Messages.h"
+#include "shared/Paths.h"
 #include "shared/Settings.h"
 #include "shared/Tweaks.h"
 #include "shared/Values.h"
@@ -60,6 +64,13 @@ void SearchFlow::pageClicked(const QString& page)
         m_currentButton = -1;
         emit fieldButtonsChanged();
         showPage(page);
+    } else if (page == BrowsePage) {
+        showPage(page);
+        const QString filing = Global::GetDataFolder(QStringLiteral("FilingFolder"));
+        m_results.appendRow(Global::FormatFilename(filing, QStringLiteral("M")), filing,
+                            FilingImage);
+        selectRow(0);
+        browseFolder(filing);
     }
 }
 
@@ -121,9 +132,12 @@ void SearchFlow::fieldButtonClicked(int button)
 
 void SearchFlow::showPage(const QString& key)
 {
-    if (key == ContentPage || key != m_page)
+    if (key == ContentPage || key == BrowsePage || key != m_page)
         m_results.clear();
+    const bool clueWasEnabled = clueEnabled();
     m_page = key;
+    if (clueEnabled() != clueWasEnabled)
+        emit clueEnabledChanged(clueEnabled());
     if (m_refineShown && m_results.count() == 0)
         setRefineShown(false);
     if (m_results.count() == 0)
@@ -324,6 +338,72 @@ void SearchFlow::selectRow(int row)
         return;
     m_selected = row;
     emit selectedRowChanged(row);
+}
+
+void SearchFlow::rowClicked(int row)
+{
+    selectRow(row);
+    if (m_page != BrowsePage)
+        pickSelected();
+}
+
+void SearchFlow::rowActivated(int row, int part)
+{
+    selectRow(row);
+    if (m_page != BrowsePage)
+        pickSelected();
+    else if (part == 1)
+        pickSelected();
+    else if (m_selected >= 0 && !Indexing::ResultsList::isDivider(m_results.row(m_selected)))
+        browseFolder(QString(m_results.row(m_selected).data)); // a copy: the rows change
+}
+
+void SearchFlow::browseFolder(const QString& folder)
+{
+    const auto infoOf = [](const QString& path) {
+        return Platform::findNoCase(path, QStringLiteral("FileInfo.inf"));
+    };
+    if (!Global::FileExists(infoOf(folder)))
+        return;
+    // The path down to the selected row stays. The divider above it goes,
+    // and with it the selected folder's siblings listed before it, so that
+    // the rows down to it are the path and nothing else.
+    int selected = std::max(m_selected, 0);
+    m_results.truncate(selected + 1);
+    for (int row = 0; row < selected; ++row) {
+        if (Indexing::ResultsList::isDivider(m_results.row(row))) {
+            while (selected > row) {
+                m_results.removeRow(row);
+                --selected;
+            }
+            break;
+        }
+    }
+    m_selected = -1;
+    selectRow(selected);
+    m_results.appendRow(QString(), Indexing::ResultsList::DividerData,
+                        Indexing::ResultsList::DividerImage);
+
+    const QString summary = Routines_FileInfoFile::ReadFileInfo(infoOf(folder)).FolderSummary;
+    // Each level of the path is indented one step more.
+    const QString indent(3 * (selected + 1), QLatin1Char(' '));
+    for (const Platform::FolderEntry& entry : Platform::listFolders(folder, u"*")) {
+        const QString path = folder + QLatin1Char('/') + entry.name;
+        QString name;
+        QString key;
+        Global::ResolveFolderName(path, name, key);
+        // The kind from the parent's summary, else from the folder's own file.
+        int kind = 0;
+        const QString opening = DataFiles::SummaryOpen + key + DataFiles::SummarySeparator;
+        if (const qsizetype at = summary.indexOf(opening); !key.isEmpty() && at >= 0) {
+            const qsizetype from = at + opening.size();
+            kind = summary.mid(from, summary.indexOf(DataFiles::SummaryClose, from) - from).toInt();
+        } else {
+            kind = Routines_FileInfoFile::ReadFileInfo(infoOf(path), true).FolderID;
+        }
+        if (kind != 0)
+            m_results.appendRow(indent + name, path, kind);
+    }
 }
 
 std::optional<SearchFlow::RowPick> SearchFlow::selectedPick() const

@@ -48,6 +48,9 @@ public:
     static inline const QString AdvancedPage = QStringLiteral("ADVANCED");
     static inline const QString ContentPage = QStringLiteral("CONTENT");
     static inline const QString UsersPage = QStringLiteral("USERS");
+    static inline const QString BrowsePage = QStringLiteral("BROWSE");
+    // The browse page's picture of the filing folder's row.
+    static constexpr int FilingImage = 1;
 
     // The selected row as a pick: its display text and the value after the
     // first character 1 of its data text.
@@ -71,6 +74,8 @@ public:
     // Start is on while the clue is not empty, and off after a search until
     // the clue changes.
     bool startEnabled() const { return m_startEnabled; }
+    // The clue row takes input on the search pages, not on BROWSE or USERS.
+    bool clueEnabled() const { return m_page != BrowsePage && m_page != UsersPage; }
     QString refineText() const { return m_refineText; }
     bool refineEnabled() const { return m_refineEnabled; }
     bool refineShown() const { return m_refineShown; }
@@ -92,8 +97,8 @@ public:
     std::optional<RowPick> selectedPick() const;
 
 public slots:
-    // A page button of the toolbar: SIMPLE, ADVANCED, CONTENT or USERS (whose
-    // list of users is still to come).
+    // A page button of the toolbar: SIMPLE, ADVANCED, CONTENT, BROWSE or
+    // USERS (whose list of users is still to come).
     void pageClicked(const QString& page);
     // A field button clicked: its selection is stored (as field numbers).
     void fieldButtonClicked(int button);
@@ -118,6 +123,15 @@ public slots:
     // The pick of the selected row (a click or Enter): nothing for a divider
     // or no row; a folder is recorded as a recent pick.
     void pickSelected();
+    // A click on a row: selects it and picks it, except on BROWSE, where only
+    // an activation counts: on its picture (part 1) it picks the row, on its
+    // text (part 2) it lists the row's folder.
+    void rowClicked(int row);
+    void rowActivated(int row, int part);
+    // BrowseFolder: the rows down to the selected one are the path from the
+    // filing folder to the folder opened; its sub-folders follow them under
+    // a divider, each indented by its depth.
+    void browseFolder(const QString& folder);
 
 signals:
     void fieldButtonsChanged();
@@ -131,6 +145,7 @@ signals:
     // The clue box selects its whole text (after a search), or the refine box
     // its text and takes the focus (after a refine).
     void clueSelectAll();
+    void clueEnabledChanged(bool enabled);
     void refineSelectAll();
     // The search's progress bar: shown at 0, its value, hidden after.
     void progressShown(bool shown);

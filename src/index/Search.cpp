@@ -139,6 +139,35 @@ void ResultsList::addRow(const QString& display, const QString& data, int image)
     endInsertRows();
 }
 
+void ResultsList::appendRow(const QString& display, const QString& data, int image)
+{
+    const int position = int(m_rows.size());
+    beginInsertRows({}, position, position);
+    m_rows.push_back(Row{display, data, image});
+    m_shown = int(m_rows.size());
+    endInsertRows();
+}
+
+void ResultsList::truncate(int count)
+{
+    if (count < 0 || count >= int(m_rows.size()))
+        return;
+    beginRemoveRows({}, count, int(m_rows.size()) - 1);
+    m_rows.resize(size_t(count));
+    m_shown = int(m_rows.size());
+    endRemoveRows();
+}
+
+void ResultsList::removeRow(int row)
+{
+    if (row < 0 || row >= int(m_rows.size()))
+        return;
+    beginRemoveRows({}, row, row);
+    m_rows.erase(m_rows.begin() + row);
+    m_shown = int(m_rows.size());
+    endRemoveRows();
+}
+
 int ResultsList::count() const
 {
     return int(m_rows.size());

@@ -43,6 +43,11 @@ public:
 
     void clear();
     void addRow(const QString& display, const QString& data, int image = 0);
+    // A row at the end, whatever its data text (the browse page's rows stand
+    // in the order of the folders); and the rows from `count` on taken away.
+    void appendRow(const QString& display, const QString& data, int image = 0);
+    void truncate(int count);
+    void removeRow(int row);
     int count() const;
     // Rows in order (updates on).
     const Row& row(int index) const;

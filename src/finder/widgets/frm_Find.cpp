@@ -11,6 +11,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,6 +50,8 @@ constexpr int ClueTop = 6;
 constexpr int BoxHeight = 22;
 constexpr int StartWidth = 72;
 constexpr int FieldsHeight = 26;
+// The width of a row's picture at its left.
+constexpr int PictureWidth = 20;
 
 template <typename T>
 T* named(T* widget, const QString& name)
@@ -187,7 +190,6 @@ void frm_Find::sub_CreateMainToolbar()
                 pages->addAction(action);
                 connect(action, &QAction::triggered, this, [this, key = button.key] {
                     m_flow.pageClicked(key);
-                    txt_Clue->setEnabled(key != SearchFlow::UsersPage);
                     Form_Resize();
                 });
             }
@@ -260,14 +262,24 @@ void frm_Find::wireFlow()
     connect(&m_flow, &SearchFlow::progressShown, progbar_Progress, &QProgressBar::setVisible);
     connect(&m_flow, &SearchFlow::progressChanged, progbar_Progress, &QProgressBar::setValue);
 
+    connect(&m_flow, &SearchFlow::clueEnabledChanged, this, [this](bool enabled) {
+        txt_Clue->setEnabled(enabled);
+        but_Start->setEnabled(enabled && m_flow.startEnabled());
+        if (!enabled)
+            list_Results->setFocus();
+    });
+    // On BROWSE a click on a row's picture picks it; a double-click or Enter
+    // on it lists its folder. Elsewhere a click or Enter picks.
     connect(list_Results, &QListView::clicked, this, [this](const QModelIndex& index) {
-        m_flow.selectRow(index.row());
-        m_flow.pickSelected();
+        const QPoint at = list_Results->viewport()->mapFromGlobal(QCursor::pos());
+        if (m_flow.currentPage() == SearchFlow::BrowsePage &&
+            at.x() - list_Results->visualRect(index).left() < PictureWidth)
+            m_flow.rowActivated(index.row(), 1);
+        else
+            m_flow.rowClicked(index.row());
     });
-    connect(list_Results, &QListView::activated, this, [this](const QModelIndex& index) {
-        m_flow.selectRow(index.row());
-        m_flow.pickSelected();
-    });
+    connect(list_Results, &QListView::activated, this,
+            [this](const QModelIndex& index) { m_flow.rowActivated(index.row(), 2); });
     connect(list_Results, &QListView::customContextMenuRequested, this, &frm_Find::showResultsMenu);
 
     connect(&m_remote, &Finding::FinderRemote::hideRequested, this, &QWidget::hide);
