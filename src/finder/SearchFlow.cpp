@@ -3,6 +3,7 @@
 
 #include "Picks.h"
 #include "datafiles/FileInfoFile.h"
+#include "datafiles/ShareFile.h"
 #include "index/SearchKeys.h"
 #include "platform/FileSystem.h"
 #include "platform/UiHost.h"
@@ -27,6 +28,10 @@ constexpr int NothingFoundText = 912;
 // Page Up and Page Down move the selection this many rows.
 constexpr int PageRows = 5;
 const QString UserPrefix = QStringLiteral("INT:");
+constexpr int UsersItems = 927;
+constexpr int OkText = 400;
+// The share file's item that reads the list of users.
+constexpr qint16 UserList = 33;
 
 } // namespace
 
@@ -59,11 +64,18 @@ void SearchFlow::pageClicked(const QString& page)
         // Simple search always has one field.
         if (m_simple && m_currentButton < 0 && !m_buttons.isEmpty())
             fieldButtonClicked(0);
-    } else if (page == ContentPage || page == UsersPage) {
+    } else if (page == ContentPage) {
         m_buttons.clear();
         m_currentButton = -1;
         emit fieldButtonsChanged();
         showPage(page);
+    } else if (page == UsersPage) {
+        m_buttons.clear();
+        m_currentButton = -1;
+        showPage(page);
+        fillUsersPage();
+        // The field row becomes the users page's own.
+        emit fieldButtonsChanged();
     } else if (page == BrowsePage) {
         showPage(page);
         const QString filing = Global::GetDataFolder(QStringLiteral("FilingFolder"));
@@ -343,8 +355,82 @@ void SearchFlow::selectRow(int row)
 void SearchFlow::rowClicked(int row)
 {
     selectRow(row);
-    if (m_page != BrowsePage)
+    // Many users are chosen by clicks; OK hands them back.
+    if (m_page != BrowsePage && !(m_page == UsersPage && m_usersMany))
         pickSelected();
+}
+
+SearchFlow::UsersRow SearchFlow::usersRow()
+{
+    const QStringList items = Global::ResolveRes(UsersItems).split(QChar(0));
+    const auto caption = [&](int i) { return items.value(i).section(QLatin1Char('|'), 0, 0); };
+    return {items.value(0), caption(1), caption(2), caption(3), Global::ResolveRes(OkText)};
+}
+
+void SearchFlow::fillUsersPage()
+{
+    // One is pressed when the page opens.
+    setUsersMany(false);
+    Global::guarded("frm_Find:FillUsersPage", [&] {
+        QString unused;
+        if (!Routines_ShareFile::ReadShare(UserList, unused))
+            return;
+        m_results.setUpdatesEnabled(false);
+        for (const DataFiles::ShareUser& user : Routines_ShareFile::users()) {
+            if (user.flags & DataFiles::ShareUser::Disabled)
+                continue;
+            const QString name = user.name.value().trimmed();
+            m_results.addRow(QStringLiteral("\x01"
+                                            "B%1\x01"
+                                            "b\x01"
+                                            "t%2")
+                                 .arg(name, user.email.value().trimmed()),
+                             name + QChar(1) + UserPrefix + user.login.value().trimmed());
+        }
+        m_results.setUpdatesEnabled(true);
+    });
+    if (m_results.count() > 0)
+        selectRow(0);
+}
+
+void SearchFlow::setUsersMany(bool many)
+{
+    m_chosenRows.clear();
+    if (many == m_usersMany)
+        return;
+    m_usersMany = many;
+    emit usersManyChanged(many);
+}
+
+void SearchFlow::setChosenRows(const QList<int>& rows)
+{
+    m_chosenRows = rows;
+    std::sort(m_chosenRows.begin(), m_chosenRows.end());
+}
+
+void SearchFlow::usersOk()
+{
+    pickUsers(m_chosenRows);
+}
+
+void SearchFlow::usersAll()
+{
+    QList<int> rows;
+    for (int i = 0; i < m_results.count(); ++i)
+        rows << i;
+    pickUsers(rows);
+}
+
+void SearchFlow::pickUsers(const QList<int>& rows)
+{
+    QString pickText;
+    for (const int row : rows) {
+        if (row < 0 || row >= m_results.count())
+            continue;
+        const Indexing::ResultsList::Row& r = m_results.row(row);
+        pickText += r.data.mid(r.data.indexOf(QChar(1)) + 1) + QChar(1) + r.display + QChar(0);
+    }
+    emit picked(pickText);
 }
 
 void SearchFlow::rowActivated(int row, int part)

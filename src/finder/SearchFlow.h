@@ -96,6 +96,21 @@ public:
     // The selected row's pick; nothing without a row or on the divider.
     std::optional<RowPick> selectedPick() const;
 
+    // The USERS page: its field row (string 927: the prompt, One and Many,
+    // which choose single or multiple selection, and All; then OK, string
+    // 400), whether Many is pressed (OK is on only then) and the users
+    // listed from the share file.
+    struct UsersRow
+    {
+        QString prompt;
+        QString one;
+        QString many;
+        QString all;
+        QString ok;
+    };
+    static UsersRow usersRow();
+    bool usersMany() const { return m_usersMany; }
+
 public slots:
     // A page button of the toolbar: SIMPLE, ADVANCED, CONTENT, BROWSE or
     // USERS (whose list of users is still to come).
@@ -132,6 +147,12 @@ public slots:
     // filing folder to the folder opened; its sub-folders follow them under
     // a divider, each indented by its depth.
     void browseFolder(const QString& folder);
+    // One or Many on the USERS page; the rows chosen in Many; OK hands back
+    // the chosen users, All every user listed.
+    void setUsersMany(bool many);
+    void setChosenRows(const QList<int>& rows);
+    void usersOk();
+    void usersAll();
 
 signals:
     void fieldButtonsChanged();
@@ -146,6 +167,7 @@ signals:
     // its text and takes the focus (after a refine).
     void clueSelectAll();
     void clueEnabledChanged(bool enabled);
+    void usersManyChanged(bool many);
     void refineSelectAll();
     // The search's progress bar: shown at 0, its value, hidden after.
     void progressShown(bool shown);
@@ -165,6 +187,10 @@ private:
     // next field button is pressed, nothing else.
     void pressFieldButton(int step);
     bool listKey(ClueKey key);
+    void fillUsersPage();
+    // PickText of users: each row's value, the character 1, its text and the
+    // character 0.
+    void pickUsers(const QList<int>& rows);
 
     Indexing::ResultsList m_results;
     QString m_page;
@@ -186,6 +212,8 @@ private:
     qint32 m_hits = 0;
     std::array<bool, 4> m_typeFlags{true, true, true, true};
     std::optional<QList<qint16>> m_presetFields;
+    bool m_usersMany = false;
+    QList<int> m_chosenRows;
 };
 
 } // namespace Finding

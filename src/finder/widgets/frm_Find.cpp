@@ -301,14 +301,30 @@ void frm_Find::wireFlow()
     });
 }
 
+QAction* frm_Find::addFieldAction(const QString& text)
+{
+    auto* action = new QAction(text, m_fieldsOwner);
+    tbr_Fields->addAction(action);
+    return action;
+}
+
 void frm_Find::fillFieldButtons()
 {
+    // The buttons, their group and their connections go with their owner.
+    delete m_fieldsOwner;
+    m_fieldsOwner = new QObject(this);
     tbr_Fields->clear();
+    list_Results->setSelectionMode(QAbstractItemView::SingleSelection);
+    if (m_flow.currentPage() == SearchFlow::UsersPage) {
+        fillUsersButtons();
+        return;
+    }
+    lbl_FieldsPrompt->setText(Global::ResolveRes(LookIn));
     const QList<Finding::FieldButton>& buttons = m_flow.fieldButtons();
-    auto* group = new QActionGroup(tbr_Fields);
+    auto* group = new QActionGroup(m_fieldsOwner);
     group->setExclusive(m_flow.simpleMode());
     for (qsizetype i = 0; i < buttons.size(); ++i) {
-        QAction* action = tbr_Fields->addAction(buttons[i].caption);
+        QAction* action = addFieldAction(buttons[i].caption);
         action->setObjectName(QStringLiteral("field%1").arg(buttons[i].field));
         action->setCheckable(true);
         action->setChecked(buttons[i].pressed);
@@ -321,6 +337,44 @@ void frm_Find::fillFieldButtons()
     const bool shown = !buttons.isEmpty();
     tbr_Fields->setVisible(shown);
     lbl_FieldsPrompt->setVisible(shown);
+    Form_Resize();
+}
+
+void frm_Find::fillUsersButtons()
+{
+    const SearchFlow::UsersRow row = SearchFlow::usersRow();
+    lbl_FieldsPrompt->setText(row.prompt);
+    auto* group = new QActionGroup(m_fieldsOwner);
+    QAction* one = addFieldAction(QLatin1Char(' ') + row.one);
+    QAction* many = addFieldAction(QLatin1Char(' ') + row.many);
+    for (QAction* action : {one, many}) {
+        action->setCheckable(true);
+        group->addAction(action);
+    }
+    QAction* all = addFieldAction(QLatin1Char(' ') + row.all);
+    tbr_Fields->addSeparator();
+    QAction* ok = addFieldAction(row.ok);
+    connect(one, &QAction::triggered, &m_flow, [this] { m_flow.setUsersMany(false); });
+    connect(many, &QAction::triggered, &m_flow, [this] { m_flow.setUsersMany(true); });
+    connect(all, &QAction::triggered, &m_flow, &SearchFlow::usersAll);
+    connect(ok, &QAction::triggered, this, [this] {
+        QList<int> rows;
+        for (const QModelIndex& index : list_Results->selectionModel()->selectedIndexes())
+            rows << index.row();
+        m_flow.setChosenRows(rows);
+        m_flow.usersOk();
+    });
+    // One: a click picks a user; Many: clicks choose, OK hands them back.
+    const auto mirror = [this, one, many, ok](bool chooseMany) {
+        (chooseMany ? many : one)->setChecked(true);
+        list_Results->setSelectionMode(chooseMany ? QAbstractItemView::MultiSelection
+                                                  : QAbstractItemView::SingleSelection);
+        ok->setEnabled(chooseMany);
+    };
+    connect(&m_flow, &SearchFlow::usersManyChanged, ok, mirror);
+    mirror(m_flow.usersMany());
+    tbr_Fields->setVisible(true);
+    lbl_FieldsPrompt->setVisible(true);
     Form_Resize();
 }
 
@@ -416,7 +470,7 @@ void frm_Find::Form_Resize()
     in.fieldsHeight = tbr_Fields->height();
     in.listLeft = list_Results->x();
     in.refineShown = m_flow.refineShown();
-    in.fieldsShown = !m_flow.fieldButtons().isEmpty();
+    in.fieldsShown = tbr_Fields->isVisibleTo(this);
     const Finding::FindLayout out = Finding::findLayout(in);
 
     tbr_Main->setGeometry(0, 0, width(), in.toolbarHeight);

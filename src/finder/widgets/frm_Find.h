@@ -66,6 +66,8 @@ private:
     void Form_Activate();
     void wireFlow();
     void fillFieldButtons();
+    void fillUsersButtons();
+    QAction* addFieldAction(const QString& text);
     void fillBackMenu();
     void fillPicksMenu(QMenu* menu, Finding::PickList list);
     void choosePick(const QString& pick);
@@ -75,4 +77,6 @@ private:
     Finding::SearchFlow m_flow;
     Finding::FinderRemote m_remote{m_flow};
     QMenu* m_backMenu = nullptr;
+    // Owns the field row's buttons of the page shown, with their group.
+    QObject* m_fieldsOwner = nullptr;
 };

@@ -16,8 +16,8 @@ using Finding::SearchFlow;
 
 namespace {
 
-// The browse page over a demo workspace's filing tree.
-class BrowseTest : public testing::Test
+// The BROWSE and USERS pages over a demo workspace.
+class PagesTest : public testing::Test
 {
 protected:
     void SetUp() override
@@ -28,6 +28,7 @@ protected:
         made = Demo::createWorkspace(m_dir.filePath(QStringLiteral("ws")), options);
         Global::setSettingsHive(Platform::RegistryHive::open(made.registry));
         Global::GetDataFolder(QString(), true);
+        Global::CheckPaths();
         filing = Global::GetDataFolder(QStringLiteral("FilingFolder"));
         flow.pageClicked(SearchFlow::BrowsePage);
     }
@@ -66,7 +67,7 @@ protected:
 
 } // namespace
 
-TEST_F(BrowseTest, TheFilingFolderComesFirstWithItsIndexedFoldersUnderADivider)
+TEST_F(PagesTest, TheFilingFolderComesFirstWithItsIndexedFoldersUnderADivider)
 {
     EXPECT_FALSE(flow.clueEnabled());
     ASSERT_GT(flow.results().count(), 2);
@@ -85,7 +86,7 @@ TEST_F(BrowseTest, TheFilingFolderComesFirstWithItsIndexedFoldersUnderADivider)
 
 // Opening a folder keeps only the path to it above the divider; a plain
 // click picks nothing, an activation on the picture picks.
-TEST_F(BrowseTest, OpeningAFolderKeepsThePathAndOnlyAnActivationPicks)
+TEST_F(PagesTest, OpeningAFolderKeepsThePathAndOnlyAnActivationPicks)
 {
     QStringList picks;
     QObject::connect(&flow, &SearchFlow::picked, [&](const QString& pick) { picks << pick; });
@@ -113,4 +114,49 @@ TEST_F(BrowseTest, OpeningAFolderKeepsThePathAndOnlyAnActivationPicks)
     EXPECT_EQ(flow.results().row(0).data, filing);
     EXPECT_TRUE(Indexing::ResultsList::isDivider(flow.results().row(1)));
     EXPECT_EQ(flow.results().row(parent).data, opened);
+}
+
+// One user is picked by a click; Many are chosen by clicks and handed back by
+// OK in list order; All hands back every user listed.
+TEST_F(PagesTest, TheUsersPageListsTheUsersAndHandsBackOneOrMany)
+{
+    QStringList picks;
+    QObject::connect(&flow, &SearchFlow::picked, [&](const QString& pick) { picks << pick; });
+    flow.pageClicked(SearchFlow::UsersPage);
+    EXPECT_FALSE(flow.clueEnabled());
+    EXPECT_FALSE(flow.usersMany());
+    ASSERT_GE(flow.results().count(), 2);
+    const auto entry = [&](int row) {
+        const Indexing::ResultsList::Row& r = flow.results().row(row);
+        return r.data.mid(r.data.indexOf(QChar(1)) + 1) + QChar(1) + r.display + QChar(0);
+    };
+    EXPECT_TRUE(entry(0).startsWith(QStringLiteral("INT:")));
+    EXPECT_TRUE(flow.results().row(0).display.startsWith(QStringLiteral("\x01"
+                                                                        "B")));
+    bool ours = false;
+    for (int i = 0; i < flow.results().count(); ++i)
+        ours = ours || flow.results().row(i).data.endsWith(QStringLiteral("INT:") + made.user);
+    EXPECT_TRUE(ours) << made.user.toStdString();
+
+    flow.rowClicked(1);
+    EXPECT_EQ(picks, QStringList{entry(1)});
+    EXPECT_TRUE(Finding::storedPicks(Finding::PickList::Recent).isEmpty());
+
+    flow.setUsersMany(true);
+    flow.rowClicked(1);
+    EXPECT_EQ(picks.size(), 1);
+    flow.setChosenRows({1, 0});
+    flow.usersOk();
+    EXPECT_EQ(picks.value(1), entry(0) + entry(1));
+    flow.usersAll();
+    QString all;
+    for (int i = 0; i < flow.results().count(); ++i)
+        all += entry(i);
+    EXPECT_EQ(picks.value(2), all);
+
+    const SearchFlow::UsersRow row = SearchFlow::usersRow();
+    EXPECT_EQ(row.prompt, QStringLiteral("Selection:"));
+    EXPECT_EQ((QStringList{row.one, row.many, row.all, row.ok}),
+              (QStringList{QStringLiteral("One"), QStringLiteral("Many"), QStringLiteral("All"),
+                           QStringLiteral("&OK")}));
 }
