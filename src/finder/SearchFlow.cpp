@@ -451,6 +451,8 @@ void SearchFlow::browseFolder(const QString& folder)
     };
     if (!Global::FileExists(infoOf(folder)))
         return;
+    // A folder of thousands of folders takes a while.
+    const Global::BusyPointerScope busy;
     // The path down to the selected row stays. The divider above it goes,
     // and with it the selected folder's siblings listed before it, so that
     // the rows down to it are the path and nothing else.
@@ -470,26 +472,35 @@ void SearchFlow::browseFolder(const QString& folder)
     m_results.appendRow(QString(), Indexing::ResultsList::DividerData,
                         Indexing::ResultsList::DividerImage);
 
+    // The kinds that the folder's summary gives its sub-folders, by
+    // reference: "\x10" reference "\x11" kind "\x12" each.
     const QString summary = Routines_FileInfoFile::ReadFileInfo(infoOf(folder)).FolderSummary;
+    QHash<QString, int> summaryKinds;
+    for (const QString& entry : summary.split(DataFiles::SummaryClose, Qt::SkipEmptyParts)) {
+        const qsizetype open = entry.indexOf(DataFiles::SummaryOpen);
+        const qsizetype separator = entry.indexOf(DataFiles::SummarySeparator, open + 1);
+        // The first entry of a reference counts.
+        const QString reference = entry.mid(open + 1, separator - open - 1);
+        if (open >= 0 && separator > open && !summaryKinds.contains(reference))
+            summaryKinds.insert(reference, entry.mid(separator + 1).toInt());
+    }
     // Each level of the path is indented one step more.
     const QString indent(3 * (selected + 1), QLatin1Char(' '));
+    std::vector<Indexing::ResultsList::Row> rows;
     for (const Platform::FolderEntry& entry : Platform::listFolders(folder, u"*")) {
         const QString path = folder + QLatin1Char('/') + entry.name;
         QString name;
         QString key;
         Global::ResolveFolderName(path, name, key);
         // The kind from the parent's summary, else from the folder's own file.
-        int kind = 0;
-        const QString opening = DataFiles::SummaryOpen + key + DataFiles::SummarySeparator;
-        if (const qsizetype at = summary.indexOf(opening); !key.isEmpty() && at >= 0) {
-            const qsizetype from = at + opening.size();
-            kind = summary.mid(from, summary.indexOf(DataFiles::SummaryClose, from) - from).toInt();
-        } else {
-            kind = Routines_FileInfoFile::ReadFileInfo(infoOf(path), true).FolderID;
-        }
+        const auto known = summaryKinds.constFind(key);
+        const int kind = !key.isEmpty() && known != summaryKinds.cend()
+                             ? *known
+                             : Routines_FileInfoFile::ReadFileInfo(infoOf(path), true).FolderID;
         if (kind != 0)
-            m_results.appendRow(indent + name, path, kind);
+            rows.push_back({indent + name, path, kind});
     }
+    m_results.appendRows(std::move(rows));
 }
 
 std::optional<SearchFlow::RowPick> SearchFlow::selectedPick() const

@@ -148,6 +148,18 @@ void ResultsList::appendRow(const QString& display, const QString& data, int ima
     endInsertRows();
 }
 
+void ResultsList::appendRows(std::vector<Row> rows)
+{
+    if (rows.empty())
+        return;
+    const int position = int(m_rows.size());
+    beginInsertRows({}, position, position + int(rows.size()) - 1);
+    m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),
+                  std::make_move_iterator(rows.end()));
+    m_shown = int(m_rows.size());
+    endInsertRows();
+}
+
 void ResultsList::truncate(int count)
 {
     if (count < 0 || count >= int(m_rows.size()))

@@ -46,6 +46,7 @@ public:
     // A row at the end, whatever its data text (the browse page's rows stand
     // in the order of the folders); and the rows from `count` on taken away.
     void appendRow(const QString& display, const QString& data, int image = 0);
+    void appendRows(std::vector<Row> rows);
     void truncate(int count);
     void removeRow(int row);
     int count() const;
