@@ -107,6 +107,12 @@ bool storedToolTips()
     return storedNumber(Preferences, QStringLiteral("ToolTips"), -1, -1, 0) != 0;
 }
 
+ListColours storedListColours()
+{
+    return {storedNumber(Config, QStringLiteral("HighlightColour"), 9, 0, 15),
+            storedNumber(Config, QStringLiteral("HoverColour"), 12, 0, 15)};
+}
+
 std::variant<int, QString> toolbarPointer()
 {
     const int cursor = int(Global::GetTweak(Global::Tweak::TaskBarCursor).number());

@@ -45,6 +45,16 @@ QList<ToolbarButton> mainToolbarButtons();
 bool largeToolbarImages(int screenWidthPixels);
 // Tool tips on ("ToolTips", on by default).
 bool storedToolTips();
+// The results list's colours as numbers of the classic 16-colour palette:
+// the matching text ("HighlightColour", 9 light blue) and the row under the
+// mouse and the selection ("HoverColour", 12 light red), 0 to 15.
+struct ListColours
+{
+    int highlight = 9;
+    int hover = 12;
+    bool operator==(const ListColours&) const = default;
+};
+ListColours storedListColours();
 // The toolbar's pointer: the cursor resource "CUR_<n>" for a TaskBarCursor
 // of 20 or more, else the standard pointer of that number.
 std::variant<int, QString> toolbarPointer();

@@ -44,6 +44,12 @@ TEST(FindWindowRules, TheStoredSizeFallsBackWhenOutOfRange)
     Testing::TestSettings settings;
     storeWindowSize({7000, 6000});
     EXPECT_EQ(storedWindowSize(), QSize(7000, 6000));
+
+    // The list's colours: a stored 16 is out of the palette.
+    EXPECT_EQ(storedListColours(), (ListColours{9, 12}));
+    settings.set(QStringLiteral("Config"), QStringLiteral("HighlightColour"), QStringLiteral("16"));
+    settings.set(QStringLiteral("Config"), QStringLiteral("HoverColour"), QStringLiteral("3"));
+    EXPECT_EQ(storedListColours(), (ListColours{9, 3}));
 }
 
 TEST(FindWindowRules, TheMainToolbarFollowsItsContentText)

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frm_Find.h"
 
+#include "ResultsDelegate.h"
 #include "finder/FindWindowRules.h"
 #include "finder/Picks.h"
 #include "platform/Cursors.h"
 #include "platform/UiHost.h"
-#include "platform/widgets/EmphasisDelegate.h"
 #include "shared/Files.h"
 #include "shared/Messages.h"
 
@@ -111,7 +111,8 @@ frm_Find::frm_Find(QWidget* parent) : QDialog(parent)
     tbr_Fields->setToolButtonStyle(Qt::ToolButtonTextOnly);
     list_Results = named(new QListView(pnl_Search), QStringLiteral("list_Results"));
     list_Results->setModel(&m_flow.results());
-    list_Results->setItemDelegate(new Platform::EmphasisDelegate(list_Results));
+    m_delegate = new ResultsDelegate(list_Results);
+    list_Results->setItemDelegate(m_delegate);
     // Every row is one line: the view need not measure thousands of rows
     // before it shows the first screenful.
     list_Results->setUniformItemSizes(true);
@@ -162,6 +163,8 @@ void frm_Find::Form_Load()
             button->setText(QStringLiteral("▶"));
         but_Start->setToolTip(Global::ResolveRes(StartTip));
         progbar_Progress->setToolTip(Global::ResolveRes(InterruptTip));
+        const Finding::ListColours colours = Finding::storedListColours();
+        m_delegate->setColours(colours.highlight, colours.hover);
         mainButtons.value(SearchFlow::SimplePage)->setChecked(true);
         m_flow.pageClicked(SearchFlow::SimplePage);
         but_Start->setEnabled(false);

@@ -19,6 +19,7 @@ class QProgressBar;
 class QPushButton;
 class QStatusBar;
 class QToolBar;
+class ResultsDelegate;
 
 // The contact finder's window. Its state and steps are Finding::SearchFlow
 // and Finding::FinderRemote; the window wires its controls to them and
@@ -77,6 +78,7 @@ private:
     Finding::SearchFlow m_flow;
     Finding::FinderRemote m_remote{m_flow};
     QMenu* m_backMenu = nullptr;
+    ResultsDelegate* m_delegate = nullptr;
     // Owns the field row's buttons of the page shown, with their group.
     QObject* m_fieldsOwner = nullptr;
 };

@@ -136,7 +136,7 @@ void EmphasisDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
                 // Marked colours would vanish in the selection's own colour.
                 painter->setPen(selected || group == QPalette::Disabled
                                     ? textColour
-                                    : markColour(run.colour, textColour));
+                                    : colourOf(run.colour, textColour));
                 painter->drawText(QPoint(x, y + layout.ascent), shown);
                 x += QFontMetrics(font).horizontalAdvance(shown);
             }

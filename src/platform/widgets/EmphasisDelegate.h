@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QColor>
+#include <QHash>
 #include <QStyledItemDelegate>
 
 namespace Platform {
@@ -21,6 +23,17 @@ public:
 
     // The colour of a colour mark's digit; 0 is the text's own colour.
     static QColor markColour(int digit, const QColor& textColour);
+    // A colour of this list's own for a digit (the finder's matching text).
+    void setMarkColour(int digit, const QColor& colour) { m_markColours[digit] = colour; }
+
+private:
+    QColor colourOf(int digit, const QColor& textColour) const
+    {
+        const auto own = m_markColours.constFind(digit);
+        return own != m_markColours.cend() ? *own : markColour(digit, textColour);
+    }
+
+    QHash<int, QColor> m_markColours;
 };
 
 } // namespace Platform

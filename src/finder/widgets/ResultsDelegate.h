@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/widgets/EmphasisDelegate.h"
+
+// The finder's results rows: their emphasis marks, the matching text in the
+// list's highlight colour, the row under the mouse and the selection in its
+// hover colour, and the refine divider as an etched line across the row.
+class ResultsDelegate : public Platform::EmphasisDelegate
+{
+    Q_OBJECT
+
+public:
+    using EmphasisDelegate::EmphasisDelegate;
+
+    // Colours of the classic 16-colour palette (0 black ... 15 white).
+    static QColor paletteColour(int number);
+    void setColours(int highlight, int hover);
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+private:
+    QColor m_hover;
+};
