@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finder/FinderRemote.h"
 
+#include "IndexOfNames.h"
 #include "ScriptedUiHost.h"
 #include "TestSettings.h"
 #include "finder/Picks.h"
-#include "index/IndexWriter.h"
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
 
@@ -27,16 +27,10 @@ protected:
     {
         Indexing::setIndexFolder(m_dir.path());
         for (const int index : {int(Indexing::NameIndex), int(Indexing::TelNumIndex)}) {
-            Indexing::MemoryIndex memory;
-            for (int n = 1; n <= 3; ++n) {
-                qint16 flags = 1;
-                const QString name = QStringLiteral("Jones %1").arg(n);
-                Indexing::storeValue(memory, index, name, name,
-                                     Indexing::KwPack(QString::number(index * 100 + n), flags), 1);
-            }
-            QFile file(Indexing::indexPath(m_dir.path(), index));
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(memory.bytes());
+            QList<std::pair<QString, int>> names;
+            for (int n = 1; n <= 3; ++n)
+                names.append({QStringLiteral("Jones %1").arg(n), index * 100 + n});
+            Testing::writeIndexOfNames(m_dir.path(), index, names);
         }
         flow.pageClicked(SearchFlow::SimplePage);
     }

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finder/SearchFlow.h"
 
+#include "IndexOfNames.h"
 #include "ScriptedUiHost.h"
 #include "TestSettings.h"
 #include "finder/Picks.h"
-#include "index/IndexWriter.h"
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
 #include "shared/Settings.h"
@@ -35,19 +35,12 @@ protected:
 
     void writeNames(int smiths)
     {
-        Indexing::MemoryIndex index;
-        const auto add = [&](const QString& name, int ref) {
-            qint16 flags = 3;
-            Indexing::storeValue(index, Indexing::NameIndex, name, name,
-                                 Indexing::KwPack(QString::number(ref), flags), 3);
-        };
+        QList<std::pair<QString, int>> names;
         for (int n = 1; n <= smiths; ++n)
-            add(QStringLiteral("Smith %1").arg(n), n);
+            names.append({QStringLiteral("Smith %1").arg(n), n});
         for (int n = 1; n <= 3; ++n)
-            add(QStringLiteral("Jones %1").arg(n), 100 + n);
-        QFile file(Indexing::indexPath(m_dir.path(), Indexing::NameIndex));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(index.bytes());
+            names.append({QStringLiteral("Jones %1").arg(n), 100 + n});
+        Testing::writeIndexOfNames(m_dir.path(), Indexing::NameIndex, names, 3);
     }
 
     void search(const QString& clue)
