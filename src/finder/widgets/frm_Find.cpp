@@ -273,7 +273,11 @@ void frm_Find::wireFlow()
     });
     // On BROWSE a click on a row's picture picks it; a double-click or Enter
     // on it lists its folder. Elsewhere a click or Enter picks.
+    // A style may activate a row on the same click: a row picked has hidden
+    // the finder, and nothing more happens.
     connect(list_Results, &QListView::clicked, this, [this](const QModelIndex& index) {
+        if (!isVisible())
+            return;
         const QPoint at = list_Results->viewport()->mapFromGlobal(QCursor::pos());
         if (m_flow.currentPage() == SearchFlow::BrowsePage &&
             at.x() - list_Results->visualRect(index).left() < PictureWidth)
@@ -281,8 +285,10 @@ void frm_Find::wireFlow()
         else
             m_flow.rowClicked(index.row());
     });
-    connect(list_Results, &QListView::activated, this,
-            [this](const QModelIndex& index) { m_flow.rowActivated(index.row(), 2); });
+    connect(list_Results, &QListView::activated, this, [this](const QModelIndex& index) {
+        if (isVisible())
+            m_flow.rowActivated(index.row(), 2);
+    });
     connect(list_Results, &QListView::customContextMenuRequested, this, &frm_Find::showResultsMenu);
 
     connect(&m_remote, &Finding::FinderRemote::hideRequested, this, &QWidget::hide);
