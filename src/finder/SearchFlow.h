@@ -49,8 +49,9 @@ public:
     static inline const QString ContentPage = QStringLiteral("CONTENT");
     static inline const QString UsersPage = QStringLiteral("USERS");
     static inline const QString BrowsePage = QStringLiteral("BROWSE");
-    // The browse page's picture of the filing folder's row.
-    static constexpr int FilingImage = 1;
+    // The browse page's picture of the filing folder's row (the folder kinds
+    // are 1 to 5).
+    static constexpr int FilingImage = 6;
 
     // The selected row as a pick: its display text and the value after the
     // first character 1 of its data text.

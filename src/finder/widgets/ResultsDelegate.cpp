@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ResultsDelegate.h"
 
+#include "finder/SearchFlow.h"
 #include "index/Search.h"
 
 #include <QPainter>
+#include <QPixmap>
 
 #include <array>
 
@@ -52,5 +54,31 @@ void ResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
             painter->fillRect(opt.rect, under);
         }
     }
+    // The picture of the row's image number (a folder kind, the filing
+    // folder), then the text beside it.
+    const int image = index.data(Indexing::ResultsList::ImageRole).toInt();
+    if (image <= 0) {
+        EmphasisDelegate::paint(painter, opt, index);
+        return;
+    }
+    const QRect picture(opt.rect.left(), opt.rect.top(), PictureWidth, opt.rect.height());
+    if (opt.state & QStyle::State_Selected)
+        painter->fillRect(picture, opt.palette.color(QPalette::Highlight));
+    const QPixmap pixmap(imagePath(image));
+    painter->drawPixmap(picture.left() + 2, picture.center().y() - pixmap.height() / 2, pixmap);
+    opt.rect.setLeft(picture.right() + 1);
     EmphasisDelegate::paint(painter, opt, index);
+}
+
+QSize ResultsDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const QSize text = EmphasisDelegate::sizeHint(option, index);
+    return {text.width() + PictureWidth, std::max(text.height(), 18)};
+}
+
+QString ResultsDelegate::imagePath(int image)
+{
+    if (image == Finding::SearchFlow::FilingImage)
+        return QStringLiteral(":/finder/FILING.png");
+    return QStringLiteral(":/finder/NO_%1.png").arg(image);
 }

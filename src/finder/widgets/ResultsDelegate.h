@@ -19,7 +19,13 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // A row's picture stands in this many pixels at its left.
+    static constexpr int PictureWidth = 20;
 
 private:
+    static QString imagePath(int image);
+
     QColor m_hover;
 };

@@ -12,6 +12,7 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,8 +51,6 @@ constexpr int ClueTop = 6;
 constexpr int BoxHeight = 22;
 constexpr int StartWidth = 72;
 constexpr int FieldsHeight = 26;
-// The width of a row's picture at its left.
-constexpr int PictureWidth = 20;
 
 template <typename T>
 T* named(T* widget, const QString& name)
@@ -96,7 +95,7 @@ frm_Find::frm_Find(QWidget* parent) : QDialog(parent)
     setSizeGripEnabled(true);
 
     tbr_Main = named(new QToolBar(this), QStringLiteral("tbr_Main"));
-    tbr_Main->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    tbr_Main->setToolButtonStyle(Qt::ToolButtonIconOnly);
     pnl_Search = named(new QWidget(this), QStringLiteral("pnl_Search"));
     pnl_Clue = named(new QWidget(pnl_Search), QStringLiteral("pnl_Clue"));
     for (int i = 0; i < 2; ++i)
@@ -160,7 +159,7 @@ void frm_Find::Form_Load()
         lbl_CluePrompt[1]->setText(prompts.value(1));
         lbl_FieldsPrompt->setText(Global::ResolveRes(LookIn));
         for (QPushButton* button : {but_Start, but_Refine})
-            button->setText(QStringLiteral("▶"));
+            button->setIcon(QIcon(QStringLiteral(":/finder/START.png")));
         but_Start->setToolTip(Global::ResolveRes(StartTip));
         progbar_Progress->setToolTip(Global::ResolveRes(InterruptTip));
         const Finding::ListColours colours = Finding::storedListColours();
@@ -177,13 +176,18 @@ void frm_Find::sub_CreateMainToolbar()
     Global::guarded("frm_Find:sub_CreateMainToolbar", [&] {
         tbr_Main->clear();
         mainButtons.clear();
+        const bool large = Finding::largeToolbarImages(Platform::uiHost().screenSize().width());
+        tbr_Main->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
         auto* pages = new QActionGroup(tbr_Main);
         for (const Finding::ToolbarButton& button : Finding::mainToolbarButtons()) {
             if (button.style == Finding::ButtonStyle::Separator) {
                 tbr_Main->addSeparator();
                 continue;
             }
-            QAction* action = tbr_Main->addAction(button.caption);
+            QAction* action = tbr_Main->addAction(
+                QIcon(QStringLiteral(":/finder/%1%2.png")
+                          .arg(button.key, large ? QString() : QStringLiteral("-small"))),
+                button.caption);
             action->setObjectName(button.key);
             action->setData(button.caption); // its description
             action->setEnabled(button.enabled);
@@ -280,7 +284,7 @@ void frm_Find::wireFlow()
             return;
         const QPoint at = list_Results->viewport()->mapFromGlobal(QCursor::pos());
         if (m_flow.currentPage() == SearchFlow::BrowsePage &&
-            at.x() - list_Results->visualRect(index).left() < PictureWidth)
+            at.x() - list_Results->visualRect(index).left() < ResultsDelegate::PictureWidth)
             m_flow.rowActivated(index.row(), 1);
         else
             m_flow.rowClicked(index.row());

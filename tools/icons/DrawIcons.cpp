@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Draws the contact finder's images into resources/icons/finder: the main
+// toolbar's buttons in two sizes (32 and 16 pixels, named by their keys,
+// "SIMPLE.png" and "SIMPLE-small.png") and the result images (16 pixels: the
+// folder kinds NO_1 to NO_5, the filing folder, START). Each image is drawn
+// from the same strokes on a 32-unit square, so both sizes match.
+//
+//   draw_icons OUTPUT_FOLDER
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+const QColor Ink(40, 60, 100);
+const QColor Blue(50, 110, 200);
+const QColor Paper(250, 250, 245);
+const QColor Folder(236, 190, 80);
+const QColor Gold(245, 190, 30);
+
+using Draw = std::function<void(QPainter&)>;
+
+void pen(QPainter& p, const QColor& colour, double width = 2.4)
+{
+    p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+}
+
+void magnifier(QPainter& p)
+{
+    pen(p, Ink, 3);
+    p.setBrush(QColor(220, 235, 250));
+    p.drawEllipse(QPointF(13, 13), 8, 8);
+    pen(p, Ink, 4.5);
+    p.drawLine(QPointF(19, 19), QPointF(27, 27));
+}
+
+void folder(QPainter& p, const QColor& fill)
+{
+    pen(p, fill.darker(160), 1.8);
+    p.setBrush(fill);
+    QPainterPath path;
+    path.moveTo(3, 9);
+    path.lineTo(12, 9);
+    path.lineTo(15, 12);
+    path.lineTo(29, 12);
+    path.lineTo(29, 27);
+    path.lineTo(3, 27);
+    path.closeSubpath();
+    p.drawPath(path);
+}
+
+void person(QPainter& p, QPointF at, double scale, const QColor& colour)
+{
+    pen(p, colour.darker(150), 1.5);
+    p.setBrush(colour);
+    p.drawEllipse(at + QPointF(0, -7 * scale), 4.5 * scale, 4.5 * scale);
+    p.drawChord(QRectF(at.x() - 8 * scale, at.y(), 16 * scale, 16 * scale), 0, 180 * 16);
+}
+
+void page(QPainter& p)
+{
+    pen(p, Ink, 1.8);
+    p.setBrush(Paper);
+    p.drawRect(QRectF(7, 3, 18, 26));
+    pen(p, Blue, 2);
+    for (int y = 9; y <= 23; y += 5)
+        p.drawLine(QPointF(11, y), QPointF(21, y));
+}
+
+void star(QPainter& p, QPointF centre, double outer, const QColor& fill)
+{
+    QPainterPath path;
+    for (int i = 0; i < 10; ++i) {
+        const double radius = i % 2 ? outer * 0.45 : outer;
+        const double angle = -M_PI / 2 + i * M_PI / 5;
+        const QPointF point = centre + QPointF(std::cos(angle), std::sin(angle)) * radius;
+        i ? path.lineTo(point) : path.moveTo(point);
+    }
+    path.closeSubpath();
+    pen(p, fill.darker(150), 1.6);
+    p.setBrush(fill);
+    p.drawPath(path);
+}
+
+void kindBadge(QPainter& p, const QColor& fill, const QString& letter)
+{
+    pen(p, fill.darker(150), 1.8);
+    p.setBrush(fill);
+    p.drawRoundedRect(QRectF(3, 3, 26, 26), 6, 6);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(20);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(3, 3, 26, 26), Qt::AlignCenter, letter);
+}
+
+const QList<std::pair<QString, Draw>>& toolbarImages()
+{
+    static const QList<std::pair<QString, Draw>> images = {
+        {QStringLiteral("BACK"),
+         [](QPainter& p) {
+             pen(p, Blue.darker(130), 1.6);
+             p.setBrush(Blue);
+             const QPointF arrow[] = {{4, 16},  {16, 5},  {16, 11}, {28, 11},
+                                      {28, 21}, {16, 21}, {16, 27}};
+             p.drawPolygon(arrow, 7);
+         }},
+        {QStringLiteral("SIMPLE"), magnifier},
+        {QStringLiteral("ADVANCED"),
+         [](QPainter& p) {
+             magnifier(p);
+             pen(p, QColor(30, 150, 60), 3);
+             p.drawLine(QPointF(24, 3), QPointF(24, 11));
+             p.drawLine(QPointF(20, 7), QPointF(28, 7));
+         }},
+        {QStringLiteral("BROWSE"), [](QPainter& p) { folder(p, Folder); }},
+        {QStringLiteral("CONTENT"), page},
+        {QStringLiteral("USERS"),
+         [](QPainter& p) {
+             person(p, QPointF(11, 16), 0.9, QColor(120, 160, 220));
+             person(p, QPointF(21, 18), 1.0, Blue);
+         }},
+        {QStringLiteral("FAVOURITES"), [](QPainter& p) { star(p, QPointF(16, 17), 14, Gold); }},
+        {QStringLiteral("RECENTS"),
+         [](QPainter& p) {
+             pen(p, Ink, 2.4);
+             p.setBrush(Paper);
+             p.drawEllipse(QPointF(16, 16), 12.5, 12.5);
+             pen(p, Blue, 2.6);
+             p.drawLine(QPointF(16, 16), QPointF(16, 8));
+             p.drawLine(QPointF(16, 16), QPointF(22, 19));
+         }},
+        {QStringLiteral("NEW"),
+         [](QPainter& p) {
+             person(p, QPointF(13, 15), 1.1, Blue);
+             pen(p, QColor(30, 150, 60), 3.2);
+             p.drawLine(QPointF(25, 4), QPointF(25, 14));
+             p.drawLine(QPointF(20, 9), QPointF(30, 9));
+         }},
+        {QStringLiteral("DO"),
+         [](QPainter& p) {
+             page(p);
+             pen(p, QColor(30, 150, 60), 3.4);
+             p.drawLine(QPointF(12, 18), QPointF(17, 24));
+             p.drawLine(QPointF(17, 24), QPointF(29, 8));
+         }},
+        {QStringLiteral("SETUP"),
+         [](QPainter& p) {
+             pen(p, Ink, 1.6);
+             p.setBrush(QColor(160, 170, 185));
+             QPainterPath gear;
+             for (int i = 0; i < 16; ++i) {
+                 const double radius = (i / 2) % 2 ? 10.5 : 14;
+                 const double angle = i * M_PI / 8;
+                 const QPointF point =
+                     QPointF(16, 16) + QPointF(std::cos(angle), std::sin(angle)) * radius;
+                 i ? gear.lineTo(point) : gear.moveTo(point);
+             }
+             gear.closeSubpath();
+             gear.addEllipse(QPointF(16, 16), 4.5, 4.5);
+             p.drawPath(gear);
+         }},
+    };
+    return images;
+}
+
+const QList<std::pair<QString, Draw>>& resultImages()
+{
+    // The folder kinds 1 to 4 (N, O, C, F) as lettered badges, 5 (a folder
+    // the index leaves out) and the filing folder as folders.
+    static const QList<std::pair<QString, Draw>> images = {
+        {QStringLiteral("NO_1"),
+         [](QPainter& p) { kindBadge(p, QColor(50, 110, 200), QStringLiteral("N")); }},
+        {QStringLiteral("NO_2"),
+         [](QPainter& p) { kindBadge(p, QColor(40, 150, 90), QStringLiteral("O")); }},
+        {QStringLiteral("NO_3"),
+         [](QPainter& p) { kindBadge(p, QColor(200, 110, 40), QStringLiteral("C")); }},
+        {QStringLiteral("NO_4"),
+         [](QPainter& p) { kindBadge(p, QColor(140, 80, 170), QStringLiteral("F")); }},
+        {QStringLiteral("NO_5"), [](QPainter& p) { folder(p, QColor(200, 200, 200)); }},
+        {QStringLiteral("FILING"), [](QPainter& p) { folder(p, Folder); }},
+        {QStringLiteral("START"),
+         [](QPainter& p) {
+             pen(p, QColor(30, 130, 60), 1.6);
+             p.setBrush(QColor(60, 170, 90));
+             const QPointF triangle[] = {{8, 5}, {27, 16}, {8, 27}};
+             p.drawPolygon(triangle, 3);
+         }},
+    };
+    return images;
+}
+
+bool save(const Draw& draw, int size, const QString& path)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    draw(p);
+    p.end();
+    return image.save(path);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv);
+    if (argc != 2)
+        return 2;
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(out.path());
+    bool saved = true;
+    for (const auto& [key, draw] : toolbarImages()) {
+        saved = save(draw, 32, out.filePath(key + QStringLiteral(".png"))) && saved;
+        saved = save(draw, 16, out.filePath(key + QStringLiteral("-small.png"))) && saved;
+    }
+    for (const auto& [key, draw] : resultImages())
+        saved = save(draw, 16, out.filePath(key + QStringLiteral(".png"))) && saved;
+    return saved ? 0 : 1;
+}
