@@ -7,6 +7,11 @@
 #include <QPixmap>
 
 namespace Platform {
+namespace {
+
+constexpr int FirstOwnCursor = 20; // "CUR_20" up are images of ours
+
+} // namespace
 
 Qt::CursorShape cursorShape(int pointer)
 {
@@ -43,11 +48,16 @@ Qt::CursorShape cursorShape(int pointer)
 
 QCursor cursorFor(int pointer)
 {
-    if (pointer >= 20) {
+    if (pointer >= FirstOwnCursor) {
+        // Our own images (tools/icons/DrawIcons.cpp), each with the point
+        // that the pointer stands for.
+        static const QPoint hotSpots[] = {{2, 2},   {13, 2}, {2, 2},   {2, 2},  {16, 16},
+                                          {12, 12}, {3, 29}, {16, 16}, {16, 16}};
         const QString name = QStringLiteral(":/cursors/CUR_%1.png").arg(pointer);
-        if (QFile::exists(name))
-            return QCursor(QPixmap(name));
-        // Our one pointing cursor stands in for any that is not drawn yet.
+        const qsizetype own = pointer - FirstOwnCursor;
+        if (own < std::ssize(hotSpots) && QFile::exists(name))
+            return QCursor(QPixmap(name), hotSpots[own].x(), hotSpots[own].y());
+        // The pointing hand stands in for a number that has no image.
         return QCursor(Qt::PointingHandCursor);
     }
     return QCursor(cursorShape(pointer));

@@ -433,10 +433,11 @@ TEST_F(TagmillWindow, RemoteOpTakesAPickAndSwitchesToolTips)
 
 TEST_F(TagmillWindow, ToolbarTakesItsPointerAndToolTipSwitchFromTheSettings)
 {
-    // Standard pointer 5 is the four-way size pointer; "CUR_21" the pointing hand.
+    // Standard pointer 5 is the four-way size pointer; "CUR_21" our own image
+    // of a pointing hand.
     const std::tuple<const char*, const char*, Qt::CursorShape> cases[] = {
         {"5", "0", Qt::SizeAllCursor},
-        {"21", "-1", Qt::PointingHandCursor},
+        {"21", "-1", Qt::BitmapCursor},
     };
     for (const auto& [pointer, tips, shape] : cases) {
         store(QStringLiteral("Tweaks"), QStringLiteral("TaskBarCursor"), QLatin1String(pointer));
@@ -444,6 +445,9 @@ TEST_F(TagmillWindow, ToolbarTakesItsPointerAndToolTipSwitchFromTheSettings)
         Global::GetTweak(-1);
         const auto window = start();
         EXPECT_EQ(window->tbr_Main->cursor().shape(), shape) << pointer;
+        if (shape == Qt::BitmapCursor) {
+            EXPECT_EQ(window->tbr_Main->cursor().hotSpot(), QPoint(13, 2)); // the fingertip
+        }
         EXPECT_EQ(
             window->tbr_Main->findChild<QAction*>(QStringLiteral("NTAG"))->toolTip().isEmpty(),
             QLatin1String(tips) == QLatin1String("0"));

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Draws the contact finder's images into resources/icons/finder: the main
-// toolbar's buttons in two sizes (32 and 16 pixels, named by their keys,
+// Draws the programs' own images: into ICONS, the contact finder's main
+// toolbar buttons in two sizes (32 and 16 pixels, named by their keys,
 // "SIMPLE.png" and "SIMPLE-small.png") and the result images (16 pixels: the
-// folder kinds NO_1 to NO_5, the filing folder, START). Each image is drawn
-// from the same strokes on a 32-unit square, so both sizes match.
+// folder kinds NO_1 to NO_5, the filing folder, START); into CURSORS, the
+// pointers CUR_20 to CUR_28 (32 pixels; their hot spots are in
+// src/platform/Cursors.cpp). Each image is drawn from strokes on a 32-unit
+// square, so both sizes match.
 //
-//   draw_icons OUTPUT_FOLDER
+//   draw_icons ICONS CURSORS
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -196,6 +198,168 @@ const QList<std::pair<QString, Draw>>& resultImages()
     return images;
 }
 
+// The pointers: black strokes with a white edge, so that they show on any
+// background.
+void outlined(QPainter& p, const QPainterPath& path)
+{
+    p.setPen(QPen(Qt::white, 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(path);
+    p.setPen(QPen(Qt::black, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(path);
+}
+
+QPainterPath arrowPath()
+{
+    QPainterPath path;
+    path.moveTo(2, 2);
+    path.lineTo(2, 22);
+    path.lineTo(7, 17);
+    path.lineTo(11, 26);
+    path.lineTo(14, 25);
+    path.lineTo(10, 16);
+    path.lineTo(17, 16);
+    path.closeSubpath();
+    return path;
+}
+
+void arrow(QPainter& p)
+{
+    p.setPen(QPen(Qt::black, 1.2));
+    p.setBrush(Qt::white);
+    p.drawPath(arrowPath());
+}
+
+const QList<std::pair<QString, Draw>>& cursorImages()
+{
+    static const QList<std::pair<QString, Draw>> images = {
+        // A folder carried.
+        {QStringLiteral("CUR_20"),
+         [](QPainter& p) {
+             arrow(p);
+             p.translate(14, 16);
+             p.scale(0.5, 0.5);
+             folder(p, Folder);
+         }},
+        // The pointing hand.
+        {QStringLiteral("CUR_21"),
+         [](QPainter& p) {
+             QPainterPath hand;
+             hand.moveTo(11, 29);
+             hand.lineTo(8, 21);
+             hand.lineTo(5, 16);
+             hand.lineTo(7, 14);
+             hand.lineTo(11, 18);
+             hand.lineTo(11, 4);
+             hand.quadTo(13, 1.5, 15, 4);
+             hand.lineTo(15, 13);
+             hand.lineTo(19, 13);
+             hand.lineTo(23, 14);
+             hand.lineTo(26, 16);
+             hand.lineTo(26, 23);
+             hand.lineTo(23, 29);
+             hand.closeSubpath();
+             p.setPen(QPen(Qt::black, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+             p.setBrush(Qt::white);
+             p.drawPath(hand);
+         }},
+        // A copy.
+        {QStringLiteral("CUR_22"),
+         [](QPainter& p) {
+             arrow(p);
+             QPainterPath plus;
+             plus.moveTo(23, 17);
+             plus.lineTo(23, 27);
+             plus.moveTo(18, 22);
+             plus.lineTo(28, 22);
+             outlined(p, plus);
+         }},
+        // A link.
+        {QStringLiteral("CUR_23"),
+         [](QPainter& p) {
+             arrow(p);
+             QPainterPath link;
+             link.addEllipse(QPointF(20, 23), 3.5, 3.5);
+             link.addEllipse(QPointF(26, 23), 3.5, 3.5);
+             outlined(p, link);
+         }},
+        // A move: four ways.
+        {QStringLiteral("CUR_24"),
+         [](QPainter& p) {
+             QPainterPath cross;
+             cross.moveTo(16, 3);
+             cross.lineTo(16, 29);
+             cross.moveTo(3, 16);
+             cross.lineTo(29, 16);
+             for (const auto& [tip, a, b] :
+                  {std::tuple{QPointF(16, 3), QPointF(12, 7), QPointF(20, 7)},
+                   std::tuple{QPointF(16, 29), QPointF(12, 25), QPointF(20, 25)},
+                   std::tuple{QPointF(3, 16), QPointF(7, 12), QPointF(7, 20)},
+                   std::tuple{QPointF(29, 16), QPointF(25, 12), QPointF(25, 20)}}) {
+                 cross.moveTo(a);
+                 cross.lineTo(tip);
+                 cross.lineTo(b);
+             }
+             outlined(p, cross);
+         }},
+        // A look closer.
+        {QStringLiteral("CUR_25"),
+         [](QPainter& p) {
+             QPainterPath glass;
+             glass.addEllipse(QPointF(12, 12), 8, 8);
+             glass.moveTo(18, 18);
+             glass.lineTo(28, 28);
+             outlined(p, glass);
+         }},
+        // A pen.
+        {QStringLiteral("CUR_26"),
+         [](QPainter& p) {
+             QPainterPath pen;
+             pen.moveTo(3, 29);
+             pen.lineTo(6, 21);
+             pen.lineTo(24, 3);
+             pen.lineTo(29, 8);
+             pen.lineTo(11, 26);
+             pen.closeSubpath();
+             pen.moveTo(6, 21);
+             pen.lineTo(11, 26);
+             outlined(p, pen);
+         }},
+        // Split bars: across and down.
+        {QStringLiteral("CUR_27"),
+         [](QPainter& p) {
+             QPainterPath bar;
+             bar.moveTo(13, 6);
+             bar.lineTo(13, 26);
+             bar.moveTo(19, 6);
+             bar.lineTo(19, 26);
+             bar.moveTo(9, 12);
+             bar.lineTo(4, 16);
+             bar.lineTo(9, 20);
+             bar.moveTo(23, 12);
+             bar.lineTo(28, 16);
+             bar.lineTo(23, 20);
+             outlined(p, bar);
+         }},
+        {QStringLiteral("CUR_28"),
+         [](QPainter& p) {
+             QPainterPath bar;
+             bar.moveTo(6, 13);
+             bar.lineTo(26, 13);
+             bar.moveTo(6, 19);
+             bar.lineTo(26, 19);
+             bar.moveTo(12, 9);
+             bar.lineTo(16, 4);
+             bar.lineTo(20, 9);
+             bar.moveTo(12, 23);
+             bar.lineTo(16, 28);
+             bar.lineTo(20, 23);
+             outlined(p, bar);
+         }},
+    };
+    return images;
+}
+
 bool save(const Draw& draw, int size, const QString& path)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
@@ -214,10 +378,12 @@ bool save(const Draw& draw, int size, const QString& path)
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 2)
+    if (argc != 3)
         return 2;
     const QDir out(QString::fromLocal8Bit(argv[1]));
+    const QDir cursors(QString::fromLocal8Bit(argv[2]));
     QDir().mkpath(out.path());
+    QDir().mkpath(cursors.path());
     bool saved = true;
     for (const auto& [key, draw] : toolbarImages()) {
         saved = save(draw, 32, out.filePath(key + QStringLiteral(".png"))) && saved;
@@ -225,5 +391,7 @@ int main(int argc, char* argv[])
     }
     for (const auto& [key, draw] : resultImages())
         saved = save(draw, 16, out.filePath(key + QStringLiteral(".png"))) && saved;
+    for (const auto& [key, draw] : cursorImages())
+        saved = save(draw, 32, cursors.filePath(key + QStringLiteral(".png"))) && saved;
     return saved ? 0 : 1;
 }
