@@ -286,6 +286,8 @@ void SearchFlow::doSearch()
         request.ProgressBar = [this](int percent) { emit progressChanged(percent); };
         request.ShowIcons = true;
         request.TypeFlags = m_typeFlags;
+        m_stopRequested = false;
+        request.stopRequested = [this] { return m_stopRequested; };
         emit progressChanged(0);
         emit progressShown(true);
         Platform::uiHost().doEvents();

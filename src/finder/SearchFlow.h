@@ -127,6 +127,9 @@ public slots:
     void start();
     // DoSearch with the clue box's text.
     void doSearch();
+    // A click on the progress bar: the search running stops between records,
+    // keeping the rows found.
+    void interruptSearch() { m_stopRequested = true; }
     // BACK: the previous clue of the history, searched again.
     void back();
     // A clue of the BACK menu: searched again.
@@ -214,6 +217,7 @@ private:
     std::array<bool, 4> m_typeFlags{true, true, true, true};
     std::optional<QList<qint16>> m_presetFields;
     bool m_usersMany = false;
+    bool m_stopRequested = false;
     QList<int> m_chosenRows;
 };
 

@@ -292,6 +292,8 @@ private:
     bool m_asked = false; // the hit-limit question, once a search
     qint64 m_traffic = 0;
     QElapsedTimer m_clock;
+    qint64 m_lastEvents = 0; // when the event queue last ran, on m_clock
+    static constexpr qint64 EventsEveryMs = 100;
     int m_current = 0; // the index being searched, for a fault's record
 };
 
@@ -413,6 +415,13 @@ bool Finder::goOn()
             Platform::MsgIcon::Information, Global::Str::TitleConfirm, 1);
         if (answer != Platform::MsgAnswer::Yes)
             return false;
+    }
+    // A long walk lets the window paint and take a click that stops it, a
+    // few times a second and no more often: a search of a few records
+    // never pays for it.
+    if (m_request.stopRequested && m_clock.elapsed() - m_lastEvents >= EventsEveryMs) {
+        m_lastEvents = m_clock.elapsed();
+        Platform::uiHost().doEvents();
     }
     return !(m_request.stopRequested && m_request.stopRequested());
 }

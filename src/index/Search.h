@@ -99,6 +99,8 @@ struct SearchRequest
     };
     QList<Skipped> skipped;
     // Ours: asked between records; true ends the search as a No to 907 does.
+    // With it set, a long search lets the event queue run every 100 ms, so
+    // that the request can come from a click.
     std::function<bool()> stopRequested;
 };
 

@@ -211,3 +211,21 @@ TEST_F(SearchFlowTest, ASearchWithoutFieldsBeepsAndAPresetListIsUsedOnce)
     search(QStringLiteral("Jones 1"));
     EXPECT_EQ(flow.results().count(), 0);
 }
+
+// A click on the progress bar stops the search: here it comes as the
+// search starts, before the first index is read.
+TEST_F(SearchFlowTest, AnInterruptedSearchStopsAndKeepsWhatItFound)
+{
+    QObject::connect(&flow, &SearchFlow::progressChanged, &flow, [&](int percent) {
+        if (percent == 0)
+            flow.interruptSearch();
+    });
+    search(QStringLiteral("Smith"));
+    EXPECT_EQ(flow.results().count(), 0);
+    EXPECT_EQ(flow.statusText(), QStringLiteral("No matches found."));
+
+    // The next search starts afresh.
+    QObject::disconnect(&flow, &SearchFlow::progressChanged, &flow, nullptr);
+    search(QStringLiteral("Jones"));
+    EXPECT_EQ(flow.results().count(), 3);
+}

@@ -128,6 +128,7 @@ frm_Find::frm_Find(QWidget* parent) : QDialog(parent)
 
     for (QLineEdit* box : {txt_Clue, txt_Refine})
         box->installEventFilter(this);
+    progbar_Progress->installEventFilter(this);
     txt_Refine->hide();
     but_Refine->hide();
     lbl_CluePrompt[1]->hide();
@@ -544,6 +545,10 @@ void frm_Find::reject()
 
 bool frm_Find::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == progbar_Progress && event->type() == QEvent::MouseButtonPress) {
+        m_flow.interruptSearch();
+        return true;
+    }
     if ((watched == txt_Clue || watched == txt_Refine) && event->type() == QEvent::KeyPress) {
         const auto key = clueKeyOf(static_cast<QKeyEvent*>(event)->key());
         if (!key)
