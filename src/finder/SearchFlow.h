@@ -77,6 +77,12 @@ public:
     bool startEnabled() const { return m_startEnabled; }
     // The clue row takes input on the search pages, not on BROWSE or USERS.
     bool clueEnabled() const { return m_page != BrowsePage && m_page != UsersPage; }
+    // The list's display switches (its matching-text and float-over
+    // highlights): off on BROWSE, and on USERS while Many is pressed.
+    bool displaySwitches() const
+    {
+        return m_page != BrowsePage && !(m_page == UsersPage && m_usersMany);
+    }
     QString refineText() const { return m_refineText; }
     bool refineEnabled() const { return m_refineEnabled; }
     bool refineShown() const { return m_refineShown; }

@@ -70,6 +70,7 @@ protected:
 TEST_F(PagesTest, TheFilingFolderComesFirstWithItsIndexedFoldersUnderADivider)
 {
     EXPECT_FALSE(flow.clueEnabled());
+    EXPECT_FALSE(flow.displaySwitches());
     ASSERT_GT(flow.results().count(), 2);
     EXPECT_EQ(flow.results().row(0).data, filing);
     EXPECT_EQ(flow.results().row(0).image, SearchFlow::FilingImage);
@@ -142,7 +143,9 @@ TEST_F(PagesTest, TheUsersPageListsTheUsersAndHandsBackOneOrMany)
     EXPECT_EQ(picks, QStringList{entry(1)});
     EXPECT_TRUE(Finding::storedPicks(Finding::PickList::Recent).isEmpty());
 
+    EXPECT_TRUE(flow.displaySwitches());
     flow.setUsersMany(true);
+    EXPECT_FALSE(flow.displaySwitches());
     flow.rowClicked(1);
     EXPECT_EQ(picks.size(), 1);
     flow.setChosenRows({1, 0});

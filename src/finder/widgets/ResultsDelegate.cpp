@@ -21,9 +21,16 @@ QColor ResultsDelegate::paletteColour(int number)
 
 void ResultsDelegate::setColours(int highlight, int hover)
 {
-    // The search marks the clue with the colour digit 1.
-    setMarkColour(1, paletteColour(highlight));
+    m_highlight = paletteColour(highlight);
     m_hover = paletteColour(hover);
+    setSwitches(m_switches);
+}
+
+void ResultsDelegate::setSwitches(bool on)
+{
+    m_switches = on;
+    // The search marks the clue with the colour digit 1.
+    setMarkColour(1, on ? m_highlight : QColor());
 }
 
 void ResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -48,7 +55,8 @@ void ResultsDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         // The selection shows in the hover colour too.
         opt.palette.setColor(QPalette::Highlight, m_hover);
         opt.palette.setColor(QPalette::HighlightedText, Qt::white);
-        if ((opt.state & QStyle::State_MouseOver) && !(opt.state & QStyle::State_Selected)) {
+        if (m_switches && (opt.state & QStyle::State_MouseOver) &&
+            !(opt.state & QStyle::State_Selected)) {
             QColor under = m_hover;
             under.setAlpha(60);
             painter->fillRect(opt.rect, under);

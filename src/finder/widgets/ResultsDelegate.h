@@ -16,6 +16,9 @@ public:
     // Colours of the classic 16-colour palette (0 black ... 15 white).
     static QColor paletteColour(int number);
     void setColours(int highlight, int hover);
+    // The list's two display switches: off, neither the matching text nor
+    // the row under the mouse is highlighted (the BROWSE page).
+    void setSwitches(bool on);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -27,5 +30,7 @@ public:
 private:
     static QString imagePath(int image);
 
+    QColor m_highlight;
     QColor m_hover;
+    bool m_switches = true;
 };

@@ -198,6 +198,7 @@ void frm_Find::sub_CreateMainToolbar()
                 pages->addAction(action);
                 connect(action, &QAction::triggered, this, [this, key = button.key] {
                     m_flow.pageClicked(key);
+                    m_delegate->setSwitches(m_flow.displaySwitches());
                     Form_Resize();
                 });
             }
@@ -386,6 +387,8 @@ void frm_Find::fillUsersButtons()
         ok->setEnabled(chooseMany);
     };
     connect(&m_flow, &SearchFlow::usersManyChanged, ok, mirror);
+    connect(&m_flow, &SearchFlow::usersManyChanged, ok,
+            [this] { m_delegate->setSwitches(m_flow.displaySwitches()); });
     mirror(m_flow.usersMany());
     tbr_Fields->setVisible(true);
     lbl_FieldsPrompt->setVisible(true);

@@ -23,14 +23,17 @@ public:
 
     // The colour of a colour mark's digit; 0 is the text's own colour.
     static QColor markColour(int digit, const QColor& textColour);
-    // A colour of this list's own for a digit (the finder's matching text).
+    // A colour of this list's own for a digit (the finder's matching text);
+    // an invalid colour shows the digit's text in the text's own colour.
     void setMarkColour(int digit, const QColor& colour) { m_markColours[digit] = colour; }
 
 private:
     QColor colourOf(int digit, const QColor& textColour) const
     {
         const auto own = m_markColours.constFind(digit);
-        return own != m_markColours.cend() ? *own : markColour(digit, textColour);
+        if (own == m_markColours.cend())
+            return markColour(digit, textColour);
+        return own->isValid() ? *own : textColour;
     }
 
     QHash<int, QColor> m_markColours;
