@@ -2,7 +2,8 @@
 // Draws the programs' own images: into ICONS, the contact finder's main
 // toolbar buttons in two sizes (32 and 16 pixels, named by their keys,
 // "SIMPLE.png" and "SIMPLE-small.png") and the result images (16 pixels: the
-// folder kinds NO_1 to NO_5, the filing folder, START); into CURSORS, the
+// folder kinds NO_1 to NO_5, the filing folder, START, the field buttons'
+// RY, RN, TY and TN); into CURSORS, the
 // pointers CUR_20 to CUR_28 (32 pixels; their hot spots are in
 // src/platform/Cursors.cpp). Each image is drawn from strokes on a 32-unit
 // square, so both sizes match.
@@ -187,6 +188,38 @@ const QList<std::pair<QString, Draw>>& resultImages()
          [](QPainter& p) { kindBadge(p, QColor(140, 80, 170), QStringLiteral("F")); }},
         {QStringLiteral("NO_5"), [](QPainter& p) { folder(p, QColor(200, 200, 200)); }},
         {QStringLiteral("FILING"), [](QPainter& p) { folder(p, Folder); }},
+        // The field buttons: a radio button (simple search) and a tick box
+        // (advanced), each pressed ("Y") or not ("N").
+        {QStringLiteral("RY"),
+         [](QPainter& p) {
+             pen(p, Ink, 2.4);
+             p.setBrush(Qt::white);
+             p.drawEllipse(QPointF(16, 16), 11, 11);
+             p.setPen(Qt::NoPen);
+             p.setBrush(Blue);
+             p.drawEllipse(QPointF(16, 16), 6, 6);
+         }},
+        {QStringLiteral("RN"),
+         [](QPainter& p) {
+             pen(p, Ink, 2.4);
+             p.setBrush(Qt::white);
+             p.drawEllipse(QPointF(16, 16), 11, 11);
+         }},
+        {QStringLiteral("TY"),
+         [](QPainter& p) {
+             pen(p, Ink, 2.4);
+             p.setBrush(Qt::white);
+             p.drawRoundedRect(QRectF(5, 5, 22, 22), 3, 3);
+             pen(p, QColor(30, 150, 60), 4);
+             p.drawLine(QPointF(9, 16), QPointF(14, 22));
+             p.drawLine(QPointF(14, 22), QPointF(24, 9));
+         }},
+        {QStringLiteral("TN"),
+         [](QPainter& p) {
+             pen(p, Ink, 2.4);
+             p.setBrush(Qt::white);
+             p.drawRoundedRect(QRectF(5, 5, 22, 22), 3, 3);
+         }},
         {QStringLiteral("START"),
          [](QPainter& p) {
              pen(p, QColor(30, 130, 60), 1.6);

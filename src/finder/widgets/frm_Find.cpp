@@ -80,6 +80,12 @@ std::optional<ClueKey> clueKeyOf(int key)
     }
 }
 
+// One of the finder's own images by its key.
+QIcon finderImage(const QString& key)
+{
+    return QIcon(QStringLiteral(":/finder/%1.png").arg(key));
+}
+
 // A menu entry's text as the menu shows it: "&" is no mnemonic here.
 QString menuText(QString text)
 {
@@ -107,7 +113,8 @@ frm_Find::frm_Find(QWidget* parent) : QDialog(parent)
     but_Refine = named(new QPushButton(pnl_Clue), QStringLiteral("but_Refine"));
     lbl_FieldsPrompt = named(new QLabel(pnl_Clue), QStringLiteral("lbl_FieldsPrompt"));
     tbr_Fields = named(new QToolBar(pnl_Clue), QStringLiteral("tbr_Fields"));
-    tbr_Fields->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    tbr_Fields->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    tbr_Fields->setIconSize(QSize(16, 16));
     list_Results = named(new QListView(pnl_Search), QStringLiteral("list_Results"));
     list_Results->setModel(&m_flow.results());
     m_delegate = new ResultsDelegate(list_Results);
@@ -160,7 +167,7 @@ void frm_Find::Form_Load()
         lbl_CluePrompt[1]->setText(prompts.value(1));
         lbl_FieldsPrompt->setText(Global::ResolveRes(LookIn));
         for (QPushButton* button : {but_Start, but_Refine})
-            button->setIcon(QIcon(QStringLiteral(":/finder/START.png")));
+            button->setIcon(finderImage(QStringLiteral("START")));
         but_Start->setToolTip(Global::ResolveRes(StartTip));
         progbar_Progress->setToolTip(Global::ResolveRes(InterruptTip));
         const Finding::ListColours colours = Finding::storedListColours();
@@ -340,6 +347,7 @@ void frm_Find::fillFieldButtons()
     group->setExclusive(m_flow.simpleMode());
     for (qsizetype i = 0; i < buttons.size(); ++i) {
         QAction* action = addFieldAction(buttons[i].caption);
+        action->setIcon(finderImage(m_flow.fieldImage(int(i))));
         action->setObjectName(QStringLiteral("field%1").arg(buttons[i].field));
         action->setCheckable(true);
         action->setChecked(buttons[i].pressed);
@@ -382,6 +390,8 @@ void frm_Find::fillUsersButtons()
     // One: a click picks a user; Many: clicks choose, OK hands them back.
     const auto mirror = [this, one, many, ok](bool chooseMany) {
         (chooseMany ? many : one)->setChecked(true);
+        one->setIcon(finderImage(chooseMany ? QStringLiteral("RN") : QStringLiteral("RY")));
+        many->setIcon(finderImage(chooseMany ? QStringLiteral("RY") : QStringLiteral("RN")));
         list_Results->setSelectionMode(chooseMany ? QAbstractItemView::MultiSelection
                                                   : QAbstractItemView::SingleSelection);
         ok->setEnabled(chooseMany);
