@@ -15,6 +15,8 @@
 #include "shared/Tweaks.h"
 #include "shared/Values.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 
 namespace Finding {
@@ -32,6 +34,8 @@ constexpr int UsersItems = 927;
 constexpr int OkText = 400;
 // The share file's item that reads the list of users.
 constexpr qint16 UserList = 33;
+// A long step lets the window paint this often.
+constexpr qint64 EventsEveryMs = 100;
 
 } // namespace
 
@@ -56,6 +60,8 @@ QStringList SearchFlow::backMenu() const
 
 void SearchFlow::pageClicked(const QString& page)
 {
+    if (m_busy)
+        return;
     if (page == SimplePage || page == AdvancedPage) {
         m_simple = page == SimplePage;
         buildFieldButtons();
@@ -126,6 +132,8 @@ void SearchFlow::storeFieldSelection() const
 
 void SearchFlow::fieldButtonClicked(int button)
 {
+    if (m_busy)
+        return;
     if (button < 0 || button >= m_buttons.size())
         return;
     if (m_simple) {
@@ -167,6 +175,8 @@ void SearchFlow::setClue(const QString& clue)
 
 bool SearchFlow::clueKey(ClueKey key)
 {
+    if (m_busy)
+        return true;
     switch (key) {
     case ClueKey::Enter:
         if (m_results.count() == 0 || m_clue != m_lastClue)
@@ -188,6 +198,8 @@ bool SearchFlow::clueKey(ClueKey key)
 
 bool SearchFlow::refineKey(ClueKey key)
 {
+    if (m_busy)
+        return true;
     if (key != ClueKey::Enter)
         return clueKey(key);
     if (m_refineText != m_rememberedRefine)
@@ -242,24 +254,30 @@ void SearchFlow::pressFieldButton(int step)
 
 void SearchFlow::start()
 {
+    if (m_busy)
+        return;
     if (m_page != ContentPage)
         doSearch();
 }
 
 void SearchFlow::doSearch()
 {
+    if (m_busy)
+        return;
     if (m_clue.isEmpty())
         return;
+    // The clue as it stands now: the box may change while the search runs.
+    const QString clue = m_clue;
     setStartEnabled(false);
     m_rememberedRefine.clear();
 
     // The history holds each clue once; the one searched is the current one.
     const auto found = std::find_if(m_history.cbegin(), m_history.cend(), [&](const QString& c) {
-        return c.compare(m_clue, Qt::CaseInsensitive) == 0;
+        return c.compare(clue, Qt::CaseInsensitive) == 0;
     });
     const qsizetype known = found == m_history.cend() ? -1 : found - m_history.cbegin();
     if (known < 0) {
-        m_history.append(m_clue);
+        m_history.append(clue);
         m_historyAt = int(m_history.size() - 1);
     } else {
         m_historyAt = int(known);
@@ -278,9 +296,10 @@ void SearchFlow::doSearch()
     if (fields.isEmpty()) {
         Platform::uiHost().beep();
     } else {
+        const Busy busy(*this);
         Indexing::SearchRequest request;
         request.Fields = fields;
-        request.Clue = m_clue;
+        request.Clue = clue;
         request.ResultsList = &m_results;
         request.ShowProgress = true;
         request.ProgressBar = [this](int percent) { emit progressChanged(percent); };
@@ -294,7 +313,7 @@ void SearchFlow::doSearch()
         Indexing::Find(request);
         emit progressShown(false);
         m_hits = request.Hits;
-        m_lastClue = m_clue;
+        m_lastClue = clue;
         if (m_hits != 0) {
             setStatusText(Global::ResolveRes(FoundText,
                                              {Global::formatNumber(request.Hits, u"#,##0"),
@@ -313,6 +332,8 @@ void SearchFlow::doSearch()
 
 void SearchFlow::back()
 {
+    if (m_busy)
+        return;
     if (m_historyAt <= 0)
         return;
     setClue(m_history[--m_historyAt]);
@@ -321,6 +342,8 @@ void SearchFlow::back()
 
 void SearchFlow::backMenuChosen(const QString& clue)
 {
+    if (m_busy)
+        return;
     setClue(clue);
     start();
 }
@@ -333,6 +356,8 @@ void SearchFlow::setRefineText(const QString& text)
 
 void SearchFlow::refine()
 {
+    if (m_busy)
+        return;
     if (m_refineText.isEmpty())
         return;
     m_refineEnabled = false;
@@ -356,6 +381,8 @@ void SearchFlow::selectRow(int row)
 
 void SearchFlow::rowClicked(int row)
 {
+    if (m_busy)
+        return;
     selectRow(row);
     // Many users are chosen by clicks; OK hands them back.
     if (m_page != BrowsePage && !(m_page == UsersPage && m_usersMany))
@@ -397,6 +424,8 @@ void SearchFlow::fillUsersPage()
 
 void SearchFlow::setUsersMany(bool many)
 {
+    if (m_busy)
+        return;
     m_chosenRows.clear();
     if (many == m_usersMany)
         return;
@@ -412,11 +441,15 @@ void SearchFlow::setChosenRows(const QList<int>& rows)
 
 void SearchFlow::usersOk()
 {
+    if (m_busy)
+        return;
     pickUsers(m_chosenRows);
 }
 
 void SearchFlow::usersAll()
 {
+    if (m_busy)
+        return;
     QList<int> rows;
     for (int i = 0; i < m_results.count(); ++i)
         rows << i;
@@ -437,6 +470,8 @@ void SearchFlow::pickUsers(const QList<int>& rows)
 
 void SearchFlow::rowActivated(int row, int part)
 {
+    if (m_busy)
+        return;
     selectRow(row);
     if (m_page != BrowsePage)
         pickSelected();
@@ -448,13 +483,19 @@ void SearchFlow::rowActivated(int row, int part)
 
 void SearchFlow::browseFolder(const QString& folder)
 {
+    if (m_busy)
+        return;
     const auto infoOf = [](const QString& path) {
         return Platform::findNoCase(path, QStringLiteral("FileInfo.inf"));
     };
     if (!Global::FileExists(infoOf(folder)))
         return;
-    // A folder of thousands of folders takes a while.
-    const Global::BusyPointerScope busy;
+    // A folder of thousands of folders takes a while: the window keeps
+    // painting (and takes no other step meanwhile).
+    const Global::BusyPointerScope pointer;
+    const Busy busy(*this);
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
     // The path down to the selected row stays. The divider above it goes,
     // and with it the selected folder's siblings listed before it, so that
     // the rows down to it are the path and nothing else.
@@ -501,6 +542,10 @@ void SearchFlow::browseFolder(const QString& folder)
                              : Routines_FileInfoFile::ReadFileInfo(infoOf(path), true).FolderID;
         if (kind != 0)
             rows.push_back({indent + name, path, kind});
+        if (sinceEvents.elapsed() >= EventsEveryMs) {
+            Platform::uiHost().doEvents();
+            sinceEvents.restart();
+        }
     }
     m_results.appendRows(std::move(rows));
 }
@@ -518,6 +563,8 @@ std::optional<SearchFlow::RowPick> SearchFlow::selectedPick() const
 
 void SearchFlow::pickSelected()
 {
+    if (m_busy)
+        return;
     const std::optional<RowPick> row = selectedPick();
     if (!row)
         return;

@@ -136,6 +136,9 @@ public slots:
     // A click on the progress bar: the search running stops between records,
     // keeping the rows found.
     void interruptSearch() { m_stopRequested = true; }
+    // True while a search or a folder listing runs: the window keeps
+    // painting, and every other step waits for it to end.
+    bool busy() const { return m_busy > 0; }
     // BACK: the previous clue of the history, searched again.
     void back();
     // A clue of the BACK menu: searched again.
@@ -224,6 +227,15 @@ private:
     std::optional<QList<qint16>> m_presetFields;
     bool m_usersMany = false;
     bool m_stopRequested = false;
+    int m_busy = 0;
+    struct Busy
+    {
+        explicit Busy(SearchFlow& flow) : flow(flow) { ++flow.m_busy; }
+        ~Busy() { --flow.m_busy; }
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+        SearchFlow& flow;
+    };
     QList<int> m_chosenRows;
 };
 

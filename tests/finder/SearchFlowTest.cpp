@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using Finding::ClueKey;
 using Finding::SearchFlow;
 
@@ -227,5 +229,36 @@ TEST_F(SearchFlowTest, AnInterruptedSearchStopsAndKeepsWhatItFound)
     // The next search starts afresh.
     QObject::disconnect(&flow, &SearchFlow::progressChanged, &flow, nullptr);
     search(QStringLiteral("Jones"));
+    EXPECT_EQ(flow.results().count(), 3);
+}
+
+// The event queue runs during a search (the window keeps painting); a click
+// that comes meanwhile changes nothing until the search has ended.
+TEST_F(SearchFlowTest, StepsAskedForDuringASearchWaitForItsEnd)
+{
+    struct Impatient : Testing::ScriptedUiHost
+    {
+        std::function<void()> onEvents;
+        void doEvents() override
+        {
+            ScriptedUiHost::doEvents();
+            if (onEvents)
+                std::exchange(onEvents, nullptr)();
+        }
+    } impatient;
+    bool busyMeanwhile = false;
+    impatient.onEvents = [&] {
+        busyMeanwhile = flow.busy();
+        flow.pageClicked(SearchFlow::ContentPage);
+        flow.setClue(QStringLiteral("Jones"));
+        flow.clueKey(ClueKey::Enter);
+    };
+    search(QStringLiteral("Smith"));
+    EXPECT_TRUE(busyMeanwhile);
+    EXPECT_FALSE(flow.busy());
+    EXPECT_EQ(flow.currentPage(), SearchFlow::SimplePage);
+    EXPECT_EQ(flow.results().count(), 16);
+    // The clue typed meanwhile is searched by the next Enter.
+    flow.clueKey(ClueKey::Enter);
     EXPECT_EQ(flow.results().count(), 3);
 }
