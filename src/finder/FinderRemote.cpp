@@ -39,10 +39,8 @@ void FinderRemote::RemoteOp(qint16 Op, const QVariant& Param1, const QVariant& P
             prepare(Global::toText(Param1), Global::toText(Param2));
             break;
         case ShowToolTips:
-            if (const bool shown = Global::toNumber(Param1) != 0; shown != m_toolTips) {
-                m_toolTips = shown;
-                emit toolTipsShownChanged(shown);
-            }
+            setSwitch(m_toolTips, Global::toNumber(Param1) != 0,
+                      &FinderRemote::toolTipsShownChanged);
             break;
         case NewOrClose:
             // NEW's panel comes later; with NEW off the table's other branch
@@ -54,10 +52,8 @@ void FinderRemote::RemoteOp(qint16 Op, const QVariant& Param1, const QVariant& P
             m_flow.presetFields({shortOf(Param1)});
             break;
         case EnableNew:
-            if (const bool enabled = Global::toNumber(Param1) != 0; enabled != m_newEnabled) {
-                m_newEnabled = enabled;
-                emit newEnabledChanged(enabled);
-            }
+            setSwitch(m_newEnabled, Global::toNumber(Param1) != 0,
+                      &FinderRemote::newEnabledChanged);
             break;
         case AddFavourite:
             if (const auto row = m_flow.selectedPick())
@@ -81,11 +77,8 @@ void FinderRemote::prepare(const QString& letters, const QString& page)
     for (int k = 0; k < 4; ++k)
         flags[size_t(k)] = letters.contains(QLatin1Char("NOCF"[k]));
     m_flow.setTypeFlags(flags);
-    const bool users = letters.contains(QLatin1Char('U'));
-    if (users != m_usersAllowed) {
-        m_usersAllowed = users;
-        emit usersAllowedChanged(users);
-    }
+    setSwitch(m_usersAllowed, letters.contains(QLatin1Char('U')),
+              &FinderRemote::usersAllowedChanged);
     if (page.isEmpty()) {
         // The page of the last display stays, unless it is the users page
         // and the users are no longer allowed.

@@ -64,6 +64,14 @@ signals:
 private:
     void prepare(const QString& letters, const QString& page);
     void picked(const QString& pickText);
+    // Sets a switch, and says so when it changes.
+    void setSwitch(bool& value, bool to, void (FinderRemote::*changed)(bool))
+    {
+        if (to == value)
+            return;
+        value = to;
+        emit(this->*changed)(to);
+    }
 
     SearchFlow& m_flow;
     qint16 m_callerMode = 0;
