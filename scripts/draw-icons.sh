@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Draws the programs' own images again from tools/icons/DrawIcons.cpp: the
 # contact finder's (toolbar buttons in two sizes, result pictures) into
-# resources/icons/finder and the pointers CUR_20 to CUR_28 into
-# resources/cursors. The images are kept in the tree; run this after changing
+# resources/icons/finder, the pointers CUR_20 to CUR_28 into
+# resources/cursors and the balloons' pictures into resources/icons/balloon.
+# The images are kept in the tree; run this after changing
 # them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,5 +13,5 @@ trap 'rm -rf "$work"' EXIT
 # shellcheck disable=SC2046
 g++ -std=c++20 -O1 -fPIC tools/icons/DrawIcons.cpp -o "$work/draw_icons" \
     $(pkg-config --cflags --libs Qt6Gui)
-QT_QPA_PLATFORM=offscreen "$work/draw_icons" resources/icons/finder resources/cursors
-ls resources/icons/finder resources/cursors
+QT_QPA_PLATFORM=offscreen "$work/draw_icons" resources/icons/finder resources/cursors resources/icons/balloon
+ls resources/icons/finder resources/cursors resources/icons/balloon

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BalloonText.h"
 
+#include "shared/EmphasisMarks.h"
 #include "shared/Messages.h"
 #include "shared/Settings.h"
 #include "shared/Tweaks.h"
@@ -37,6 +38,33 @@ BalloonText balloonText(int textNumber, const std::optional<QString>& message)
     if (comma < 0)
         return {QString(), text};
     return {text.left(comma), text.mid(comma + 1)};
+}
+
+QString balloonHtml(QStringView message)
+{
+    QString html;
+    for (const Global::EmphasisRun& run : Global::parseEmphasis(message)) {
+        switch (run.kind) {
+        case Global::EmphasisRun::Kind::NewLine:
+            html += QLatin1String("<br>");
+            break;
+        case Global::EmphasisRun::Kind::ColumnStep:
+            html += QLatin1String("&nbsp;&nbsp;&nbsp;&nbsp;");
+            break;
+        case Global::EmphasisRun::Kind::Text: {
+            QString text = run.text.toHtmlEscaped();
+            if (run.underline)
+                text = QLatin1String("<u>") + text + QLatin1String("</u>");
+            if (run.italic)
+                text = QLatin1String("<i>") + text + QLatin1String("</i>");
+            if (run.bold)
+                text = QLatin1String("<b>") + text + QLatin1String("</b>");
+            html += text;
+            break;
+        }
+        }
+    }
+    return html;
 }
 
 quint32 balloonBackground()

@@ -25,6 +25,10 @@ struct BalloonText
     bool operator==(const BalloonText&) const = default;
 };
 BalloonText balloonText(int textNumber, const std::optional<QString>& message);
+// The message as the rich text that the balloon's label shows: its emphasis
+// marks as bold, italic, underline and line breaks, a column step as a few
+// blanks, everything else escaped. (Colour marks keep the label's colour.)
+QString balloonHtml(QStringView message);
 
 // BalloonBackground written in hexadecimal: a colour, or a system colour
 // number such as 0x80000018 (the tool tip's background).

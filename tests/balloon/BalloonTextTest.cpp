@@ -27,6 +27,26 @@ TEST(BalloonText, APictureNameComesBeforeTheFirstComma)
     // A string of the table carries its picture's name in front.
     EXPECT_EQ(balloonText(921, std::nullopt).picture, QString());
     EXPECT_TRUE(balloonText(921, std::nullopt).message.contains(QStringLiteral("New contact")));
+    EXPECT_EQ(balloonText(32026, std::nullopt).picture, QStringLiteral("POSTCODE"));
+}
+
+// The label shows the marks as formatting, never as control characters, and
+// text that looks like markup as it is.
+TEST(BalloonText, EmphasisMarksBecomeFormattingAndTheRestIsEscaped)
+{
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("\x1F"
+                        "BNew contact\x1F"
+                        "b\x1F"
+                        "nmade"),
+         QStringLiteral("<b>New contact</b><br>made")},
+        {QStringLiteral("a <b> & \x01Iit\x01i"), QStringLiteral("a &lt;b&gt; &amp; <i>it</i>")},
+        {QStringLiteral("\x1FUon\x1F"
+                        "u\x1Ftx"),
+         QStringLiteral("<u>on</u>&nbsp;&nbsp;&nbsp;&nbsp;x")},
+    };
+    for (const auto& [message, html] : cases)
+        EXPECT_EQ(balloonHtml(message), html) << message.toStdString();
 }
 
 // With BalloonShowOnce on (the default) a balloon shows once unless forced;

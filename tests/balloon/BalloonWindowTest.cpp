@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ScriptedUiHost.h"
 #include "TestSettings.h"
+#include "balloon/BalloonGeometry.h"
 #include "balloon/widgets/frm_BalloonHelp.h"
 #include "shared/Tweaks.h"
 
@@ -82,4 +83,40 @@ TEST_F(BalloonWindow, TheTimerClosesItAndANewBalloonReplacesTheOld)
     // One that fits nowhere shows nothing.
     host.screen = QSize(300, 120);
     EXPECT_FALSE(ShowBalloonHelp(&button, std::nullopt, true, 0, false, QStringLiteral("x")));
+}
+
+// A string's picture shows at the balloon's left, light magenta see-through,
+// and the label beside it is the narrower one.
+TEST_F(BalloonWindow, APictureShowsWithLightMagentaSeeThrough)
+{
+    ASSERT_TRUE(ShowBalloonHelp(&button, std::nullopt, true, 32026));
+    frm_BalloonHelp* balloon = currentBalloon();
+    ASSERT_NE(balloon, nullptr);
+    ASSERT_TRUE(balloon->pic_Graphic->isVisible());
+    EXPECT_EQ(balloon->lbl_Message->width(), 150);
+    EXPECT_EQ(balloon->lbl_Message->x(), balloon->pic_Graphic->x() + 45);
+    const QImage shown = balloon->pic_Graphic->grab().toImage();
+    const QColor background = balloon->palette().color(QPalette::Window);
+    EXPECT_EQ(shown.pixelColor(0, 0), background);   // light magenta in the file
+    EXPECT_NE(shown.pixelColor(14, 17), background); // the envelope
+}
+
+// A long message wraps onto several lines, and the label and the balloon
+// are tall enough for all of them.
+TEST_F(BalloonWindow, ALongMessageGrowsTheBalloonByItsLines)
+{
+    const QString message = QStringLiteral(
+        "The postcode you typed was not found in the postal address file, so the address lines "
+        "were left as they were. Check that the postcode is complete, or type the address in "
+        "yourself and save the contact as usual.");
+    ASSERT_TRUE(ShowBalloonHelp(&button, std::nullopt, true, 0, false, message));
+    frm_BalloonHelp* balloon = currentBalloon();
+    ASSERT_NE(balloon, nullptr);
+    QLabel* label = balloon->lbl_Message;
+    const int lines = balloonMessageLines(label->font(), 190, label->text());
+    EXPECT_GE(lines, 4);
+    const int textHeight = lines * QFontMetrics(label->font()).lineSpacing();
+    EXPECT_EQ(label->height(), textHeight);
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+    EXPECT_EQ(balloon->height(), Routines_BalloonHelp::balloonHeight(textHeight));
 }

@@ -5,10 +5,11 @@
 // folder kinds NO_1 to NO_5, the filing folder, START, the field buttons'
 // RY, RN, TY and TN); into CURSORS, the
 // pointers CUR_20 to CUR_28 (32 pixels; their hot spots are in
-// src/platform/Cursors.cpp). Each image is drawn from strokes on a 32-unit
-// square, so both sizes match.
+// src/platform/Cursors.cpp); into BALLOONS, the balloons' pictures (32
+// pixels, opaque, light magenta where the balloon shows through). Each image
+// is drawn from strokes on a 32-unit square, so both sizes match.
 //
-//   draw_icons ICONS CURSORS
+//   draw_icons ICONS CURSORS BALLOONS
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -393,6 +394,95 @@ const QList<std::pair<QString, Draw>>& cursorImages()
     return images;
 }
 
+// The balloons' pictures, by the names that balloon texts give before their
+// comma.
+const QList<std::pair<QString, Draw>>& balloonImages()
+{
+    static const QList<std::pair<QString, Draw>> images = {
+        // An information sign: a white "i" on a blue disc.
+        {QStringLiteral("INFO"),
+         [](QPainter& p) {
+             pen(p, Ink, 1.6);
+             p.setBrush(Blue);
+             p.drawEllipse(QPointF(16, 16), 14, 14);
+             p.setPen(Qt::NoPen);
+             p.setBrush(Qt::white);
+             p.drawEllipse(QPointF(16, 9), 2.4, 2.4);
+             p.drawRoundedRect(QRectF(13.8, 13, 4.4, 12), 1.2, 1.2);
+         }},
+        // A warning sign: a black "!" on a yellow triangle.
+        {QStringLiteral("WARNING"),
+         [](QPainter& p) {
+             QPainterPath triangle;
+             triangle.moveTo(16, 2.5);
+             triangle.lineTo(30, 28.5);
+             triangle.lineTo(2, 28.5);
+             triangle.closeSubpath();
+             pen(p, Ink, 1.8);
+             p.setBrush(Gold);
+             p.drawPath(triangle);
+             p.setPen(Qt::NoPen);
+             p.setBrush(Qt::black);
+             p.drawRoundedRect(QRectF(14.2, 10, 3.6, 10.5), 1.2, 1.2);
+             p.drawEllipse(QPointF(16, 24), 2, 2);
+         }},
+        // A postcode sign: an envelope with a pin on it.
+        {QStringLiteral("POSTCODE"),
+         [](QPainter& p) {
+             pen(p, Ink, 1.6);
+             p.setBrush(Paper);
+             p.drawRect(QRectF(2, 9, 25, 18));
+             QPainterPath flap;
+             flap.moveTo(2, 9);
+             flap.lineTo(14.5, 19);
+             flap.lineTo(27, 9);
+             p.setBrush(Qt::NoBrush);
+             p.drawPath(flap);
+             QPainterPath pin;
+             pin.moveTo(24, 21);
+             pin.cubicTo(19, 13, 19, 5, 24, 4);
+             pin.cubicTo(29, 5, 29, 13, 24, 21);
+             pen(p, QColor(120, 20, 20), 1.4);
+             p.setBrush(QColor(215, 45, 45));
+             p.drawPath(pin);
+             p.setPen(Qt::NoPen);
+             p.setBrush(Qt::white);
+             p.drawEllipse(QPointF(24, 9.5), 2, 2);
+         }},
+    };
+    return images;
+}
+
+// A balloon picture is opaque: where the drawing is less than half covered
+// the pixel is light magenta, which the balloon leaves out; an edge pixel
+// more than half covered is mixed with a tool-tip's pale yellow.
+bool saveOpaque(const Draw& draw, const QString& path)
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+    p.end();
+    const QColor under(255, 255, 225);
+    QImage out(32, 32, QImage::Format_RGB32);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const double a = c.alphaF();
+            const auto mix = [&](double top, double bottom) {
+                return int(std::lround(top * a + bottom * (1 - a)));
+            };
+            out.setPixelColor(x, y,
+                              a < 0.5 ? QColor(255, 0, 255)
+                                      : QColor(mix(c.redF() * 255, under.red()),
+                                               mix(c.greenF() * 255, under.green()),
+                                               mix(c.blueF() * 255, under.blue())));
+        }
+    }
+    return out.save(path);
+}
+
 bool save(const Draw& draw, int size, const QString& path)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
@@ -411,12 +501,13 @@ bool save(const Draw& draw, int size, const QString& path)
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 3)
+    if (argc != 4)
         return 2;
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const QDir cursors(QString::fromLocal8Bit(argv[2]));
-    QDir().mkpath(out.path());
-    QDir().mkpath(cursors.path());
+    const QDir balloons(QString::fromLocal8Bit(argv[3]));
+    for (const QDir& dir : {out, cursors, balloons})
+        QDir().mkpath(dir.path());
     bool saved = true;
     for (const auto& [key, draw] : toolbarImages()) {
         saved = save(draw, 32, out.filePath(key + QStringLiteral(".png"))) && saved;
@@ -426,5 +517,7 @@ int main(int argc, char* argv[])
         saved = save(draw, 16, out.filePath(key + QStringLiteral(".png"))) && saved;
     for (const auto& [key, draw] : cursorImages())
         saved = save(draw, 32, cursors.filePath(key + QStringLiteral(".png"))) && saved;
+    for (const auto& [key, draw] : balloonImages())
+        saved = saveOpaque(draw, balloons.filePath(key + QStringLiteral(".png"))) && saved;
     return saved ? 0 : 1;
 }

@@ -11,6 +11,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <limits>
@@ -48,6 +51,7 @@ frm_BalloonHelp::frm_BalloonHelp() : QWidget(nullptr, Qt::ToolTip | Qt::Frameles
     lbl_Message = new QLabel(this);
     lbl_Message->setObjectName(QStringLiteral("lbl_Message"));
     lbl_Message->setWordWrap(true);
+    lbl_Message->setTextFormat(Qt::RichText);
     lbl_Message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     for (QLabel* label : {pic_Graphic, lbl_Message}) {
         label->setMouseTracking(true);
@@ -92,6 +96,20 @@ bool frm_BalloonHelp::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+int balloonMessageLines(const QFont& font, int width, const QString& html)
+{
+    QTextDocument document;
+    document.setDefaultFont(font);
+    document.setDocumentMargin(0);
+    document.setHtml(html);
+    document.setTextWidth(width);
+    document.size(); // lays the text out
+    int lines = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        lines += block.layout() ? block.layout()->lineCount() : 0;
+    return std::max(1, lines);
+}
+
 frm_BalloonHelp* currentBalloon()
 {
     return current();
@@ -133,13 +151,12 @@ bool ShowBalloonHelp(QWidget* Control, std::optional<int> Position, bool Force,
             balloon->pic_Graphic->show();
             labelWidth = PictureLabelWidth;
         }
-        balloon->lbl_Message->setText(text.message);
-        const QFontMetrics metrics(balloon->lbl_Message->font());
-        const QRect wrapped = metrics.boundingRect(
-            QRect(0, 0, labelWidth, std::numeric_limits<int>::max() / 2), Qt::TextWordWrap,
-            text.message.isEmpty() ? QStringLiteral("|") : text.message);
-        const int lines = std::max(1, wrapped.height() / std::max(1, metrics.lineSpacing()));
-        const int textHeight = lines * metrics.boundingRect(QStringLiteral("|")).height();
+        const QString html = balloonHtml(text.message);
+        balloon->lbl_Message->setText(html);
+        // A line's height is the font's, as a text box counts it.
+        const int lineHeight = QFontMetrics(balloon->lbl_Message->font()).lineSpacing();
+        const int textHeight =
+            balloonMessageLines(balloon->lbl_Message->font(), labelWidth, html) * lineHeight;
 
         BalloonInput in;
         in.width = frm_BalloonHelp::DesignWidth;
@@ -158,7 +175,7 @@ bool ShowBalloonHelp(QWidget* Control, std::optional<int> Position, bool Force,
         balloon->outline = QPolygon(layout->outline);
         balloon->pic_Graphic->move(layout->pictureAt);
         balloon->lbl_Message->setGeometry(layout->labelAt.x(), layout->labelAt.y(), labelWidth,
-                                          std::max(textHeight, metrics.height()));
+                                          std::max(textHeight, lineHeight));
         balloon->setGeometry(QRect(layout->corner, QSize(in.width, layout->height)));
         balloon->setMask(QRegion(balloon->outline, Qt::WindingFill));
         recordBalloonShown(number);

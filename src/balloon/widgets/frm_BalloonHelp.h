@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class QFont;
 class QLabel;
 class QTimer;
 
@@ -40,6 +41,10 @@ protected:
 
 // The balloon showing, if one is: only one exists at a time.
 frm_BalloonHelp* currentBalloon();
+
+// The lines that a balloon's message (rich text) takes when wrapped at
+// `width` pixels: at least one.
+int balloonMessageLines(const QFont& font, int width, const QString& html);
 
 // Shows the balloon of `Control`: the message of string TextNumber (the
 // control's "WhatsThisHelpID" property when left out) or `Message`, its tip
