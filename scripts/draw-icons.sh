@@ -2,7 +2,8 @@
 # Draws the programs' own images again from tools/icons/DrawIcons.cpp: the
 # contact finder's (toolbar buttons in two sizes, result pictures) into
 # resources/icons/finder, the pointers CUR_20 to CUR_28 into
-# resources/cursors and the balloons' pictures into resources/icons/balloon.
+# resources/cursors, the balloons' pictures into resources/icons/balloon and
+# the main window's own buttons into resources/icons/main.
 # The images are kept in the tree; run this after changing
 # them.
 set -euo pipefail
@@ -13,5 +14,6 @@ trap 'rm -rf "$work"' EXIT
 # shellcheck disable=SC2046
 g++ -std=c++20 -O1 -fPIC tools/icons/DrawIcons.cpp -o "$work/draw_icons" \
     $(pkg-config --cflags --libs Qt6Gui)
-QT_QPA_PLATFORM=offscreen "$work/draw_icons" resources/icons/finder resources/cursors resources/icons/balloon
-ls resources/icons/finder resources/cursors resources/icons/balloon
+QT_QPA_PLATFORM=offscreen "$work/draw_icons" resources/icons/finder resources/cursors resources/icons/balloon \
+    resources/icons/main
+ls resources/icons/finder resources/cursors resources/icons/balloon resources/icons/main

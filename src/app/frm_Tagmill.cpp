@@ -5,6 +5,9 @@
 #include "SourceView.h"
 #include "converters/Converters.h"
 #include "finder/widgets/frm_Find.h"
+#include "frm_Preview.h"
+#include "linking/PagePreview.h"
+#include "linking/SourceText.h"
 #include "linking/TagLinks.h"
 #include "platform/Cursors.h"
 #include "platform/UiHost.h"
@@ -32,6 +35,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextDocument>
 #include <QToolBar>
 
@@ -53,7 +57,7 @@ enum : int
     FolderSummary = 9303,
     OpenDialog = 9306,
     Opening = 9307,
-    ToolbarButtons = 9308, // and 9309
+    ToolbarButtons = 9308, // to 9309, 9328 and 9329
     Captions = 9320,
 };
 }
@@ -68,6 +72,20 @@ enum : int
 
 // Pointer of the clickable folder and document fields.
 constexpr int ClickableCursor = 21;
+
+// The keys of the toolbar's buttons; a button without one is switched off.
+QKeySequence toolbarShortcut(const QString& key)
+{
+    if (key == QLatin1String("LTAG"))
+        return QKeySequence(Qt::SHIFT | Qt::Key_F3);
+    if (key == QLatin1String("NTAG"))
+        return QKeySequence(Qt::Key_F3);
+    if (key == QLatin1String("UTAG"))
+        return QKeySequence(Qt::CTRL | Qt::Key_F3);
+    if (key == QLatin1String("PREVIEW"))
+        return QKeySequence(Qt::CTRL | Qt::Key_P);
+    return {};
+}
 // The design's spacing, in pixels.
 constexpr int Margin = 6; // 90 twips
 constexpr int RowHeight = 24;
@@ -143,6 +161,10 @@ void frm_Tagmill::createControls()
 
     imglist_ToolbarSmall.insert(QStringLiteral("LTAG"), QIcon(QStringLiteral(":/icons/LTAG.xpm")));
     imglist_ToolbarSmall.insert(QStringLiteral("NTAG"), QIcon(QStringLiteral(":/icons/NTAG.xpm")));
+    for (const char* key : {"UTAG", "PREVIEW"})
+        imglist_ToolbarSmall.insert(
+            QLatin1String(key),
+            QIcon(QStringLiteral(":/icons/main/%1.png").arg(QLatin1String(key))));
     tbr_Main = new QToolBar(this);
     named(tbr_Main, QStringLiteral("tbr_Main"));
     tbr_Main->setIconSize(QSize(16, 16));
@@ -209,6 +231,9 @@ void frm_Tagmill::createControls()
     statbar_Status = new QStatusBar(this);
     named(statbar_Status, QStringLiteral("statbar_Status"));
     statbar_Status->setSizeGripEnabled(false);
+    lbl_TagCounts = new QLabel(statbar_Status);
+    named(lbl_TagCounts, QStringLiteral("lbl_TagCounts"));
+    statbar_Status->addPermanentWidget(lbl_TagCounts);
 
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
             &frm_Tagmill::txt_Document_Click);
@@ -245,9 +270,14 @@ void frm_Tagmill::createControls()
 void frm_Tagmill::wireLinker()
 {
     connect(&m_linker, &Linking::TagLinker::rowsReset, this, &frm_Tagmill::fillRows);
-    connect(&m_linker, &Linking::TagLinker::rowChanged, this, [this](int row) {
-        if (QListWidgetItem* item = list_Fields->item(row))
-            item->setText(Linking::rowText(m_linker.rows().value(row)));
+    connect(&m_linker, &Linking::TagLinker::rowChanged, this, &frm_Tagmill::showRow);
+    connect(&m_linker, &Linking::TagLinker::tagMarksReset, this, [this] {
+        m_tagMarks.reset(*rtf_Source, m_sourceMap, m_linker.tagMarks().marks());
+        showTagCounts();
+    });
+    connect(&m_linker, &Linking::TagLinker::tagMarksChanged, this, [this](const QList<int>& marks) {
+        m_tagMarks.update(*rtf_Source, m_linker.tagMarks().marks(), marks);
+        showTagCounts();
     });
     connect(&m_linker, &Linking::TagLinker::currentRowChanged, this, [this](int row) {
         // The list's own notifications are held back: this is not a click.
@@ -359,7 +389,7 @@ void frm_Tagmill::sub_CreateToolbar()
     tbr_Main->clear();
     qDeleteAll(previous);
     m_toolbarButtons.clear();
-    for (const QString& item : QStringLiteral("9308,9309").split(QLatin1Char(','))) {
+    for (const QString& item : QStringLiteral("9308,9309,9328,0,9329").split(QLatin1Char(','))) {
         const int number = item.toInt();
         if (number == 0) {
             tbr_Main->addSeparator();
@@ -376,11 +406,9 @@ void frm_Tagmill::sub_CreateToolbar()
         // its text: a tool tip left empty must stay empty.
         QAction* action = tbr_Main->addAction(imglist_ToolbarSmall.value(key), QString());
         action->setObjectName(key);
-        action->setEnabled(key == QLatin1String("LTAG") || key == QLatin1String("NTAG"));
-        if (key == QLatin1String("LTAG"))
-            action->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
-        else if (key == QLatin1String("NTAG"))
-            action->setShortcut(QKeySequence(Qt::Key_F3));
+        const QKeySequence shortcut = toolbarShortcut(key);
+        action->setEnabled(!shortcut.isEmpty());
+        action->setShortcut(shortcut);
         connect(action, &QAction::triggered, this, [this, key] { tbr_Main_ButtonClick(key); });
         if (QWidget* button = tbr_Main->widgetForAction(action)) {
             button->setObjectName(QStringLiteral("tbr_Main_") + key);
@@ -535,12 +563,11 @@ void frm_Tagmill::sub_ScanJobFolder()
     // The list is switched off while it is filled; with no e-mails it stays
     // off, so its one row reads as a note, not a field.
     list_Fields->setEnabled(false);
+    m_linker.setScan(*result);
     if (result->files == 0) {
-        m_linker.setRows({});
         list_Fields->addItem(Global::ResolveRes(Str::NoFormSubmissions));
         return;
     }
-    m_linker.setRows(result->rows);
     list_Fields->setEnabled(true);
     statbar_Status->showMessage(
         Global::ResolveRes(Str::FolderSummary, {result->files, result->forms()}));
@@ -554,10 +581,28 @@ void frm_Tagmill::fillRows()
     const QSignalBlocker blocker(list_Fields);
     list_Fields->setUpdatesEnabled(false);
     list_Fields->clear();
-    for (const Linking::FieldRow& row : m_linker.rows())
-        list_Fields->addItem(Linking::rowText(row));
+    for (int row = 0; row < m_linker.rows().size(); ++row) {
+        list_Fields->addItem(QString());
+        showRow(row);
+    }
     list_Fields->setUpdatesEnabled(true);
     m_rowJustChanged = false;
+}
+
+void frm_Tagmill::showRow(int row)
+{
+    QListWidgetItem* item = list_Fields->item(row);
+    if (!item)
+        return;
+    item->setText(m_linker.rowText(row));
+    const auto use = m_linker.scan().uses.constFind(m_linker.rows().value(row).fieldName);
+    item->setToolTip(use == m_linker.scan().uses.cend() ? QString() : Linking::valuesToolTip(*use));
+}
+
+void frm_Tagmill::showTagCounts()
+{
+    const Linking::TagCounts counts = m_linker.tagMarks().counts();
+    lbl_TagCounts->setText(counts.tags ? Linking::tagCountsText(counts) : QString());
 }
 
 void frm_Tagmill::tbr_Main_ButtonClick(const QString& key)
@@ -569,6 +614,37 @@ void frm_Tagmill::tbr_Main_ButtonClick(const QString& key)
         m_linker.previousTag();
     else if (key == QLatin1String("NTAG"))
         m_linker.nextTag();
+    else if (key == QLatin1String("UTAG"))
+        m_linker.nextUnlinkedTag();
+    else if (key == QLatin1String("PREVIEW"))
+        showPreview();
+}
+
+frm_Preview* frm_Tagmill::showPreview()
+{
+    if (m_preview)
+        m_preview->close();
+    const QList<Linking::FormMail>& mails = m_linker.scan().mails;
+    if (documentPath().isEmpty() || mails.isEmpty()) {
+        Global::showMessage(9333, {}, Platform::MsgButtons::Ok, Platform::MsgIcon::Information,
+                            Global::Str::TitleNote);
+        return nullptr;
+    }
+    std::optional<QByteArray> bytes = Linking::readDocumentBytes(documentPath());
+    if (!bytes)
+        return nullptr;
+    auto* preview = new frm_Preview(
+        std::make_unique<Linking::PagePreview>(std::move(*bytes), txt_Document->text(),
+                                               folderPath(), mails, m_formSubmissions),
+        this);
+    preview->txt_Page->setSearchPaths(
+        {Global::FormatFilename(documentPath(), QStringLiteral("L"))});
+    // The newest form e-mail that can be read fills it.
+    for (int i = 0; i < mails.size() && !preview->preview().choose(i); ++i) {
+    }
+    m_preview = preview;
+    preview->show();
+    return preview;
 }
 
 void frm_Tagmill::sourceSelectionChanged()

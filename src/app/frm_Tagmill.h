@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "TagMarkSelections.h"
 #include "linking/FormSubmissions.h"
 #include "linking/SourceText.h"
 #include "linking/TagLinker.h"
@@ -15,6 +16,7 @@
 
 class QAction;
 class frm_Find;
+class frm_Preview;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -49,6 +51,9 @@ public:
     // The contact finder prepared for the job folder and shown (made at its
     // first use): its pick becomes the job folder.
     frm_Find* showFinder();
+    // The preview of the document filled from the job folder's newest form
+    // e-mail; nothing (after saying why) without a document or form e-mails.
+    frm_Preview* showPreview();
     // The job folder becomes `path` as it stands: shown, stored as the last
     // folder, scanned.
     void setJobFolder(const QString& path);
@@ -77,6 +82,7 @@ public:
     QPushButton* but_Link = nullptr;
     QPushButton* but_UnLink = nullptr;
     QStatusBar* statbar_Status = nullptr;
+    QLabel* lbl_TagCounts = nullptr; // the status bar's count of tags by state
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -106,6 +112,8 @@ private:
     void sourceSelectionChanged();
     void selectInSource(Linking::Selection selection);
     void fillRows();
+    void showRow(int row);
+    void showTagCounts();
     void restoreWindowState();
     void saveWindowState();
 
@@ -115,6 +123,8 @@ private:
     QList<ToolbarButton> m_toolbarButtons;
     Linking::Selection m_reportedSelection;
     QPointer<frm_Find> m_finder;
+    QPointer<frm_Preview> m_preview;
+    App::TagMarkSelections m_tagMarks;
     int m_busy = 0;
     bool m_closeRequested = false;
     bool m_rowJustChanged = false;

@@ -24,6 +24,7 @@ const Entry Commands[] = {
     {"convert", "run a text converter: txt2rtf, html2rtf, html2txt, rtf2txt", convertCommand},
     {"demo", "make a workspace of made-up data to try the programs on", demoCommand},
     {"dump", "print every field of one of the suite's data files, or sum up an index", dumpCommand},
+    {"fill", "show a document as one form e-mail of a job folder would fill it", fillCommand},
     {"index", "the contact index: rebuild, search, verify, lock, unlock", indexCommand},
     {"link", "link a comment tag of a document to a form field", linkCommand},
     {"picks", "the finder's favourites and recent picks: list, add, remove", picksCommand},
@@ -172,6 +173,18 @@ bool openSettings(Context& context)
     } catch (const Platform::HiveError& error) {
         context.err << "vantix: " << error.message() << "\n";
         return false;
+    }
+}
+
+void writeRaw(Context& context, const QByteArray& bytes)
+{
+    context.out.flush();
+    if (QIODevice* device = context.out.device()) {
+        device->write(bytes);
+        if (auto* file = qobject_cast<QFileDevice*>(device))
+            file->flush();
+    } else {
+        context.out << QString::fromLatin1(bytes);
     }
 }
 

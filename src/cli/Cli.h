@@ -36,6 +36,7 @@ using Command = int (*)(const QStringList& args, Context& context);
 int convertCommand(const QStringList& args, Context& context);
 int demoCommand(const QStringList& args, Context& context);
 int dumpCommand(const QStringList& args, Context& context);
+int fillCommand(const QStringList& args, Context& context);
 int indexCommand(const QStringList& args, Context& context);
 int linkCommand(const QStringList& args, Context& context);
 int picksCommand(const QStringList& args, Context& context);
@@ -93,6 +94,9 @@ Arguments parseArguments(const QStringList& args, const QStringList& switches, q
 bool openSettings(Context& context);
 // Reads a whole file, or stdin for "-"; false after saying why on stderr.
 bool readInput(const QString& fileName, QByteArray& bytes, Context& context);
+// Writes the bytes to stdout as they are: a text stream would encode them
+// again.
+void writeRaw(Context& context, const QByteArray& bytes);
 using DataFiles::jsonString;
 // A text of the suite (CR LF line ends) as a terminal shows it.
 QString consoleText(QString text);

@@ -67,19 +67,6 @@ void printHelp(QTextStream& out)
         << "A converter that reports an error prints nothing and exits with status 1.\n";
 }
 
-// The bytes as they are: a text stream would encode them again.
-void writeRaw(Context& context, const QByteArray& bytes)
-{
-    context.out.flush();
-    if (QIODevice* device = context.out.device()) {
-        device->write(bytes);
-        if (auto* file = qobject_cast<QFileDevice*>(device))
-            file->flush();
-    } else {
-        context.out << QString::fromLatin1(bytes);
-    }
-}
-
 const Routine* findRoutine(const QString& name)
 {
     for (const Routine& routine : Routines) {

@@ -51,4 +51,13 @@ int notATag(const QString& tag, Context& context, const QString& usage)
                       usage);
 }
 
+std::optional<Linking::ScanResult> scanFolder(const QString& folder, Context& context)
+{
+    std::optional<Linking::ScanResult> scan =
+        Linking::scanJobFolder(folder, Linking::loadFormSubmissions(), false);
+    if (!scan)
+        context.err << "vantix: no job folder \"" << folder << "\"\n";
+    return scan;
+}
+
 } // namespace Cli

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Cli.h"
+#include "linking/FormSubmissions.h"
 
 #include <optional>
 
@@ -21,6 +22,9 @@ struct Document
 std::optional<Document> documentAt(const QString& path);
 // The same, read whole; nothing, after saying why, when it cannot be read.
 std::optional<Document> readDocument(const QString& path, Context& context);
+// The job folder scanned as the main window scans it, without its boxes;
+// nothing, after saying so, when the folder does not exist.
+std::optional<Linking::ScanResult> scanFolder(const QString& folder, Context& context);
 // The usage error of a TAG argument that is no whole comment tag.
 int notATag(const QString& tag, Context& context, const QString& usage);
 

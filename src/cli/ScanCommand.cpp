@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Cli.h"
+#include "Documents.h"
 #include "linking/FormSubmissions.h"
 #include "shared/Files.h"
 #include "shared/Messages.h"
@@ -9,7 +10,7 @@
 namespace Cli {
 namespace {
 
-const char* const ScanUsage = "Usage: vantix scan FOLDER [--json]\n";
+const char* const ScanUsage = "Usage: vantix scan FOLDER [--values] [--json]\n";
 
 void printHelp(QTextStream& out)
 {
@@ -21,22 +22,35 @@ void printHelp(QTextStream& out)
         << "bodies carry becomes a row with the value it had in the first e-mail that\n"
         << "held it. Prints the counts of the status bar, the rows, and the subject of\n"
         << "each e-mail whose form no definition names.\n\n"
+        << "With --values, each field also shows in how many form e-mails it is and the\n"
+        << "distinct values it had there, the most frequent first.\n\n"
         << "With --json, one object:\n"
         << "  {\"files\": N, \"forms\": M, \"fields\": [{\"name\": ..., \"sample\": ...}],\n"
         << "   \"unknown\": [subject, ...]}\n"
-        << "where files counts the e-mails and forms those that are form submissions.\n\n"
+        << "where files counts the e-mails and forms those that are form submissions;\n"
+        << "with --values each field also holds \"count\": N and\n"
+        << "\"values\": [{\"value\": ..., \"count\": N}].\n\n"
         << "A folder that does not exist fails. An e-mail file that cannot be read is\n"
         << "named on stderr and the scan goes on; the status is then 1.\n";
 }
 
-void printJson(const Linking::ScanResult& result, QTextStream& out)
+void printJson(const Linking::ScanResult& result, bool values, QTextStream& out)
 {
     out << "{\n  \"files\": " << result.files << ",\n  \"forms\": " << result.forms()
         << ",\n  \"fields\": [";
     for (qsizetype i = 0; i < result.rows.size(); ++i) {
         const Linking::FieldRow& row = result.rows[i];
         out << (i ? ",\n    " : "\n    ") << "{\"name\": " << jsonString(row.fieldName)
-            << ", \"sample\": " << jsonString(row.sample) << "}";
+            << ", \"sample\": " << jsonString(row.sample);
+        if (values) {
+            const Linking::FieldUse use = result.uses.value(row.fieldName);
+            out << ", \"count\": " << use.count << ", \"values\": [";
+            for (qsizetype v = 0; v < use.values.size(); ++v)
+                out << (v ? ", " : "") << "{\"value\": " << jsonString(use.values[v].value)
+                    << ", \"count\": " << use.values[v].count << "}";
+            out << "]";
+        }
+        out << "}";
     }
     out << (result.rows.isEmpty() ? "],\n" : "\n  ],\n") << "  \"unknown\": [";
     for (qsizetype i = 0; i < result.unknown.size(); ++i)
@@ -55,7 +69,7 @@ QString cell(const QString& text)
     return line;
 }
 
-void printTable(const Linking::ScanResult& result, QTextStream& out)
+void printTable(const Linking::ScanResult& result, bool values, QTextStream& out)
 {
     out << consoleText(Global::ResolveRes(9303, {result.files, result.forms()})) << "\n\n";
     if (result.rows.isEmpty()) {
@@ -66,8 +80,17 @@ void printTable(const Linking::ScanResult& result, QTextStream& out)
             width = std::max(width, std::min<qsizetype>(row.fieldName.size(), 32));
         out << QStringLiteral("Field").leftJustified(width) << "  Sample\n"
             << QString(width, u'-') << "  " << QString(6, u'-') << "\n";
-        for (const Linking::FieldRow& row : result.rows)
+        for (const Linking::FieldRow& row : result.rows) {
             out << cell(row.fieldName).leftJustified(width) << "  " << cell(row.sample) << "\n";
+            if (!values)
+                continue;
+            const Linking::FieldUse use = result.uses.value(row.fieldName);
+            out << QString(width + 2, u' ') << "in " << use.count << " of " << result.mails.size()
+                << " forms:\n";
+            for (const Linking::ValueCount& value : use.values)
+                out << QString(width + 4, u' ') << QString::number(value.count).rightJustified(5)
+                    << "  " << cell(value.value) << "\n";
+        }
     }
     if (!result.unknown.isEmpty()) {
         out << "\nE-mails of forms that no definition names (" << result.unknown.size() << "):\n";
@@ -86,7 +109,7 @@ int scanCommand(const QStringList& args, Context& context)
         return Ok;
     }
     const Arguments parsed =
-        parseArguments(args, {QStringLiteral("--json")}, 1,
+        parseArguments(args, {QStringLiteral("--json"), QStringLiteral("--values")}, 1,
                        QStringLiteral("scan needs one job folder"), context, usage);
     if (parsed.status != Ok)
         return parsed.status;
@@ -94,16 +117,13 @@ int scanCommand(const QStringList& args, Context& context)
     if (!openSettings(context))
         return Failed;
 
-    const std::optional<Linking::ScanResult> result =
-        Linking::scanJobFolder(folder, Linking::loadFormSubmissions(), false);
-    if (!result) {
-        context.err << "vantix: no job folder \"" << folder << "\"\n";
+    const std::optional<Linking::ScanResult> result = scanFolder(folder, context);
+    if (!result)
         return Failed;
-    }
     if (parsed.has("--json"))
-        printJson(*result, context.out);
+        printJson(*result, parsed.has("--values"), context.out);
     else
-        printTable(*result, context.out);
+        printTable(*result, parsed.has("--values"), context.out);
     return finish(context);
 }
 

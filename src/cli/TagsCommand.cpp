@@ -2,17 +2,16 @@
 #include "Cli.h"
 #include "Documents.h"
 #include "linking/CommentTags.h"
-#include "linking/TagLinks.h"
-#include "platform/Text.h"
+#include "linking/TagStates.h"
 
-#include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
 namespace Cli {
 namespace {
 
-const char* const TagsUsage = "Usage: vantix tags DOCUMENT [--json]\n";
+const char* const TagsUsage = "Usage: vantix tags DOCUMENT [--folder JOBFOLDER] [--json]\n";
 
 void printHelp(QTextStream& out)
 {
@@ -22,8 +21,14 @@ void printHelp(QTextStream& out)
         << "one with no \"-->\" after it is no tag), with the line it starts on (CR LF, LF\n"
         << "and CR each end a line) and the form field it is linked to. Links are kept\n"
         << "by the document's file name, so documents of the same name share them.\n\n"
+        << "With --folder, the job folder JOBFOLDER is scanned as the main window scans\n"
+        << "it, and a tag linked to a field that none of its form e-mails carries is\n"
+        << "marked as such: that link will never be filled. The summary counts each tag\n"
+        << "once, however often the document holds it (tags that differ only in case\n"
+        << "are one link).\n\n"
         << "With --json, one object:\n"
-        << "  {\"key\": \"MYPAGEHTM\", \"tags\": [{\"tag\": ..., \"line\": N, \"field\": ...}]}\n"
+        << "  {\"key\": \"MYPAGEHTM\", \"tags\": [{\"tag\": ..., \"line\": N, \"field\": ...,\n"
+        << "   \"state\": \"linked\" | \"unlinked\" | \"missing-field\"}]}\n"
         << "with an empty field for a tag that is not linked.\n";
 }
 
@@ -55,9 +60,9 @@ int tagsCommand(const QStringList& args, Context& context)
         printHelp(context.out);
         return Ok;
     }
-    const Arguments parsed =
-        parseArguments(args, {QStringLiteral("--json")}, 1,
-                       QStringLiteral("tags needs one document"), context, usage);
+    const Arguments parsed = parseArguments(args, {QStringLiteral("--json")}, 1,
+                                            QStringLiteral("tags needs one document"), context,
+                                            usage, {QStringLiteral("--folder")});
     if (parsed.status != Ok)
         return parsed.status;
     const QString& path = parsed.positional[0];
@@ -66,23 +71,31 @@ int tagsCommand(const QStringList& args, Context& context)
     const std::optional<Document> document = readDocument(path, context);
     if (!document)
         return Failed;
+    std::optional<QSet<QString>> fields;
+    if (parsed.given.contains(QStringLiteral("--folder"))) {
+        const std::optional<Linking::ScanResult> scan =
+            scanFolder(parsed.value("--folder"), context);
+        if (!scan)
+            return Failed;
+        fields.emplace();
+        for (const Linking::FieldRow& row : scan->rows)
+            fields->insert(row.fieldName);
+    }
 
-    // One read of the branch; tags compare as the store compares names.
-    QHash<QString, QString> fields;
-    for (const Linking::StoredLink& link : Linking::storedLinks(document->name))
-        fields.insert(Platform::foldCase(link.tag), link.field);
+    Linking::TagMarks marks;
+    marks.setText(document->text);
+    marks.update(Linking::storedLinks(document->name), fields);
     const QList<Linking::CommentTag> tags = Linking::commentTags(document->text);
-    auto fieldOf = [&](const Linking::CommentTag& tag) {
-        return fields.value(Platform::foldCase(tag.tag));
-    };
 
     QTextStream& out = context.out;
     if (parsed.has("--json")) {
         out << "{\n  \"key\": " << jsonString(document->key) << ",\n  \"tags\": [";
-        for (qsizetype i = 0; i < tags.size(); ++i)
+        for (qsizetype i = 0; i < tags.size(); ++i) {
+            const Linking::TagMark& mark = marks.marks()[i];
             out << (i ? ",\n    " : "\n    ") << "{\"tag\": " << jsonString(tags[i].tag)
-                << ", \"line\": " << tags[i].line << ", \"field\": " << jsonString(fieldOf(tags[i]))
-                << "}";
+                << ", \"line\": " << tags[i].line << ", \"field\": " << jsonString(mark.field)
+                << ", \"state\": \"" << Linking::stateName(mark.state) << "\"}";
+        }
         out << (tags.isEmpty() ? "]\n}\n" : "\n  ]\n}\n");
         return finish(context);
     }
@@ -93,22 +106,27 @@ int tagsCommand(const QStringList& args, Context& context)
         return finish(context);
     }
     qsizetype width = 5;
-    for (const Linking::CommentTag& tag : tags)
-        width = std::max(width, std::min<qsizetype>(fieldOf(tag).size(), 24));
+    for (const Linking::TagMark& mark : marks.marks())
+        width = std::max(
+            width,
+            std::min<qsizetype>(
+                mark.field.size() + 2 * (mark.state == Linking::TagState::MissingField), 24));
     out << "\n"
         << QStringLiteral("Line").rightJustified(6) << "  "
         << QStringLiteral("Field").leftJustified(width) << "  Tag\n";
-    int unlinked = 0;
-    for (const Linking::CommentTag& tag : tags) {
-        const QString field = fieldOf(tag);
-        unlinked += field.isEmpty();
-        out << QString::number(tag.line).rightJustified(6) << "  "
-            << (field.isEmpty() ? QStringLiteral("*") : field).leftJustified(width) << "  "
-            << oneLine(tag.tag) << "\n";
+    for (qsizetype i = 0; i < tags.size(); ++i) {
+        const Linking::TagMark& mark = marks.marks()[i];
+        QString field = mark.field;
+        if (mark.state == Linking::TagState::Unlinked)
+            field = QStringLiteral("*");
+        else if (mark.state == Linking::TagState::MissingField)
+            field += QStringLiteral(" !");
+        out << QString::number(tags[i].line).rightJustified(6) << "  " << field.leftJustified(width)
+            << "  " << oneLine(tags[i].tag) << "\n";
     }
     out << "\n"
-        << tags.size() << " tag(s), " << tags.size() - unlinked << " linked, " << unlinked
-        << " not linked (marked *).\n";
+        << Linking::tagCountsText(marks.counts())
+        << " (* not linked, ! linked to a field that the job folder's forms lack).\n";
     return finish(context);
 }
 

@@ -10,7 +10,11 @@
 #include "shared/Messages.h"
 #include "shared/Settings.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QSet>
+
+#include <algorithm>
 
 namespace Linking {
 namespace {
@@ -68,24 +72,49 @@ const FormSubmissionDef* findDefinition(const QList<FormSubmissionDef>& defs,
     return nullptr;
 }
 
-// Adds a row for each field line of `text` whose field the rows lack.
-void addFields(const QString& text, const FormSubmissionDef& def, QList<FieldRow>& rows,
-               QSet<QString>& names)
+// The field lines of a form's body, a field given twice with its first value.
+QList<FieldLine> bodyFields(const QString& text, const FormSubmissionDef& def)
 {
+    QList<FieldLine> fields;
+    if (text.isEmpty())
+        return fields;
     const QString lineEnd = def.LineEnd.isEmpty() ? CrLf : def.LineEnd;
     const QString body = text + lineEnd;
     const QStringView view(body);
+    QSet<QString> names;
     for (qsizetype start = 0; start < view.size();) {
         qsizetype end = view.indexOf(lineEnd, start);
         if (end < 0)
             end = view.size();
-        const std::optional<FieldLine> field =
+        std::optional<FieldLine> field =
             splitFieldLine(view.sliced(start, end - start), def.Delimiter);
         start = end + lineEnd.size();
-        if (!field || names.contains(field->name))
-            continue;
-        names.insert(field->name);
-        rows.append({field->name, field->value, QString()});
+        if (field && !names.contains(field->name)) {
+            names.insert(field->name);
+            fields.append(std::move(*field));
+        }
+    }
+    return fields;
+}
+
+QString formText(const DataFiles::EventRecord& mail)
+{
+    return withCrLf(Routines_Converters::rtfToPlainText(mail.Body));
+}
+
+bool isForm(const DataFiles::EventRecord& mail)
+{
+    return mail.EntryFlagB != 0 && mail.EntryFlagA != 0;
+}
+
+// The uses' values, most frequent first; a stable sort keeps ties in the
+// order they were met.
+void sortValues(QHash<QString, FieldUse>& uses)
+{
+    for (FieldUse& use : uses) {
+        std::stable_sort(
+            use.values.begin(), use.values.end(),
+            [](const ValueCount& a, const ValueCount& b) { return a.count > b.count; });
     }
 }
 
@@ -121,12 +150,13 @@ std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormS
 
     Global::BusyPointerScope busy;
     Platform::UiHost& host = Platform::uiHost();
-    QSet<QString> names;
+    // Where each field's values are in its use, while they are counted.
+    QHash<QString, QHash<QString, qsizetype>> valueAt;
     for (const QString& file : files) {
         host.doEvents();
-        const DataFiles::EventRecord mail =
-            FileOperations::ReadEvent(folder + QLatin1Char('/') + file);
-        if (mail.EntryFlagB == 0 || mail.EntryFlagA == 0) {
+        const QString path = folder + QLatin1Char('/') + file;
+        const DataFiles::EventRecord mail = FileOperations::ReadEvent(path);
+        if (!isForm(mail)) {
             ++result.notForms;
             continue;
         }
@@ -138,10 +168,27 @@ std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormS
                                     Platform::MsgIcon::Information, Global::Str::TitleNote);
             continue;
         }
-        const QString text = withCrLf(Routines_Converters::rtfToPlainText(mail.Body));
-        if (!text.isEmpty())
-            addFields(text, *def, result.rows, names);
+        result.mails.append(
+            {file, mail.Subject, QFileInfo(path).lastModified().toMSecsSinceEpoch()});
+        for (FieldLine& field : bodyFields(formText(mail), *def)) {
+            FieldUse& use = result.uses[field.name];
+            if (use.count++ == 0)
+                result.rows.append({field.name, field.value, QString()});
+            QHash<QString, qsizetype>& at = valueAt[field.name];
+            const auto found = at.constFind(field.value);
+            if (found != at.cend()) {
+                ++use.values[*found].count;
+            } else {
+                at.insert(field.value, use.values.size());
+                use.values.append({std::move(field.value), 1});
+            }
+        }
     }
+    sortValues(result.uses);
+    // The files were listed in name order: the later name first among equal times.
+    std::reverse(result.mails.begin(), result.mails.end());
+    std::stable_sort(result.mails.begin(), result.mails.end(),
+                     [](const FormMail& a, const FormMail& b) { return a.modified > b.modified; });
     return result;
 }
 
@@ -154,6 +201,18 @@ std::optional<FieldLine> splitFieldLine(QStringView line, QStringView delimiter)
         return std::nullopt;
     return FieldLine{line.first(at).toString(),
                      trimBlanks(line.sliced(at + delimiter.size())).toString()};
+}
+
+std::optional<QList<FieldLine>> readFormFields(const QString& path,
+                                               const QList<FormSubmissionDef>& defs)
+{
+    if (!Global::FileExists(path))
+        return std::nullopt;
+    const DataFiles::EventRecord mail = FileOperations::ReadEvent(path);
+    const FormSubmissionDef* def = isForm(mail) ? findDefinition(defs, mail.Subject) : nullptr;
+    if (!def)
+        return std::nullopt;
+    return bodyFields(formText(mail), *def);
 }
 
 } // namespace Linking

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,30 @@ struct FieldRow
     bool operator==(const FieldRow&) const = default;
 };
 
+// One value a field had, and in how many form e-mails.
+struct ValueCount
+{
+    QString value;
+    int count = 0;
+    bool operator==(const ValueCount&) const = default;
+};
+
+// How a field was used across a job folder's form e-mails.
+struct FieldUse
+{
+    int count = 0; // the form e-mails that carry the field
+    // Its distinct values, most frequent first (ties in the order met).
+    QList<ValueCount> values;
+};
+
+// A form e-mail of a job folder: one whose subject a definition names.
+struct FormMail
+{
+    QString file; // its file name in the folder
+    QString subject;
+    qint64 modified = 0; // the file's time, in milliseconds since 1970
+};
+
 // What a scan of a job folder found.
 struct ScanResult
 {
@@ -39,6 +64,11 @@ struct ScanResult
     QList<FieldRow> rows;
     // The subject of each e-mail that matched no definition, in file order.
     QStringList unknown;
+    // Each field's use, by its name.
+    QHash<QString, FieldUse> uses;
+    // The e-mails that fill forms, the newest first (by the file's time; of
+    // two of one time, the later name first).
+    QList<FormMail> mails;
     int forms() const { return files - notForms; }
 };
 
@@ -61,5 +91,12 @@ struct FieldLine
     QString value;
 };
 std::optional<FieldLine> splitFieldLine(QStringView line, QStringView delimiter);
+
+// The field lines of one form e-mail of a job folder, in body order (a field
+// given twice keeps its first value); nothing when it cannot be read or no
+// definition names its subject. Messages about an unreadable file are shown
+// as the scan shows them.
+std::optional<QList<FieldLine>> readFormFields(const QString& path,
+                                               const QList<FormSubmissionDef>& defs);
 
 } // namespace Linking

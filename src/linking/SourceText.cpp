@@ -55,16 +55,24 @@ QString decodeDocument(const QByteArray& bytes)
     return Platform::Cp1252::decode(bytes);
 }
 
-std::optional<QString> readDocument(const QString& path)
+std::optional<QByteArray> readDocumentBytes(const QString& path)
 {
-    return Global::guarded("Linking:readDocument", [&]() -> std::optional<QString> {
+    return Global::guarded("Linking:readDocument", [&]() -> std::optional<QByteArray> {
         Platform::File file = Global::OpenFile(path, Platform::File::Binary | Platform::File::Read);
         if (!file.isOpen())
             return std::nullopt;
-        const QByteArray bytes = file.readAt(1, file.size());
+        QByteArray bytes = file.readAt(1, file.size());
         file.close();
-        return decodeDocument(bytes);
+        return bytes;
     });
+}
+
+std::optional<QString> readDocument(const QString& path)
+{
+    const std::optional<QByteArray> bytes = readDocumentBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return decodeDocument(*bytes);
 }
 
 qsizetype longestLine(QStringView text)

@@ -19,6 +19,8 @@ QString decodeDocument(const QByteArray& bytes);
 // Reads the document at `path` through the shared file opener (with its
 // retry dialogue) and decodes it; nothing when it cannot be opened.
 std::optional<QString> readDocument(const QString& path);
+// The same without decoding: the document's bytes.
+std::optional<QByteArray> readDocumentBytes(const QString& path);
 
 // The greatest distance between one CR LF pair and the next (the first
 // measured from position 0); text after the last pair is not measured, and a

@@ -18,10 +18,33 @@ void TagLinker::setRows(QList<FieldRow> rows)
     setCurrentRow(-1);
 }
 
+void TagLinker::setScan(ScanResult scan)
+{
+    m_scan = std::move(scan);
+    m_folderFields = QSet<QString>();
+    for (const FieldRow& row : std::as_const(m_scan.rows))
+        m_folderFields->insert(row.fieldName);
+    setRows(m_scan.rows);
+    if (const QList<int> changed = updateMarks(); !changed.isEmpty())
+        emit tagMarksChanged(changed);
+}
+
+QString TagLinker::rowText(int row) const
+{
+    const FieldRow field = m_rows.value(row);
+    const auto use = m_scan.uses.constFind(field.fieldName);
+    if (use == m_scan.uses.cend())
+        return Linking::rowText(field);
+    return Linking::rowText(field) + formsLine(use->count, int(m_scan.mails.size()));
+}
+
 void TagLinker::setSource(const QString& displayName, QString text)
 {
     m_documentName = displayName;
     m_sourceText = std::move(text);
+    m_marks.setText(m_sourceText);
+    updateMarks();
+    emit tagMarksReset();
     sourceSelectionChanged({});
 }
 
@@ -29,6 +52,15 @@ void TagLinker::loadTagLinks()
 {
     for (int row : Linking::loadTagLinks(m_rows, m_documentName))
         emit rowChanged(row);
+    if (const QList<int> changed = updateMarks(); !changed.isEmpty())
+        emit tagMarksChanged(changed);
+}
+
+QList<int> TagLinker::updateMarks()
+{
+    if (m_marks.marks().isEmpty())
+        return {};
+    return m_marks.update(storedLinks(m_documentName), m_folderFields);
 }
 
 void TagLinker::sourceSelectionChanged(Selection selection)
@@ -58,6 +90,14 @@ void TagLinker::previousTag()
 void TagLinker::nextTag()
 {
     if (const std::optional<Selection> tag = Linking::nextTag(m_sourceText, m_selection))
+        select(*tag);
+    else
+        Platform::uiHost().beep();
+}
+
+void TagLinker::nextUnlinkedTag()
+{
+    if (const std::optional<Selection> tag = m_marks.nextUnlinked(m_selection))
         select(*tag);
     else
         Platform::uiHost().beep();

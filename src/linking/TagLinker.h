@@ -3,6 +3,7 @@
 
 #include "linking/CommentTags.h"
 #include "linking/FormSubmissions.h"
+#include "linking/TagStates.h"
 
 #include <QList>
 #include <QObject>
@@ -35,6 +36,17 @@ public:
 
     // A new scan's rows: the current row goes, no links are loaded.
     void setRows(QList<FieldRow> rows);
+    // A job folder's scan: its rows as setRows takes them, and its fields,
+    // their uses and its form e-mails; from now on a link to a field that
+    // the folder lacks is marked as such.
+    void setScan(ScanResult scan);
+    const ScanResult& scan() const { return m_scan; }
+    // The field list's text of a row: with a scan, how many of its form
+    // e-mails carry the field.
+    QString rowText(int row) const;
+
+    // Every comment tag of the source with its state.
+    const TagMarks& tagMarks() const { return m_marks; }
     // The document whose source is shown (its display name keys the links).
     // The selection goes back to the start.
     void setSource(const QString& displayName, QString text);
@@ -51,6 +63,9 @@ public slots:
     // The Previous and Next comment tag buttons; a beep when there is none.
     void previousTag();
     void nextTag();
+    // Steps to the next tag that is not linked, wrapping at the end; a beep
+    // when every tag is linked.
+    void nextUnlinkedTag();
     // The Link button: asks message 9321 when the tag is linked to a field
     // already; stores the link under the document's key. The rows then show
     // what the store holds, as after Unlink.
@@ -69,6 +84,10 @@ signals:
     // The source view should select this (document positions); the view's
     // selection change then comes back through sourceSelectionChanged.
     void sourceSelectionRequested(Selection selection);
+    // A new source's tags, all marked afresh.
+    void tagMarksReset();
+    // The marks whose state changed (indexes into tagMarks().marks()).
+    void tagMarksChanged(const QList<int>& marks);
 
 private:
     // A current row, a field and a tag, and a document whose name can key
@@ -81,6 +100,8 @@ private:
     void select(Selection selection);
     void linkChanged(int index);  // txt_Link_Change
     void fieldsClick(int origin); // list_Fields_Click
+    // The marks' states from the stored links and the scan's fields.
+    QList<int> updateMarks();
 
     QList<FieldRow> m_rows;
     int m_currentRow = -1;
@@ -90,6 +111,9 @@ private:
     QString m_sourceText;
     Selection m_selection;
     bool m_canLink = false; // as last announced by canLinkChanged
+    ScanResult m_scan;
+    std::optional<QSet<QString>> m_folderFields; // once a folder is scanned
+    TagMarks m_marks;
 };
 
 } // namespace Linking

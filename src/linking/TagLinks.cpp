@@ -56,6 +56,24 @@ QString rowText(const FieldRow& row)
     return Global::ResolveRes(9305, {row.fieldName, row.sample, row.tagLink});
 }
 
+QString formsLine(int count, int forms)
+{
+    return Global::ResolveRes(9323, {count, forms});
+}
+
+QString valuesToolTip(const FieldUse& use)
+{
+    constexpr qsizetype Shown = 20;
+    QStringList lines;
+    for (const ValueCount& value : use.values.first(std::min(use.values.size(), Shown))) {
+        lines.append(Global::ResolveRes(
+            9325, {value.value.isEmpty() ? Global::ResolveRes(9326) : value.value, value.count}));
+    }
+    if (use.values.size() > Shown)
+        lines.append(Global::ResolveRes(9327, {use.values.size() - Shown}));
+    return lines.join(QLatin1Char('\n'));
+}
+
 int rowOfField(const QList<FieldRow>& rows, const QString& field)
 {
     for (qsizetype i = 0; i < rows.size(); ++i) {

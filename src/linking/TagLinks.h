@@ -23,6 +23,13 @@ bool checkDocumentKey(const QString& displayName);
 // A row as the field list shows it: string 9305 with the field name, the
 // sample and the tag link.
 QString rowText(const FieldRow& row);
+// The line that the field list adds to a row: in how many of the folder's
+// `forms` form e-mails the field is (string 9323), starting with its own
+// column step and line break.
+QString formsLine(int count, int forms);
+// A row's tool tip: the field's distinct values, most frequent first, the
+// first 20 of them, each with its count.
+QString valuesToolTip(const FieldUse& use);
 
 // The row whose field name is `field` (exact), or -1.
 int rowOfField(const QList<FieldRow>& rows, const QString& field);

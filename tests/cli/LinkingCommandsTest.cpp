@@ -155,7 +155,8 @@ TEST_F(LinkingCommands, TagsWithTheirLinesAndFields)
     auto tag = [](const QString& text, int line, const char* linked) {
         return QJsonObject{{QStringLiteral("tag"), text},
                            {QStringLiteral("line"), line},
-                           {QStringLiteral("field"), QLatin1String(linked)}};
+                           {QStringLiteral("field"), QLatin1String(linked)},
+                           {QStringLiteral("state"), *linked ? "linked" : "unlinked"}};
     };
     EXPECT_EQ(listed[u"tags"].toArray(),
               array({tag(tagName, 2, "Name"), tag(QStringLiteral("<!-- two\r\nlines -->"), 4, ""),
@@ -166,7 +167,7 @@ TEST_F(LinkingCommands, TagsWithTheirLinesAndFields)
     EXPECT_EQ(plain.status, 0);
     EXPECT_TRUE(plain.out.contains(u"     2  Name   <!-- Name -->\n")) << plain.out.toStdString();
     EXPECT_TRUE(plain.out.contains(u"     5  *      <!-->\n"));
-    EXPECT_TRUE(plain.out.contains(u"4 tag(s), 1 linked, 3 not linked"));
+    EXPECT_TRUE(plain.out.contains(u"4 tags: 1 linked, 3 not linked, 0 linked to a missing field"));
 
     // A "\\" in the name does not part the key into branches.
     const QString slashed = file(QStringLiteral("a\\b.htm"), "<!-- Name -->");

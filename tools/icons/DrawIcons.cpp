@@ -6,10 +6,11 @@
 // RY, RN, TY and TN); into CURSORS, the
 // pointers CUR_20 to CUR_28 (32 pixels; their hot spots are in
 // src/platform/Cursors.cpp); into BALLOONS, the balloons' pictures (32
-// pixels, opaque, light magenta where the balloon shows through). Each image
-// is drawn from strokes on a 32-unit square, so both sizes match.
+// pixels, opaque, light magenta where the balloon shows through); into MAIN,
+// the main window's own toolbar buttons (16 pixels). Each image is drawn from
+// strokes on a 32-unit square, so both sizes match.
 //
-//   draw_icons ICONS CURSORS BALLOONS
+//   draw_icons ICONS CURSORS BALLOONS MAIN
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -453,6 +454,36 @@ const QList<std::pair<QString, Draw>>& balloonImages()
     return images;
 }
 
+// The main window's buttons: the next tag that is not linked, the preview.
+const QList<std::pair<QString, Draw>>& mainImages()
+{
+    static const QList<std::pair<QString, Draw>> images = {
+        // A tag's brackets on amber, with an arrow on to the right.
+        {QStringLiteral("UTAG"),
+         [](QPainter& p) {
+             p.setPen(Qt::NoPen);
+             p.setBrush(QColor(255, 214, 110));
+             p.drawRoundedRect(QRectF(2, 7, 20, 18), 3, 3);
+             pen(p, Ink, 2.6);
+             p.drawPolyline(QPolygonF{{9, 10}, {5, 16}, {9, 22}});
+             p.drawPolyline(QPolygonF{{15, 10}, {19, 16}, {15, 22}});
+             pen(p, Blue, 3.2);
+             p.drawLine(QPointF(22, 16), QPointF(30, 16));
+             p.drawPolyline(QPolygonF{{26, 11}, {30.5, 16}, {26, 21}});
+         }},
+        // A page under a magnifier: the page as it will look.
+        {QStringLiteral("PREVIEW"),
+         [](QPainter& p) {
+             page(p);
+             pen(p, Ink, 2.6);
+             p.setBrush(QColor(255, 255, 255, 180));
+             p.drawEllipse(QPointF(19, 19), 7, 7);
+             p.drawLine(QPointF(24, 24), QPointF(30, 30));
+         }},
+    };
+    return images;
+}
+
 // A balloon picture is opaque: where the drawing is less than half covered
 // the pixel is light magenta, which the balloon leaves out; an edge pixel
 // more than half covered is mixed with a tool-tip's pale yellow.
@@ -501,12 +532,13 @@ bool save(const Draw& draw, int size, const QString& path)
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 4)
+    if (argc != 5)
         return 2;
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const QDir cursors(QString::fromLocal8Bit(argv[2]));
     const QDir balloons(QString::fromLocal8Bit(argv[3]));
-    for (const QDir& dir : {out, cursors, balloons})
+    const QDir main(QString::fromLocal8Bit(argv[4]));
+    for (const QDir& dir : {out, cursors, balloons, main})
         QDir().mkpath(dir.path());
     bool saved = true;
     for (const auto& [key, draw] : toolbarImages()) {
@@ -519,5 +551,7 @@ int main(int argc, char* argv[])
         saved = save(draw, 32, cursors.filePath(key + QStringLiteral(".png"))) && saved;
     for (const auto& [key, draw] : balloonImages())
         saved = saveOpaque(draw, balloons.filePath(key + QStringLiteral(".png"))) && saved;
+    for (const auto& [key, draw] : mainImages())
+        saved = save(draw, 16, main.filePath(key + QStringLiteral(".png"))) && saved;
     return saved ? 0 : 1;
 }

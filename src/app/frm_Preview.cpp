@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "frm_Preview.h"
+
+#include "SourceView.h"
+#include "linking/SourceText.h"
+#include "shared/Files.h"
+#include "shared/Messages.h"
+#include "shared/Settings.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+frm_Preview::frm_Preview(std::unique_ptr<Linking::PagePreview> preview, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_preview(std::move(preview))
+{
+    setObjectName(QStringLiteral("frm_Preview"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    lbl_Mail = new QLabel(Global::ResolveRes(9331), this);
+    cbo_Mail = new QComboBox(this);
+    cbo_Mail->setObjectName(QStringLiteral("cbo_Mail"));
+    cbo_Mail->addItems(m_preview->mailTexts());
+    cbo_Mail->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    lbl_Mail->setBuddy(cbo_Mail);
+
+    tab_View = new QTabWidget(this);
+    tab_View->setObjectName(QStringLiteral("tab_View"));
+    txt_Page = new QTextBrowser(tab_View);
+    txt_Page->setObjectName(QStringLiteral("txt_Page"));
+    // A preview follows no link: the page stays what it is.
+    txt_Page->setOpenLinks(false);
+    txt_Source = new QPlainTextEdit(tab_View);
+    txt_Source->setObjectName(QStringLiteral("txt_Source"));
+    txt_Source->setReadOnly(true);
+    txt_Source->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txt_Source->setFont(App::sourceFont());
+    const QStringList tabs = Global::ResolveRes(9332).split(QLatin1Char('|'));
+    tab_View->addTab(txt_Page, tabs.value(0));
+    tab_View->addTab(txt_Source, tabs.value(1));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(lbl_Mail);
+    top->addWidget(cbo_Mail, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(tab_View, 1);
+    resize(820, 640);
+
+    connect(m_preview.get(), &Linking::PagePreview::filledChanged, this, &frm_Preview::showFilled);
+    connect(cbo_Mail, &QComboBox::currentIndexChanged, this, [this](int index) {
+        const Global::BusyPointerScope busy;
+        if (!m_preview->choose(index)) {
+            const QSignalBlocker blocker(cbo_Mail);
+            cbo_Mail->setCurrentIndex(m_preview->current());
+        }
+    });
+    if (m_preview->current() >= 0)
+        showFilled();
+}
+
+void frm_Preview::showFilled()
+{
+    setWindowTitle(Global::ResolveRes(9330, {m_preview->displayName()}));
+    {
+        const QSignalBlocker blocker(cbo_Mail);
+        cbo_Mail->setCurrentIndex(m_preview->current());
+    }
+    txt_Page->setHtml(m_preview->pageHtml());
+    txt_Source->setPlainText(m_preview->sourceText());
+    m_marks.reset(*txt_Source, Linking::SourceMap(m_preview->sourceText()),
+                  m_preview->marks().marks());
+}

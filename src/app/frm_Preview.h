@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "TagMarkSelections.h"
+#include "linking/PagePreview.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QTabWidget;
+class QTextBrowser;
+
+// The preview: the target document as one form e-mail of the job folder
+// fills it, rendered, with its source on a second tab. The state and the
+// filling live in Linking::PagePreview; the window mirrors them.
+class frm_Preview : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frm_Preview(std::unique_ptr<Linking::PagePreview> preview, QWidget* parent = nullptr);
+
+    Linking::PagePreview& preview() { return *m_preview; }
+
+    QLabel* lbl_Mail = nullptr;
+    QComboBox* cbo_Mail = nullptr;
+    QTabWidget* tab_View = nullptr;
+    QTextBrowser* txt_Page = nullptr;
+    QPlainTextEdit* txt_Source = nullptr;
+
+private:
+    void showFilled();
+
+    std::unique_ptr<Linking::PagePreview> m_preview;
+    App::TagMarkSelections m_marks;
+};

@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Filling.h"
+
+#include "linking/CommentTags.h"
+#include "linking/SourceText.h"
+#include "platform/Cp1252.h"
+#include "platform/Text.h"
+
+#include <QHash>
+#include <QSet>
+#include <QStringDecoder>
+
+namespace Linking {
+namespace {
+
+// Where each character of the decoded text starts among the document's
+// bytes: one byte a character for Windows-1252; for UTF-8, the byte-order
+// mark first and then each character's encoded length.
+class ByteOffsets
+{
+public:
+    ByteOffsets(const QByteArray& bytes, QStringView text) : m_text(text)
+    {
+        // As decodeDocument decided: UTF-8 when the bytes are valid UTF-8.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = utf8.decode(bytes);
+        m_utf8 = !utf8.hasError();
+        if (m_utf8 && bytes.startsWith("\xEF\xBB\xBF"))
+            m_byte = 3;
+    }
+
+    bool utf8() const { return m_utf8; }
+
+    // Positions asked for must not go backwards.
+    qsizetype at(qsizetype position)
+    {
+        if (!m_utf8)
+            return position;
+        for (; m_char < position; ++m_char) {
+            const char16_t c = m_text[m_char].unicode();
+            if (c < 0x80)
+                m_byte += 1;
+            else if (c < 0x800)
+                m_byte += 2;
+            else if (QChar::isHighSurrogate(c) || QChar::isLowSurrogate(c))
+                m_byte += 2; // a pair takes four bytes
+            else
+                m_byte += 3;
+        }
+        return m_byte;
+    }
+
+private:
+    QStringView m_text;
+    bool m_utf8 = false;
+    qsizetype m_char = 0;
+    qsizetype m_byte = 0;
+};
+
+QByteArray encodeValue(const QString& escaped, bool utf8)
+{
+    if (utf8)
+        return escaped.toUtf8();
+    QByteArray out;
+    out.reserve(escaped.size());
+    for (qsizetype i = 0; i < escaped.size(); ++i) {
+        const QChar c = escaped[i];
+        if (Platform::Cp1252::canEncode(c)) {
+            out += Platform::Cp1252::toByte(c);
+            continue;
+        }
+        char32_t code = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < escaped.size() && escaped[i + 1].isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, escaped[++i]);
+        out += "&#" + QByteArray::number(quint32(code)) + ';';
+    }
+    return out;
+}
+
+} // namespace
+
+QString escapeHtml(QStringView value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case u'&':
+            out += QLatin1String("&amp;");
+            break;
+        case u'<':
+            out += QLatin1String("&lt;");
+            break;
+        case u'>':
+            out += QLatin1String("&gt;");
+            break;
+        case u'"':
+            out += QLatin1String("&quot;");
+            break;
+        case u'\'':
+            out += QLatin1String("&#39;");
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+FilledDocument fillDocument(const QByteArray& document, const QList<StoredLink>& links,
+                            const QList<FieldLine>& values)
+{
+    const QString text = decodeDocument(document);
+    ByteOffsets offsets(document, text);
+
+    QHash<QString, QString> fieldOf; // folded tag: the last listed link wins
+    for (const StoredLink& link : links)
+        fieldOf.insert(Platform::foldCase(link.tag), link.field);
+    QHash<QString, QString> valueOf;
+    for (const FieldLine& line : values)
+        valueOf.insert(line.name, line.value);
+
+    FilledDocument out;
+    out.bytes.reserve(document.size());
+    QHash<QString, QByteArray> replacements; // folded tag: its encoded value
+    QSet<QString> listed;
+    qsizetype copied = 0; // bytes of the document copied so far
+    for (const CommentTag& tag : commentTags(text)) {
+        const QString key = Platform::foldCase(tag.tag);
+        const QString field = fieldOf.value(key);
+        const auto value = field.isEmpty() ? valueOf.constEnd() : valueOf.constFind(field);
+        const bool first = !listed.contains(key);
+        if (first) {
+            listed.insert(key);
+            if (field.isEmpty())
+                out.unlinked.append(tag.tag);
+            else if (value == valueOf.constEnd())
+                out.missing.append({tag.tag, field});
+            else
+                out.filled.append({tag.tag, field, *value});
+        }
+        if (value == valueOf.constEnd())
+            continue;
+        auto replacement = replacements.constFind(key);
+        if (replacement == replacements.constEnd())
+            replacement = replacements.insert(key, encodeValue(escapeHtml(*value), offsets.utf8()));
+        const qsizetype from = offsets.at(tag.start);
+        const qsizetype to = offsets.at(tag.start + tag.tag.size());
+        out.bytes += QByteArrayView(document).sliced(copied, from - copied);
+        out.bytes += *replacement;
+        copied = to;
+    }
+    out.bytes += QByteArrayView(document).sliced(copied);
+    return out;
+}
+
+} // namespace Linking

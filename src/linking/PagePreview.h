@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "linking/Filling.h"
+#include "linking/FormSubmissions.h"
+#include "linking/TagStates.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+namespace Linking {
+
+// What the preview window shows, without a widget: a target document filled
+// from one form e-mail of the job folder, which the user picks from the
+// folder's form e-mails (the newest first). Nothing is written.
+class PagePreview : public QObject
+{
+    Q_OBJECT
+
+public:
+    // `document` the document's bytes, `displayName` the name that keys its
+    // links, `folder` the job folder and `mails` its form e-mails as the scan
+    // found them.
+    PagePreview(QByteArray document, QString displayName, QString folder, QList<FormMail> mails,
+                QList<FormSubmissionDef> defs, QObject* parent = nullptr);
+
+    const QString& displayName() const { return m_displayName; }
+    const QList<FormMail>& mails() const { return m_mails; }
+    // Each form e-mail as the list shows it (string 9334): its time, subject
+    // and file name.
+    QStringList mailTexts() const;
+    int current() const { return m_current; }
+
+    // Fills the page from form e-mail `index`. False, and the page kept as
+    // it was, when the e-mail cannot be read.
+    bool choose(int index);
+
+    const FilledDocument& filled() const { return m_filled; }
+    // The filled page's text, as the Source tab shows it.
+    const QString& sourceText() const { return m_sourceText; }
+    // The tags the filling left in the page: not linked, or linked to a
+    // field that the e-mail does not carry (positions in sourceText).
+    const TagMarks& marks() const { return m_marks; }
+    // The page to render: the filled page with each tag left in it shown as
+    // its text on the background of its state, so that it can be seen.
+    const QString& pageHtml() const { return m_pageHtml; }
+
+signals:
+    void filledChanged();
+
+private:
+    QByteArray m_document;
+    QString m_displayName;
+    QString m_folder;
+    QList<FormMail> m_mails;
+    QList<FormSubmissionDef> m_defs;
+    int m_current = -1;
+    FilledDocument m_filled;
+    QString m_sourceText;
+    TagMarks m_marks;
+    QString m_pageHtml;
+};
+
+} // namespace Linking
