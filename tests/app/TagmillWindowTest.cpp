@@ -4,6 +4,7 @@
 // decides is tested with the linking core; here the controls must carry it.
 #include "ScriptedUiHost.h"
 #include "TestSettings.h"
+#include "app/frm_Preview.h"
 #include "app/frm_Tagmill.h"
 #include "demo/Demo.h"
 #include "finder/widgets/frm_Find.h"
@@ -18,6 +19,7 @@
 #include "shared/Tweaks.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,6 +32,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -541,4 +544,59 @@ TEST_F(TagmillWindow, OddDocumentsOpenAndALongTagLinks)
     clickToolbar(*window, "NTAG");
     clickToolbar(*window, "LTAG");
     EXPECT_EQ(host.beeps, beeps + 2);
+}
+
+// The tags are marked by state over the source without touching its text,
+// the status bar counts them, Ctrl+F3 steps to a tag that is not linked, a
+// link re-marks its tag, and the preview shows the page filled from the
+// newest form e-mail.
+TEST_F(TagmillWindow, TagsAreMarkedByStateAndThePreviewFillsThePage)
+{
+    store(EnquiryBranch, NameTag, QStringLiteral("Name"));
+    store(EnquiryBranch, CompanyTag, QStringLiteral("No such field"));
+    const auto window = start();
+    const QString source = window->rtf_Source->toPlainText();
+
+    const QList<Linking::TagMark>& marks = window->linker().tagMarks().marks();
+    const QList<QTextEdit::ExtraSelection> shown = window->rtf_Source->extraSelections();
+    ASSERT_EQ(shown.size(), marks.size());
+    for (qsizetype i = 0; i < marks.size(); ++i)
+        EXPECT_EQ(shown[i].format.background().color(),
+                  App::TagMarkSelections::colourOf(marks[i].state));
+    const auto colourOfTag = [&](const QString& tag) {
+        for (const QTextEdit::ExtraSelection& selection : window->rtf_Source->extraSelections()) {
+            if (selection.cursor.selectedText() == tag)
+                return selection.format.background().color();
+        }
+        return QColor();
+    };
+    EXPECT_EQ(colourOfTag(NameTag), App::TagMarkSelections::colourOf(Linking::TagState::Linked));
+    EXPECT_EQ(colourOfTag(CompanyTag),
+              App::TagMarkSelections::colourOf(Linking::TagState::MissingField));
+    EXPECT_EQ(window->rtf_Source->toPlainText(), source);
+    EXPECT_TRUE(window->lbl_TagCounts->text().contains(u"1 linked to a missing field"))
+        << window->lbl_TagCounts->text().toStdString();
+
+    // The first tag is not linked; after it, the next one that is not.
+    QTest::keyClick(window.get(), Qt::Key_F3, Qt::ControlModifier);
+    EXPECT_EQ(selectedSource(*window), FirstTag);
+    QTest::keyClick(window.get(), Qt::Key_F3, Qt::ControlModifier);
+    const QString next = selectedSource(*window);
+    EXPECT_TRUE(next.startsWith(u"<!--") && next != NameTag && next != CompanyTag)
+        << next.toStdString();
+    EXPECT_EQ(window->linker().selectedTag(), next);
+    clickRow(*window, rowOf(*window, QStringLiteral("Email")));
+    window->but_Link->click();
+    EXPECT_EQ(colourOfTag(next), App::TagMarkSelections::colourOf(Linking::TagState::Linked));
+
+    frm_Preview* preview = window->showPreview();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->cbo_Mail->count(), window->linker().scan().mails.size());
+    const Linking::FilledDocument& filled = preview->preview().filled();
+    ASSERT_FALSE(filled.filled.isEmpty());
+    EXPECT_TRUE(preview->txt_Page->toPlainText().contains(filled.filled[0].value));
+    EXPECT_FALSE(preview->txt_Source->toPlainText().contains(NameTag));
+    // A tag left in the page is shown, not hidden as a comment.
+    EXPECT_TRUE(preview->txt_Page->toPlainText().contains(CompanyTag));
+    preview->close();
 }

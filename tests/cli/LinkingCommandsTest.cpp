@@ -4,6 +4,7 @@
 #include "FormMail.h"
 #include "platform/RegistryHive.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -38,10 +39,14 @@ protected:
 
     Outcome run(const QStringList& args)
     {
+        return runOn(dir.filePath(QStringLiteral("hive")), args);
+    }
+
+    Outcome runOn(const QString& hive, const QStringList& args)
+    {
         QProcess process;
         process.setProgram(QStringLiteral(VANTIX_EXECUTABLE));
-        process.setArguments(
-            QStringList{QStringLiteral("--registry"), dir.filePath(QStringLiteral("hive"))} + args);
+        process.setArguments(QStringList{QStringLiteral("--registry"), hive} + args);
         process.start();
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(60'000));
@@ -302,6 +307,104 @@ TEST_F(LinkingCommands, BadDocumentsAndArgumentsGetClearMessages)
     }
     for (const char* command : {"scan", "tags", "link", "unlink"})
         EXPECT_EQ(run({QLatin1String(command), QStringLiteral("--help")}).status, 0) << command;
+}
+
+} // namespace
+
+namespace {
+
+QStringList listing(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// A demo reply page filled from a form e-mail of ours: the page's bytes with
+// each linked tag replaced by hand, the values escaped, and nothing written
+// beside the page or in the folder.
+TEST_F(LinkingCommands, FillGivesThePageAsAFormE_mailFillsIt)
+{
+    const QString workspace = dir.filePath(QStringLiteral("demo"));
+    ASSERT_EQ(run({QStringLiteral("demo"), workspace}).status, 0);
+    const QString hive = workspace + QStringLiteral("/registry.sqlite3");
+    const QString page = workspace + QStringLiteral("/Templates/Website Enquiry.htm");
+    Fixtures::writeMail(job, QStringLiteral("old.emi"), QStringLiteral("Website Enquiry"),
+                        QStringList{QStringLiteral("Name = Old")});
+    QFile(job + QStringLiteral("/old.emi"))
+        .setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime);
+    Fixtures::writeMail(job, QStringLiteral("new.emi"), QStringLiteral("website enquiry"),
+                        QStringList{QStringLiteral("Name = A <b> & \"Sons\""),
+                                    QStringLiteral("Telephone = 0113 496 0000")});
+    for (const auto& [tag, field] :
+         {std::pair{"<!-- Name -->", "Name"}, std::pair{"<!-- Telephone -->", "Telephone"},
+          std::pair{"<!-- Company -->", "Company"}})
+        ASSERT_EQ(
+            runOn(hive, {QStringLiteral("link"), page, QLatin1String(tag), QLatin1String(field)})
+                .status,
+            0);
+    QFile original(page);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    QByteArray expected = original.readAll();
+    ASSERT_TRUE(expected.contains("<!-- Name -->"));
+    expected.replace("<!-- Name -->", "A &lt;b&gt; &amp; &quot;Sons&quot;")
+        .replace("<!-- Telephone -->", "0113 496 0000");
+    const QStringList pagesBefore = listing(workspace + QStringLiteral("/Templates"));
+    const QStringList mailsBefore = listing(job);
+
+    QProcess fill;
+    fill.start(QStringLiteral(VANTIX_EXECUTABLE),
+               {QStringLiteral("--registry"), hive, QStringLiteral("fill"), page,
+                QStringLiteral("--folder"), job});
+    ASSERT_TRUE(fill.waitForFinished(60'000));
+    EXPECT_EQ(fill.exitCode(), 0) << fill.readAllStandardError().toStdString();
+    EXPECT_EQ(fill.readAllStandardOutput(), expected);
+
+    QJsonObject shown;
+    {
+        const Outcome r = runOn(hive, {QStringLiteral("fill"), page, QStringLiteral("--folder"),
+                                       job, QStringLiteral("--email"), QStringLiteral("OLD.emi"),
+                                       QStringLiteral("--json")});
+        shown = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    }
+    EXPECT_EQ(shown[u"email"].toString(), QStringLiteral("old.emi"));
+    EXPECT_EQ(shown[u"filled"].toArray().size(), 1);
+    EXPECT_EQ(shown[u"missing"].toArray().size(), 2); // Telephone and Company
+    EXPECT_FALSE(shown[u"unlinked"].toArray().isEmpty());
+
+    // Each tag's state against the folder: Company is in none of its forms.
+    const Outcome tags = runOn(hive, {QStringLiteral("tags"), page, QStringLiteral("--folder"), job,
+                                      QStringLiteral("--json")});
+    const QJsonArray states = QJsonDocument::fromJson(tags.out.toUtf8())[u"tags"].toArray();
+    QHash<QString, QString> stateOf;
+    for (const QJsonValue& tag : states)
+        stateOf.insert(tag[u"tag"].toString(), tag[u"state"].toString());
+    EXPECT_EQ(stateOf.value(QStringLiteral("<!-- Name -->")), QStringLiteral("linked"));
+    EXPECT_EQ(stateOf.value(QStringLiteral("<!-- Company -->")), QStringLiteral("missing-field"));
+    EXPECT_EQ(stateOf.value(QStringLiteral("<!-- Email -->")), QStringLiteral("unlinked"));
+
+    const Outcome beyond = runOn(hive, {QStringLiteral("fill"), page, QStringLiteral("--folder"),
+                                        job, QStringLiteral("--email"), QStringLiteral("3")});
+    EXPECT_EQ(beyond.status, 1);
+    EXPECT_TRUE(beyond.err.contains(u"2 form e-mail(s)")) << beyond.err.toStdString();
+    EXPECT_EQ(listing(workspace + QStringLiteral("/Templates")), pagesBefore);
+    EXPECT_EQ(listing(job), mailsBefore);
+}
+
+TEST_F(LinkingCommands, ScanValuesCountsEachFieldsForms)
+{
+    define("Form1", "Website Enquiry", " =");
+    Fixtures::writeMail(job, QStringLiteral("1.emi"), QStringLiteral("Website Enquiry"),
+                        QStringList{QStringLiteral("Town = York"), QStringLiteral("Name = A")});
+    Fixtures::writeMail(job, QStringLiteral("2.emi"), QStringLiteral("Website Enquiry"),
+                        QStringList{QStringLiteral("Town = York")});
+    const QJsonArray fields =
+        json({QStringLiteral("scan"), job, QStringLiteral("--values")})[u"fields"].toArray();
+    ASSERT_EQ(fields.size(), 2);
+    EXPECT_EQ(fields[0][u"count"].toInt(), 2);
+    const QJsonArray values = fields[0][u"values"].toArray();
+    ASSERT_EQ(values.size(), 1);
+    EXPECT_EQ(values[0][u"value"].toString(), QStringLiteral("York"));
+    EXPECT_EQ(values[0][u"count"].toInt(), 2);
+    EXPECT_EQ(fields[1][u"count"].toInt(), 1);
 }
 
 } // namespace

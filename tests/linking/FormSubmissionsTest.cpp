@@ -6,6 +6,7 @@
 #include "TestSettings.h"
 #include "shared/Settings.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
@@ -216,6 +217,47 @@ TEST_F(JobFolder, MissingOrEmptyFolders)
     const ScanResult empty = scan();
     EXPECT_EQ(empty.files, 0);
     EXPECT_TRUE(empty.rows.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// Each field's count of form e-mails and its values, most frequent first; a
+// field given twice in one e-mail counts once. The form e-mails come newest
+// first, e-mails that fill no form left out.
+TEST_F(JobFolder, FieldsAreCountedWithTheirValuesAndMailsComeNewestFirst)
+{
+    const auto at = [&](const QString& path, int minutes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::fromSecsSinceEpoch(1'700'000'000 + minutes * 60),
+                                     QFileDevice::FileModificationTime));
+    };
+    at(mail("a.emi", "Website Enquiry", {"Town = Leeds", "Name = Ann", "Town = York"}), 3);
+    at(mail("b.emi", "Website Enquiry", {"Town = York"}), 1);
+    at(mail("c.emi", "Website Enquiry", {"Town = York", "Name = "}), 2);
+    at(mail("d.emi", "Newsletter", {"Town = Hull"}), 9);
+    at(mail("e.emi", "Website Enquiry", {"Town = Bath"}, {.a = false}), 9);
+
+    const ScanResult result = scan(false);
+    const FieldUse town = result.uses.value(QStringLiteral("Town"));
+    EXPECT_EQ(town.count, 3);
+    EXPECT_EQ(town.values,
+              (QList<ValueCount>{{QStringLiteral("York"), 2}, {QStringLiteral("Leeds"), 1}}));
+    EXPECT_EQ(result.uses.value(QStringLiteral("Name")).count, 2);
+    QStringList order;
+    for (const FormMail& mail : result.mails)
+        order << mail.file;
+    EXPECT_EQ(order, (QStringList{QStringLiteral("a.emi"), QStringLiteral("c.emi"),
+                                  QStringLiteral("b.emi")}));
+
+    // One e-mail's fields, for filling a page from it.
+    const auto fields = readFormFields(folder + QStringLiteral("/a.emi"), defs);
+    ASSERT_TRUE(fields);
+    EXPECT_EQ(fields->size(), 2);
+    EXPECT_EQ(fields->value(0).value, QStringLiteral("Leeds"));
+    EXPECT_EQ(readFormFields(folder + QStringLiteral("/d.emi"), defs), std::nullopt);
 }
 
 } // namespace
