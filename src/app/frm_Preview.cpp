@@ -38,6 +38,7 @@ frm_Preview::frm_Preview(std::unique_ptr<Linking::PagePreview> preview, QWidget*
     txt_Source->setReadOnly(true);
     txt_Source->setLineWrapMode(QPlainTextEdit::NoWrap);
     txt_Source->setFont(App::sourceFont());
+    m_marks = new App::TagMarkSelections(*txt_Source);
     const QStringList tabs = Global::ResolveRes(9332).split(QLatin1Char('|'));
     tab_View->addTab(txt_Page, tabs.value(0));
     tab_View->addTab(txt_Source, tabs.value(1));
@@ -71,6 +72,5 @@ void frm_Preview::showFilled()
     }
     txt_Page->setHtml(m_preview->pageHtml());
     txt_Source->setPlainText(m_preview->sourceText());
-    m_marks.reset(*txt_Source, Linking::SourceMap(m_preview->sourceText()),
-                  m_preview->marks().marks());
+    m_marks->reset(Linking::SourceMap(m_preview->sourceText()), m_preview->marks().marks());
 }

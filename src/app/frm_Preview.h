@@ -36,5 +36,5 @@ private:
     void showFilled();
 
     std::unique_ptr<Linking::PagePreview> m_preview;
-    App::TagMarkSelections m_marks;
+    App::TagMarkSelections* m_marks = nullptr;
 };

@@ -204,6 +204,7 @@ void frm_Tagmill::createControls()
     rtf_Source->setLineWrapMode(QPlainTextEdit::NoWrap);
     rtf_Source->setFont(App::sourceFont());
     rtf_Source->setUndoRedoEnabled(false);
+    m_tagMarks = new App::TagMarkSelections(*rtf_Source);
     split_Main->addWidget(list_Fields);
     split_Main->addWidget(rtf_Source);
     split_Main->setStretchFactor(1, 1);
@@ -272,11 +273,11 @@ void frm_Tagmill::wireLinker()
     connect(&m_linker, &Linking::TagLinker::rowsReset, this, &frm_Tagmill::fillRows);
     connect(&m_linker, &Linking::TagLinker::rowChanged, this, &frm_Tagmill::showRow);
     connect(&m_linker, &Linking::TagLinker::tagMarksReset, this, [this] {
-        m_tagMarks.reset(*rtf_Source, m_sourceMap, m_linker.tagMarks().marks());
+        m_tagMarks->reset(m_sourceMap, m_linker.tagMarks().marks());
         showTagCounts();
     });
     connect(&m_linker, &Linking::TagLinker::tagMarksChanged, this, [this](const QList<int>& marks) {
-        m_tagMarks.update(*rtf_Source, m_linker.tagMarks().marks(), marks);
+        m_tagMarks->update(m_linker.tagMarks().marks(), marks);
         showTagCounts();
     });
     connect(&m_linker, &Linking::TagLinker::currentRowChanged, this, [this](int row) {

@@ -124,7 +124,7 @@ private:
     Linking::Selection m_reportedSelection;
     QPointer<frm_Find> m_finder;
     QPointer<frm_Preview> m_preview;
-    App::TagMarkSelections m_tagMarks;
+    App::TagMarkSelections* m_tagMarks = nullptr; // the source view's
     int m_busy = 0;
     bool m_closeRequested = false;
     bool m_rowJustChanged = false;

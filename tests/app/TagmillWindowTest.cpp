@@ -557,12 +557,10 @@ TEST_F(TagmillWindow, TagsAreMarkedByStateAndThePreviewFillsThePage)
     const auto window = start();
     const QString source = window->rtf_Source->toPlainText();
 
-    const QList<Linking::TagMark>& marks = window->linker().tagMarks().marks();
-    const QList<QTextEdit::ExtraSelection> shown = window->rtf_Source->extraSelections();
-    ASSERT_EQ(shown.size(), marks.size());
-    for (qsizetype i = 0; i < marks.size(); ++i)
-        EXPECT_EQ(shown[i].format.background().color(),
-                  App::TagMarkSelections::colourOf(marks[i].state));
+    // The tags in sight carry their marks.
+    EXPECT_FALSE(window->rtf_Source->extraSelections().isEmpty());
+    EXPECT_LE(window->rtf_Source->extraSelections().size(),
+              window->linker().tagMarks().marks().size());
     const auto colourOfTag = [&](const QString& tag) {
         for (const QTextEdit::ExtraSelection& selection : window->rtf_Source->extraSelections()) {
             if (selection.cursor.selectedText() == tag)
