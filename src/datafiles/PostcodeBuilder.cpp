@@ -466,45 +466,28 @@ QStringList readPostcodeCsv(QIODevice& input, PostcodeFileBuilder& builder)
             const char c = chunk[i];
             if (c == '\n')
                 ++line;
-            switch (state) {
-            case FieldStart:
-            case Plain:
-                if (c == '"' && state == FieldStart) {
-                    state = Quoted;
-                } else if (c == ',') {
-                    fields << field;
-                    field.clear();
-                    state = FieldStart;
-                } else if (c == '\n') {
-                    endRow();
-                } else if (c != '\r') {
-                    field += c;
-                    state = Plain;
-                }
-                break;
-            case Quoted:
+            if (state == Quoted) {
                 if (c == '"')
                     state = QuoteInQuoted;
                 else
                     field += c;
-                break;
-            case QuoteInQuoted:
-                if (c == '"') {
-                    field += c;
-                    state = Quoted;
-                } else if (c == ',') {
-                    fields << field;
-                    field.clear();
-                    state = FieldStart;
-                } else if (c == '\n') {
-                    endRow();
-                } else if (c != '\r') {
-                    if (rowProblem.isEmpty())
-                        rowProblem = QStringLiteral("text follows the closing quote of field %1")
-                                         .arg(fields.size() + 1);
-                    state = Plain;
-                }
-                break;
+            } else if (state == QuoteInQuoted && c == '"') {
+                field += c; // a doubled quote
+                state = Quoted;
+            } else if (c == ',') {
+                fields << field;
+                field.clear();
+                state = FieldStart;
+            } else if (c == '\n') {
+                endRow();
+            } else if (c == '"' && state == FieldStart) {
+                state = Quoted;
+            } else if (c != '\r') {
+                if (state == QuoteInQuoted && rowProblem.isEmpty())
+                    rowProblem = QStringLiteral("text follows the closing quote of field %1")
+                                     .arg(fields.size() + 1);
+                field += c;
+                state = Plain;
             }
         }
     }
