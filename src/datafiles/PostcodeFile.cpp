@@ -134,6 +134,12 @@ struct Damage
     QString what;
 };
 
+// The first address, or string 912 when there is none.
+QString firstAddress(const QStringList& addresses)
+{
+    return addresses.isEmpty() ? Global::ResolveRes(NoMatchesFound) : addresses.first();
+}
+
 } // namespace
 
 QString normalisePostcode(const QString& postcode)
@@ -300,6 +306,12 @@ const PostcodeFile::CachedBlock* PostcodeFile::block(int number)
 
 std::optional<QByteArray> PostcodeFile::word(int number)
 {
+    const std::optional<QByteArrayView> found = wordView(number);
+    return found ? std::optional(found->toByteArray()) : std::nullopt;
+}
+
+std::optional<QByteArrayView> PostcodeFile::wordView(int number)
+{
     if (number < 0 || number >= MaxWords)
         return std::nullopt;
     const CachedBlock* cached = block(number / WordsPerBlock);
@@ -307,7 +319,7 @@ std::optional<QByteArray> PostcodeFile::word(int number)
     if (!cached || index + 1 >= cached->starts.size())
         return std::nullopt;
     const qsizetype from = cached->starts[index];
-    return cached->text.mid(from, cached->starts[index + 1] - 1 - from);
+    return QByteArrayView(cached->text).sliced(from, cached->starts[index + 1] - 1 - from);
 }
 
 PostcodeMatches PostcodeFile::lookup(const QString& postcode)
@@ -333,7 +345,7 @@ PostcodeMatches PostcodeFile::lookup(const QString& postcode)
                 throw Damage{QStringLiteral("the file is cut short")};
             position = int32At(table.constData());
             if (position == -1) {
-                result.text = Global::ResolveRes(NoMatchesFound);
+                result.text = firstAddress(result.addresses);
                 return result;
             }
         }
@@ -368,7 +380,9 @@ PostcodeMatches PostcodeFile::lookup(const QString& postcode)
         // Then along the chain while the keys are not past it. Every `next`
         // lies after its record, so the walk cannot come round again.
         QByteArray out;
-        const auto word = [this](int number) { return this->word(number); };
+        std::array<QByteArray, StoredLines> line;
+        const QByteArray postcodeBytes = Platform::Cp1252::encode(postcode);
+        const auto word = [this](int number) { return wordView(number); };
         for (;;) {
             const QByteArray bytes = m_file.readAt(record, RecordSize);
             if (bytes.size() < RecordSize)
@@ -386,24 +400,22 @@ PostcodeMatches PostcodeFile::lookup(const QString& postcode)
                     break;
                 const int order = compareKeys(entry, key);
                 if (order > 0) {
-                    result.text = result.addresses.value(0, Global::ResolveRes(NoMatchesFound));
+                    result.text = firstAddress(result.addresses);
                     return result;
                 }
-                std::array<QString, StoredLines> line;
                 at = lines;
-                for (QString& one : line) {
+                for (QByteArray& one : line) {
                     if (order < 0) {
                         const qsizetype end = lineEnd(text, at);
                         at = end < 0 ? -1 : end + 1;
                     } else {
                         bool missing = false;
-                        out.clear();
-                        at = decodeLine(text, at, word, out, missing);
+                        one.clear();
+                        at = decodeLine(text, at, word, one, missing);
                         if (missing)
                             throw Damage{QStringLiteral("a word of the record at %1 is not in the "
                                                         "dictionary")
                                              .arg(record)};
-                        one = Platform::Cp1252::decode(out);
                     }
                     if (at < 0)
                         throw Damage{
@@ -411,12 +423,15 @@ PostcodeMatches PostcodeFile::lookup(const QString& postcode)
                                 .arg(record)};
                 }
                 if (order == 0) {
-                    const QString premises = line[0].isEmpty() || line[1].isEmpty()
-                                                 ? line[0] + line[1]
-                                                 : line[0] + QStringLiteral(", ") + line[1];
-                    result.addresses << QStringList{premises, line[2],  line[3], line[4],
-                                                    line[5],  postcode, line[6]}
-                                            .join(QLatin1Char('|'));
+                    // Joined as bytes and decoded once.
+                    out = line[0];
+                    if (!line[0].isEmpty() && !line[1].isEmpty())
+                        out += ", ";
+                    out += line[1];
+                    for (std::size_t i = 2; i <= 5; ++i)
+                        out += '|' + line[i];
+                    out += '|' + postcodeBytes + '|' + line[6];
+                    result.addresses << Platform::Cp1252::decode(out);
                 }
             }
             const qint32 next = int32At(bytes.constData());
@@ -434,7 +449,7 @@ PostcodeMatches PostcodeFile::lookup(const QString& postcode)
         result.addresses.clear();
         result.damage = damage.what;
     }
-    result.text = result.addresses.value(0, Global::ResolveRes(NoMatchesFound));
+    result.text = firstAddress(result.addresses);
     return result;
 }
 

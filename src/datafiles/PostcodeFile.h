@@ -253,6 +253,8 @@ private:
 
     PostcodeFile() = default;
     const CachedBlock* block(int number);
+    // The word in its cached block: valid until the next block is read.
+    std::optional<QByteArrayView> wordView(int number);
 
     Platform::File m_file;
     qint64 m_size = 0;
