@@ -28,6 +28,8 @@ const Entry Commands[] = {
     {"index", "the contact index: rebuild, search, verify, lock, unlock", indexCommand},
     {"link", "link a comment tag of a document to a form field", linkCommand},
     {"picks", "the finder's favourites and recent picks: list, add, remove", picksCommand},
+    {"postcodes", "postcode address files: look up an address, show a key, build a file",
+     postcodesCommand},
     {"scan", "list the form fields that the e-mails of a job folder carry", scanCommand},
     {"settings", "read and write settings: get, set, delete, delete-branch, export, import",
      settingsCommand},

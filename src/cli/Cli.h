@@ -40,6 +40,7 @@ int fillCommand(const QStringList& args, Context& context);
 int indexCommand(const QStringList& args, Context& context);
 int linkCommand(const QStringList& args, Context& context);
 int picksCommand(const QStringList& args, Context& context);
+int postcodesCommand(const QStringList& args, Context& context);
 int scanCommand(const QStringList& args, Context& context);
 int settingsCommand(const QStringList& args, Context& context);
 int stringsCommand(const QStringList& args, Context& context);

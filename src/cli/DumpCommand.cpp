@@ -54,8 +54,9 @@ int dumpCommand(const QStringList& args, Context& context)
     if (wantsHelp(args)) {
         context.out << usage << "\n"
                     << "Prints every field of one of the suite's data files: an event file, a\n"
-                    << "profile, a folder information file, the share file or the index task\n"
-                    << "file, recognised by its first bytes. Fields that the suite names appear\n"
+                    << "profile, a folder information file, the share file, the index task\n"
+                    << "file or a postcode address file (its header and users), recognised by\n"
+                    << "its first bytes. Fields that the suite names appear\n"
                     << "under their names, others as f and their number within their record.\n"
                     << "Without --json, one field a line; with it, one JSON object (byte blocks\n"
                     << "as hex, lists as {\"lbound\": L, \"items\": [...]}). An index file is\n"

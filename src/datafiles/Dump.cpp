@@ -3,6 +3,7 @@
 #include "DumpTree.h"
 #include "EventFile.h"
 #include "FileInfoFile.h"
+#include "PostcodeFile.h"
 #include "ProfileFile.h"
 #include "ShareFile.h"
 
@@ -131,6 +132,23 @@ QString dumpShare(QByteArrayView bytes, qint64 position, DumpNode& root)
     return problem.replace(QLatin1String("users.f1"), QLatin1String("users"));
 }
 
+// A postcode address file: its header and its users; the addresses are for
+// `vantix postcodes lookup`.
+QString dumpPostcodeFile(QByteArrayView bytes, qint64 position, DumpNode& root)
+{
+    const RecordDump header =
+        dumpRecord<PostcodeFileHeader>(bytes, position, QStringLiteral("header"), root);
+    if (!header.problem.isEmpty())
+        return header.problem;
+    QString problem =
+        dumpRecord<PostcodeFileUsers>(bytes, header.next, QStringLiteral("users"), root).problem;
+    // Its one field is the array of names: shown as a plain list.
+    DumpNode& users = root.items.back();
+    users = users.items.empty() ? DumpNode{DumpNode::Array, {}, 0, {}, {}}
+                                : DumpNode(std::move(users.items.front()));
+    return problem.replace(QLatin1String("users.names"), QLatin1String("users"));
+}
+
 template <PackedRecord R>
 QString dumpOne(QByteArrayView bytes, qint64 position, DumpNode& root)
 {
@@ -143,6 +161,7 @@ const DumpKind OwnKinds[] = {
     {"profile", &ProfileFileKind, dumpOne<ProfileRecord>},
     {"fileinfo", &FileInfoFileKind, dumpOne<FileInfoRecord>},
     {"share", &ShareFileKind, dumpShare},
+    {"postcode", &PostcodeFileKind, dumpPostcodeFile},
 };
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "Demo.h"
 #include "Forms.h"
 #include "People.h"
+#include "Random.h"
+#include "datafiles/PostcodeBuilder.h"
 
 #include <QByteArray>
 #include <QString>
@@ -38,6 +40,13 @@ constexpr qsizetype MaxRecordText = 0xFFFF;
 QByteArray fileInfoBytes(const FolderInfo& info);
 QByteArray profileBytes(const Party& party);
 QByteArray eventBytes(const DemoMail& mail);
+// An address of the filing tree as the postcode address file holds it.
+Routines_RADs::PostcodeAddress postcodeAddress(const PostalAddress& address,
+                                               const QString& company);
+// The postcode address file of the demo's addresses, with a few streets of
+// houses and shops added beside them. Throws DemoError.
+QByteArray postcodeFileBytes(const std::vector<Routines_RADs::PostcodeAddress>& addresses,
+                             Random random);
 // The share file, written by the suite's share writer. Throws DemoError.
 void writeShare(const QString& path, const std::vector<DemoUser>& users);
 

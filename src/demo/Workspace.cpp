@@ -159,6 +159,8 @@ public:
         }
         m_write.folder(path(ProgramFolder));
         makeFilingTree(peopleRandom.next(), mailRandom);
+        m_write.file(path(QStringLiteral("RADs/UKPAF.BIN")),
+                     postcodeFileBytes(m_postcodeAddresses, random.fork(4)));
         makeShared(users);
         makeTemplates();
         makeSettings(users.front());
@@ -199,6 +201,8 @@ private:
                 makePerson(topPath, top.people.front(), mailRandom);
             }
             addToRootSummary(top.ref, top.party.kind);
+            m_postcodeAddresses.push_back(postcodeAddress(
+                top.party.address, top.isCompany() ? top.party.companyName : QString()));
         }
 
         // The branch in which the finder makes new contacts: a folder of the
@@ -321,6 +325,7 @@ private:
     DemoSummary m_summary;
     Writer m_write;
     QString m_newContacts;
+    std::vector<Routines_RADs::PostcodeAddress> m_postcodeAddresses;
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "ScriptedUiHost.h"
 #include "datafiles/EventFile.h"
 #include "datafiles/FileInfoFile.h"
+#include "datafiles/PostcodeFile.h"
 #include "datafiles/ProfileFile.h"
 #include "datafiles/ShareFile.h"
 #include "platform/RegistryHive.h"
@@ -369,4 +370,30 @@ TEST_F(DemoWorkspace, ReplyPagesTagEveryField)
         EXPECT_TRUE(std::any_of(tags.begin(), tags.end(),
                                 [](const QString& tag) { return tag.contains(u'>'); }));
     }
+}
+
+TEST_F(DemoWorkspace, EveryContactsPostcodeFindsItsAddress)
+{
+    Routines_RADs::PostcodeFile file = *Routines_RADs::PostcodeFile::open(
+        made.folder + QStringLiteral("/RADs/UKPAF.BIN"), QStringLiteral("UKPAF.BIN"));
+    int severalAddresses = 0, businesses = 0;
+    QDirIterator it(made.folder + QStringLiteral("/Filing"), {QStringLiteral("Profile.pro")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const auto profile = Routines_ProfileFile::ReadProfile(it.next());
+        const DataFiles::ProfileAddress& a = profile.addresses[0];
+        const QString address =
+            QStringList{a.building, a.road, a.district, a.town, a.county, a.postcode}.join(u'|') +
+            u'|';
+        const QStringList found = file.lookup(a.postcode).addresses;
+        EXPECT_TRUE(std::any_of(found.begin(), found.end(), [&](const QString& f) {
+            return f.startsWith(address);
+        })) << address.toStdString();
+        severalAddresses += found.size() > 1;
+        businesses += std::count_if(found.begin(), found.end(),
+                                    [](const QString& f) { return !f.endsWith(u'|'); });
+    }
+    EXPECT_GT(severalAddresses, 0);
+    EXPECT_GT(businesses, 0);
+    EXPECT_TRUE(host.boxes.isEmpty());
 }
