@@ -3,6 +3,7 @@
 #include "DumpTree.h"
 #include "EventFile.h"
 #include "FileInfoFile.h"
+#include "InternationalFile.h"
 #include "ProfileFile.h"
 #include "ShareFile.h"
 
@@ -143,6 +144,7 @@ const DumpKind OwnKinds[] = {
     {"profile", &ProfileFileKind, dumpOne<ProfileRecord>},
     {"fileinfo", &FileInfoFileKind, dumpOne<FileInfoRecord>},
     {"share", &ShareFileKind, dumpShare},
+    {"international", &InternationalFileKind, dumpOne<InternationalRecord>},
 };
 
 } // namespace
