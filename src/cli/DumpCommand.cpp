@@ -54,9 +54,10 @@ int dumpCommand(const QStringList& args, Context& context)
     if (wantsHelp(args)) {
         context.out << usage << "\n"
                     << "Prints every field of one of the suite's data files: an event file, a\n"
-                    << "profile, a folder information file, the share file or the index task\n"
-                    << "file, recognised by its first bytes. Fields that the suite names appear\n"
-                    << "under their names, others as f and their number within their record.\n"
+                    << "profile, a folder information file, the share file, the international\n"
+                    << "database or the index task file, recognised by its first bytes. Fields\n"
+                    << "that the suite names appear under their names, others as f and their\n"
+                    << "number within their record.\n"
                     << "Without --json, one field a line; with it, one JSON object (byte blocks\n"
                     << "as hex, lists as {\"lbound\": L, \"items\": [...]}). An index file is\n"
                     << "summed up: its maintenance flag and how many cells, records and\n"
