@@ -66,32 +66,24 @@ int countriesCommand(const QStringList& args, Context& context)
         return Failed;
 
     QTextStream& out = context.out;
-    const bool json = parsed.has("--json");
-    if (!codes) {
-        if (json) {
-            out << "{\"countries\": [";
-            for (qsizetype i = 0; i < list.rows.size(); ++i)
-                out << (i ? ",\n  " : "\n  ") << jsonString(list.rows[i].text);
-            out << (list.rows.isEmpty() ? "]}\n" : "\n]}\n");
-        } else {
-            for (const CountryRows::Row& row : list.rows)
-                out << row.text << '\n';
-        }
-        return finish(context);
-    }
-    if (json) {
-        out << "{\"tabStop\": " << list.tabStop << ", \"rows\": [";
-        for (qsizetype i = 0; i < list.rows.size(); ++i) {
-            const CountryRows::Row& row = list.rows[i];
-            out << (i ? ",\n  " : "\n  ") << "{\"ref\": " << row.data
-                << ", \"code\": " << jsonString(row.text.section(u'\t', 0, 0))
-                << ", \"country\": " << jsonString(row.text.section(u'\t', 1)) << "}";
-        }
-        out << (list.rows.isEmpty() ? "]}\n" : "\n]}\n");
-    } else {
+    if (!parsed.has("--json")) {
         for (const CountryRows::Row& row : list.rows)
             out << row.text << '\n';
+        return finish(context);
     }
+    out << (codes ? QStringLiteral("{\"tabStop\": %1, \"rows\": [").arg(list.tabStop)
+                  : QStringLiteral("{\"countries\": ["));
+    for (qsizetype i = 0; i < list.rows.size(); ++i) {
+        const CountryRows::Row& row = list.rows[i];
+        out << (i ? ",\n  " : "\n  ");
+        if (codes)
+            out << "{\"ref\": " << row.data
+                << ", \"code\": " << jsonString(row.text.section(u'\t', 0, 0))
+                << ", \"country\": " << jsonString(row.text.section(u'\t', 1)) << "}";
+        else
+            out << jsonString(row.text);
+    }
+    out << (list.rows.isEmpty() ? "]}\n" : "\n]}\n");
     return finish(context);
 }
 
