@@ -16,17 +16,17 @@ int areaCodeCommand(const QStringList& args, Context& context)
             << "international database (International.bin in the shared folder of the\n"
             << "current mode), as the new-contact panel finds it: the place of the longest\n"
             << "area code of the country that the number begins with. Blanks and\n"
-            << "punctuation are passed over; +44 or 0044 before the number is the country's\n"
-            << "dialling code. NAME is a country of the database; without it, the setting\n"
-            << "Config LocalCountry (else United Kingdom).\n\n"
+            << "punctuation are passed over; after a leading + or 00 comes the country's\n"
+            << "dialling code (+44 113 is 0113 in the United Kingdom). NAME is a country of\n"
+            << "the database; without it, the setting Config LocalCountry (else United\n"
+            << "Kingdom).\n\n"
             << "Prints the country, the area code that matched and its place, a line each,\n"
             << "and the message when there is one: 746 when the number is too short to tell\n"
             << "which of several longer codes it belongs to (the place is then that of the\n"
-            << "region, if any), 747 when no area code fits (status 1). --json gives\n"
-            << "{\"number\": ..., \"country\": ..., \"code\": ..., \"place\": ..., \"message\": "
-               "0,\n"
-            << "\"messageText\": \"\"}. A country that the database lacks, or a database that\n"
-            << "is missing, of another version or damaged, fails (status 1).\n";
+            << "region, if any), 747 when no area code fits (status 1). --json gives one\n"
+            << "object: number, country, code, place, message (0, 746 or 747) and\n"
+            << "messageText. A country that the database lacks, or a database that is\n"
+            << "missing, of another version or damaged, fails (status 1).\n";
         return Ok;
     }
     const Arguments parsed = parseArguments(args, {QStringLiteral("--json")}, 1,
