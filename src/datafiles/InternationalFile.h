@@ -5,19 +5,20 @@
 // countries, their dialling codes and the area codes of their places. One
 // installation keeps one database, beside the share file.
 //
-//   Pos.     Type                     Width        Meaning
-//   1        17 bytes                 17           "Zux International"
-//   18       Float32                  4            version 0.001
-//   22       InternationalRecord:
-//   22         Bytes(10)              10           f1, carried (zeros when we write)
-//   32         Bytes(6)               6            f2: bytes 32 to 35 carried; the Int16
-//                                                  at 36 is the width of the country
-//                                                  code column (codeColumnWidth)
-//   38         DynArray<CountryRecord> 2 (+ 8 + n) f3: the countries; a country's
-//                                                  reference number is its index
-//                                                  (the lower bound counts)
-//   ...        100 x Int16            200          f4, carried, no array header
-//   ...        200 x Int16            400          f5, carried, no array header
+//   Pos.  Type                         Width        Meaning
+//   1     17 bytes                     17           "Zux International"
+//   18    Float32                      4            version 0.001
+//   22    InternationalRecord:
+//   22      Bytes(10)                  10           f1, carried (zeros when we write)
+//   32      Bytes(6)                   6            f2: bytes 32 to 35 carried; the
+//                                                   Int16 at 36 is the width of the
+//                                                   country code column
+//                                                   (codeColumnWidth)
+//   38      DynArray<CountryRecord>    2 (+ 8 + n)  f3: the countries; a country's
+//                                                   reference number is its index
+//                                                   (the lower bound counts)
+//   ...     100 x Int16                200          f4, carried, no array header
+//   ...     200 x Int16                400          f5, carried, no array header
 //
 // A file that ends before its last field, or holds a count that no file can
 // hold, is no database: it is refused as a wrong magic is.
