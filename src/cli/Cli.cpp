@@ -21,7 +21,10 @@ struct Entry
 };
 
 const Entry Commands[] = {
+    {"area-code", "the place of a telephone number's area code", areaCodeCommand},
     {"convert", "run a text converter: txt2rtf, html2rtf, html2txt, rtf2txt", convertCommand},
+    {"countries", "the country lists: the settings' countries, or the dialling codes",
+     countriesCommand},
     {"demo", "make a workspace of made-up data to try the programs on", demoCommand},
     {"dump", "print every field of one of the suite's data files, or sum up an index", dumpCommand},
     {"fill", "show a document as one form e-mail of a job folder would fill it", fillCommand},

@@ -33,7 +33,9 @@ struct Context
 // A command's arguments after its name; the context carries the streams.
 using Command = int (*)(const QStringList& args, Context& context);
 
+int areaCodeCommand(const QStringList& args, Context& context);
 int convertCommand(const QStringList& args, Context& context);
+int countriesCommand(const QStringList& args, Context& context);
 int demoCommand(const QStringList& args, Context& context);
 int dumpCommand(const QStringList& args, Context& context);
 int fillCommand(const QStringList& args, Context& context);

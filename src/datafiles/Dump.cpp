@@ -3,6 +3,7 @@
 #include "DumpTree.h"
 #include "EventFile.h"
 #include "FileInfoFile.h"
+#include "InternationalFile.h"
 #include "PostcodeFile.h"
 #include "ProfileFile.h"
 #include "ShareFile.h"
@@ -162,6 +163,7 @@ const DumpKind OwnKinds[] = {
     {"fileinfo", &FileInfoFileKind, dumpOne<FileInfoRecord>},
     {"share", &ShareFileKind, dumpShare},
     {"postcode", &PostcodeFileKind, dumpPostcodeFile},
+    {"international", &InternationalFileKind, dumpOne<InternationalRecord>},
 };
 
 } // namespace

@@ -303,13 +303,6 @@ const Town towns[] = {
     {"Stirling", "Stirlingshire", "FK", 21, "01632 960"},
 };
 
-const Country countries[] = {
-    {"United Kingdom", "44"}, {"Ireland", "353"},     {"France", "33"}, {"Germany", "49"},
-    {"Netherlands", "31"},    {"Belgium", "32"},      {"Spain", "34"},  {"Italy", "39"},
-    {"Poland", "48"},         {"United States", "1"}, {"Canada", "1"},  {"Australia", "61"},
-    {"New Zealand", "64"},
-};
-
 } // namespace
 
 const List MaleFirstNames = maleFirstNames;
@@ -335,6 +328,5 @@ const List OrdinarySubjects = ordinarySubjects;
 const List OrdinaryTexts = ordinaryTexts;
 const std::span<const Town> Towns = towns;
 const char* const MobilePrefix = "07700 900";
-const std::span<const Country> Countries = countries;
 
 } // namespace Demo::Words

@@ -49,11 +49,4 @@ extern const std::span<const Town> Towns;
 // The fiction range of mobile numbers, before its last three digits.
 extern const char* const MobilePrefix;
 
-struct Country
-{
-    const char* name;
-    const char* diallingCode;
-};
-extern const std::span<const Country> Countries;
-
 } // namespace Demo::Words

@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "Countries.h"
 #include "Demo.h"
 #include "Forms.h"
 #include "People.h"
 #include "Random.h"
 #include "Records.h"
 #include "Words.h"
+#include "datafiles/DataFile.h"
 #include "platform/RegistryHive.h"
 #include "shared/Settings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
 
 namespace Demo {
 namespace {
@@ -255,6 +260,10 @@ private:
     {
         writeShare(path(QStringLiteral("Shared/Shared.bin")), users);
         m_write.counted();
+        // One database for the installation, beside the share file.
+        m_write.file(path(QStringLiteral("Shared/International.bin")),
+                     DataFiles::headerBytes(DataFiles::InternationalFileKind) +
+                         DataFiles::recordBytes(internationalDatabase()));
         for (const DemoUser& user : users)
             m_write.folder(path(QStringLiteral("Users/") + user.login));
         m_summary.user = users.front().login;
@@ -274,15 +283,22 @@ private:
         reg.section(QStringLiteral("Config"));
         reg.value(QStringLiteral("RunFrom"), path(ProgramFolder));
         reg.value(QStringLiteral("UserFolder"), user.login);
-        reg.value(QStringLiteral("LocalCountry"), QStringLiteral("United Kingdom"));
+        reg.value(QStringLiteral("LocalCountry"), QLatin1String(HomeCountry));
         reg.value(QStringLiteral("SimpleSearch"), QStringLiteral("1"));
         reg.value(QStringLiteral("AdvancedSearch"), QStringLiteral("1,2"));
         reg.value(QStringLiteral("HighlightColour"), QStringLiteral("9"));
         reg.value(QStringLiteral("HoverColour"), QStringLiteral("12"));
 
+        // The country box offers the home country first, then the world.
         reg.section(QStringLiteral("Config\\Countries"));
-        for (const Words::Country& country : Words::Countries)
-            reg.value(QString::fromUtf8(country.name), QString::fromLatin1(country.diallingCode));
+        std::vector<const CountryFacts*> countries;
+        for (const CountryFacts& country : WorldCountries)
+            countries.push_back(&country);
+        std::stable_partition(countries.begin(), countries.end(), [](const CountryFacts* c) {
+            return qstrcmp(c->name, HomeCountry) == 0;
+        });
+        for (const CountryFacts* country : countries)
+            reg.value(QString::fromUtf8(country->name), QString::fromLatin1(country->diallingCode));
 
         reg.section(QStringLiteral("Config\\Modes"));
         reg.value(QStringLiteral("LastMode"), ModeName);

@@ -8,6 +8,7 @@
 #include "datafiles/ShareFile.h"
 #include "platform/RegistryHive.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -628,4 +629,118 @@ TEST_F(Vantix, PicksAreStoredListedAndRemovedAsTheFinderDoesIt)
     EXPECT_EQ(run({"picks", "add", "recent", "x"}).status, 2);
     EXPECT_TRUE(
         jsonOf(run({"picks", "list", "--json"}))[QStringLiteral("favourites")].toArray().isEmpty());
+}
+
+TEST_F(Vantix, CountriesAndAreaCodesOfTheDemoWorkspace)
+{
+    const QString workspace = dir.filePath(QStringLiteral("demo"));
+    ASSERT_EQ(runArgs({QStringLiteral("demo"), workspace, QStringLiteral("--contacts"),
+                       QStringLiteral("30"), QStringLiteral("--emails"), QStringLiteral("0")})
+                  .status,
+              0);
+    const auto inDemo = [&](const QStringList& args) {
+        return runWith(QStringList{QStringLiteral("--registry"),
+                                   workspace + QStringLiteral("/registry.sqlite3")} +
+                       args);
+    };
+
+    const Outcome countries = inDemo({QStringLiteral("countries")});
+    EXPECT_EQ(countries.status, 0) << countries.err.toStdString();
+    EXPECT_TRUE(countries.out.startsWith(u"United Kingdom\nAfghanistan\nAlbania\n"));
+    EXPECT_EQ(jsonOf(inDemo({QStringLiteral("countries"), QStringLiteral("--json")}))[u"countries"]
+                  .toArray()
+                  .size(),
+              countries.out.count(u'\n'));
+
+    const Outcome codes = inDemo({QStringLiteral("countries"), QStringLiteral("--codes")});
+    EXPECT_EQ(codes.status, 0) << codes.err.toStdString();
+    EXPECT_TRUE(codes.out.startsWith(u"+1\tCanada\n+1\tUnited States\n+1 242\tBahamas\n"))
+        << codes.out.toStdString();
+    EXPECT_TRUE(codes.out.contains(u"\n+44\tUnited Kingdom\n"));
+    const QJsonObject codesJson = jsonOf(
+        inDemo({QStringLiteral("countries"), QStringLiteral("--codes"), QStringLiteral("--json")}));
+    EXPECT_EQ(codesJson[u"tabStop"].toInt(), 60);
+    const QJsonArray rows = codesJson[u"rows"].toArray();
+    EXPECT_EQ(rows.size(), countries.out.count(u'\n'));
+    EXPECT_EQ(rows[0].toObject()[u"code"].toString(), QStringLiteral("+1"));
+    EXPECT_EQ(rows[0].toObject()[u"country"].toString(), QStringLiteral("Canada"));
+    EXPECT_EQ(rows[0].toObject()[u"ref"].toInt(), 32); // the 32nd country of the database
+
+    // A contact's telephone number gives the town of its address.
+    QString number;
+    QString town;
+    QDirIterator it(workspace + QStringLiteral("/Filing"), {QStringLiteral("Profile.pro")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (number.isEmpty() && it.hasNext()) {
+        const DataFiles::ProfileRecord profile = Routines_ProfileFile::ReadProfile(it.next());
+        const QString telephone = profile.TelNum();
+        if (!telephone.startsWith(u"01632") && !telephone.startsWith(u"07")) {
+            number = telephone;
+            town = profile.addresses[0].town;
+        }
+    }
+    ASSERT_FALSE(number.isEmpty());
+    const QJsonObject found =
+        jsonOf(inDemo({QStringLiteral("area-code"), number, QStringLiteral("--json")}));
+    EXPECT_EQ(found[u"place"].toString(), town) << number.toStdString();
+    EXPECT_EQ(found[u"country"].toString(), QStringLiteral("United Kingdom"));
+    EXPECT_EQ(found[u"message"].toInt(), 0);
+    const QString code = found[u"code"].toString();
+    EXPECT_TRUE(number.remove(u' ').startsWith(code)) << code.toStdString();
+    EXPECT_EQ(inDemo({QStringLiteral("area-code"), number}).out,
+              QStringLiteral("country: United Kingdom\ncode: %1\nplace: %2\n").arg(code, town));
+
+    struct Case
+    {
+        QStringList args;
+        int status;
+        const char* says; // on stdout, or on stderr when the command fails
+    };
+    const Case cases[] = {
+        {{QStringLiteral("028")},
+         0,
+         "code: 028\nplace: Northern Ireland\nmessage: 746 Don't know the exact locale\n"},
+        {{QStringLiteral("+44 17687 12345"), QStringLiteral("--country"),
+          QStringLiteral("united kingdom")},
+         0,
+         "place: Keswick\n"},
+        {{QStringLiteral("0999 123")}, 1, "message: 747 Don't know this area code\n"},
+        {{QStringLiteral("0113"), QStringLiteral("--country"), QStringLiteral("Atlantis")},
+         1,
+         "the international database has no country 'Atlantis'"},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = inDemo(QStringList{QStringLiteral("area-code")} + c.args);
+        EXPECT_EQ(r.status, c.status) << c.says;
+        EXPECT_TRUE((c.status == 0 ? r.out : r.out + r.err).contains(QString::fromUtf8(c.says)))
+            << r.out.toStdString() << r.err.toStdString();
+    }
+
+    const QString database = workspace + QStringLiteral("/Shared/International.bin");
+    const QJsonObject dumped =
+        jsonOf(inDemo({QStringLiteral("dump"), database, QStringLiteral("--json")}));
+    EXPECT_EQ(dumped[u"kind"].toString(), QStringLiteral("international"));
+    EXPECT_EQ(dumped[u"record"].toObject()[u"f3"].toObject()[u"items"].toArray().size(),
+              rows.size());
+
+    // Without the database only the settings' list is left.
+    ASSERT_TRUE(QFile::remove(database));
+    const Outcome missing = inDemo({QStringLiteral("countries"), QStringLiteral("--codes")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.out.isEmpty());
+    EXPECT_TRUE(missing.err.contains(u"is not a valid Vantix International database file"))
+        << missing.err.toStdString();
+    EXPECT_EQ(inDemo({QStringLiteral("countries")}).out, countries.out);
+
+    for (const QStringList& wrong :
+         {QStringList{QStringLiteral("area-code")},
+          QStringList{QStringLiteral("area-code"), QStringLiteral("1"), QStringLiteral("2")},
+          QStringList{QStringLiteral("area-code"), QStringLiteral("1"),
+                      QStringLiteral("--country")},
+          QStringList{QStringLiteral("countries"), QStringLiteral("x")},
+          QStringList{QStringLiteral("countries"), QStringLiteral("--code")}}) {
+        const Outcome r = inDemo(wrong);
+        EXPECT_EQ(r.status, 2) << wrong.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains(u"Usage: vantix ")) << r.err.toStdString();
+    }
 }

@@ -5,11 +5,14 @@
 #include "demo/Demo.h"
 
 #include "ScriptedUiHost.h"
+#include "datafiles/CountryLists.h"
 #include "datafiles/EventFile.h"
 #include "datafiles/FileInfoFile.h"
 #include "datafiles/PostcodeFile.h"
 #include "datafiles/ProfileFile.h"
 #include "datafiles/ShareFile.h"
+#include "demo/Countries.h"
+#include "demo/Words.h"
 #include "platform/RegistryHive.h"
 #include "shared/Messages.h"
 #include "shared/Paths.h"
@@ -395,5 +398,79 @@ TEST_F(DemoWorkspace, EveryContactsPostcodeFindsItsAddress)
     }
     EXPECT_GT(severalAddresses, 0);
     EXPECT_GT(businesses, 0);
+    EXPECT_TRUE(host.boxes.isEmpty());
+}
+
+TEST(Demo, TheInternationalDatabaseKnowsTheCodeOfEveryNumberTheDemoDials)
+{
+    const DataFiles::InternationalRecord record = Demo::internationalDatabase();
+    const DataFiles::CountryRecord* uk = record.country(QLatin1String(Demo::HomeCountry));
+    ASSERT_NE(uk, nullptr);
+    EXPECT_EQ(uk->diallingCode, QStringLiteral("44"));
+    for (const Demo::Words::Town& town : Demo::Words::Towns) {
+        const QString number = QString::fromLatin1(town.phonePrefix) + QStringLiteral("123");
+        const DataFiles::AreaCodeMatch match = DataFiles::lookUpAreaCode(*uk, number);
+        EXPECT_EQ(match.message, 0) << number.toStdString();
+        // The drama range has no town; every other code is the town's own.
+        if (!number.startsWith(u"01632")) {
+            EXPECT_EQ(match.place, QString::fromUtf8(town.name)) << number.toStdString();
+        }
+    }
+    EXPECT_EQ(DataFiles::lookUpAreaCode(*uk, QLatin1String(Demo::Words::MobilePrefix) +
+                                                 QStringLiteral("123"))
+                  .place,
+              QStringLiteral("Mobile telephones"));
+    // Both kinds of answer that fall short of a town are there to be met.
+    EXPECT_EQ(DataFiles::lookUpAreaCode(*uk, QStringLiteral("028")).message,
+              DataFiles::NotExactLocale);
+    EXPECT_EQ(DataFiles::lookUpAreaCode(*uk, QStringLiteral("017687 12345")).place,
+              QStringLiteral("Keswick"));
+    EXPECT_EQ(DataFiles::lookUpAreaCode(*uk, QStringLiteral("0999")).message,
+              DataFiles::UnknownAreaCode);
+}
+
+TEST_F(DemoWorkspace, ItsCountriesAndDatabaseServeTheNewContactPanel)
+{
+    Global::CheckPaths();
+    FileOperations::setInternationalFilePath(QString());
+    EXPECT_EQ(FileOperations::internationalFilePath(),
+              made.folder + QStringLiteral("/Shared/International.bin"));
+
+    // The settings list the home country first, then the world.
+    struct Names : FileOperations::ListTarget
+    {
+        QStringList names;
+        void addItem(const QString& text, qint64) override { names << text; }
+        void clear() override { names.clear(); }
+        void setTabStop(int) override {}
+    } list;
+    QString command = QStringLiteral("FILLCOUNTRIES");
+    QString result;
+    ASSERT_TRUE(FileOperations::PlaceFromAreaCode(list, command, result).done);
+    ASSERT_EQ(list.names.size(), qsizetype(Demo::WorldCountries.size()));
+    EXPECT_EQ(list.names.first(), QLatin1String(Demo::HomeCountry));
+    EXPECT_TRUE(list.names.contains(QStringLiteral("C\u00F4te d'Ivoire")));
+
+    // Every number of the filing tree has its place in the local country.
+    int numbers = 0;
+    QDirIterator it(made.folder + QStringLiteral("/Filing"), {QStringLiteral("Profile.pro")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const DataFiles::ProfileRecord profile = Routines_ProfileFile::ReadProfile(it.next());
+        for (const DataFiles::ProfileContactPoint& point : profile.contacts) {
+            if (!point.inUse() || point.kind == DataFiles::ProfileContactPoint::EMailNum)
+                continue;
+            QString number = point.number;
+            QString place;
+            const FileOperations::PlaceOutcome outcome =
+                FileOperations::PlaceFromAreaCode({}, number, place);
+            EXPECT_EQ(outcome.message, 0) << point.number.toStdString();
+            EXPECT_FALSE(place.isEmpty()) << point.number.toStdString();
+            ++numbers;
+        }
+    }
+    EXPECT_GT(numbers, People);
+    command = QStringLiteral("CLOSE");
+    FileOperations::PlaceFromAreaCode({}, command, result);
     EXPECT_TRUE(host.boxes.isEmpty());
 }
