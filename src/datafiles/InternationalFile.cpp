@@ -25,6 +25,32 @@ QString digitsOf(QStringView text)
     return digits;
 }
 
+// How an area code stands to a number's digits: the code's digits begin
+// the number (Begins, with the code's digit count), the number's digits
+// begin the code and the code goes on (Longer), or neither.
+enum class Fit
+{
+    None,
+    Begins,
+    Longer
+};
+
+Fit fitOf(QStringView code, QStringView digits, qsizetype& codeDigits)
+{
+    qsizetype matched = 0;
+    for (const QChar c : code) {
+        if (c < u'0' || c > u'9')
+            continue;
+        if (matched == digits.size())
+            return Fit::Longer;
+        if (digits[matched] != c)
+            return Fit::None;
+        ++matched;
+    }
+    codeDigits = matched;
+    return matched ? Fit::Begins : Fit::None;
+}
+
 } // namespace
 
 const CountryRecord* InternationalRecord::country(qint64 reference) const
@@ -37,9 +63,9 @@ const CountryRecord* InternationalRecord::country(qint64 reference) const
 
 const CountryRecord* InternationalRecord::country(const QString& name) const
 {
-    const QString wanted = name.trimmed();
+    const QStringView wanted = QStringView(name).trimmed();
     for (const CountryRecord& c : countries.items) {
-        if (c.name.trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
+        if (QStringView(c.name).trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
             return &c;
     }
     return nullptr;
@@ -74,16 +100,19 @@ AreaCodeMatch lookUpAreaCode(const CountryRecord& country, const QString& number
     qsizetype bestLength = 0;
     bool longerCodes = false;
     for (const AreaCodeRecord& area : country.areaCodes.items) {
-        const QString code = digitsOf(area.code);
-        if (code.isEmpty())
-            continue;
-        if (digits.startsWith(code)) {
-            if (code.size() > bestLength) {
+        qsizetype length = 0;
+        switch (fitOf(area.code, digits, length)) {
+        case Fit::Begins:
+            if (length > bestLength) {
                 best = &area;
-                bestLength = code.size();
+                bestLength = length;
             }
-        } else if (code.startsWith(digits)) {
+            break;
+        case Fit::Longer:
             longerCodes = true;
+            break;
+        case Fit::None:
+            break;
         }
     }
     if (longerCodes)
