@@ -4,6 +4,7 @@
 // into a plain-text document, the document shown and painted in the view.
 // Beside it, in the same run, reading the file's bytes alone; x_read says how
 // many such reads the opening takes. The goal is under a second for 4 MB.
+#include "ReadBaseline.h"
 #include "app/SourceView.h"
 #include "linking/SourceText.h"
 
@@ -54,20 +55,6 @@ QTemporaryDir& folder()
 {
     static QTemporaryDir dir;
     return dir;
-}
-
-double readSeconds(const QString& path)
-{
-    double best = 1e9;
-    for (int round = 0; round < 5; ++round) {
-        const auto start = std::chrono::steady_clock::now();
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            benchmark::DoNotOptimize(file.readAll());
-        best = std::min(
-            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
 }
 
 void BM_ReadBytes(benchmark::State& state)

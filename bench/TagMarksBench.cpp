@@ -7,6 +7,7 @@
 // - the preview of a 1 MB page: filled from a form e-mail, rendered in a
 //   text browser, its source shown and marked (goal: under 300 ms).
 #include "FormMail.h"
+#include "ReadBaseline.h"
 #include "app/SourceView.h"
 #include "app/TagMarkSelections.h"
 #include "app/frm_Preview.h"
@@ -87,20 +88,6 @@ Workspace& workspace()
 {
     static Workspace shared;
     return shared;
-}
-
-double readSeconds(const QString& path)
-{
-    double best = 1e9;
-    for (int round = 0; round < 5; ++round) {
-        const auto start = std::chrono::steady_clock::now();
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly))
-            benchmark::DoNotOptimize(file.readAll());
-        best = std::min(
-            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
 }
 
 template <class Step>
