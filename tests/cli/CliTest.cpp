@@ -3,6 +3,7 @@
 #include "cli/Cli.h"
 
 #include "TestSettings.h"
+#include "VantixProcess.h"
 #include "datafiles/EventFile.h"
 #include "datafiles/ProfileFile.h"
 #include "datafiles/ShareFile.h"
@@ -22,13 +23,7 @@
 
 namespace {
 
-struct Outcome
-{
-    int status = -1;
-    QString out;
-    QString err;
-    QByteArray bytes; // stdout as it came
-};
+using Testing::Outcome;
 
 class Vantix : public testing::Test
 {
@@ -53,17 +48,7 @@ protected:
     runWith(const QStringList& args, const QByteArray& input = QByteArray(),
             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
     {
-        QProcess process;
-        process.setProgram(QStringLiteral(VANTIX_EXECUTABLE));
-        process.setArguments(args);
-        process.setProcessEnvironment(environment);
-        process.start();
-        process.write(input);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(60'000));
-        const QByteArray bytes = process.readAllStandardOutput();
-        return {process.exitCode(), QString::fromUtf8(bytes),
-                QString::fromUtf8(process.readAllStandardError()), bytes};
+        return Testing::runVantix(args, input, environment);
     }
 
     // The hive of the test, for the commands that only read it.

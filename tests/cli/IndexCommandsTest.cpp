@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantix index and the dump of index files as a user runs them: real
 // processes on a small demo workspace, whose index `vantix demo` builds.
+#include "VantixProcess.h"
 #include "datafiles/DataFile.h"
 #include "index/TaskFile.h"
 
@@ -9,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -18,12 +18,7 @@
 
 namespace {
 
-struct Outcome
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Testing::Outcome;
 
 // Every telephone number of the demo starts 01632 960, 020 7946 0 or
 // 07700 900: the word 01632 fills one long chain with hits of every kind.
@@ -51,16 +46,9 @@ protected:
 
     Outcome run(const QStringList& args)
     {
-        QProcess process;
-        process.setProgram(QStringLiteral(VANTIX_EXECUTABLE));
-        process.setArguments(QStringList{QStringLiteral("--registry"),
-                                         workspace + QStringLiteral("/registry.sqlite3")} +
-                             args);
-        process.start();
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(120'000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return Testing::runVantix(QStringList{QStringLiteral("--registry"),
+                                              workspace + QStringLiteral("/registry.sqlite3")} +
+                                  args);
     }
 
     QJsonObject json(const QStringList& args, int status = 0)

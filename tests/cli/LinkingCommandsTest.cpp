@@ -2,6 +2,7 @@
 // vantix scan, tags, link and unlink as a user runs them: real processes on
 // a real hive, job folders written by the suite's own event writer.
 #include "FormMail.h"
+#include "VantixProcess.h"
 #include "platform/RegistryHive.h"
 
 #include <QDateTime>
@@ -10,19 +11,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Outcome
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Testing::Outcome;
 
 class LinkingCommands : public testing::Test
 {
@@ -44,14 +39,7 @@ protected:
 
     Outcome runOn(const QString& hive, const QStringList& args)
     {
-        QProcess process;
-        process.setProgram(QStringLiteral(VANTIX_EXECUTABLE));
-        process.setArguments(QStringList{QStringLiteral("--registry"), hive} + args);
-        process.start();
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(60'000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return Testing::runVantix(QStringList{QStringLiteral("--registry"), hive} + args);
     }
 
     QString file(const QString& name, const QByteArray& bytes)
@@ -350,13 +338,10 @@ TEST_F(LinkingCommands, FillGivesThePageAsAFormE_mailFillsIt)
     const QStringList pagesBefore = listing(workspace + QStringLiteral("/Templates"));
     const QStringList mailsBefore = listing(job);
 
-    QProcess fill;
-    fill.start(QStringLiteral(VANTIX_EXECUTABLE),
-               {QStringLiteral("--registry"), hive, QStringLiteral("fill"), page,
-                QStringLiteral("--folder"), job});
-    ASSERT_TRUE(fill.waitForFinished(60'000));
-    EXPECT_EQ(fill.exitCode(), 0) << fill.readAllStandardError().toStdString();
-    EXPECT_EQ(fill.readAllStandardOutput(), expected);
+    const Outcome fill =
+        runOn(hive, {QStringLiteral("fill"), page, QStringLiteral("--folder"), job});
+    EXPECT_EQ(fill.status, 0) << fill.err.toStdString();
+    EXPECT_EQ(fill.bytes, expected);
 
     QJsonObject shown;
     {

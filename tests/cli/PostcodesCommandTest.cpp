@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantix postcodes as a user runs it: real processes, on a demo workspace
 // and on files built from CSV.
+#include "VantixProcess.h"
 #include "datafiles/PostcodeFile.h"
 #include "datafiles/ProfileFile.h"
 
@@ -9,19 +10,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Outcome
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
+using Testing::Outcome;
 
 class Postcodes : public testing::Test
 {
@@ -30,18 +25,11 @@ protected:
 
     Outcome run(const QStringList& args, const QString& registry = QString())
     {
-        QProcess process;
-        process.setProgram(QStringLiteral(VANTIX_EXECUTABLE));
-        process.setArguments(QStringList{QStringLiteral("--registry"),
-                                         registry.isEmpty()
-                                             ? dir.filePath(QStringLiteral("none.sqlite3"))
-                                             : registry} +
-                             args);
-        process.start();
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(60'000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return Testing::runVantix(QStringList{QStringLiteral("--registry"),
+                                              registry.isEmpty()
+                                                  ? dir.filePath(QStringLiteral("none.sqlite3"))
+                                                  : registry} +
+                                  args);
     }
 
     QString csv(const QByteArray& text)
