@@ -8,6 +8,7 @@
 // Each workspace is made and indexed once per run, which takes a few minutes
 // for the larger one.
 #include "FtsNames.h"
+#include "NameSearch.h"
 #include "demo/Demo.h"
 #include "index/Build.h"
 #include "index/OpenIndex.h"
@@ -88,12 +89,7 @@ void findOurs(benchmark::State& state, int people, const char* clue)
     Indexing::ResultsList list;
     Indexing::SearchRequest request;
     for (auto _ : state) {
-        request = {};
-        request.Fields = {Indexing::NameIndex};
-        request.Clue = QString::fromLatin1(clue);
-        request.ResultsList = &list;
-        request.HitLimit = -1;
-        Indexing::Find(request);
+        request = searchNames(clue, list);
         if (!request.skipped.isEmpty())
             state.SkipWithError("the index could not be searched");
     }

@@ -72,6 +72,17 @@ struct Workspace
                             lines);
     }
 
+    // A preview of the page of that size, not filled yet.
+    std::unique_ptr<Linking::PagePreview> preview(qsizetype size)
+    {
+        QFile page(file(size));
+        page.open(QIODevice::ReadOnly);
+        const Linking::FormMail mail{QStringLiteral("EMI_1.emi"), QStringLiteral("Website Enquiry"),
+                                     0};
+        return std::make_unique<Linking::PagePreview>(page.readAll(), Page, folder, QList{mail},
+                                                      defs);
+    }
+
     QString file(qsizetype size)
     {
         const QString path = dir.filePath(QStringLiteral("page-%1.htm").arg(size));
@@ -163,15 +174,9 @@ BENCHMARK(BM_RemarkAfterOneLink)->Arg(4)->Unit(benchmark::kMillisecond);
 
 void BM_PreviewAPage(benchmark::State& state)
 {
-    Workspace& job = workspace();
-    const QString path = job.file(state.range(0) * MB);
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    const QByteArray bytes = file.readAll();
-    const Linking::FormMail mail{QStringLiteral("EMI_1.emi"), QStringLiteral("Website Enquiry"), 0};
+    const QString path = workspace().file(state.range(0) * MB);
     timed(state, path, [&] {
-        frm_Preview window(
-            std::make_unique<Linking::PagePreview>(bytes, Page, job.folder, QList{mail}, job.defs));
+        frm_Preview window(workspace().preview(state.range(0) * MB));
         window.preview().choose(0);
         window.show();
         window.repaint();
@@ -182,13 +187,9 @@ BENCHMARK(BM_PreviewAPage)->Arg(1)->Unit(benchmark::kMillisecond);
 // The parts of the preview: filling alone, the page's rendering alone.
 void BM_PreviewParts(benchmark::State& state)
 {
-    Workspace& job = workspace();
-    const QString path = job.file(state.range(0) * MB);
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    const QByteArray bytes = file.readAll();
-    const Linking::FormMail mail{QStringLiteral("EMI_1.emi"), QStringLiteral("Website Enquiry"), 0};
-    Linking::PagePreview preview(bytes, Page, job.folder, QList{mail}, job.defs);
+    const QString path = workspace().file(state.range(0) * MB);
+    const std::unique_ptr<Linking::PagePreview> shared = workspace().preview(state.range(0) * MB);
+    Linking::PagePreview& preview = *shared;
     preview.choose(0);
     QTextBrowser browser;
     QPlainTextEdit source;
