@@ -5,7 +5,6 @@
 #include "linking/SourceText.h"
 #include "shared/Files.h"
 #include "shared/Messages.h"
-#include "shared/Settings.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Cli.h"
 #include "Documents.h"
-#include "linking/CommentTags.h"
 #include "linking/TagStates.h"
 
 #include <QSet>
@@ -85,15 +84,18 @@ int tagsCommand(const QStringList& args, Context& context)
     Linking::TagMarks marks;
     marks.setText(document->text);
     marks.update(Linking::storedLinks(document->name), fields);
-    const QList<Linking::CommentTag> tags = Linking::commentTags(document->text);
+    const QList<Linking::TagMark>& tags = marks.marks();
+    const auto tagText = [&](const Linking::TagMark& mark) {
+        return QStringView(document->text).sliced(mark.at.start, mark.at.length).toString();
+    };
 
     QTextStream& out = context.out;
     if (parsed.has("--json")) {
         out << "{\n  \"key\": " << jsonString(document->key) << ",\n  \"tags\": [";
         for (qsizetype i = 0; i < tags.size(); ++i) {
-            const Linking::TagMark& mark = marks.marks()[i];
-            out << (i ? ",\n    " : "\n    ") << "{\"tag\": " << jsonString(tags[i].tag)
-                << ", \"line\": " << tags[i].line << ", \"field\": " << jsonString(mark.field)
+            const Linking::TagMark& mark = tags[i];
+            out << (i ? ",\n    " : "\n    ") << "{\"tag\": " << jsonString(tagText(mark))
+                << ", \"line\": " << mark.line << ", \"field\": " << jsonString(mark.field)
                 << ", \"state\": \"" << Linking::stateName(mark.state) << "\"}";
         }
         out << (tags.isEmpty() ? "]\n}\n" : "\n  ]\n}\n");
@@ -106,7 +108,7 @@ int tagsCommand(const QStringList& args, Context& context)
         return finish(context);
     }
     qsizetype width = 5;
-    for (const Linking::TagMark& mark : marks.marks())
+    for (const Linking::TagMark& mark : tags)
         width = std::max(
             width,
             std::min<qsizetype>(
@@ -114,15 +116,14 @@ int tagsCommand(const QStringList& args, Context& context)
     out << "\n"
         << QStringLiteral("Line").rightJustified(6) << "  "
         << QStringLiteral("Field").leftJustified(width) << "  Tag\n";
-    for (qsizetype i = 0; i < tags.size(); ++i) {
-        const Linking::TagMark& mark = marks.marks()[i];
+    for (const Linking::TagMark& mark : tags) {
         QString field = mark.field;
         if (mark.state == Linking::TagState::Unlinked)
             field = QStringLiteral("*");
         else if (mark.state == Linking::TagState::MissingField)
             field += QStringLiteral(" !");
-        out << QString::number(tags[i].line).rightJustified(6) << "  " << field.leftJustified(width)
-            << "  " << oneLine(tags[i].tag) << "\n";
+        out << QString::number(mark.line).rightJustified(6) << "  " << field.leftJustified(width)
+            << "  " << oneLine(tagText(mark)) << "\n";
     }
     out << "\n"
         << Linking::tagCountsText(marks.counts())

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Filling.h"
 
-#include "linking/CommentTags.h"
 #include "linking/SourceText.h"
+#include "linking/TagStates.h"
 #include "platform/Cp1252.h"
 #include "platform/Text.h"
 
 #include <QHash>
 #include <QSet>
-#include <QStringDecoder>
 
 namespace Linking {
 namespace {
@@ -19,17 +18,12 @@ namespace {
 class ByteOffsets
 {
 public:
-    ByteOffsets(const QByteArray& bytes, QStringView text) : m_text(text)
+    ByteOffsets(const QByteArray& bytes, const DecodedDocument& decoded)
+        : m_text(decoded.text), m_utf8(decoded.utf8)
     {
-        // As decodeDocument decided: UTF-8 when the bytes are valid UTF-8.
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString decoded = utf8.decode(bytes);
-        m_utf8 = !utf8.hasError();
         if (m_utf8 && bytes.startsWith("\xEF\xBB\xBF"))
             m_byte = 3;
     }
-
-    bool utf8() const { return m_utf8; }
 
     // Positions asked for must not go backwards.
     qsizetype at(qsizetype position)
@@ -110,42 +104,43 @@ QString escapeHtml(QStringView value)
 FilledDocument fillDocument(const QByteArray& document, const QList<StoredLink>& links,
                             const QList<FieldLine>& values)
 {
-    const QString text = decodeDocument(document);
-    ByteOffsets offsets(document, text);
+    const DecodedDocument decoded = decodeDocumentAs(document);
+    const QStringView text(decoded.text);
+    ByteOffsets offsets(document, decoded);
 
-    QHash<QString, QString> fieldOf; // folded tag: the last listed link wins
-    for (const StoredLink& link : links)
-        fieldOf.insert(Platform::foldCase(link.tag), link.field);
+    // A link whose field the e-mail carries is filled; one whose field it
+    // lacks is a missing field.
     QHash<QString, QString> valueOf;
     for (const FieldLine& line : values)
         valueOf.insert(line.name, line.value);
+    TagMarks marks;
+    marks.setText(text);
+    marks.update(links, QSet<QString>(valueOf.keyBegin(), valueOf.keyEnd()));
 
     FilledDocument out;
     out.bytes.reserve(document.size());
-    QHash<QString, QByteArray> replacements; // folded tag: its encoded value
+    QHash<QString, QByteArray> replacements; // by the tag's key: its value, encoded
     QSet<QString> listed;
     qsizetype copied = 0; // bytes of the document copied so far
-    for (const CommentTag& tag : commentTags(text)) {
-        const QString key = Platform::foldCase(tag.tag);
-        const QString field = fieldOf.value(key);
-        const auto value = field.isEmpty() ? valueOf.constEnd() : valueOf.constFind(field);
-        const bool first = !listed.contains(key);
-        if (first) {
-            listed.insert(key);
-            if (field.isEmpty())
-                out.unlinked.append(tag.tag);
-            else if (value == valueOf.constEnd())
-                out.missing.append({tag.tag, field});
+    for (const TagMark& mark : marks.marks()) {
+        const QString tag = text.sliced(mark.at.start, mark.at.length).toString();
+        if (!listed.contains(mark.key)) {
+            listed.insert(mark.key);
+            if (mark.state == TagState::Unlinked)
+                out.unlinked.append(tag);
+            else if (mark.state == TagState::MissingField)
+                out.missing.append({tag, mark.field});
             else
-                out.filled.append({tag.tag, field, *value});
+                out.filled.append({tag, mark.field, valueOf.value(mark.field)});
         }
-        if (value == valueOf.constEnd())
+        if (mark.state != TagState::Linked)
             continue;
-        auto replacement = replacements.constFind(key);
+        auto replacement = replacements.constFind(mark.key);
         if (replacement == replacements.constEnd())
-            replacement = replacements.insert(key, encodeValue(escapeHtml(*value), offsets.utf8()));
-        const qsizetype from = offsets.at(tag.start);
-        const qsizetype to = offsets.at(tag.start + tag.tag.size());
+            replacement = replacements.insert(
+                mark.key, encodeValue(escapeHtml(valueOf.value(mark.field)), decoded.utf8));
+        const qsizetype from = offsets.at(mark.at.start);
+        const qsizetype to = offsets.at(mark.at.start + mark.at.length);
         out.bytes += QByteArrayView(document).sliced(copied, from - copied);
         out.bytes += *replacement;
         copied = to;

@@ -46,13 +46,18 @@ QString viewText(QStringView text)
 
 } // namespace
 
-QString decodeDocument(const QByteArray& bytes)
+DecodedDocument decodeDocumentAs(const QByteArray& bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
-        return text;
-    return Platform::Cp1252::decode(bytes);
+        return {std::move(text), true};
+    return {Platform::Cp1252::decode(bytes), false};
+}
+
+QString decodeDocument(const QByteArray& bytes)
+{
+    return decodeDocumentAs(bytes).text;
 }
 
 std::optional<QByteArray> readDocumentBytes(const QString& path)

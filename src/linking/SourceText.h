@@ -15,6 +15,13 @@ namespace Linking {
 // UTF-8 (a byte-order mark is dropped), otherwise Windows-1252, one
 // character a byte. Line ends stay as they are.
 QString decodeDocument(const QByteArray& bytes);
+// The same, saying which of the two it read.
+struct DecodedDocument
+{
+    QString text;
+    bool utf8 = false;
+};
+DecodedDocument decodeDocumentAs(const QByteArray& bytes);
 
 // Reads the document at `path` through the shared file opener (with its
 // retry dialogue) and decodes it; nothing when it cannot be opened.

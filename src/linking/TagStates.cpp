@@ -12,7 +12,7 @@ void TagMarks::setText(QStringView text)
 {
     m_marks.clear();
     for (const CommentTag& tag : commentTags(text))
-        m_marks.append({{tag.start, tag.tag.size()}, Platform::foldCase(tag.tag)});
+        m_marks.append({{tag.start, tag.tag.size()}, tag.line, Platform::foldCase(tag.tag)});
 }
 
 QList<int> TagMarks::update(const QList<StoredLink>& links,

@@ -26,7 +26,8 @@ enum class TagState
 struct TagMark
 {
     Selection at;
-    QString key; // the tag as the store compares it (case folded)
+    int line = 0; // the line it starts on, from 1
+    QString key;  // the tag as the store compares it (case folded)
     TagState state = TagState::Unlinked;
     QString field; // the linked field, or empty
 };
