@@ -4,6 +4,7 @@
 #include "SourceView.h"
 #include "linking/SourceText.h"
 #include "shared/Files.h"
+#include "shared/Formatting.h"
 #include "shared/Messages.h"
 
 #include <QComboBox>
@@ -60,6 +61,28 @@ frm_Preview::frm_Preview(std::unique_ptr<Linking::PagePreview> preview, QWidget*
     });
     if (m_preview->current() >= 0)
         showFilled();
+}
+
+frm_Preview* frm_Preview::showFor(const QString& path, const QString& displayName,
+                                  const QString& folder, const QList<Linking::FormMail>& mails,
+                                  const QList<Linking::FormSubmissionDef>& defs, QWidget* parent)
+{
+    if (path.isEmpty() || mails.isEmpty()) {
+        Global::showMessage(9333, {}, Platform::MsgButtons::Ok, Platform::MsgIcon::Information,
+                            Global::Str::TitleNote);
+        return nullptr;
+    }
+    std::optional<QByteArray> bytes = Linking::readDocumentBytes(path);
+    if (!bytes)
+        return nullptr;
+    auto* window = new frm_Preview(
+        std::make_unique<Linking::PagePreview>(std::move(*bytes), displayName, folder, mails, defs),
+        parent);
+    window->txt_Page->setSearchPaths({Global::FormatFilename(path, QStringLiteral("L"))});
+    for (int i = 0; i < mails.size() && !window->preview().choose(i); ++i) {
+    }
+    window->show();
+    return window;
 }
 
 void frm_Preview::showFilled()

@@ -24,6 +24,14 @@ class frm_Preview : public QWidget
 public:
     explicit frm_Preview(std::unique_ptr<Linking::PagePreview> preview, QWidget* parent = nullptr);
 
+    // The preview of the document at `path` (whose links `displayName`
+    // keys) filled from the newest of the job folder's form e-mails that can
+    // be read, shown; nothing, after saying why, without a document or form
+    // e-mails, or when the document cannot be read.
+    static frm_Preview* showFor(const QString& path, const QString& displayName,
+                                const QString& folder, const QList<Linking::FormMail>& mails,
+                                const QList<Linking::FormSubmissionDef>& defs, QWidget* parent);
+
     Linking::PagePreview& preview() { return *m_preview; }
 
     QLabel* lbl_Mail = nullptr;

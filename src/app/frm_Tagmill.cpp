@@ -6,8 +6,6 @@
 #include "converters/Converters.h"
 #include "finder/widgets/frm_Find.h"
 #include "frm_Preview.h"
-#include "linking/PagePreview.h"
-#include "linking/SourceText.h"
 #include "linking/TagLinks.h"
 #include "platform/Cursors.h"
 #include "platform/UiHost.h"
@@ -35,7 +33,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextBlock>
-#include <QTextBrowser>
 #include <QTextDocument>
 #include <QToolBar>
 
@@ -625,27 +622,9 @@ frm_Preview* frm_Tagmill::showPreview()
 {
     if (m_preview)
         m_preview->close();
-    const QList<Linking::FormMail>& mails = m_linker.scan().mails;
-    if (documentPath().isEmpty() || mails.isEmpty()) {
-        Global::showMessage(9333, {}, Platform::MsgButtons::Ok, Platform::MsgIcon::Information,
-                            Global::Str::TitleNote);
-        return nullptr;
-    }
-    std::optional<QByteArray> bytes = Linking::readDocumentBytes(documentPath());
-    if (!bytes)
-        return nullptr;
-    auto* preview = new frm_Preview(
-        std::make_unique<Linking::PagePreview>(std::move(*bytes), txt_Document->text(),
-                                               folderPath(), mails, m_formSubmissions),
-        this);
-    preview->txt_Page->setSearchPaths(
-        {Global::FormatFilename(documentPath(), QStringLiteral("L"))});
-    // The newest form e-mail that can be read fills it.
-    for (int i = 0; i < mails.size() && !preview->preview().choose(i); ++i) {
-    }
-    m_preview = preview;
-    preview->show();
-    return preview;
+    m_preview = frm_Preview::showFor(documentPath(), txt_Document->text(), folderPath(),
+                                     m_linker.scan().mails, m_formSubmissions, this);
+    return m_preview;
 }
 
 void frm_Tagmill::sourceSelectionChanged()
