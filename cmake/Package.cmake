@@ -7,11 +7,13 @@ set(CPACK_PACKAGE_NAME tagmill)
 set(CPACK_PACKAGE_VENDOR "The Tagmill developers")
 set(CPACK_PACKAGE_CONTACT "The Tagmill developers <developers@tagmill.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "link the comment tags of HTML templates to web-form fields")
+# Lines of the description stay under 80 columns, as dpkg shows them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Tagmill prepares HTML templates for being filled from web-form submissions: it shows the
-form fields that a job folder's e-mails carry beside a document's source, and links the
-document's comment tags to fields. The vantix command scripts, inspects and tests the data
-that Tagmill and its suite share.")
+    "Tagmill prepares HTML templates for being filled from web-form
+submissions: it shows the form fields that a job folder's e-mails carry
+beside a document's source, and links the document's comment tags to fields.
+The vantix command scripts, inspects and tests the data that Tagmill and its
+suite share.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
