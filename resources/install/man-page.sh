@@ -24,7 +24,7 @@ roff_text()
     if [ "$commands" = --commands ]; then
         echo "[COMMANDS]"
         echo ".PP"
-        echo "Each command's own help, as \\fB$(basename "$program") \\fICOMMAND\\fB \\-\\-help\\fR prints it."
+        printf '%s\n' "Each command's own help, as \\fB$(basename "$program") \\fICOMMAND\\fB \\-\\-help\\fR prints it."
         "$program" --help | awk '/^Commands:/ { on = 1; next } on && NF == 0 { exit } on { print $1 }' |
             while read -r command; do
                 echo ".SS $command"

@@ -55,8 +55,8 @@ esac
 # Every file in its place, and nothing else.
 expected=(
     bin/tagmill bin/vantix libexec/vantix/vantix-gui
-    share/applications/$id.desktop share/metainfo/$id.metainfo.xml
-    share/icons/hicolor/scalable/apps/$id.svg
+    "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
+    "share/icons/hicolor/scalable/apps/$id.svg"
     share/man/man1/tagmill.1 share/man/man1/vantix.1
     share/bash-completion/completions/vantix
 )
@@ -115,7 +115,7 @@ for program in tagmill vantix; do
     [ -f "$page" ] || continue
     warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "man -l $page warns: $warnings"
-    text=$(MANWIDTH=200 MAN_KEEP_FORMATTING= man -l "$page" 2>/dev/null | col -b)
+    text=$(MANWIDTH=200 man -l "$page" 2>/dev/null | col -b)
     for words in "$program - " "--registry FILE" "--version"; do
         grep -qF -- "$words" <<<"$text" || fail "$program.1 does not say \"$words\""
     done
