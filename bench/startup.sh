@@ -15,18 +15,7 @@ cd "$(dirname "$0")/.."
 rounds=${1:-5}
 runs=${2:-20}
 
-bash scripts/install-deps.sh
-tools=()
-command -v hyperfine >/dev/null || tools+=(hyperfine)
-command -v sqlite3 >/dev/null || tools+=(sqlite3)
-if [ ${#tools[@]} -gt 0 ]; then
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-    echo "Installing: ${tools[*]}" >&2
-    $sudo apt-get update -qq >/dev/null
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${tools[@]}" >/dev/null
-fi
+bash scripts/install-deps.sh build startup
 
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTIX_BUILD_TESTS=OFF \
       -DVANTIX_BUILD_BENCH=ON >/dev/null

@@ -3,7 +3,7 @@
 # benchmark program, e.g. --benchmark_filter=ResolveRes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh build run bench
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTIX_BUILD_TESTS=OFF \
       -DVANTIX_BUILD_BENCH=ON >/dev/null
 cmake --build build/bench

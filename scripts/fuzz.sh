@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh build run fuzz
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER=clang++ -DVANTIX_SANITIZE=ON -DVANTIX_FUZZ=ON \
       -DVANTIX_BUILD_TESTS=OFF >/dev/null

@@ -7,7 +7,7 @@
 # --registry) takes the place of the demo's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh build run
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTIX_BUILD_TESTS=OFF >/dev/null
 cmake --build build/release
 vantix="$PWD/build/release/src/cli/vantix"

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(realpath -m "${1:-docs/tagmill.png}")"
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh build run screenshot
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTIX_BUILD_TESTS=OFF >/dev/null
 cmake --build build/release --target vantix tagmill
 vantix="$PWD/build/release/src/cli/vantix"

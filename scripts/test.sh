@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer, and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh build test
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTIX_SANITIZE=ON >/dev/null
 cmake --build build/asan
 cd build/asan

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tagmill: the main window over the settings hive of the suite.
+#include "AppIcon.h"
 #include "finder/widgets/frm_Find.h"
 #include "frm_Tagmill.h"
 #include "platform/Environment.h"
@@ -149,6 +150,9 @@ int main(int argc, char* argv[])
     Global::useFontDatabase();
     QCoreApplication::setApplicationName(QStringLiteral("tagmill"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VANTIX_VERSION));
+    // Every window shows the icon, and the desktop matches them to the entry.
+    QApplication::setWindowIcon(tagmillIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral(VANTIX_APP_ID));
     const QString screenshot = qEnvironmentVariable("TAGMILL_SCREENSHOT");
     Platform::QtUiHost windowHost;
     UnattendedUiHost unattendedHost;

@@ -4,6 +4,7 @@
 // decides is tested with the linking core; here the controls must carry it.
 #include "ScriptedUiHost.h"
 #include "TestSettings.h"
+#include "app/AppIcon.h"
 #include "app/frm_Preview.h"
 #include "app/frm_Tagmill.h"
 #include "demo/Demo.h"
@@ -37,6 +38,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 // Readable failures.
@@ -597,4 +599,18 @@ TEST_F(TagmillWindow, TagsAreMarkedByStateAndThePreviewFillsThePage)
     // A tag left in the page is shown, not hidden as a comment.
     EXPECT_TRUE(preview->txt_Page->toPlainText().contains(CompanyTag));
     preview->close();
+}
+
+// The icon is compiled in: every size drawn, from a title bar's to a menu's largest.
+TEST(TagmillIcon, HoldsEverySizeDrawn)
+{
+    const QIcon icon = tagmillIcon();
+    QList<int> sizes;
+    for (const QSize& size : icon.availableSizes()) {
+        EXPECT_EQ(size.width(), size.height());
+        sizes << size.width();
+    }
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, (QList<int>{16, 22, 24, 32, 48, 64, 128, 256}));
+    EXPECT_GT(icon.pixmap(16).toImage().pixelColor(8, 8).alpha(), 0); // drawn, not empty
 }

@@ -1,0 +1,26 @@
+# The Debian package of both programs (cpack -G DEB in a release build, or
+# bash scripts/package.sh): what `cmake --install` puts below the prefix,
+# installed below /usr, its dependencies read from the shared libraries that
+# the programs link.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tagmill)
+set(CPACK_PACKAGE_VENDOR "The Tagmill developers")
+set(CPACK_PACKAGE_CONTACT "The Tagmill developers <developers@tagmill.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "link the comment tags of HTML templates to web-form fields")
+# Lines of the description stay under 80 columns, as dpkg shows them.
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tagmill prepares HTML templates for being filled from web-form
+submissions: it shows the form fields that a job folder's e-mails carry
+beside a document's source, and links the document's comment tags to fields.
+The vantix command scripts, inspects and tests the data that Tagmill and its
+suite share.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://tagmill.org/)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Offscreen and on screen, text is drawn with these; Arial and Courier New,
+# which the suite's documents name, fall back to their metric twins.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, fonts-liberation")
+set(CPACK_STRIP_FILES ON)
+include(CPack)
