@@ -15,7 +15,8 @@ trap 'rm -rf "$work"' EXIT
 # shellcheck disable=SC2046
 g++ -std=c++20 -O1 -fPIC tools/icons/DrawIcons.cpp -o "$work/draw_icons" \
     $(pkg-config --cflags --libs Qt6Gui)
-QT_QPA_PLATFORM=offscreen "$work/draw_icons" resources/icons/finder resources/cursors resources/icons/balloon \
+QT_QPA_PLATFORM=offscreen "$work/draw_icons" resources/icons/finder resources/cursors \
+    resources/icons/balloon \
     resources/icons/main
 ls resources/icons/finder resources/cursors resources/icons/balloon resources/icons/main
 for size in 16 22 24 32 48 64 128 256; do
