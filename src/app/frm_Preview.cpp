@@ -7,13 +7,19 @@
 #include "shared/Formatting.h"
 #include "shared/Messages.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QThread>
 #include <QVBoxLayout>
+
+#include <memory>
 
 frm_Preview::frm_Preview(std::unique_ptr<Linking::PagePreview> preview, QWidget* parent)
     : QWidget(parent, Qt::Window), m_preview(std::move(preview))
@@ -92,7 +98,49 @@ void frm_Preview::showFilled()
         const QSignalBlocker blocker(cbo_Mail);
         cbo_Mail->setCurrentIndex(m_preview->current());
     }
-    txt_Page->setHtml(m_preview->pageHtml());
+    renderPage();
     txt_Source->setPlainText(m_preview->sourceText());
     m_marks->reset(Linking::SourceMap(m_preview->sourceText()), m_preview->marks().marks());
+}
+
+void frm_Preview::renderPage()
+{
+    const int render = m_rendering = ++m_renders;
+    txt_Page->setPlainText(Global::ResolveRes(9335));
+    // The document is handed back on the application's thread, where the
+    // window may have gone meanwhile: then it is deleted there, unshown.
+    struct Built
+    {
+        std::unique_ptr<QTextDocument> document;
+    };
+    QPointer<frm_Preview> window(this);
+    QThread* const home = QThread::currentThread();
+    QThread* worker = QThread::create([window, render, home, html = m_preview->pageHtml()] {
+        auto built = std::make_shared<Built>();
+        built->document = std::make_unique<QTextDocument>();
+        built->document->setUndoRedoEnabled(false);
+        built->document->setHtml(html);
+        built->document->moveToThread(home);
+        QMetaObject::invokeMethod(
+            qApp,
+            [window, render, built] {
+                if (!window || window->m_rendering != render)
+                    return;
+                // The page shown before goes: the browser deletes its own
+                // first document itself.
+                QPointer<QTextDocument> shown = window->txt_Page->document();
+                const bool ours = shown->parent() == window->txt_Page;
+                // The browser loads the page's pictures for the documents it owns.
+                QTextDocument* page = built->document.release();
+                page->setParent(window->txt_Page);
+                window->txt_Page->setDocument(page);
+                if (ours && shown)
+                    delete shown.data();
+                window->m_rendering = 0;
+                emit window->pageRendered();
+            },
+            Qt::QueuedConnection);
+    });
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker->start();
 }

@@ -33,6 +33,8 @@ public:
                                 const QList<Linking::FormSubmissionDef>& defs, QWidget* parent);
 
     Linking::PagePreview& preview() { return *m_preview; }
+    // True once the page of the e-mail chosen last shows rendered.
+    bool pageShown() const { return m_rendering == 0; }
 
     QLabel* lbl_Mail = nullptr;
     QComboBox* cbo_Mail = nullptr;
@@ -40,9 +42,19 @@ public:
     QTextBrowser* txt_Page = nullptr;
     QPlainTextEdit* txt_Source = nullptr;
 
+signals:
+    // The page of the e-mail chosen last shows rendered.
+    void pageRendered();
+
 private:
     void showFilled();
+    // Reads the filled page into a document on a worker thread, so that a
+    // long page does not hold the window up, and shows it when it is read
+    // (unless another e-mail was chosen in the meantime).
+    void renderPage();
 
     std::unique_ptr<Linking::PagePreview> m_preview;
     App::TagMarkSelections* m_marks = nullptr;
+    int m_rendering = 0; // the number of the render under way, 0 when none
+    int m_renders = 0;
 };

@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -591,6 +592,8 @@ TEST_F(TagmillWindow, TagsAreMarkedByStateAndThePreviewFillsThePage)
 
     frm_Preview* preview = window->showPreview();
     ASSERT_NE(preview, nullptr);
+    // The page is read on a worker thread and shown when it is ready.
+    waitFor([&] { return preview->pageShown(); });
     EXPECT_EQ(preview->cbo_Mail->count(), window->linker().scan().mails.size());
     const Linking::FilledDocument& filled = preview->preview().filled();
     ASSERT_FALSE(filled.filled.isEmpty());
@@ -598,7 +601,20 @@ TEST_F(TagmillWindow, TagsAreMarkedByStateAndThePreviewFillsThePage)
     EXPECT_FALSE(preview->txt_Source->toPlainText().contains(NameTag));
     // A tag left in the page is shown, not hidden as a comment.
     EXPECT_TRUE(preview->txt_Page->toPlainText().contains(CompanyTag));
+
+    // Of pages chosen one after another, the last one read shows; a window
+    // closed while its page is read goes quietly.
+    ASSERT_GE(preview->cbo_Mail->count(), 3);
+    preview->cbo_Mail->setCurrentIndex(1);
+    preview->cbo_Mail->setCurrentIndex(2);
+    waitFor([&] { return preview->pageShown(); });
+    EXPECT_EQ(preview->preview().current(), 2);
+    EXPECT_EQ(preview->txt_Page->toHtml().contains(u"Reading"), false);
+    preview->cbo_Mail->setCurrentIndex(0);
+    QPointer<frm_Preview> gone(preview);
     preview->close();
+    waitFor([&] { return gone.isNull(); });
+    QTest::qWait(200);
 }
 
 // The icon is compiled in: every size drawn, from a title bar's to a menu's largest.
