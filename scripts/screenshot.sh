@@ -2,7 +2,9 @@
 # Takes the README's pictures: a fresh demo workspace with one stored link,
 # Tagmill started on it under a virtual X display, two steps of the Next
 # button, and the window saved to docs/tagmill.png (or FILE); then the
-# contact finder having searched "Smi", saved beside it as finder.png.
+# contact finder having searched "Smi", saved beside it as finder.png; then
+# the preview of the reply page filled from the job folder's newest form
+# e-mail, with three of its tags linked, as preview.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$(realpath -m "${1:-docs/tagmill.png}")"
@@ -27,5 +29,11 @@ TAGMILL_SCREENSHOT="$out" TAGMILL_SCREENSHOT_TAGS=2 \
 finder="$(dirname "$out")/finder.png"
 TAGMILL_SCREENSHOT="$finder" TAGMILL_SCREENSHOT_FINDER=Smi \
     xvfb-run -a -s "-screen 0 1280x800x24" "$tagmill" 2>/dev/null
+preview="$(dirname "$out")/preview.png"
+"$vantix" settings set 'Tagmill\WEBSITEENQUIRYHTM' '<!-- Company -->' Company
+"$vantix" settings set 'Tagmill\WEBSITEENQUIRYHTM' '<!-- Email -->' Email
+TAGMILL_SCREENSHOT="$preview" TAGMILL_SCREENSHOT_PREVIEW=1 \
+    xvfb-run -a -s "-screen 0 1280x800x24" "$tagmill" 2>/dev/null
 echo "$out"
 echo "$finder"
+echo "$preview"

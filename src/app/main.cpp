@@ -2,6 +2,7 @@
 // tagmill: the main window over the settings hive of the suite.
 #include "AppIcon.h"
 #include "finder/widgets/frm_Find.h"
+#include "frm_Preview.h"
 #include "frm_Tagmill.h"
 #include "platform/Environment.h"
 #include "platform/ProgramEnd.h"
@@ -188,7 +189,8 @@ int main(int argc, char* argv[])
     // TAGMILL_SCREENSHOT_TAGS steps of the Next button) is saved to this file
     // and the program ends.
     // With TAGMILL_SCREENSHOT_FINDER, the contact finder is pictured instead,
-    // having searched that clue.
+    // having searched that clue; with TAGMILL_SCREENSHOT_PREVIEW, the
+    // preview of the document once its page shows.
     if (!screenshot.isEmpty()) {
         QAction* next = window.tbr_Main->findChild<QAction*>(QStringLiteral("NTAG"));
         for (int steps = qEnvironmentVariableIntValue("TAGMILL_SCREENSHOT_TAGS"); next && steps > 0;
@@ -202,10 +204,22 @@ int main(int argc, char* argv[])
             finder->flow().start();
             pictured = finder;
         }
-        QTimer::singleShot(500, &window, [&, pictured] {
-            const bool saved = pictured->grab().save(screenshot);
-            QCoreApplication::exit(saved ? Ok : Failed);
-        });
+        frm_Preview* preview = nullptr;
+        if (qEnvironmentVariableIsSet("TAGMILL_SCREENSHOT_PREVIEW")) {
+            preview = window.showPreview();
+            if (preview)
+                pictured = preview;
+        }
+        const auto grab = [&, pictured] {
+            QTimer::singleShot(500, &window, [&, pictured] {
+                const bool saved = pictured->grab().save(screenshot);
+                QCoreApplication::exit(saved ? Ok : Failed);
+            });
+        };
+        if (preview && !preview->pageShown())
+            QObject::connect(preview, &frm_Preview::pageRendered, &window, grab);
+        else
+            grab();
     }
     if (!window.isVisible())
         return Ok;

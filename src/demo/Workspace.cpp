@@ -91,12 +91,14 @@ public:
         ++m_summary.folders;
     }
     // A new file, written plainly: the workspace is new, so there is no old
-    // file for a failed write to spoil.
-    void file(const QString& path, const QByteArray& bytes)
+    // file for a failed write to spoil. `modified` (when valid) becomes its
+    // time, as a file that came in then would have.
+    void file(const QString& path, const QByteArray& bytes, const QDateTime& modified = {})
     {
         QFile out(path);
         if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
-            out.write(bytes) != bytes.size() || !out.flush())
+            out.write(bytes) != bytes.size() || !out.flush() ||
+            (modified.isValid() && !out.setFileTime(modified, QFileDevice::FileModificationTime)))
             throw DemoError(QStringLiteral("The file \"%1\" cannot be written: %2")
                                 .arg(path, out.errorString()));
         ++m_summary.files;
@@ -251,7 +253,8 @@ private:
             if (job == 0 && kind == MailKind::UnknownForm)
                 continue;
             const DemoMail mail = makeMail(kind, person.party, random);
-            m_write.file(folder + QLatin1Char('/') + mailFileName(received), eventBytes(mail));
+            m_write.file(folder + QLatin1Char('/') + mailFileName(received), eventBytes(mail),
+                         received);
             ++m_summary.emails;
         }
     }
