@@ -103,44 +103,73 @@ void frm_Preview::showFilled()
     m_marks->reset(Linking::SourceMap(m_preview->sourceText()), m_preview->marks().marks());
 }
 
+namespace {
+
+// The beginning of a long page that is read first, so that its first screen
+// shows while the rest is read: up to a line end near this many characters.
+constexpr qsizetype FirstPart = 32 * 1024;
+
+// A document read on a worker thread, handed to the window's thread; one
+// that is never shown is deleted there.
+struct Built
+{
+    std::unique_ptr<QTextDocument> document;
+};
+
+std::shared_ptr<Built> readPage(const QString& html, QThread* home)
+{
+    auto built = std::make_shared<Built>();
+    built->document = std::make_unique<QTextDocument>();
+    built->document->setUndoRedoEnabled(false);
+    built->document->setHtml(html);
+    built->document->moveToThread(home);
+    return built;
+}
+
+} // namespace
+
 void frm_Preview::renderPage()
 {
     const int render = m_rendering = ++m_renders;
     txt_Page->setPlainText(Global::ResolveRes(9335));
-    // The document is handed back on the application's thread, where the
-    // window may have gone meanwhile: then it is deleted there, unshown.
-    struct Built
-    {
-        std::unique_ptr<QTextDocument> document;
-    };
     QPointer<frm_Preview> window(this);
     QThread* const home = QThread::currentThread();
-    QThread* worker = QThread::create([window, render, home, html = m_preview->pageHtml()] {
-        auto built = std::make_shared<Built>();
-        built->document = std::make_unique<QTextDocument>();
-        built->document->setUndoRedoEnabled(false);
-        built->document->setHtml(html);
-        built->document->moveToThread(home);
+    // Delivered on the application's thread, where the window may have gone
+    // or moved on to another e-mail meanwhile.
+    const auto handOver = [window, render](std::shared_ptr<Built> built, bool whole) {
         QMetaObject::invokeMethod(
             qApp,
-            [window, render, built] {
-                if (!window || window->m_rendering != render)
-                    return;
-                // The page shown before goes: the browser deletes its own
-                // first document itself.
-                QPointer<QTextDocument> shown = window->txt_Page->document();
-                const bool ours = shown->parent() == window->txt_Page;
-                // The browser loads the page's pictures for the documents it owns.
-                QTextDocument* page = built->document.release();
-                page->setParent(window->txt_Page);
-                window->txt_Page->setDocument(page);
-                if (ours && shown)
-                    delete shown.data();
-                window->m_rendering = 0;
-                emit window->pageRendered();
+            [window, render, built, whole] {
+                if (window && window->m_rendering == render)
+                    window->showPage(built->document.release(), whole);
             },
             Qt::QueuedConnection);
+    };
+    QThread* worker = QThread::create([handOver, home, html = m_preview->pageHtml()] {
+        if (html.size() > 2 * FirstPart) {
+            const qsizetype end = html.indexOf(u'\n', FirstPart);
+            handOver(readPage(html.first(end < 0 ? FirstPart : end), home), false);
+        }
+        handOver(readPage(html, home), true);
     });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start();
+}
+
+void frm_Preview::showPage(QTextDocument* page, bool whole)
+{
+    // The page shown before goes (the browser deletes its own first
+    // document itself); the browser loads the pictures of the documents it
+    // owns.
+    QPointer<QTextDocument> shown = txt_Page->document();
+    const bool ours = shown->parent() == txt_Page;
+    page->setParent(txt_Page);
+    txt_Page->setDocument(page);
+    if (ours && shown)
+        delete shown.data();
+    emit pageBegun();
+    if (!whole)
+        return;
+    m_rendering = 0;
+    emit pageRendered();
 }

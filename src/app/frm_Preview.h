@@ -13,6 +13,7 @@ class QLabel;
 class QPlainTextEdit;
 class QTabWidget;
 class QTextBrowser;
+class QTextDocument;
 
 // The preview: the target document as one form e-mail of the job folder
 // fills it, rendered, with its source on a second tab. The state and the
@@ -43,15 +44,21 @@ public:
     QPlainTextEdit* txt_Source = nullptr;
 
 signals:
-    // The page of the e-mail chosen last shows rendered.
+    // The page of the e-mail chosen last shows rendered, in part (the
+    // beginning of a long page) or whole.
+    void pageBegun();
+    // The page of the e-mail chosen last shows rendered, whole.
     void pageRendered();
 
 private:
     void showFilled();
     // Reads the filled page into a document on a worker thread, so that a
     // long page does not hold the window up, and shows it when it is read
-    // (unless another e-mail was chosen in the meantime).
+    // (unless another e-mail was chosen in the meantime); of a long page,
+    // its beginning is read and shown first.
     void renderPage();
+    // Shows a page read (the whole page, or its beginning).
+    void showPage(QTextDocument* page, bool whole);
 
     std::unique_ptr<Linking::PagePreview> m_preview;
     App::TagMarkSelections* m_marks = nullptr;
