@@ -630,3 +630,33 @@ TEST(TagmillIcon, HoldsEverySizeDrawn)
     EXPECT_EQ(sizes, (QList<int>{16, 22, 24, 32, 48, 64, 128, 256}));
     EXPECT_GT(icon.pixmap(16).toImage().pixelColor(8, 8).alpha(), 0); // drawn, not empty
 }
+
+// A long page shows its beginning first and then the whole of it.
+TEST_F(TagmillWindow, ALongPagesPreviewShowsItsBeginningThenTheWhole)
+{
+    store(QStringLiteral("Tagmill\\LONGHTM"), NameTag, QStringLiteral("Name"));
+    QByteArray page = "<html><body>\r\n";
+    for (int row = 0; row < 4000; ++row)
+        page += "<p>Row " + QByteArray::number(row) + ": <!-- Name --></p>\r\n";
+    page += "<p>The end.</p></body></html>\r\n";
+    const QString path = templatePath(QStringLiteral("long.htm"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(page);
+    file.close();
+    const auto window = start();
+    window->openDocument(path);
+
+    frm_Preview* preview = window->showPreview();
+    ASSERT_NE(preview, nullptr);
+    QStringList shown;
+    QObject::connect(preview, &frm_Preview::pageBegun, preview,
+                     [&] { shown << preview->txt_Page->toPlainText(); });
+    waitFor([&] { return preview->pageShown(); });
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_FALSE(shown[0].contains(u"The end.")); // the beginning
+    EXPECT_TRUE(shown[1].contains(u"The end."));
+    EXPECT_TRUE(shown[1].contains(u"Row 3999: Henry Williamson"))
+        << shown[1].right(80).toStdString();
+    preview->close();
+}
