@@ -28,8 +28,10 @@ const Entry Commands[] = {
     {"demo", "make a workspace of made-up data to try the programs on", demoCommand},
     {"dump", "print every field of one of the suite's data files, or sum up an index", dumpCommand},
     {"fill", "show a document as one form e-mail of a job folder would fill it", fillCommand},
-    {"index", "the contact index: rebuild, search, verify, lock, unlock", indexCommand},
+    {"index", "the contact index: rebuild, search, verify, lock, unlock, tasks", indexCommand},
     {"link", "link a comment tag of a document to a form field", linkCommand},
+    {"new-contact", "make a new company and contact folder, as the finder's panel does",
+     newContactCommand},
     {"picks", "the finder's favourites and recent picks: list, add, remove", picksCommand},
     {"postcodes", "postcode address files: look up an address, show a key, build a file",
      postcodesCommand},
@@ -70,7 +72,7 @@ void printHelp(QTextStream& out)
         << "Scripts, inspects and tests the data that Tagmill and its suite share.\n\n"
         << "Commands:\n";
     for (const Entry& entry : Commands)
-        out << "  " << QString::fromLatin1(entry.name).leftJustified(10) << entry.summary << "\n";
+        out << "  " << QString::fromLatin1(entry.name).leftJustified(12) << entry.summary << "\n";
     out << "\nOptions:\n"
         << "  --registry FILE  the settings hive (else $VANTIX_REGISTRY, else\n"
         << "                   vantix/registry.sqlite3 in the user's configuration folder);\n"

@@ -2,6 +2,7 @@
 #include "Cli.h"
 #include "datafiles/DataFile.h"
 #include "index/Build.h"
+#include "index/IndexTasks.h"
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
 #include "index/Search.h"
@@ -28,7 +29,9 @@ const char* const IndexUsage =
     "       vantix index search CLUE [--fields 1,2,3,4] [--types NOCF] [--limit N] [--json]\n"
     "       vantix index verify [NAME]\n"
     "       vantix index lock NAME\n"
-    "       vantix index unlock NAME\n";
+    "       vantix index unlock NAME\n"
+    "       vantix index tasks list [--json]\n"
+    "       vantix index tasks run\n";
 
 void printHelp(QTextStream& out)
 {
@@ -58,7 +61,15 @@ void printHelp(QTextStream& out)
         << "           run into one another, records over the tables, and bytes after\n"
         << "           the last table or record; the status is 1 when there is damage.\n"
         << "  lock     sets an index's maintenance flag, which shuts it to everyone.\n"
-        << "  unlock   clears it, for an index left locked by an interrupted rebuild.\n\n"
+        << "  unlock   clears it, for an index left locked by an interrupted rebuild.\n"
+        << "  tasks list  the outstanding index tasks (new folders waiting to be\n"
+        << "           indexed) as 'vantix dump' shows the task file.\n"
+        << "  tasks run   carries out the tasks of the current mode, as the finder's\n"
+        << "           DO button does: their folders are added to the indexes, which\n"
+        << "           searches go on using meanwhile, and the tasks leave the file;\n"
+        << "           a task whose folder has gone is dropped with a line on stderr.\n"
+        << "           The status is 1 when the indexes are in use (being rebuilt, or\n"
+        << "           brought up to date by another user): the tasks wait.\n\n"
         << "  --fields  the indexes by number or file name, separated by commas\n"
         << "            (default all four)\n";
 }
@@ -502,6 +513,52 @@ int lockIndex(const QStringList& args, Context& context, const QString& usage, b
     return finish(context);
 }
 
+int indexTasks(const QStringList& args, Context& context, const QString& usage)
+{
+    const QString verb = args.value(0);
+    if (verb == QLatin1String("list")) {
+        const Arguments parsed = parseArguments(
+            args.mid(1), {QStringLiteral("--json")}, 0,
+            QStringLiteral("index tasks list takes no further arguments"), context, usage);
+        if (parsed.status != Ok)
+            return parsed.status;
+        if (!openSettings(context))
+            return Failed;
+        Indexing::sub_CheckTaskFile();
+        const QString path = Indexing::taskFilePath();
+        if (path.isEmpty()) {
+            context.err << "vantix: the index task file cannot be used\n";
+            return Failed;
+        }
+        QStringList dumpArgs{path};
+        if (parsed.has("--json"))
+            dumpArgs << QStringLiteral("--json");
+        return dumpCommand(dumpArgs, context);
+    }
+    if (verb != QLatin1String("run"))
+        return usageError(context, QStringLiteral("index tasks needs list or run"), usage);
+    const Arguments parsed = parseArguments(
+        args.mid(1), {}, 0, QStringLiteral("index tasks run takes no further arguments"), context,
+        usage);
+    if (parsed.status != Ok)
+        return parsed.status;
+    if (!openSettings(context) || !preparePaths())
+        return Failed;
+    const Indexing::TaskRunReport report = Indexing::RunIndexTasks();
+    for (const QString& line : report.lines)
+        context.err << "vantix: " << consoleText(line) << "\n";
+    context.out << Global::ResolveRes(961, {report.done}) << "\n";
+    if (report.otherModes > 0)
+        context.out << report.otherModes
+                    << (report.otherModes == 1 ? " task belongs" : " tasks belong")
+                    << " to another settings mode and waits for it.\n";
+    if (report.busy || report.failed) {
+        context.out.flush();
+        return Failed;
+    }
+    return finish(context);
+}
+
 std::atomic<bool> stopSignalled = false;
 
 extern "C" void signalStop(int)
@@ -599,6 +656,8 @@ int indexCommand(const QStringList& args, Context& context)
         return verifyIndex(rest, context, usage);
     if (action == QLatin1String("lock") || action == QLatin1String("unlock"))
         return lockIndex(rest, context, usage, action == QLatin1String("lock"));
+    if (action == QLatin1String("tasks"))
+        return indexTasks(rest, context, usage);
     return usageError(context, QStringLiteral("unknown index action '%1'").arg(action), usage);
 }
 

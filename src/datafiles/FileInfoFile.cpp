@@ -25,6 +25,7 @@ QString folderSummaryEntry(const QString& reference, int folderKind)
 namespace Routines_FileInfoFile {
 
 using namespace DataFiles;
+using Platform::File;
 using Platform::RunTimeError;
 
 namespace {
@@ -185,32 +186,60 @@ bool change(FileInfoRecord& r, const QString& field, const QString& value)
     return true;
 }
 
+void askToDelete(const QString& fileName, const QString& path)
+{
+    const auto answer =
+        Global::showMessage(700, {fileName}, Platform::MsgButtons::YesNo,
+                            Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
+    if (answer == Platform::MsgAnswer::Yes)
+        Global::DeleteFile(path);
+}
+
 } // namespace
 
 FileInfoRecord ReadFileInfo(const QString& FileName, bool Quiet)
 {
     return Global::guarded("Routines_FileInfoFile:ReadFileInfo", [&] {
         FileInfoRecord record;
-        const auto askToDelete = [&](const QString& path) {
-            const auto answer =
-                Global::showMessage(700, {FileName}, Platform::MsgButtons::YesNo,
-                                    Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
-            if (answer == Platform::MsgAnswer::Yes)
-                Global::DeleteFile(path);
-        };
-        if (const auto file = loadDataFile(FileName, FileInfoFileKind, Quiet, askToDelete))
+        const auto offerDeletion = [&](const QString& path) { askToDelete(FileName, path); };
+        if (const auto file = loadDataFile(FileName, FileInfoFileKind, Quiet, offerDeletion))
             readRecord(file->bytes, file->position, record);
         return record;
     });
 }
 
-void WriteFileInfo(const QString& FileName, const QString& FieldName, const QString& Value)
+bool WriteFileInfo(const QString& FileName, const QString& FieldName, const QString& Value)
 {
-    Global::guarded("Routines_FileInfoFile:WriteFileInfo", [&] {
-        FileInfoRecord record = ReadFileInfo(FileName, true);
-        if (change(record, FieldName, Value))
-            writeFileInfoRecord(FileName, record);
+    return Global::guarded("Routines_FileInfoFile:WriteFileInfo", [&] {
+        FileInfoRecord record;
+        if (!readForRewrite(FileName, record) || !change(record, FieldName, Value))
+            return false;
+        writeFileInfoRecord(FileName, record);
+        return true;
     });
+}
+
+bool readForRewrite(const QString& FileName, FileInfoRecord& record)
+{
+    const QString path = Platform::resolveNoCase(FileName);
+    if (FileName.isEmpty() || !QFileInfo::exists(path))
+        return true;
+    File file = Global::OpenFile(path, File::Binary | File::Read);
+    if (!file.isOpen())
+        return false;
+    const QByteArray bytes = file.readAt(1, file.size());
+    file.close();
+    const HeaderCheck header = checkHeader(bytes, FileInfoFileKind);
+    if (header.verdict == HeaderVerdict::WrongVersion) {
+        showWrongVersion(FileName, header.version, FileInfoFileKind);
+        return false;
+    }
+    if (header.verdict == HeaderVerdict::WrongMagic ||
+        !readRecord(bytes, header.position, record).complete) {
+        askToDelete(FileName, path);
+        return false;
+    }
+    return true;
 }
 
 void writeFileInfoRecord(const QString& path, const FileInfoRecord& record)

@@ -189,7 +189,21 @@ DataFiles::FileInfoRecord ReadFileInfo(const QString& FileName, bool Quiet = fal
 //
 // Any other FieldName changes nothing and writes nothing. Text outside the
 // entries of a summary is kept as it stands.
-void WriteFileInfo(const QString& FileName, const QString& FieldName, const QString& Value);
+//
+// A file that is there but cannot be read whole is never replaced: one that
+// another user holds runs the retry dialogue, one of another kind or that
+// ends early is offered for deletion (message 700), one of another version
+// gives message 701; the file stays as it was and the result is false. True
+// when the file was written.
+bool WriteFileInfo(const QString& FileName, const QString& FieldName, const QString& Value);
+
+// The record of a file that is about to be written back whole. A missing
+// file gives the empty record. A file that is there but cannot be read whole
+// gives false after saying why, as WriteFileInfo does: one held by another
+// user runs the retry dialogue (Cancel gives up), a file of another kind or
+// one that ends early asks whether to delete it (message 700), another
+// version shows message 701. Throws Platform::RunTimeError.
+bool readForRewrite(const QString& FileName, DataFiles::FileInfoRecord& record);
 
 // Writes a whole record (header and record) atomically. Throws
 // Platform::RunTimeError.

@@ -2,6 +2,7 @@
 #include "People.h"
 
 #include "Words.h"
+#include "finder/NewFolders.h"
 #include "shared/Messages.h"
 
 namespace Demo {
@@ -48,23 +49,12 @@ QString Party::telephone() const
 
 QString safeFolderName(const QString& name)
 {
-    // String 506 lists the characters a file name cannot hold; each becomes
-    // the character at the same place here.
-    static const QString banned = Global::ResolveRes(506);
-    static const QString replacements = QStringLiteral("#-;;;--''");
-    QString out = name;
-    for (QChar& c : out) {
-        const qsizetype at = banned.indexOf(c);
-        if (at >= 0 && at < replacements.size())
-            c = replacements[at];
-    }
-    return out;
+    return FileOperations::SafeName(name);
 }
 
 QString filingName(const QString& name, const QString& ref)
 {
-    const QString bracketed = QLatin1Char('[') + ref + QLatin1Char(']');
-    return name.isEmpty() ? bracketed : name + QLatin1Char(' ') + bracketed;
+    return FileOperations::FolderName(name, ref);
 }
 
 PeopleMaker::PeopleMaker(quint64 seed, int people) : m_random(seed), m_left(people) {}

@@ -41,6 +41,8 @@ class MemoryIndex final : public IndexStorage
 {
 public:
     MemoryIndex();
+    // An index read whole from its file.
+    explicit MemoryIndex(QByteArray bytes) : m_bytes(std::move(bytes)) {}
     qint64 size() const override { return m_bytes.size(); }
     QByteArray read(qint64 position, qint64 count) const override;
     void write(qint64 position, QByteArrayView bytes) override;

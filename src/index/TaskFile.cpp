@@ -104,15 +104,15 @@ void sub_CheckTaskFile()
     });
 }
 
-void AddIndexTask(IndexTask& Task)
+bool AddIndexTask(IndexTask& Task)
 {
-    Global::guarded("Indexing:AddIndexTask", [&] {
+    return Global::guarded("Indexing:AddIndexTask", [&] {
         if (state().disabled)
-            return;
+            return false;
         if (state().path.isEmpty()) {
             sub_CheckTaskFile();
             if (taskFilePath().isEmpty())
-                return;
+                return false;
         }
         if (Task.Action == 2) {
             FolderIndexValues gathered = gatherIndexValues(Task.Folder);
@@ -130,14 +130,22 @@ void AddIndexTask(IndexTask& Task)
         File file =
             Global::OpenFile(Platform::resolveNoCase(state().path), File::Binary | File::Write);
         if (!file.isOpen())
-            return;
+            return false;
         appendTask(file, Task);
+        return true;
     });
 }
 
 void appendTask(Platform::File& file, const IndexTask& task)
 {
     file.lockForAppending();
+    // Carrying out the tasks replaces the file whole: a task appended to the
+    // file it replaced would be lost, so it goes to the new one.
+    while (!file.isAt(file.path())) {
+        const QString path = file.path();
+        file = File::open(path, File::Binary | File::Write);
+        file.lockForAppending();
+    }
     // A file removed since it was checked comes back empty: it gets its
     // header before the task.
     if (file.size() == 0)

@@ -66,8 +66,9 @@ extern const DataFiles::FileKind IndexTaskFileKind;
 // of the process.
 void sub_CheckTaskFile();
 // Appends a task; with Action 2 its values, Ref and Kind are gathered from
-// its Folder first, and Mode is always the mode in force.
-void AddIndexTask(IndexTask& Task);
+// its Folder first, and Mode is always the mode in force. True when the task
+// was written.
+bool AddIndexTask(IndexTask& Task);
 // Appends a task's record to the open task file and closes it. Appends wait
 // for each other, in this process and others, so that records never mix.
 void appendTask(Platform::File& file, const IndexTask& task);

@@ -415,6 +415,22 @@ void File::lockForAppending()
     }
 }
 
+void File::unlockAppending()
+{
+    struct flock lock = markerLock(F_UNLCK, Appending);
+    if (m_fd >= 0 && fcntl(m_fd, F_OFD_SETLK, &lock) != 0)
+        throw RunTimeError::fromErrno(errno);
+}
+
+bool File::isAt(const QString& path) const
+{
+    struct stat open = {};
+    struct stat named = {};
+    return m_fd >= 0 && fstat(m_fd, &open) == 0 &&
+           ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 void File::sync()
 {
     if (m_fd >= 0 && ::fsync(m_fd) != 0)

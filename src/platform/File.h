@@ -98,8 +98,13 @@ public:
     // appending until this one is closed, so that records appended whole
     // under it never mix.
     void lockForAppending();
+    // Lets others append again.
+    void unlockAppending();
     // Flushes the file's data to the device.
     void sync();
+    // True while `path` names this open file: false once the file has been
+    // replaced whole (or removed) since it was opened.
+    bool isAt(const QString& path) const;
     void close();
 
 private:

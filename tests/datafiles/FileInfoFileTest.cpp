@@ -2,6 +2,7 @@
 #include "datafiles/FileInfoFile.h"
 
 #include "DataFileTesting.h"
+#include "platform/File.h"
 
 #include <QDir>
 
@@ -180,4 +181,49 @@ TEST_F(FileInfoFile, TheOwningFolderIsTheNearestContactOrCompanyFolder)
     EXPECT_EQ(findOwningFolder(settings.folder()), QString());
     // A name written in another case is found, and replaced rather than doubled.
     EXPECT_EQ(QDir(contact).entryList(QDir::Files), QStringList{QStringLiteral("fileinfo.INF")});
+}
+
+// Writing back a file that cannot be read whole would replace it with an
+// empty record and the one change: it is refused, and the file stays.
+TEST_F(FileInfoFile, WriteFileInfoRefusesAFileItCannotReadAndLeavesItAsItWas)
+{
+    const QString file = path(QStringLiteral("FileInfo.inf"));
+    QByteArray newer = HandMadeFileInfo;
+    newer.replace(13, 4, hex("0ad7233c")); // 0.01
+    const struct
+    {
+        const char* state;
+        QByteArray bytes;
+        bool locked;
+        MsgAnswer answer;
+        const char* box;
+    } states[] = {
+        {"held by another user", HandMadeFileInfo, true, MsgAnswer::Cancel,
+         "It may be in use by another user or program."},
+        {"a newer version", newer, false, MsgAnswer::Ok, "(File is v0.01, Vantix expects v0.009)"},
+        {"another kind", QByteArray("Zux Profile and more"), false, MsgAnswer::No,
+         "Do you want to delete the file now?"},
+        {"cut short", HandMadeFileInfo.left(40), false, MsgAnswer::No,
+         "Do you want to delete the file now?"},
+    };
+    for (const auto& c : states) {
+        Testing::writeBytes(file, c.bytes);
+        Platform::File holder;
+        if (c.locked)
+            holder = Platform::File::open(file, Platform::File::Binary | Platform::File::Read |
+                                                    Platform::File::Write | Platform::File::Locked);
+        host.expectBox(c.answer, QString::fromUtf8(c.box));
+        EXPECT_FALSE(WriteFileInfo(file, QStringLiteral("LastRef"), QStringLiteral("99")))
+            << c.state;
+        holder.close();
+        EXPECT_EQ(Testing::fileBytes(file), c.bytes) << c.state;
+        EXPECT_EQ(host.boxes.size(), 1) << c.state;
+        host.boxes.clear();
+    }
+
+    // Once the other user lets go, the same write goes through.
+    Testing::writeBytes(file, HandMadeFileInfo);
+    EXPECT_TRUE(WriteFileInfo(file, QStringLiteral("LastRef"), QStringLiteral("99")));
+    EXPECT_EQ(ReadFileInfo(file).LastRef, 99);
+    EXPECT_EQ(ReadFileInfo(file).RealRef, QStringLiteral("1-2"));
 }

@@ -4,6 +4,7 @@
 #include "ResultsDelegate.h"
 #include "finder/FindWindowRules.h"
 #include "finder/Picks.h"
+#include "index/IndexTasks.h"
 #include "platform/Cursors.h"
 #include "platform/UiHost.h"
 #include "shared/Files.h"
@@ -227,6 +228,8 @@ void frm_Find::sub_CreateMainToolbar()
                 }
             }
         }
+        connect(mainButtons.value(QStringLiteral("DO")), &QAction::triggered, this,
+                [] { Indexing::DoOutstandingTasks(); });
         // The panels of NEW and SETUP come later: their buttons stay off.
         mainButtons.value(QStringLiteral("SETUP"))->setEnabled(false);
         mainButtons.value(QStringLiteral("NEW"))->setEnabled(m_remote.newEnabled());
