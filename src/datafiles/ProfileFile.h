@@ -44,15 +44,15 @@ struct ProfileAddress
     template <class Self, class V>
     static void fields(Self& r, V&& v)
     {
-        v(1, nullptr, r.inUse);
-        v(2, nullptr, r.building);
-        v(3, nullptr, r.road);
-        v(4, nullptr, r.district);
-        v(5, nullptr, r.town);
-        v(6, nullptr, r.county);
-        v(7, nullptr, r.postcode);
-        v(8, nullptr, r.country);
-        v(9, nullptr, r.label);
+        v(1, "inUse", r.inUse);
+        v(2, "building", r.building);
+        v(3, "road", r.road);
+        v(4, "district", r.district);
+        v(5, "town", r.town);
+        v(6, "county", r.county);
+        v(7, "postcode", r.postcode);
+        v(8, "country", r.country);
+        v(9, "label", r.label);
         v(10, nullptr, r.f10);
     }
     bool operator==(const ProfileAddress&) const = default;
@@ -90,10 +90,10 @@ struct ProfileContactPoint
     static void fields(Self& r, V&& v)
     {
         v(1, nullptr, r.f1);
-        v(2, nullptr, r.label);
-        v(3, nullptr, r.extension);
-        v(4, nullptr, r.number);
-        v(5, nullptr, r.kind);
+        v(2, "label", r.label);
+        v(3, "extension", r.extension);
+        v(4, "number", r.number);
+        v(5, "kind", r.kind);
     }
     bool operator==(const ProfileContactPoint&) const = default;
 };
@@ -134,7 +134,9 @@ struct ProfileItem
 };
 
 // A contact's or company's details. The suite's field names map onto the
-// numbered fields as the Member column says.
+// numbered fields as the Member column says; `vantix dump` shows the fields
+// that have a member name under it (also those of the addresses and contact
+// points), the others by number.
 //
 //   No.    Type                      Width        Member       Meaning
 //   1      Int16                     2            kind         the folder kind (as FolderID)
@@ -208,35 +210,35 @@ struct ProfileRecord
     template <class Self, class V>
     static void fields(Self& r, V&& v)
     {
-        v(1, nullptr, r.kind);
-        v(2, nullptr, r.CoName);
+        v(1, "kind", r.kind);
+        v(2, "CoName", r.CoName);
         v(3, nullptr, r.f3);
-        v(4, nullptr, r.FullName);
-        v(5, nullptr, r.Title);
-        v(6, nullptr, r.Position);
-        v(7, nullptr, r.Dear);
-        v(8, nullptr, r.Notes);
+        v(4, "FullName", r.FullName);
+        v(5, "Title", r.Title);
+        v(6, "Position", r.Position);
+        v(7, "Dear", r.Dear);
+        v(8, "Notes", r.Notes);
         v(9, nullptr, r.f9);
-        v(10, nullptr, r.CoComments);
+        v(10, "CoComments", r.CoComments);
         v(11, nullptr, r.f11);
         v(12, nullptr, r.f12);
-        v(13, nullptr, r.displayName);
-        v(14, nullptr, r.addresses);
-        v(15, nullptr, r.contacts);
+        v(13, "displayName", r.displayName);
+        v(14, "addresses", r.addresses);
+        v(15, "contacts", r.contacts);
         v(16, nullptr, r.f16);
         v(17, nullptr, r.f17);
-        v(18, nullptr, r.UD1);
-        v(19, nullptr, r.UD2);
-        v(20, nullptr, r.UD3);
-        v(21, nullptr, r.UD4);
-        v(22, nullptr, r.UD5);
+        v(18, "UD1", r.UD1);
+        v(19, "UD2", r.UD2);
+        v(20, "UD3", r.UD3);
+        v(21, "UD4", r.UD4);
+        v(22, "UD5", r.UD5);
         v(23, nullptr, r.f23);
         v(24, nullptr, r.f24);
-        v(25, nullptr, r.CoUD1);
-        v(26, nullptr, r.CoUD2);
-        v(27, nullptr, r.CoUD3);
-        v(28, nullptr, r.CoUD4);
-        v(29, nullptr, r.CoUD5);
+        v(25, "CoUD1", r.CoUD1);
+        v(26, "CoUD2", r.CoUD2);
+        v(27, "CoUD3", r.CoUD3);
+        v(28, "CoUD4", r.CoUD4);
+        v(29, "CoUD5", r.CoUD5);
         v(30, nullptr, r.f30);
         v(31, nullptr, r.f31);
         v(32, nullptr, r.f32);

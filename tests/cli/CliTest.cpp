@@ -469,10 +469,10 @@ TEST_F(Vantix, DumpPrintsEveryFieldOfEachKindOfDataFile)
     const QJsonObject profileJson =
         jsonOf(runArgs({QStringLiteral("dump"), profileFile, QStringLiteral("--json")}));
     EXPECT_EQ(profileJson[u"kind"].toString(), QStringLiteral("profile"));
-    const QJsonArray addresses = profileJson[u"record"].toObject()[u"f14"].toArray();
+    const QJsonArray addresses = profileJson[u"record"].toObject()[u"addresses"].toArray();
     ASSERT_EQ(addresses.size(), 10);
-    EXPECT_EQ(addresses[0].toObject()[u"f5"].toString(), QStringLiteral("Leeds"));
-    EXPECT_EQ(profileJson[u"record"].toObject()[u"f15"].toArray().size(), 50);
+    EXPECT_EQ(addresses[0].toObject()[u"town"].toString(), QStringLiteral("Leeds"));
+    EXPECT_EQ(profileJson[u"record"].toObject()[u"contacts"].toArray().size(), 50);
 
     DataFiles::ShareFileContents share;
     share.a.texts[0] = QStringLiteral("Labels");
