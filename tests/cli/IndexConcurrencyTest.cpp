@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Users search while another rebuilds the index: every search sees the index
 // shut for maintenance (message 914) or whole, never half of one. A rebuild
-// that the user interrupts leaves the indexes as it found them.
+// that the user interrupts leaves the indexes as it found them. Searches
+// while the outstanding index tasks are carried out are never shut out and
+// see the old index or the new one.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -30,6 +32,13 @@ protected:
     QTemporaryDir dir;
     QString workspace = dir.filePath(QStringLiteral("demo"));
 
+    // The task file of the test's own.
+    QProcessEnvironment environment = [this] {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
+        return e;
+    }();
+
     QStringList withHive(const QStringList& args) const
     {
         return QStringList{QStringLiteral("--registry"),
@@ -52,6 +61,7 @@ protected:
         // Every telephone number of the demo holds the word 01632, 7946 or
         // 07700: the first fills a long chain in the TelNum index.
         QProcess process;
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(VANTIX_EXECUTABLE),
                       withHive({QStringLiteral("index"), QStringLiteral("search"),
                                 QStringLiteral("01632"), QStringLiteral("--json")}));
@@ -158,4 +168,50 @@ TEST_F(IndexConcurrency, ARebuildInterruptedBySignalsLeavesTheIndexesAsItFoundTh
         EXPECT_TRUE(progress.contains("the index rebuild was stopped")) << progress.toStdString();
         EXPECT_EQ(snapshot(), before) << signal;
     }
+}
+
+TEST_F(IndexConcurrency, SearchesWhileTasksAreCarriedOutSeeTheOldIndexOrTheNew)
+{
+    makeDemo();
+    const auto vantix = [&](const QStringList& args) {
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(VANTIX_EXECUTABLE), withHive(args));
+        EXPECT_TRUE(process.waitForFinished(120'000));
+        EXPECT_EQ(process.exitCode(), 0)
+            << args.join(u' ').toStdString() << process.readAllStandardError().toStdString();
+    };
+    vantix({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("Config"),
+            QStringLiteral("IndexNewFoldersAtOnce"), QStringLiteral("0")});
+    // New people whose numbers join the long chain that the search reads.
+    for (int i = 0; i < 12; ++i)
+        vantix({QStringLiteral("new-contact"), QStringLiteral("--name"),
+                QStringLiteral("New Person %1").arg(i), QStringLiteral("--number"),
+                QStringLiteral("01632 961 %1").arg(i, 3, 10, QLatin1Char('0'))});
+    const Search before = search();
+    ASSERT_TRUE(before.skipped.isEmpty());
+
+    QProcess tasks;
+    tasks.setProcessEnvironment(environment);
+    tasks.setStandardOutputFile(QProcess::nullDevice());
+    tasks.start(
+        QStringLiteral(VANTIX_EXECUTABLE),
+        withHive({QStringLiteral("index"), QStringLiteral("tasks"), QStringLiteral("run")}));
+    ASSERT_TRUE(tasks.waitForStarted());
+    std::vector<Search> during;
+    bool finished = false;
+    while (!(finished = tasks.waitForFinished(0)))
+        during.push_back(search());
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(tasks.exitCode(), 0) << tasks.readAllStandardError().toStdString();
+
+    const Search after = search();
+    EXPECT_TRUE(after.skipped.isEmpty());
+    EXPECT_EQ(after.rows.size(), before.rows.size() + 12);
+    for (std::size_t i = 0; i < during.size(); ++i) {
+        EXPECT_TRUE(during[i].skipped.isEmpty()) << "search " << i;
+        EXPECT_TRUE(during[i].rows == before.rows || during[i].rows == after.rows)
+            << "search " << i;
+    }
+    std::printf("%zu searches while the tasks were carried out\n", during.size());
 }
