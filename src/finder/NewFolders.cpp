@@ -278,10 +278,11 @@ ProfileRecord newProfile(const NewContactFields& fields, qint16 kind, bool withN
         profile.FullName = fields.contactName;
         profile.displayName = fields.contactName;
         profile.Title = fields.title;
+        // "Dr (M)" is "Dr" in a greeting.
+        const QString title = fields.title.section(QStringLiteral(" ("), 0, 0).trimmed();
         const QString surname = fields.contactName.trimmed().section(QLatin1Char(' '), -1);
-        profile.Dear = fields.title.isEmpty() || surname.isEmpty()
-                           ? fields.contactName
-                           : fields.title + QLatin1Char(' ') + surname;
+        profile.Dear = title.isEmpty() || surname.isEmpty() ? fields.contactName
+                                                            : title + QLatin1Char(' ') + surname;
     }
 
     ProfileAddress& address = profile.addresses[0];
@@ -313,9 +314,12 @@ ProfileRecord newProfile(const NewContactFields& fields, qint16 kind, bool withN
     return profile;
 }
 
-CreatedFolders CreateQuickAndDirtyCompany(const NewContactFields& fields,
+CreatedFolders CreateQuickAndDirtyCompany(const NewContactFields& given,
                                           const Indexing::BuildProgress& progress)
 {
+    NewContactFields fields = given;
+    fields.companyName = fields.companyName.trimmed();
+    fields.contactName = fields.contactName.trimmed();
     CreatedFolders made;
     Global::guarded("FileOperations:CreateQuickAndDirtyCompany", [&] {
         Global::BusyPointerScope busy;
@@ -327,12 +331,12 @@ CreatedFolders CreateQuickAndDirtyCompany(const NewContactFields& fields,
                                 Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
             return;
         }
-        const bool company = !fields.companyName.trimmed().isEmpty();
-        const bool contact = !fields.contactName.trimmed().isEmpty();
+        const bool company = !fields.companyName.isEmpty();
+        const bool contact = !fields.contactName.isEmpty();
         FolderMaker maker(progress, int(company) + int(contact));
         QString parent = newContacts;
         if (company) {
-            if (!maker.make(newContacts, fields.companyName.trimmed(), FolderC,
+            if (!maker.make(newContacts, fields.companyName, FolderC,
                             newProfile(fields, FolderC, !contact), made.companyRef,
                             made.companyFolder, made.incomplete))
                 return;
@@ -340,7 +344,7 @@ CreatedFolders CreateQuickAndDirtyCompany(const NewContactFields& fields,
         }
         if (contact) {
             const qint16 kind = company ? FolderO : FolderF;
-            maker.make(parent, fields.contactName.trimmed(), kind, newProfile(fields, kind, true),
+            maker.make(parent, fields.contactName, kind, newProfile(fields, kind, true),
                        made.contactRef, made.contactFolder, made.incomplete);
         }
     });

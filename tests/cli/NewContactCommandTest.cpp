@@ -140,6 +140,7 @@ TEST_F(NewContactCommand, ANewContactIsFoundByTheNextSearch)
             .toObject();
     EXPECT_EQ(profile[QStringLiteral("FullName")].toString(), QStringLiteral("Quentin Zyx"));
     EXPECT_EQ(profile[QStringLiteral("Title")].toString(), QStringLiteral("Dr (M)"));
+    EXPECT_EQ(profile[QStringLiteral("Dear")].toString(), QStringLiteral("Dr Zyx"));
     const QJsonObject address = profile[QStringLiteral("addresses")].toArray()[0].toObject();
     EXPECT_EQ(address[QStringLiteral("postcode")].toString(), postcode);
     EXPECT_FALSE(address[QStringLiteral("town")].toString().isEmpty());

@@ -317,3 +317,21 @@ TEST_F(NewFolders, AFolderLeftIncompleteIsNamedWithWhatItLacks)
     const CreatedFolders next = CreateQuickAndDirtyCompany(acme(), {});
     EXPECT_EQ(next.companyRef, QStringLiteral("50-2"));
 }
+
+// A name too long for a folder is shortened with the user's consent, as
+// every new folder is; without it nothing is made.
+TEST_F(NewFolders, ALongNameIsShortenedOnlyWithConsent)
+{
+    NewContactFields fields;
+    fields.companyName = QString(300, u'x');
+    host.expectBox(MsgAnswer::No, QStringLiteral("automatically shorten the folder name"));
+    EXPECT_EQ(CreateQuickAndDirtyCompany(fields, {}).companyRef, QString());
+    EXPECT_EQ(QDir(newContacts()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
+
+    host.expectBox(MsgAnswer::Yes, QStringLiteral("automatically shorten the folder name"));
+    const CreatedFolders made = CreateQuickAndDirtyCompany(fields, {});
+    EXPECT_EQ(made.companyRef, QStringLiteral("50-2"));
+    EXPECT_EQ(made.companyFolder.size(), 238);
+    EXPECT_TRUE(made.companyFolder.endsWith(QStringLiteral(" [50-2]")));
+    EXPECT_TRUE(QDir(made.companyFolder).exists());
+}
