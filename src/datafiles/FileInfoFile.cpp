@@ -234,8 +234,14 @@ bool readForRewrite(const QString& FileName, FileInfoRecord& record)
         showWrongVersion(FileName, header.version, FileInfoFileKind);
         return false;
     }
-    if (header.verdict == HeaderVerdict::WrongMagic ||
-        !readRecord(bytes, header.position, record).complete) {
+    bool whole = false;
+    if (header.verdict == HeaderVerdict::Good) {
+        try {
+            whole = readRecord(bytes, header.position, record).complete;
+        } catch (const RecordDamage&) {
+        }
+    }
+    if (!whole) {
         askToDelete(FileName, path);
         return false;
     }

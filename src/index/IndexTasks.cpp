@@ -143,7 +143,12 @@ TaskList parseTasks(QByteArrayView bytes)
     list.end = header.position;
     while (list.end <= bytes.size()) {
         IndexTask task;
-        const DataFiles::ReadResult read = DataFiles::readRecord(bytes, list.end, task);
+        DataFiles::ReadResult read;
+        try {
+            read = DataFiles::readRecord(bytes, list.end, task);
+        } catch (const DataFiles::RecordDamage&) {
+            break; // kept as it stands, never carried out
+        }
         // A record still being appended is not there yet.
         if (!read.complete)
             break;
