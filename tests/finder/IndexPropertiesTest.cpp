@@ -119,13 +119,13 @@ TEST_F(IndexPropertiesTest, TheStoredColoursAreSelectedWithinTheirRange)
 {
     struct Case
     {
-        const char* highlight; // nullptr: nothing stored
+        const char* highlight; // nullptr: nothing stored (the demo stores 9 and 12)
         const char* hover;
         ListColours selected;
     };
     const Case cases[] = {
-        {nullptr, nullptr, {9, 12}},
         {"0", "15", {0, 15}},
+        {nullptr, nullptr, {9, 12}},
         {"3", "5", {3, 5}},
         {"16", "-1", {9, 12}}, // out of range: the defaults
     };
@@ -133,6 +133,8 @@ TEST_F(IndexPropertiesTest, TheStoredColoursAreSelectedWithinTheirRange)
         SCOPED_TRACE(c.highlight ? c.highlight : "none");
         if (c.highlight)
             storeColours(QLatin1String(c.highlight), QLatin1String(c.hover));
+        else
+            storeColours(QStringLiteral("KILL"), QStringLiteral("KILL"));
         open();
         EXPECT_EQ(props.chosenColours(), c.selected);
         EXPECT_EQ(props.highlightRow(), rowOf(c.selected.highlight));

@@ -122,6 +122,25 @@ TEST_F(PropertiesPanelTest, SetupShowsThePanelOverTheDisabledSearchUntilOk)
         "11");
 }
 
+TEST_F(PropertiesPanelTest, EscapeCancelsThePanel)
+{
+    const auto stored = [] {
+        return Global::GetRegistryData(QStringLiteral("Config"), QStringLiteral("HighlightColour"))
+            .toString();
+    };
+    const QString before = stored();
+    PropertiesPanel* panel = finder->pnl_Properties;
+    finder->remote().RemoteOp(Finding::FinderRemote::OpenProperties);
+    panel->combo_HighlightColour->setFocus();
+    QTest::keyClick(panel->combo_HighlightColour, Qt::Key_Up);
+    QTest::keyClick(panel->combo_HighlightColour, Qt::Key_Escape);
+    EXPECT_FALSE(panel->isVisibleTo(finder.get()));
+    EXPECT_FALSE(finder->isVisible());
+    EXPECT_TRUE(finder->tbr_Main->isEnabled());
+    EXPECT_EQ(stored(), before);
+    EXPECT_EQ(finder->remote().properties().chosenColours().highlight, 10);
+}
+
 TEST(Swatches, ABoxInItsColourFramedInBlackOnWhite)
 {
     const QSize size(20, 10);

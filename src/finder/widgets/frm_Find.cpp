@@ -606,6 +606,12 @@ void frm_Find::closeEvent(QCloseEvent* event)
 
 void frm_Find::reject()
 {
+    // Escape while the properties panel shows is its Cancel (nothing while
+    // a rebuild runs).
+    if (m_remote.properties().shown()) {
+        m_remote.properties().cancel();
+        return;
+    }
     hide();
 }
 

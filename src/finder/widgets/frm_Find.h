@@ -60,6 +60,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Escape and the like hide the finder without a pick; its state stays.
+    // With the properties panel shown, they cancel the panel.
     void reject() override;
 
 private:
