@@ -1,19 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finder/IndexProperties.h"
 
+#include "DemoWorkspace.h"
 #include "ScriptedUiHost.h"
-#include "demo/Demo.h"
 #include "finder/FinderRemote.h"
 #include "index/Build.h"
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
-#include "platform/RegistryHive.h"
 #include "shared/Paths.h"
 #include "shared/Settings.h"
 
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -27,22 +25,6 @@ namespace {
 class IndexPropertiesTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        Demo::DemoOptions options;
-        options.contacts = 12;
-        options.emailsPerJob = 0;
-        made = Demo::createWorkspace(m_dir.filePath(QStringLiteral("ws")), options);
-        Global::setSettingsHive(Platform::RegistryHive::open(made.registry));
-        Global::GetDataFolder(QString(), true);
-        Global::CheckPaths();
-    }
-    void TearDown() override
-    {
-        Global::GetDataFolder(QString(), true);
-        Global::setSettingsHive(nullptr);
-    }
-
     void open() { remote.RemoteOp(FinderRemote::OpenProperties); }
     static void storeColours(const QString& highlight, const QString& hover)
     {
@@ -62,8 +44,7 @@ protected:
     static int rowOf(int colour) { return IndexProperties::swatchColours().indexOf(colour); }
 
     Testing::ScriptedUiHost host;
-    QTemporaryDir m_dir;
-    Demo::DemoSummary made;
+    Testing::DemoWorkspace workspace{12};
     Finding::SearchFlow flow;
     FinderRemote remote{flow};
     IndexProperties& props = remote.properties();

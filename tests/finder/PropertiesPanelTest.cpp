@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finder/widgets/PropertiesPanel.h"
 
+#include "DemoWorkspace.h"
 #include "ScriptedUiHost.h"
-#include "demo/Demo.h"
 #include "finder/widgets/ResultsDelegate.h"
 #include "finder/widgets/frm_Find.h"
-#include "platform/RegistryHive.h"
 #include "shared/Paths.h"
 #include "shared/Settings.h"
 
@@ -15,7 +14,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 
@@ -30,24 +28,12 @@ class PropertiesPanelTest : public testing::Test
 protected:
     void SetUp() override
     {
-        Demo::DemoOptions options;
-        options.contacts = 4;
-        options.emailsPerJob = 0;
-        made = Demo::createWorkspace(m_dir.filePath(QStringLiteral("ws")), options);
-        Global::setSettingsHive(Platform::RegistryHive::open(made.registry));
-        Global::GetDataFolder(QString(), true);
-        Global::CheckPaths();
         finder = std::make_unique<frm_Find>();
         finder->setAttribute(Qt::WA_DeleteOnClose, false);
         finder->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(finder.get()));
     }
-    void TearDown() override
-    {
-        finder.reset();
-        Global::GetDataFolder(QString(), true);
-        Global::setSettingsHive(nullptr);
-    }
+    void TearDown() override { finder.reset(); }
 
     void clickRow(QListWidget* list, int row)
     {
@@ -56,8 +42,7 @@ protected:
     }
 
     Testing::ScriptedUiHost host;
-    QTemporaryDir m_dir;
-    Demo::DemoSummary made;
+    Testing::DemoWorkspace workspace{4};
     std::unique_ptr<frm_Find> finder;
 };
 
