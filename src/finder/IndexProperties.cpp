@@ -28,6 +28,7 @@ const QString Bold = QStringLiteral("\x01"
                                     "B");
 const QString BoldOff = QStringLiteral("\x01"
                                        "b");
+// The rebuild list holds this many fields at the most.
 constexpr int MaxRebuildRows = 60;
 
 QString tickImage(bool ticked)
@@ -49,6 +50,9 @@ QList<int> IndexProperties::swatchColours()
 
 void IndexProperties::LoadProperties()
 {
+    // A panel whose rebuild runs keeps what it shows until the rebuild ends.
+    if (m_rebuilding)
+        return;
     Global::guarded("frm_Find:LoadProperties", [&] {
         m_tabs = Global::ResolveRes(TabsText).split(QLatin1Char('|'));
         m_ok = Global::ResolveRes(OkText);

@@ -221,7 +221,7 @@ TEST_F(IndexPropertiesTest, RebuildRebuildsTheTickedIndexesThenRunsOk)
     props.highlightRowChosen(rowOf(5));
 
     // While it runs, the window's events go on: a second Rebuild, a tick,
-    // OK and Cancel do nothing.
+    // OK, Cancel and opening the panel again do nothing.
     QList<int> percents;
     bool secondRebuild = true;
     bool shownMeanwhile = false;
@@ -232,6 +232,7 @@ TEST_F(IndexPropertiesTest, RebuildRebuildsTheTickedIndexesThenRunsOk)
         props.rowClicked(2);
         props.ok();
         props.cancel();
+        open();
         shownMeanwhile = props.shown();
     });
     QObject::connect(&props, &IndexProperties::workingInChanged, &props,
