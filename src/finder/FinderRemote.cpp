@@ -26,6 +26,7 @@ qint16 shortOf(const QVariant& value)
 FinderRemote::FinderRemote(SearchFlow& flow, QObject* parent) : QObject(parent), m_flow(flow)
 {
     connect(&m_flow, &SearchFlow::picked, this, &FinderRemote::picked);
+    connect(&m_properties, &IndexProperties::closed, this, &FinderRemote::propertiesClosed);
 }
 
 void FinderRemote::RemoteOp(qint16 Op, const QVariant& Param1, const QVariant& Param2)
@@ -59,8 +60,11 @@ void FinderRemote::RemoteOp(qint16 Op, const QVariant& Param1, const QVariant& P
             if (const auto row = m_flow.selectedPick())
                 addPick(PickList::Favourites, row->display, row->pick);
             break;
-        case OpenProperties: // the index properties panel comes later
-        case PassRowOn:      // the suite never says to which window
+        case OpenProperties:
+            m_openedByRemote = true;
+            m_properties.LoadProperties();
+            break;
+        case PassRowOn: // the suite never says to which window
         default:
             break;
         }
@@ -94,6 +98,15 @@ void FinderRemote::picked(const QString& pickText)
     emit hideRequested();
     Platform::uiHost().doEvents();
     ReturnPick(pickText);
+}
+
+void FinderRemote::propertiesClosed()
+{
+    if (!m_openedByRemote)
+        return;
+    m_openedByRemote = false;
+    emit hideRequested();
+    Platform::uiHost().doEvents();
 }
 
 void FinderRemote::ReturnPick(const QString& PickText)

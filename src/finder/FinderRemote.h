@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "IndexProperties.h"
 #include "SearchFlow.h"
 
 #include <QObject>
@@ -40,6 +41,11 @@ public:
     bool usersAllowed() const { return m_usersAllowed; }
     bool newEnabled() const { return m_newEnabled; }
     bool toolTipsShown() const { return m_toolTips; }
+    // The index properties panel, opened by operation 2202.
+    IndexProperties& properties() { return m_properties; }
+    // Set by every opening of the properties panel: its closing then hides
+    // the finder too.
+    bool openedByRemote() const { return m_openedByRemote; }
 
     // Runs an operation; a fault is reported with the parameters in the
     // reference, and the finder stays as it was. Unknown numbers do nothing.
@@ -64,6 +70,7 @@ signals:
 private:
     void prepare(const QString& letters, const QString& page);
     void picked(const QString& pickText);
+    void propertiesClosed();
     // Sets a switch, and says so when it changes.
     void setSwitch(bool& value, bool to, void (FinderRemote::*changed)(bool))
     {
@@ -80,6 +87,8 @@ private:
     // operation 1145.
     bool m_newEnabled = false;
     bool m_toolTips = true;
+    IndexProperties m_properties;
+    bool m_openedByRemote = false;
 };
 
 } // namespace Finding

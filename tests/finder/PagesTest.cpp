@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "DemoWorkspace.h"
 #include "ScriptedUiHost.h"
-#include "demo/Demo.h"
 #include "finder/Picks.h"
 #include "finder/SearchFlow.h"
-#include "platform/RegistryHive.h"
 #include "shared/Paths.h"
-#include "shared/Settings.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -22,20 +19,8 @@ class PagesTest : public testing::Test
 protected:
     void SetUp() override
     {
-        Demo::DemoOptions options;
-        options.contacts = 12;
-        options.emailsPerJob = 0;
-        made = Demo::createWorkspace(m_dir.filePath(QStringLiteral("ws")), options);
-        Global::setSettingsHive(Platform::RegistryHive::open(made.registry));
-        Global::GetDataFolder(QString(), true);
-        Global::CheckPaths();
         filing = Global::GetDataFolder(QStringLiteral("FilingFolder"));
         flow.pageClicked(SearchFlow::BrowsePage);
-    }
-    void TearDown() override
-    {
-        Global::GetDataFolder(QString(), true);
-        Global::setSettingsHive(nullptr);
     }
 
     QStringList dataTexts() const
@@ -59,8 +44,8 @@ protected:
     }
 
     Testing::ScriptedUiHost host;
-    QTemporaryDir m_dir;
-    Demo::DemoSummary made;
+    Testing::DemoWorkspace workspace{12};
+    const Demo::DemoSummary& made = workspace.made;
     QString filing;
     SearchFlow flow;
 };

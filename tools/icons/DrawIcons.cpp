@@ -3,7 +3,8 @@
 // toolbar buttons in two sizes (32 and 16 pixels, named by their keys,
 // "SIMPLE.png" and "SIMPLE-small.png") and the result images (16 pixels: the
 // folder kinds NO_1 to NO_5, the filing folder, START, the field buttons'
-// RY, RN, TY and TN); into CURSORS, the
+// RY, RN, TY and TN, the properties panel's OPEN folder and its rebuild
+// list's Y and N); into CURSORS, the
 // pointers CUR_20 to CUR_28 (32 pixels; their hot spots are in
 // src/platform/Cursors.cpp); into BALLOONS, the balloons' pictures (32
 // pixels, opaque, light magenta where the balloon shows through); into MAIN,
@@ -228,6 +229,32 @@ const QList<std::pair<QString, Draw>>& resultImages()
              p.setBrush(QColor(60, 170, 90));
              const QPointF triangle[] = {{8, 5}, {27, 16}, {8, 27}};
              p.drawPolygon(triangle, 3);
+         }},
+        // The filing folder the properties panel works in: a folder with
+        // its front flap open.
+        {QStringLiteral("OPEN"),
+         [](QPainter& p) {
+             folder(p, Folder.darker(115));
+             pen(p, Folder.darker(160), 1.8);
+             p.setBrush(Folder.lighter(115));
+             const QPointF flap[] = {{7, 16}, {31, 16}, {26, 27}, {3, 27}};
+             p.drawPolygon(flap, 4);
+         }},
+        // The rebuild list's rows: a field to rebuild ("Y") or not ("N").
+        {QStringLiteral("Y"),
+         [](QPainter& p) {
+             pen(p, QColor(30, 120, 50), 1.8);
+             p.setBrush(QColor(50, 160, 80));
+             p.drawEllipse(QPointF(16, 16), 12, 12);
+             pen(p, Qt::white, 3.6);
+             p.drawLine(QPointF(10, 16), QPointF(14, 21));
+             p.drawLine(QPointF(14, 21), QPointF(22, 11));
+         }},
+        {QStringLiteral("N"),
+         [](QPainter& p) {
+             pen(p, QColor(150, 150, 150), 1.8);
+             p.setBrush(QColor(235, 235, 235));
+             p.drawEllipse(QPointF(16, 16), 12, 12);
          }},
     };
     return images;

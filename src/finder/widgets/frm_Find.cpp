@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frm_Find.h"
 
+#include "PropertiesPanel.h"
 #include "ResultsDelegate.h"
 #include "finder/FindWindowRules.h"
 #include "finder/Picks.h"
@@ -133,6 +134,8 @@ frm_Find::frm_Find(QWidget* parent) : QDialog(parent)
     progbar_Progress->setRange(0, 100);
     progbar_Progress->setTextVisible(false);
     progbar_Progress->hide();
+    pnl_Properties = new PropertiesPanel(m_remote.properties(), this);
+    pnl_Properties->hide();
 
     for (QLineEdit* box : {txt_Clue, txt_Refine})
         box->installEventFilter(this);
@@ -152,6 +155,7 @@ frm_Find::frm_Find(QWidget* parent) : QDialog(parent)
     list_Results->move(PanelMargin, 0);
 
     wireFlow();
+    wireProperties();
     Form_Load();
 }
 
@@ -230,8 +234,9 @@ void frm_Find::sub_CreateMainToolbar()
         }
         connect(mainButtons.value(QStringLiteral("DO")), &QAction::triggered, this,
                 [] { Indexing::DoOutstandingTasks(); });
-        // The panels of NEW and SETUP come later: their buttons stay off.
-        mainButtons.value(QStringLiteral("SETUP"))->setEnabled(false);
+        // The panel of NEW comes later: its button stays off.
+        connect(mainButtons.value(QStringLiteral("SETUP")), &QAction::triggered, this,
+                [this] { m_remote.RemoteOp(Finding::FinderRemote::OpenProperties); });
         mainButtons.value(QStringLiteral("NEW"))->setEnabled(m_remote.newEnabled());
         mainButtons.value(QStringLiteral("USERS"))->setEnabled(m_remote.usersAllowed());
         const std::variant<int, QString> pointer = Finding::toolbarPointer();
@@ -321,9 +326,49 @@ void frm_Find::wireFlow()
             button->setEnabled(enabled);
     });
     connect(&m_remote, &Finding::FinderRemote::closeRequestHandlingRequested, this, [this] {
+        if (m_remote.properties().refuseClose())
+            return;
         Finding::storeWindowSize(size() * Platform::TwipsPerPixel);
         m_flow.forgetLastClue();
     });
+}
+
+void frm_Find::wireProperties()
+{
+    Finding::IndexProperties& properties = m_remote.properties();
+    connect(&properties, &Finding::IndexProperties::shownChanged, this, &frm_Find::showProperties);
+    connect(&properties, &Finding::IndexProperties::closed, this, [this] {
+        // The focus may be refused (the finder hides next); that is no fault.
+        txt_Clue->setFocus();
+    });
+    connect(&properties, &Finding::IndexProperties::coloursApplied, this,
+            [this](const Finding::ListColours& colours) {
+                m_delegate->setColours(colours.highlight, colours.hover);
+                list_Results->viewport()->update();
+            });
+    connect(&properties, &Finding::IndexProperties::progressShown, progbar_Progress,
+            &QProgressBar::setVisible);
+    connect(&properties, &Finding::IndexProperties::progressChanged, progbar_Progress,
+            &QProgressBar::setValue);
+}
+
+void frm_Find::showProperties(bool shown)
+{
+    tbr_Main->setEnabled(!shown);
+    pnl_Search->setEnabled(!shown);
+    if (!shown) {
+        pnl_Properties->hide();
+        return;
+    }
+    centreProperties();
+    pnl_Properties->raise();
+    pnl_Properties->show();
+}
+
+void frm_Find::centreProperties()
+{
+    pnl_Properties->move((width() - pnl_Properties->width()) / 2,
+                         (height() - pnl_Properties->height()) / 2);
 }
 
 QAction* frm_Find::addFieldAction(const QString& text)
@@ -525,6 +570,8 @@ void frm_Find::Form_Resize()
     tbr_Fields->move(tbr_Fields->x(), out.fieldsTop);
     if (out.fieldsWidth)
         tbr_Fields->resize(*out.fieldsWidth, tbr_Fields->height());
+    if (pnl_Properties->isVisibleTo(this))
+        centreProperties();
 }
 
 void frm_Find::Form_Activate()
@@ -548,6 +595,12 @@ void frm_Find::showEvent(QShowEvent* event)
 
 void frm_Find::closeEvent(QCloseEvent* event)
 {
+    // A close while the properties panel shows only beeps: the panel is
+    // left with OK or Cancel.
+    if (m_remote.properties().refuseClose()) {
+        event->ignore();
+        return;
+    }
     // Form_QueryUnload: the size the user left is kept for the next display.
     m_flow.forgetLastClue();
     Finding::storeWindowSize(size() * Platform::TwipsPerPixel);
@@ -556,13 +609,22 @@ void frm_Find::closeEvent(QCloseEvent* event)
 
 void frm_Find::reject()
 {
+    // Escape while the properties panel shows is its Cancel (nothing while
+    // a rebuild runs).
+    if (m_remote.properties().shown()) {
+        m_remote.properties().cancel();
+        return;
+    }
     hide();
 }
 
 bool frm_Find::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == progbar_Progress && event->type() == QEvent::MouseButtonPress) {
-        m_flow.interruptSearch();
+        if (m_remote.properties().rebuilding())
+            m_remote.properties().stopRebuild();
+        else
+            m_flow.interruptSearch();
         return true;
     }
     if ((watched == txt_Clue || watched == txt_Refine) && event->type() == QEvent::KeyPress) {

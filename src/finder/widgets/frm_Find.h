@@ -18,6 +18,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
+class PropertiesPanel;
 class QToolBar;
 class ResultsDelegate;
 
@@ -51,6 +52,7 @@ public:
     QListView* list_Results = nullptr;
     QStatusBar* statbar_Status = nullptr;
     QProgressBar* progbar_Progress = nullptr;
+    PropertiesPanel* pnl_Properties = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -58,6 +60,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Escape and the like hide the finder without a pick; its state stays.
+    // With the properties panel shown, they cancel the panel.
     void reject() override;
 
 private:
@@ -66,6 +69,9 @@ private:
     void Form_Resize();
     void Form_Activate();
     void wireFlow();
+    void wireProperties();
+    void showProperties(bool shown);
+    void centreProperties();
     void fillFieldButtons();
     void fillUsersButtons();
     QAction* addFieldAction(const QString& text);
