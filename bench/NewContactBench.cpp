@@ -15,6 +15,7 @@
 #include "datafiles/DataFile.h"
 #include "demo/Demo.h"
 #include "finder/NewFolders.h"
+#include "index/Build.h"
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
 #include "index/TaskFile.h"
@@ -22,12 +23,14 @@
 #include "shared/Paths.h"
 #include "shared/Settings.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -57,8 +60,15 @@ const Workspace& workspace()
     Global::setSettingsHive(
         Platform::RegistryHive::open(made->folder + QStringLiteral("/registry.sqlite3")));
     Global::GetDataFolder(QString(), true);
-    Indexing::setIndexFolder(made->folder + QStringLiteral("/Index"));
+    const QString indexes = made->folder + QStringLiteral("/Index");
+    Indexing::setIndexFolder(indexes);
     Indexing::setTaskFilePath(made->dir.filePath(QStringLiteral("taskfile.bin")));
+    // The demo's own index, as `vantix demo` builds it.
+    if (!QFileInfo::exists(Indexing::indexPath(indexes, Indexing::NameIndex))) {
+        QDir().mkpath(indexes);
+        if (!Indexing::RebuildIndexFile({}, {1, 2, 3, 4}))
+            throw std::runtime_error("the demo's index could not be built");
+    }
     return *made;
 }
 
