@@ -62,7 +62,8 @@ _vantix()
     fi
     # A word that the command's usage lines spell out at this place (as
     # "get" in "vantix settings get SECTION KEY", or "favourites|recent"),
-    # on the lines whose earlier words match those typed.
+    # on the lines whose earlier words match those typed; each once, though
+    # several lines spell it ("tasks list", "tasks run").
     local typed=()
     for ((i = 1; i < ${#words[@]}; i++)); do
         [[ ${words[i]} == -* ]] || typed+=("${words[i]}")
@@ -80,7 +81,7 @@ _vantix()
                 gsub(/\|/, " ", next_word)
                 print next_word
             }
-        }' <<<"$help")
+        }' <<<"$help" | sort -u)
     if [[ -n $candidates ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$candidates" -- "$cur")
     else

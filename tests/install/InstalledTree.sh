@@ -146,7 +146,8 @@ vantix --ve|--version
 vantix --registry $work/hive.sqlite3 --yes settings d|delete delete-branch
 vantix settings get --n|--number
 vantix picks add f|favourites
-vantix index |rebuild search verify lock unlock
+vantix index |rebuild search verify lock unlock tasks
+vantix index tasks |list run
 vantix dump $work/pa|$work/page.htm
 vantix --registry $work/h|$work/hive.sqlite3
 TABLE
