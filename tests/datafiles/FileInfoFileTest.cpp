@@ -2,7 +2,7 @@
 #include "datafiles/FileInfoFile.h"
 
 #include "DataFileTesting.h"
-#include "platform/File.h"
+#include "UnreadableFileInfo.h"
 
 #include <QDir>
 
@@ -188,30 +188,8 @@ TEST_F(FileInfoFile, TheOwningFolderIsTheNearestContactOrCompanyFolder)
 TEST_F(FileInfoFile, WriteFileInfoRefusesAFileItCannotReadAndLeavesItAsItWas)
 {
     const QString file = path(QStringLiteral("FileInfo.inf"));
-    QByteArray newer = HandMadeFileInfo;
-    newer.replace(13, 4, hex("0ad7233c")); // 0.01
-    const struct
-    {
-        const char* state;
-        QByteArray bytes;
-        bool locked;
-        MsgAnswer answer;
-        const char* box;
-    } states[] = {
-        {"held by another user", HandMadeFileInfo, true, MsgAnswer::Cancel,
-         "It may be in use by another user or program."},
-        {"a newer version", newer, false, MsgAnswer::Ok, "(File is v0.01, Vantix expects v0.009)"},
-        {"another kind", QByteArray("Zux Profile and more"), false, MsgAnswer::No,
-         "Do you want to delete the file now?"},
-        {"cut short", HandMadeFileInfo.left(40), false, MsgAnswer::No,
-         "Do you want to delete the file now?"},
-    };
-    for (const auto& c : states) {
-        Testing::writeBytes(file, c.bytes);
-        Platform::File holder;
-        if (c.locked)
-            holder = Platform::File::open(file, Platform::File::Binary | Platform::File::Read |
-                                                    Platform::File::Write | Platform::File::Locked);
+    for (const Testing::UnreadableFileInfo& c : Testing::unreadableFileInfo(HandMadeFileInfo)) {
+        Platform::File holder = c.put(file);
         host.expectBox(c.answer, QString::fromUtf8(c.box));
         EXPECT_FALSE(WriteFileInfo(file, QStringLiteral("LastRef"), QStringLiteral("99")))
             << c.state;

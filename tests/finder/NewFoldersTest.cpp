@@ -2,6 +2,7 @@
 #include "finder/NewFolders.h"
 
 #include "DataFileTesting.h"
+#include "UnreadableFileInfo.h"
 #include "datafiles/DataFile.h"
 #include "datafiles/FileInfoFile.h"
 #include "datafiles/ProfileFile.h"
@@ -258,28 +259,8 @@ TEST_F(NewFolders, NothingIsMadeWhenTheNewContactsFolderCannotBeUsed)
 TEST_F(NewFolders, NothingIsMadeWhenTheParentsInformationCannotBeRead)
 {
     const QByteArray good = Testing::fileBytes(info(newContacts()));
-    QByteArray newer = good;
-    newer.replace(13, 4, Testing::hex("0ad7233c"));
-    const struct
-    {
-        const char* state;
-        QByteArray bytes;
-        bool locked;
-        MsgAnswer answer;
-        const char* box;
-    } states[] = {
-        {"held by another user", good, true, MsgAnswer::Cancel, "It may be in use"},
-        {"a newer version", newer, false, MsgAnswer::Ok, "Vantix expects v0.009"},
-        {"another kind", QByteArray("Zux Profile"), false, MsgAnswer::No, "delete the file now"},
-        {"cut short", good.left(good.size() - 3), false, MsgAnswer::No, "delete the file now"},
-    };
-    for (const auto& c : states) {
-        Testing::writeBytes(info(newContacts()), c.bytes);
-        Platform::File holder;
-        if (c.locked)
-            holder = Platform::File::open(info(newContacts()),
-                                          Platform::File::Binary | Platform::File::Read |
-                                              Platform::File::Write | Platform::File::Locked);
+    for (const Testing::UnreadableFileInfo& c : Testing::unreadableFileInfo(good)) {
+        Platform::File holder = c.put(info(newContacts()));
         host.expectBox(c.answer, QString::fromUtf8(c.box));
         host.expectBox(MsgAnswer::Ok, QStringLiteral("DEBUG: No folder suggestion"));
         const CreatedFolders made = CreateQuickAndDirtyCompany(acme(), {});
