@@ -30,17 +30,11 @@ class NewFolders : public Testing::DataFileTest
 protected:
     void SetUp() override
     {
-        settings.set(QStringLiteral("Config\\Modes"), QStringLiteral("LastMode"),
-                     QStringLiteral("Test"));
-        settings.set(QStringLiteral("Config\\Modes\\Test"), QStringLiteral("FilingFolder"),
-                     path("Filing"));
-        settings.set(QStringLiteral("Config\\Modes\\Test"), QStringLiteral("NewContactsFolder"),
-                     newContacts());
-        settings.set(QStringLiteral("Config\\Modes\\Test"), QStringLiteral("Local"),
-                     QStringLiteral("-1"));
         settings.set(QStringLiteral("Config"), QStringLiteral("IndexNewFoldersAtOnce"),
                      QStringLiteral("0"));
-        Global::GetDataFolder(QString(), true);
+        settings.useTestMode({{"FilingFolder", path("Filing")},
+                              {"NewContactsFolder", newContacts()},
+                              {"Local", QStringLiteral("-1")}});
         Global::FindFolderByRef(QString(), QString());
         folder(newContacts(), 5, QStringLiteral("50"));
         Indexing::setTaskFilePath(path("taskfile.bin"));

@@ -89,11 +89,7 @@ class BuildTest : public Testing::DataFileTest
 protected:
     void SetUp() override
     {
-        settings.set(QStringLiteral("Config\\Modes"), QStringLiteral("LastMode"),
-                     QStringLiteral("Test"));
-        settings.set(QStringLiteral("Config\\Modes\\Test"), QStringLiteral("FilingFolder"),
-                     filing());
-        Global::GetDataFolder(QString(), true);
+        settings.useTestMode({{"FilingFolder", filing()}});
         QDir().mkpath(filing());
         QDir().mkpath(indexes());
         setIndexFolder(indexes());

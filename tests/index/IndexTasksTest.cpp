@@ -29,11 +29,7 @@ class IndexTasks : public Testing::DataFileTest
 protected:
     void SetUp() override
     {
-        settings.set(QStringLiteral("Config\\Modes"), QStringLiteral("LastMode"),
-                     QStringLiteral("Test"));
-        settings.set(QStringLiteral("Config\\Modes\\Test"), QStringLiteral("FilingFolder"),
-                     filing());
-        Global::GetDataFolder(QString(), true);
+        settings.useTestMode({{"FilingFolder", filing()}});
         QDir().mkpath(indexes());
         setIndexFolder(indexes());
         setTaskFilePath(path("taskfile.bin"));

@@ -3,6 +3,7 @@
 
 #include "platform/RegistryHive.h"
 #include "platform/UiHost.h"
+#include "shared/Paths.h"
 #include "shared/Settings.h"
 #include "shared/Tweaks.h"
 
@@ -42,6 +43,14 @@ void TestSettings::set(const QString& section, const QString& name, const QStrin
 {
     Global::settingsHive().setValue(Global::SettingsRoot + QLatin1Char('\\') + section, name,
                                     value);
+}
+
+void TestSettings::useTestMode(std::initializer_list<std::pair<const char*, QString>> values)
+{
+    set(QStringLiteral("Config\\Modes"), QStringLiteral("LastMode"), QStringLiteral("Test"));
+    for (const auto& [name, value] : values)
+        set(QStringLiteral("Config\\Modes\\Test"), QLatin1String(name), value);
+    Global::GetDataFolder(QString(), true);
 }
 
 void damageHive(const QString& path)

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <initializer_list>
+#include <utility>
+
 namespace Testing {
 
 // A fresh settings hive in a temporary folder, installed as the settings of
@@ -21,6 +24,10 @@ public:
     QString hivePath() const { return m_dir.filePath(QStringLiteral("registry.sqlite3")); }
     // Writes a value below Software\Zux\Vantix straight into the hive.
     void set(const QString& section, const QString& name, const QString& value);
+    // Makes "Test" the current settings mode with these values of its own
+    // (folder settings such as "FilingFolder"), and has the mode's folders
+    // read again.
+    void useTestMode(std::initializer_list<std::pair<const char*, QString>> values);
 
 private:
     QTemporaryDir m_dir;
