@@ -62,6 +62,8 @@ void FinderRemote::RemoteOp(qint16 Op, const QVariant& Param1, const QVariant& P
                 addPick(PickList::Favourites, row->display, row->pick);
             break;
         case OpenProperties:
+            if (m_newContact.shown())
+                break; // one panel at a time
             m_openedByRemote = true;
             m_properties.LoadProperties();
             break;
@@ -112,7 +114,6 @@ void FinderRemote::propertiesClosed()
 
 void FinderRemote::openNewContact()
 {
-    // One panel at a time.
     if (!m_properties.shown())
         m_newContact.open(m_flow.clue());
 }

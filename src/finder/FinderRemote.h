@@ -49,7 +49,8 @@ public:
     bool openedByRemote() const { return m_openedByRemote; }
     // The new-contact panel, opened by NEW and operation 1110.
     NewContactPanel& newContact() { return m_newContact; }
-    // NEW: the new-contact panel opens, offering the search clue.
+    // NEW: the new-contact panel opens, offering the search clue. One panel
+    // shows at a time: neither opens over the other.
     void openNewContact();
     // The window's close request while a panel shows beeps and is refused.
     bool refuseClose() const;

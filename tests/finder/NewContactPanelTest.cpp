@@ -273,7 +273,8 @@ TEST_F(NewContactPanelTest, CreateHandsTheContactsReferenceBackAndACompanyAlones
     EXPECT_FALSE(created.shown());
     ASSERT_EQ(picks.size(), 1);
     const QFileInfo contact(Global::ResolveFolderRef(picks[0]));
-    EXPECT_TRUE(contact.fileName().startsWith(QStringLiteral("Quentin Zed ["))) << picks[0].toStdString();
+    EXPECT_TRUE(contact.fileName().startsWith(QStringLiteral("Quentin Zed [")))
+        << picks[0].toStdString();
     EXPECT_TRUE(contact.dir().dirName().startsWith(QStringLiteral("Zephyr Holdings [")));
 
     remote.openNewContact();
@@ -286,7 +287,7 @@ TEST_F(NewContactPanelTest, CreateHandsTheContactsReferenceBackAndACompanyAlones
         << picks[1].toStdString();
 }
 
-TEST_F(NewContactPanelTest, NoPickWhenNothingWasMadeAndCloseIsRefusedWhileShown)
+TEST_F(NewContactPanelTest, NoPickWhenNothingWasMadeAndTheWindowStaysWhileItShows)
 {
     Finding::SearchFlow flow;
     Finding::FinderRemote remote(flow);
@@ -294,6 +295,8 @@ TEST_F(NewContactPanelTest, NoPickWhenNothingWasMadeAndCloseIsRefusedWhileShown)
     int picks = 0;
     QObject::connect(&remote, &Finding::FinderRemote::pickedForMainWindow, [&] { ++picks; });
     remote.openNewContact();
+    remote.RemoteOp(Finding::FinderRemote::OpenProperties); // not over the panel
+    EXPECT_FALSE(remote.properties().shown());
     EXPECT_TRUE(remote.refuseClose());
     EXPECT_EQ(host.beeps, 1);
 
