@@ -27,6 +27,7 @@ FinderRemote::FinderRemote(SearchFlow& flow, QObject* parent) : QObject(parent),
 {
     connect(&m_flow, &SearchFlow::picked, this, &FinderRemote::picked);
     connect(&m_properties, &IndexProperties::closed, this, &FinderRemote::propertiesClosed);
+    connect(&m_newContact, &NewContactPanel::createdPick, this, &FinderRemote::newContactCreated);
 }
 
 void FinderRemote::RemoteOp(qint16 Op, const QVariant& Param1, const QVariant& Param2)
@@ -44,9 +45,9 @@ void FinderRemote::RemoteOp(qint16 Op, const QVariant& Param1, const QVariant& P
                       &FinderRemote::toolTipsShownChanged);
             break;
         case NewOrClose:
-            // NEW's panel comes later; with NEW off the table's other branch
-            // runs.
-            if (!m_newEnabled)
+            if (m_newEnabled)
+                openNewContact();
+            else
                 emit closeRequestHandlingRequested();
             break;
         case PresetField:
@@ -61,6 +62,8 @@ void FinderRemote::RemoteOp(qint16 Op, const QVariant& Param1, const QVariant& P
                 addPick(PickList::Favourites, row->display, row->pick);
             break;
         case OpenProperties:
+            if (m_newContact.shown())
+                break; // one panel at a time
             m_openedByRemote = true;
             m_properties.LoadProperties();
             break;
@@ -107,6 +110,26 @@ void FinderRemote::propertiesClosed()
     m_openedByRemote = false;
     emit hideRequested();
     Platform::uiHost().doEvents();
+}
+
+void FinderRemote::openNewContact()
+{
+    if (!m_properties.shown())
+        m_newContact.open(m_flow.clue());
+}
+
+bool FinderRemote::refuseClose() const
+{
+    return m_properties.refuseClose() || m_newContact.refuseClose();
+}
+
+void FinderRemote::newContactCreated(const QString& pickText)
+{
+    emit hideRequested();
+    Platform::uiHost().doEvents();
+    m_newContact.cancel();
+    if (!pickText.isEmpty())
+        ReturnPick(pickText);
 }
 
 void FinderRemote::ReturnPick(const QString& PickText)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "IndexProperties.h"
+#include "NewContactPanel.h"
 #include "SearchFlow.h"
 
 #include <QObject>
@@ -46,6 +47,13 @@ public:
     // Set by every opening of the properties panel: its closing then hides
     // the finder too.
     bool openedByRemote() const { return m_openedByRemote; }
+    // The new-contact panel, opened by NEW and operation 1110.
+    NewContactPanel& newContact() { return m_newContact; }
+    // NEW: the new-contact panel opens, offering the search clue. One panel
+    // shows at a time: neither opens over the other.
+    void openNewContact();
+    // The window's close request while a panel shows beeps and is refused.
+    bool refuseClose() const;
 
     // Runs an operation; a fault is reported with the parameters in the
     // reference, and the finder stays as it was. Unknown numbers do nothing.
@@ -71,6 +79,7 @@ private:
     void prepare(const QString& letters, const QString& page);
     void picked(const QString& pickText);
     void propertiesClosed();
+    void newContactCreated(const QString& pickText);
     // Sets a switch, and says so when it changes.
     void setSwitch(bool& value, bool to, void (FinderRemote::*changed)(bool))
     {
@@ -83,11 +92,11 @@ private:
     SearchFlow& m_flow;
     qint16 m_callerMode = 0;
     bool m_usersAllowed = false;
-    // NEW opens a panel that comes later: off until then, and switched by
-    // operation 1145.
-    bool m_newEnabled = false;
+    // Switched by operation 1145.
+    bool m_newEnabled = true;
     bool m_toolTips = true;
     IndexProperties m_properties;
+    NewContactPanel m_newContact;
     bool m_openedByRemote = false;
 };
 

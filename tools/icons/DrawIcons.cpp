@@ -8,10 +8,12 @@
 // pointers CUR_20 to CUR_28 (32 pixels; their hot spots are in
 // src/platform/Cursors.cpp); into BALLOONS, the balloons' pictures (32
 // pixels, opaque, light magenta where the balloon shows through); into MAIN,
-// the main window's own toolbar buttons (16 pixels). Each image is drawn from
-// strokes on a 32-unit square, so both sizes match.
+// the main window's own toolbar buttons (16 pixels); into NEWCONTACT, the
+// finder's new-contact panel's number types NO_1 to NO_4 (telephone, fax,
+// mobile, e-mail) and its postcode button PAF (16 pixels). Each image is
+// drawn from strokes on a 32-unit square, so both sizes match.
 //
-//   draw_icons ICONS CURSORS BALLOONS MAIN
+//   draw_icons ICONS CURSORS BALLOONS MAIN NEWCONTACT
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -556,16 +558,82 @@ bool save(const Draw& draw, int size, const QString& path)
 
 } // namespace
 
+const QList<std::pair<QString, Draw>>& newContactImages()
+{
+    static const QList<std::pair<QString, Draw>> images = {
+        // A telephone: a handset over its base.
+        {QStringLiteral("NO_1"),
+         [](QPainter& p) {
+             pen(p, Ink, 1.8);
+             p.setBrush(QColor(200, 60, 50));
+             p.drawRoundedRect(QRectF(5, 15, 22, 13), 3, 3);
+             p.setBrush(Paper);
+             p.drawEllipse(QPointF(16, 21.5), 3.5, 3.5);
+             pen(p, Ink, 5);
+             p.drawArc(QRectF(5, 4, 22, 14), 20 * 16, 140 * 16);
+         }},
+        // A fax: a machine with a page coming out of it.
+        {QStringLiteral("NO_2"),
+         [](QPainter& p) {
+             pen(p, Ink, 1.8);
+             p.setBrush(Paper);
+             p.drawRect(QRectF(10, 3, 14, 14));
+             pen(p, Ink, 1.4);
+             for (const double y : {7.0, 10.0, 13.0})
+                 p.drawLine(QPointF(13, y), QPointF(21, y));
+             pen(p, Ink, 1.8);
+             p.setBrush(QColor(120, 130, 150));
+             p.drawRoundedRect(QRectF(4, 15, 24, 13), 2, 2);
+         }},
+        // A mobile: a slim handset with its screen.
+        {QStringLiteral("NO_3"),
+         [](QPainter& p) {
+             pen(p, Ink, 1.8);
+             p.setBrush(QColor(60, 70, 90));
+             p.drawRoundedRect(QRectF(9, 2, 14, 28), 3, 3);
+             p.setPen(Qt::NoPen);
+             p.setBrush(QColor(150, 210, 250));
+             p.drawRect(QRectF(11.5, 6, 9, 16));
+             p.setBrush(Paper);
+             p.drawEllipse(QPointF(16, 26), 1.6, 1.6);
+         }},
+        // An e-mail: an envelope.
+        {QStringLiteral("NO_4"),
+         [](QPainter& p) {
+             pen(p, Ink, 1.8);
+             p.setBrush(Paper);
+             p.drawRect(QRectF(3, 8, 26, 17));
+             p.drawLine(QPointF(3, 8), QPointF(16, 18));
+             p.drawLine(QPointF(29, 8), QPointF(16, 18));
+         }},
+        // The postcode look-up: a house under a magnifying glass.
+        {QStringLiteral("PAF"),
+         [](QPainter& p) {
+             pen(p, Ink, 1.6);
+             p.setBrush(QColor(200, 90, 60));
+             const QPointF roof[] = {{2, 14}, {11, 5}, {20, 14}};
+             p.drawPolygon(roof, 3);
+             p.setBrush(Paper);
+             p.drawRect(QRectF(5, 14, 12, 11));
+             p.translate(8, 8);
+             p.scale(0.75, 0.75);
+             magnifier(p);
+         }},
+    };
+    return images;
+}
+
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
-    if (argc != 5)
+    if (argc != 6)
         return 2;
     const QDir out(QString::fromLocal8Bit(argv[1]));
     const QDir cursors(QString::fromLocal8Bit(argv[2]));
     const QDir balloons(QString::fromLocal8Bit(argv[3]));
     const QDir main(QString::fromLocal8Bit(argv[4]));
-    for (const QDir& dir : {out, cursors, balloons, main})
+    const QDir newContact(QString::fromLocal8Bit(argv[5]));
+    for (const QDir& dir : {out, cursors, balloons, main, newContact})
         QDir().mkpath(dir.path());
     bool saved = true;
     for (const auto& [key, draw] : toolbarImages()) {
@@ -580,5 +648,7 @@ int main(int argc, char* argv[])
         saved = saveOpaque(draw, balloons.filePath(key + QStringLiteral(".png"))) && saved;
     for (const auto& [key, draw] : mainImages())
         saved = save(draw, 16, main.filePath(key + QStringLiteral(".png"))) && saved;
+    for (const auto& [key, draw] : newContactImages())
+        saved = save(draw, 16, newContact.filePath(key + QStringLiteral(".png"))) && saved;
     return saved ? 0 : 1;
 }

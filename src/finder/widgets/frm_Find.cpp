@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frm_Find.h"
 
+#include "NewContactWidget.h"
 #include "PropertiesPanel.h"
 #include "ResultsDelegate.h"
 #include "finder/FindWindowRules.h"
@@ -136,6 +137,8 @@ frm_Find::frm_Find(QWidget* parent) : QDialog(parent)
     progbar_Progress->hide();
     pnl_Properties = new PropertiesPanel(m_remote.properties(), this);
     pnl_Properties->hide();
+    pnl_NewContact = new NewContactWidget(m_remote.newContact(), this);
+    pnl_NewContact->hide();
 
     for (QLineEdit* box : {txt_Clue, txt_Refine})
         box->installEventFilter(this);
@@ -156,6 +159,7 @@ frm_Find::frm_Find(QWidget* parent) : QDialog(parent)
 
     wireFlow();
     wireProperties();
+    wireNewContact();
     Form_Load();
 }
 
@@ -234,7 +238,8 @@ void frm_Find::sub_CreateMainToolbar()
         }
         connect(mainButtons.value(QStringLiteral("DO")), &QAction::triggered, this,
                 [] { Indexing::DoOutstandingTasks(); });
-        // The panel of NEW comes later: its button stays off.
+        connect(mainButtons.value(QStringLiteral("NEW")), &QAction::triggered, &m_remote,
+                &Finding::FinderRemote::openNewContact);
         connect(mainButtons.value(QStringLiteral("SETUP")), &QAction::triggered, this,
                 [this] { m_remote.RemoteOp(Finding::FinderRemote::OpenProperties); });
         mainButtons.value(QStringLiteral("NEW"))->setEnabled(m_remote.newEnabled());
@@ -326,7 +331,7 @@ void frm_Find::wireFlow()
             button->setEnabled(enabled);
     });
     connect(&m_remote, &Finding::FinderRemote::closeRequestHandlingRequested, this, [this] {
-        if (m_remote.properties().refuseClose())
+        if (m_remote.refuseClose())
             return;
         Finding::storeWindowSize(size() * Platform::TwipsPerPixel);
         m_flow.forgetLastClue();
@@ -336,7 +341,8 @@ void frm_Find::wireFlow()
 void frm_Find::wireProperties()
 {
     Finding::IndexProperties& properties = m_remote.properties();
-    connect(&properties, &Finding::IndexProperties::shownChanged, this, &frm_Find::showProperties);
+    connect(&properties, &Finding::IndexProperties::shownChanged, this,
+            [this](bool shown) { showPanel(pnl_Properties, shown); });
     connect(&properties, &Finding::IndexProperties::closed, this, [this] {
         // The focus may be refused (the finder hides next); that is no fault.
         txt_Clue->setFocus();
@@ -352,23 +358,37 @@ void frm_Find::wireProperties()
             &QProgressBar::setValue);
 }
 
-void frm_Find::showProperties(bool shown)
+void frm_Find::wireNewContact()
+{
+    Finding::NewContactPanel& panel = m_remote.newContact();
+    connect(&panel, &Finding::NewContactPanel::shownChanged, this,
+            [this](bool shown) { showPanel(pnl_NewContact, shown); });
+    connect(&panel, &Finding::NewContactPanel::closed, this, [this] { txt_Clue->setFocus(); });
+    connect(&panel, &Finding::NewContactPanel::busyChanged, this,
+            [this](bool busy) { setEnabled(!busy); });
+    connect(&panel, &Finding::NewContactPanel::progressShown, progbar_Progress,
+            &QProgressBar::setVisible);
+    connect(&panel, &Finding::NewContactPanel::progressChanged, progbar_Progress,
+            &QProgressBar::setValue);
+}
+
+void frm_Find::showPanel(QWidget* panel, bool shown)
 {
     tbr_Main->setEnabled(!shown);
     pnl_Search->setEnabled(!shown);
     if (!shown) {
-        pnl_Properties->hide();
+        panel->hide();
         return;
     }
-    centreProperties();
-    pnl_Properties->raise();
-    pnl_Properties->show();
+    panel->show();
+    centrePanels();
+    panel->raise();
 }
 
-void frm_Find::centreProperties()
+void frm_Find::centrePanels()
 {
-    pnl_Properties->move((width() - pnl_Properties->width()) / 2,
-                         (height() - pnl_Properties->height()) / 2);
+    for (QWidget* panel : std::initializer_list<QWidget*>{pnl_Properties, pnl_NewContact})
+        panel->move((width() - panel->width()) / 2, (height() - panel->height()) / 2);
 }
 
 QAction* frm_Find::addFieldAction(const QString& text)
@@ -570,8 +590,7 @@ void frm_Find::Form_Resize()
     tbr_Fields->move(tbr_Fields->x(), out.fieldsTop);
     if (out.fieldsWidth)
         tbr_Fields->resize(*out.fieldsWidth, tbr_Fields->height());
-    if (pnl_Properties->isVisibleTo(this))
-        centreProperties();
+    centrePanels();
 }
 
 void frm_Find::Form_Activate()
@@ -595,9 +614,9 @@ void frm_Find::showEvent(QShowEvent* event)
 
 void frm_Find::closeEvent(QCloseEvent* event)
 {
-    // A close while the properties panel shows only beeps: the panel is
-    // left with OK or Cancel.
-    if (m_remote.properties().refuseClose()) {
+    // A close while a panel shows only beeps: the panel is left with its
+    // own buttons.
+    if (m_remote.refuseClose()) {
         event->ignore();
         return;
     }
@@ -609,10 +628,14 @@ void frm_Find::closeEvent(QCloseEvent* event)
 
 void frm_Find::reject()
 {
-    // Escape while the properties panel shows is its Cancel (nothing while
-    // a rebuild runs).
+    // Escape while a panel shows is its Cancel (nothing while a rebuild or a
+    // creation runs).
     if (m_remote.properties().shown()) {
         m_remote.properties().cancel();
+        return;
+    }
+    if (m_remote.newContact().shown()) {
+        m_remote.newContact().cancel();
         return;
     }
     hide();

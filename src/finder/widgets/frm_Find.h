@@ -18,6 +18,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
+class NewContactWidget;
 class PropertiesPanel;
 class QToolBar;
 class ResultsDelegate;
@@ -53,6 +54,7 @@ public:
     QStatusBar* statbar_Status = nullptr;
     QProgressBar* progbar_Progress = nullptr;
     PropertiesPanel* pnl_Properties = nullptr;
+    NewContactWidget* pnl_NewContact = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -60,7 +62,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Escape and the like hide the finder without a pick; its state stays.
-    // With the properties panel shown, they cancel the panel.
+    // With a panel shown, they cancel the panel.
     void reject() override;
 
 private:
@@ -70,8 +72,11 @@ private:
     void Form_Activate();
     void wireFlow();
     void wireProperties();
-    void showProperties(bool shown);
-    void centreProperties();
+    void wireNewContact();
+    // A panel over the search area: the toolbar and the search area are
+    // disabled while it shows.
+    void showPanel(QWidget* panel, bool shown);
+    void centrePanels();
     void fillFieldButtons();
     void fillUsersButtons();
     QAction* addFieldAction(const QString& text);
