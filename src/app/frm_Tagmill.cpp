@@ -10,6 +10,7 @@
 #include "platform/Cursors.h"
 #include "platform/UiHost.h"
 #include "platform/widgets/EmphasisDelegate.h"
+#include "platform/widgets/Named.h"
 #include "shared/Files.h"
 #include "shared/Formatting.h"
 #include "shared/Messages.h"
@@ -151,10 +152,7 @@ frm_Tagmill::~frm_Tagmill() = default;
 
 void frm_Tagmill::createControls()
 {
-    const auto named = [](QWidget* widget, const QString& name) {
-        widget->setObjectName(name);
-        return widget;
-    };
+    using Platform::named;
 
     imglist_ToolbarSmall.insert(QStringLiteral("LTAG"), QIcon(QStringLiteral(":/icons/LTAG.xpm")));
     imglist_ToolbarSmall.insert(QStringLiteral("NTAG"), QIcon(QStringLiteral(":/icons/NTAG.xpm")));

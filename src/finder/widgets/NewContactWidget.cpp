@@ -3,6 +3,7 @@
 
 #include "balloon/widgets/frm_BalloonHelp.h"
 #include "platform/Cursors.h"
+#include "platform/widgets/Named.h"
 #include "shared/Messages.h"
 
 #include <QApplication>
@@ -25,12 +26,7 @@ namespace {
 using Finding::NewContactPanel;
 using Field = NewContactPanel::Field;
 
-template <typename T>
-T* named(T* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
+using Platform::named;
 
 // One of the panel's own images by its key.
 QIcon panelImage(const QString& key)

@@ -2,6 +2,7 @@
 #include "PropertiesPanel.h"
 
 #include "ResultsDelegate.h"
+#include "platform/widgets/Named.h"
 #include "shared/EmphasisMarks.h"
 
 #include <QComboBox>
@@ -18,12 +19,7 @@
 
 namespace {
 
-template <typename T>
-T* named(T* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
+using Platform::named;
 
 QPixmap finderImage(const QString& key)
 {

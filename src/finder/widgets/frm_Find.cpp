@@ -9,6 +9,7 @@
 #include "index/IndexTasks.h"
 #include "platform/Cursors.h"
 #include "platform/UiHost.h"
+#include "platform/widgets/Named.h"
 #include "shared/Files.h"
 #include "shared/Messages.h"
 
@@ -55,12 +56,7 @@ constexpr int BoxHeight = 22;
 constexpr int StartWidth = 72;
 constexpr int FieldsHeight = 26;
 
-template <typename T>
-T* named(T* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
+using Platform::named;
 
 std::optional<ClueKey> clueKeyOf(int key)
 {
