@@ -23,4 +23,14 @@ QChar toChar(unsigned char byte);
 char toByte(QChar ch);
 bool canEncode(QChar ch);
 
+// The text as the suite's files can hold it, so that what is written and
+// what is shown (a folder's name, a typed clue) are one and the same: each
+// run of characters that Windows-1252 lacks is transliterated into Latin
+// letters ("Łódź" gives "Lódz", "Ωmega" "Omega", "中文" "zhong wen"),
+// while every character that Windows-1252 holds stays as it is (é, ü,
+// ñ, €). What still has no form becomes "?", counted in `unknown` when
+// given. Text that needs nothing comes back at once, without loading the
+// transliterator.
+QString transliterate(QStringView text, int* unknown = nullptr);
+
 } // namespace Platform::Cp1252
