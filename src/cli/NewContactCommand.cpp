@@ -100,7 +100,9 @@ int parse(const QStringList& args, Options& options, Context& context, const QSt
             fields.numbers.append(number);
         }
     }
-    if (fields.companyName.trimmed().isEmpty() && fields.contactName.trimmed().isEmpty())
+    // A name of nothing but blanks and control characters saves as nothing.
+    const FileOperations::NewContactFields saved = FileOperations::savedFields(fields);
+    if (saved.companyName.isEmpty() && saved.contactName.isEmpty())
         return usageError(context, consoleText(Global::ResolveRes(716)), usage);
     if (options.lookup && fields.address[5].isEmpty())
         return usageError(context, QStringLiteral("--lookup needs --postcode"), usage);
@@ -113,6 +115,13 @@ bool lookUp(FileOperations::NewContactFields& fields, Context& context)
 {
     const Routines_RADs::PostcodeMatches found =
         Routines_RADs::LookupPostcode(QStringLiteral("UKPAF.BIN"), fields.address[5]);
+    // The file's own problem, not the postcode's (one refused when opened has
+    // said so already).
+    if (!found.readWhole) {
+        if (!found.problem.isEmpty())
+            context.err << "vantix: " << consoleText(found.problem) << "\n";
+        return false;
+    }
     if (found.matches() != 1) {
         context.err << "vantix: "
                     << (found.matches() == 0
@@ -160,6 +169,8 @@ int newContactCommand(const QStringList& args, Context& context)
     }
     if (options.lookup && !lookUp(fields, context))
         return Failed;
+    for (const QString& notice : FileOperations::nameNotices(fields))
+        context.err << "vantix: " << consoleText(notice) << "\n";
 
     const FileOperations::CreatedFolders made =
         FileOperations::CreateQuickAndDirtyCompany(fields, {});
@@ -182,8 +193,9 @@ int newContactCommand(const QStringList& args, Context& context)
     }
     for (const QString& line : made.tasks.lines)
         context.err << "vantix: " << consoleText(line) << "\n";
-    const bool wanted = (fields.companyName.trimmed().isEmpty() || !made.companyRef.isEmpty()) &&
-                        (fields.contactName.trimmed().isEmpty() || !made.contactRef.isEmpty());
+    const FileOperations::NewContactFields saved = FileOperations::savedFields(fields);
+    const bool wanted = (saved.companyName.isEmpty() || !made.companyRef.isEmpty()) &&
+                        (saved.contactName.isEmpty() || !made.contactRef.isEmpty());
     if (!wanted || !made.incomplete.isEmpty()) {
         context.out.flush();
         return Failed;
