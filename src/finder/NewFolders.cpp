@@ -16,8 +16,6 @@
 #include <QDir>
 #include <QRandomGenerator>
 
-#include <limits>
-
 namespace FileOperations {
 
 using namespace DataFiles;
@@ -41,10 +39,6 @@ enum : int
     FieldTooLong = 947,
     FolderIncomplete = 964,
 };
-
-// What a text field of the suite's files holds: a 16-bit count of bytes,
-// one a character once a text is saved.
-constexpr qsizetype MaxTextField = std::numeric_limits<quint16>::max();
 
 const QChar Separator(QLatin1Char('/'));
 
@@ -120,8 +114,8 @@ bool fieldsFit(const NewContactFields& fields)
     for (qsizetype n = 0; n < fields.numbers.size(); ++n)
         texts.append({Global::ResolveRes(NumberPrompt, {n + 1}), fields.numbers[n].text});
     for (const auto& [label, text] : texts) {
-        if (text.size() > MaxTextField) {
-            warn(FieldTooLong, {label, MaxTextField, text.size()});
+        if (text.size() > MaxTextBytes) {
+            warn(FieldTooLong, {label, MaxTextBytes, text.size()});
             return false;
         }
     }
@@ -337,7 +331,7 @@ ProfileRecord newProfile(const NewContactFields& fields, qint16 kind, bool withN
         const QString title = fields.title.section(QStringLiteral(" ("), 0, 0).trimmed();
         const QString surname = fields.contactName.trimmed().section(QLatin1Char(' '), -1);
         const QString greeting = title + QLatin1Char(' ') + surname;
-        profile.Dear = title.isEmpty() || surname.isEmpty() || greeting.size() > MaxTextField
+        profile.Dear = title.isEmpty() || surname.isEmpty() || greeting.size() > MaxTextBytes
                            ? fields.contactName
                            : greeting;
     }

@@ -33,9 +33,6 @@ enum : int
     ErrorDetail = 112,
 };
 
-// What a text field of the suite's files holds: a 16-bit count of bytes.
-constexpr qsizetype MaxTextField = std::numeric_limits<quint16>::max();
-
 // The reference of a filing-tree folder's name, or "" for a name without one.
 QString referenceOf(const QString& folder)
 {
@@ -200,7 +197,7 @@ bool ParentClaim::record(qint32 number, const QString& summaryEntry)
                                                   summaryEntry);
             // A summary that a text field cannot hold would be cut: the
             // entry is left out, and browsing reads the kind from the folder.
-            if (changed.FolderSummary.size() > MaxTextField)
+            if (changed.FolderSummary.size() > DataFiles::MaxTextBytes)
                 changed.FolderSummary = m_record.FolderSummary;
         }
         Routines_FileInfoFile::writeFileInfoRecord(m_held, changed);
