@@ -435,7 +435,7 @@ bool FitFolderPath(QString& path)
     const qsizetype parentLength = lastSeparator(path);
     const QString parent = path.left(parentLength);
     const qsizetype fixed = parentLength + 1 + suffix.size();
-    // Only the bytes of the last part were too many, or the characters too.
+    // Too many characters for the suite, or only too many bytes in the last part.
     const bool tooLong = path.size() > MaxLength;
 
     // The shortened name leaves room for the counter that makes it unique,
