@@ -23,10 +23,16 @@ void printHelp(QTextStream& out)
         << "--company) and the contact (with --name) inside it, each with its reference,\n"
         << "folder information, profile and index task. The tasks are carried out at\n"
         << "once unless the setting Config IndexNewFoldersAtOnce is 0.\n\n"
+        << "Texts are saved as the suite's Windows-1252 files hold them, and the folders\n"
+        << "named alike: control characters become blanks, and characters that\n"
+        << "Windows-1252 lacks are transliterated (a name so changed is told on stderr).\n"
+        << "A text longer than a field holds (65,535 characters) is refused; a folder\n"
+        << "name too long for the file system is shortened only with --yes.\n\n"
         << "  --address LINE  the address lines 0 to 4 in order (at most five)\n"
         << "  --postcode PC   the postcode (address line 5)\n"
         << "  --lookup        fills the address from the postcode, as the panel's button\n"
-        << "                  does (status 1 when there is no match or several)\n"
+        << "                  does (status 1 when there is no match or several, or\n"
+        << "                  when the postal address file cannot be read whole)\n"
         << "  --country NAME  default the setting Config LocalCountry\n"
         << "  --number TEXT[:KIND]  a contact number; KIND is the type button 1 to 4\n"
         << "                  (1 telephone, 2 fax, 3 mobile, 4 e-mail), the default\n"
@@ -100,7 +106,9 @@ int parse(const QStringList& args, Options& options, Context& context, const QSt
             fields.numbers.append(number);
         }
     }
-    if (fields.companyName.trimmed().isEmpty() && fields.contactName.trimmed().isEmpty())
+    // A name of nothing but blanks and control characters saves as nothing.
+    const FileOperations::NewContactFields saved = FileOperations::savedFields(fields);
+    if (saved.companyName.isEmpty() && saved.contactName.isEmpty())
         return usageError(context, consoleText(Global::ResolveRes(716)), usage);
     if (options.lookup && fields.address[5].isEmpty())
         return usageError(context, QStringLiteral("--lookup needs --postcode"), usage);
@@ -113,6 +121,13 @@ bool lookUp(FileOperations::NewContactFields& fields, Context& context)
 {
     const Routines_RADs::PostcodeMatches found =
         Routines_RADs::LookupPostcode(QStringLiteral("UKPAF.BIN"), fields.address[5]);
+    // The file's own problem, not the postcode's (one refused when opened has
+    // said so already).
+    if (!found.readWhole) {
+        if (!found.problem.isEmpty())
+            context.err << "vantix: " << consoleText(found.problem) << "\n";
+        return false;
+    }
     if (found.matches() != 1) {
         context.err << "vantix: "
                     << (found.matches() == 0
@@ -160,6 +175,8 @@ int newContactCommand(const QStringList& args, Context& context)
     }
     if (options.lookup && !lookUp(fields, context))
         return Failed;
+    for (const QString& notice : FileOperations::nameNotices(fields))
+        context.err << "vantix: " << consoleText(notice) << "\n";
 
     const FileOperations::CreatedFolders made =
         FileOperations::CreateQuickAndDirtyCompany(fields, {});
@@ -182,8 +199,9 @@ int newContactCommand(const QStringList& args, Context& context)
     }
     for (const QString& line : made.tasks.lines)
         context.err << "vantix: " << consoleText(line) << "\n";
-    const bool wanted = (fields.companyName.trimmed().isEmpty() || !made.companyRef.isEmpty()) &&
-                        (fields.contactName.trimmed().isEmpty() || !made.contactRef.isEmpty());
+    const FileOperations::NewContactFields saved = FileOperations::savedFields(fields);
+    const bool wanted = (saved.companyName.isEmpty() || !made.companyRef.isEmpty()) &&
+                        (saved.contactName.isEmpty() || !made.contactRef.isEmpty());
     if (!wanted || !made.incomplete.isEmpty()) {
         context.out.flush();
         return Failed;

@@ -100,4 +100,9 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes)
     File::replaceWhole(path, bytes.size(), [&](File& file) { file.writeAt(1, bytes); });
 }
 
+void writeFileAtomically(File& held, QByteArrayView bytes)
+{
+    File::replaceWhole(held, bytes.size(), [&](File& file) { file.writeAt(1, bytes); });
+}
+
 } // namespace DataFiles

@@ -80,15 +80,24 @@ loadDataFile(const QString& fileName, const FileKind& kind, bool quiet,
 // Writes a whole file so that a crash leaves the old file or the new one and
 // never half of one (Platform::File::replaceWhole). Throws RunTimeError.
 void writeFileAtomically(const QString& path, QByteArrayView bytes);
+// The same for the file that `held` holds open as a writer.
+void writeFileAtomically(Platform::File& held, QByteArrayView bytes);
+
+// Header and one record.
+template <PackedRecord R>
+QByteArray dataFileBytes(const FileKind& kind, const R& record)
+{
+    RecordWriter writer;
+    writer.writeRaw(headerBytes(kind));
+    writer.write(record);
+    return writer.bytes();
+}
 
 // Header and one record, written atomically.
 template <PackedRecord R>
 void writeDataFile(const QString& path, const FileKind& kind, const R& record)
 {
-    RecordWriter writer;
-    writer.writeRaw(headerBytes(kind));
-    writer.write(record);
-    writeFileAtomically(path, writer.bytes());
+    writeFileAtomically(path, dataFileBytes(kind, record));
 }
 
 } // namespace DataFiles

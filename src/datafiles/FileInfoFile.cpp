@@ -116,8 +116,9 @@ bool sameName(const FileInfoItem& item, const QString& name)
     return item.name.compare(name, Qt::CaseInsensitive) == 0;
 }
 
-// Applies one operation; false for a FieldName that is none.
-bool change(FileInfoRecord& r, const QString& field, const QString& value)
+} // namespace
+
+bool changeFileInfo(FileInfoRecord& r, const QString& field, const QString& value)
 {
     const auto is = [&](const char* name) { return field == QLatin1String(name); };
     if (is("FolderID")) {
@@ -186,6 +187,8 @@ bool change(FileInfoRecord& r, const QString& field, const QString& value)
     return true;
 }
 
+namespace {
+
 void askToDelete(const QString& fileName, const QString& path)
 {
     const auto answer =
@@ -212,7 +215,7 @@ bool WriteFileInfo(const QString& FileName, const QString& FieldName, const QStr
 {
     return Global::guarded("Routines_FileInfoFile:WriteFileInfo", [&] {
         FileInfoRecord record;
-        if (!readForRewrite(FileName, record) || !change(record, FieldName, Value))
+        if (!readForRewrite(FileName, record) || !changeFileInfo(record, FieldName, Value))
             return false;
         writeFileInfoRecord(FileName, record);
         return true;
@@ -251,6 +254,11 @@ bool readForRewrite(const QString& FileName, FileInfoRecord& record)
 void writeFileInfoRecord(const QString& path, const FileInfoRecord& record)
 {
     writeDataFile(path, FileInfoFileKind, record);
+}
+
+void writeFileInfoRecord(File& held, const FileInfoRecord& record)
+{
+    writeFileAtomically(held, dataFileBytes(FileInfoFileKind, record));
 }
 
 QString findOwningFolder(const QString& path)

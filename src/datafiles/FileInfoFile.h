@@ -13,6 +13,10 @@
 
 #include <QString>
 
+namespace Platform {
+class File;
+}
+
 namespace DataFiles {
 
 // An item of the include list, the job list and field 12.
@@ -196,6 +200,10 @@ DataFiles::FileInfoRecord ReadFileInfo(const QString& FileName, bool Quiet = fal
 // gives message 701; the file stays as it was and the result is false. True
 // when the file was written.
 bool WriteFileInfo(const QString& FileName, const QString& FieldName, const QString& Value);
+// Changes a record as WriteFileInfo does, for a caller that writes it
+// itself; false for a FieldName that is none. Throws Platform::RunTimeError.
+bool changeFileInfo(DataFiles::FileInfoRecord& record, const QString& FieldName,
+                    const QString& Value);
 
 // The record of a file that is about to be written back whole. A missing
 // file gives the empty record. A file that is there but cannot be read whole
@@ -208,6 +216,9 @@ bool readForRewrite(const QString& FileName, DataFiles::FileInfoRecord& record);
 // Writes a whole record (header and record) atomically. Throws
 // Platform::RunTimeError.
 void writeFileInfoRecord(const QString& path, const DataFiles::FileInfoRecord& record);
+// The same through the open that holds the file against other writers (a
+// claim on the folder's information while new folders are made in it).
+void writeFileInfoRecord(Platform::File& held, const DataFiles::FileInfoRecord& record);
 
 // The owning contact folder of a file or folder: starting from the path's
 // folder part, each folder up the tree is read (quietly) until one of kind 3

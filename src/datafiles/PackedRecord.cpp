@@ -89,8 +89,7 @@ qint64 RecordReader::arrayHeader(qint64 minElementSize, qint32& lbound)
 
 void RecordWriter::write(const QString& text)
 {
-    constexpr qsizetype MaxLength = std::numeric_limits<quint16>::max();
-    const QByteArray bytes = Platform::Cp1252::encode(QStringView(text).left(MaxLength));
+    const QByteArray bytes = Platform::Cp1252::encode(QStringView(text).left(MaxTextBytes));
     writeUInt16(quint16(bytes.size()));
     m_bytes.append(bytes);
 }

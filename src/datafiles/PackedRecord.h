@@ -321,6 +321,11 @@ private:
     qint64 m_endLeaf = -1;
 };
 
+// The most bytes a text inside a record holds (its count is 16 bits); a
+// longer text is cut when written, so writers of what users type refuse it
+// first.
+constexpr qsizetype MaxTextBytes = std::numeric_limits<quint16>::max();
+
 // Appends values in the packed encoding.
 class RecordWriter
 {

@@ -27,6 +27,8 @@ using Platform::File;
 namespace {
 
 constexpr int NoMatchesFound = 912;
+constexpr int FileDamaged = 946;
+constexpr int FileUnreadable = 948;
 constexpr int NotAuthorised = 750;
 
 // The ten groups of four characters; code 0 stands in a group's empty places
@@ -491,9 +493,23 @@ PostcodeMatches LookupPostcode(const QString& fileName, const QString& postcode)
 {
     PostcodeMatches nothing;
     nothing.text = Global::ResolveRes(NoMatchesFound);
+    nothing.readWhole = false;
     try {
         PostcodeFile* file = openNamed(fileName);
-        return file ? file->lookup(normalisePostcode(postcode)) : nothing;
+        if (!file)
+            return nothing;
+        PostcodeMatches found = file->lookup(normalisePostcode(postcode));
+        if (!found.damage.isEmpty()) {
+            found.readWhole = false;
+            found.problem =
+                Global::ResolveRes(FileDamaged, {postcodeFilePath(fileName), found.damage});
+        }
+        return found;
+    } catch (const Platform::RunTimeError& error) {
+        openFile().file.reset();
+        nothing.problem =
+            Global::ResolveRes(FileUnreadable, {postcodeFilePath(fileName), error.description()});
+        return nothing;
     } catch (...) {
         openFile().file.reset();
         Global::reportCurrentFault("Routines_RADs:LookupPostcode");

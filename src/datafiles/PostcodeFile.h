@@ -210,6 +210,13 @@ struct PostcodeMatches
     // position, a chain that loops, a word outside the dictionary, a file
     // cut short); then there are no addresses.
     QString damage;
+    // LookupPostcode: false when the file could not be read whole for the
+    // look-up (missing, unreadable, refused when opened, damaged), so that
+    // finding nothing says nothing of the postcode. `problem` then says why
+    // (946 or 948), unless the user has been told already (a file refused
+    // with message 784, 701 or 750, or an unexpected fault reported).
+    bool readWhole = true;
+    QString problem;
     qsizetype matches() const { return addresses.size(); }
 };
 
@@ -274,8 +281,8 @@ QString postcodeFilePath(const QString& fileName);
 // and looked up in `fileName` of the rapid-addressing folder (see
 // postcodeFilePath). The file is opened with its checks on first use and
 // kept open for the look-ups that follow, until another file is asked for
-// or CloseRADs. Nothing found when the file does not open; run-time faults
-// are reported as "Routines_RADs:LookupPostcode" and give nothing found.
+// or CloseRADs. A file that cannot be read whole gives nothing found, with
+// `readWhole` false and the reason in `problem`.
 PostcodeMatches LookupPostcode(const QString& fileName, const QString& postcode);
 // The word of the file kept open, opening "UKPAF.BIN" first when none is.
 std::optional<QByteArray> LookupWord(int number);

@@ -119,6 +119,7 @@ void NewContactPanel::reset()
                      : std::min<int>(Global::GetTweak(Global::Tweak::GenderPref).isOn() ? 0 : 1,
                                      int(m_titles.size()) - 1);
     m_texts.fill(QString());
+    m_notice.clear();
     m_country = localCountry();
     m_createEnabled = false;
     // A postcode typed into a fresh panel is looked up even when it is the
@@ -160,8 +161,18 @@ void NewContactPanel::setText(Field field, const QString& text)
         return;
     m_texts[size_t(field)] = text;
     emit textChanged(field, text);
-    if (field == ContactName || field == CompanyName)
+    if (field == ContactName || field == CompanyName) {
         setCreateEnabled(!m_texts[ContactName].isEmpty() || !m_texts[CompanyName].isEmpty());
+        setNotice(FileOperations::nameNotices(fields()).join(QLatin1Char('\n')));
+    }
+}
+
+void NewContactPanel::setNotice(const QString& notice)
+{
+    if (notice == m_notice)
+        return;
+    m_notice = notice;
+    emit noticeChanged(notice);
 }
 
 void NewContactPanel::setTitleRow(int row)
@@ -217,6 +228,15 @@ bool NewContactPanel::lookUpPostcode()
 {
     const Routines_RADs::PostcodeMatches found =
         Routines_RADs::LookupPostcode(PostcodeFileName, text(Postcode));
+    // A file that could not be read says nothing of the postcode: the user
+    // is told what is wrong with the file instead of the balloon.
+    if (!found.readWhole) {
+        if (!found.problem.isEmpty())
+            Global::showText(found.problem, Platform::MsgButtons::Ok,
+                             Platform::MsgIcon::Exclamation,
+                             Global::ResolveRes(Global::Str::TitleWarning));
+        return false;
+    }
     if (found.matches() == 0) {
         emit noAddressFound(NoAddressBalloon);
         return false;

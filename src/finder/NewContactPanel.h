@@ -88,6 +88,9 @@ public:
                field == Number0;
     }
     QString lastLookedUpPostcode() const { return m_lastLookedUp; }
+    // What saving will make of the names that the suite's files cannot hold
+    // as typed, a line each (empty when they stay as typed).
+    QString notice() const { return m_notice; }
     bool busy() const { return m_busy; }
     // What Create would hand to the folder making.
     FileOperations::NewContactFields fields() const;
@@ -117,6 +120,7 @@ signals:
     void countryChanged(const QString& country);
     void typePressed(int button);
     void createEnabledChanged(bool enabled);
+    void noticeChanged(const QString& notice);
     void clueOfferChanged(bool offered);
     // The focus goes to `field`, its text selected when `selectAll`.
     void focusRequested(Field field, bool selectAll);
@@ -140,6 +144,7 @@ private:
     void reset();
     void setShown(bool shown);
     void setCreateEnabled(bool enabled);
+    void setNotice(const QString& notice);
     void setClueOffered(bool offered);
     void requestFocus(Field field, bool selectAll = false);
 
@@ -157,6 +162,7 @@ private:
     std::array<QString, FieldCount> m_texts;
     std::array<int, 2> m_types{};
     bool m_createEnabled = false;
+    QString m_notice;
     bool m_clueOffered = false;
     QString m_clue;
     QString m_lastLookedUp;

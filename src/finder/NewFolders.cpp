@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "NewFolders.h"
 
+#include "ParentClaim.h"
 #include "datafiles/FileInfoFile.h"
 #include "datafiles/ProfileFile.h"
 #include "index/FolderValues.h"
 #include "index/TaskFile.h"
+#include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
+#include "platform/RunTimeError.h"
 #include "shared/Files.h"
 #include "shared/Messages.h"
 #include "shared/Paths.h"
-#include "shared/Values.h"
 
 #include <QDir>
-#include <QFileInfo>
-
-#include <limits>
+#include <QRandomGenerator>
 
 namespace FileOperations {
 
@@ -26,16 +26,24 @@ namespace {
 enum : int
 {
     FileNameCharacters = 506,
+    NoReference = 707,
+    FolderNotMade = 708,
+    ContactLabels = 709,
+    CompanyLabels = 710,
+    AddressLabels = 711,
     Titles = 715,
-    ProfileNotSaved = 717,
+    NoName = 716,
+    NumberPrompt = 925,
     NewContactsNotAccessible = 926,
+    NameSaved = 944,
+    FieldTooLong = 947,
     FolderIncomplete = 964,
 };
 
 const QChar Separator(QLatin1Char('/'));
 
 // Steps of one folder, for the progress: reference, folder, information,
-// profile, task.
+// profile, task and name.
 constexpr int StepsPerFolder = 5;
 
 QString withoutTrailingSeparator(QString path)
@@ -45,39 +53,15 @@ QString withoutTrailingSeparator(QString path)
     return path;
 }
 
-// The reference of a filing-tree folder's name, or "" for a name without one.
-QString referenceOf(const QString& folder)
+QString blanked(QString text)
 {
-    const QString last = folder.mid(folder.lastIndexOf(Separator) + 1);
-    if (!last.endsWith(QLatin1Char(']')) || !last.contains(QLatin1Char('[')))
-        return {};
-    QString name;
-    QString ref;
-    Global::ResolveFolderName(folder, name, ref);
-    return ref;
-}
-
-bool allDigits(QStringView text)
-{
-    return !text.isEmpty() &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
-}
-
-// The highest number that the sub-folders of `parent` carry below `prefix`
-// ("7" and its "7-4" give 4), or 0.
-qint64 highestSubReference(const QString& parent, const QString& prefix)
-{
-    qint64 highest = 0;
-    const QString start = prefix.isEmpty() ? QString() : prefix + QLatin1Char('-');
-    for (const QString& name : QDir(parent).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString ref = referenceOf(name);
-        if (!ref.startsWith(start, Qt::CaseInsensitive))
-            continue;
-        const QStringView number = QStringView(ref).mid(start.size());
-        if (allDigits(number) && number.size() <= 10)
-            highest = std::max(highest, number.toLongLong());
+    for (QChar& c : text) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph)
+            c = QLatin1Char(' ');
     }
-    return highest;
+    return text;
 }
 
 QString numberLabel(int kind)
@@ -106,13 +90,70 @@ ProfileContactPoint::ContactKind contactKind(int kind)
     }
 }
 
-void reportFailure(const QString& description)
+void warn(int number, const QVariantList& values)
 {
-    Global::ReportError(QStringLiteral("FileOperations:CreateQuickAndDirtyCompany  Error:") +
-                        description);
+    Global::showMessage(number, values, Platform::MsgButtons::Ok, Platform::MsgIcon::Exclamation,
+                        Global::Str::TitleWarning);
 }
 
-// One new folder: made, described and queued, step by step.
+// Every text of the saved fields fits a text field of the profile; else the
+// first that does not is named (message 947) and the result is false.
+bool fieldsFit(const NewContactFields& fields)
+{
+    const auto item = [](int labels, int n) {
+        return Global::ResolveRes(labels).split(QChar(0)).value(n);
+    };
+    QList<std::pair<QString, QString>> texts = {
+        {item(ContactLabels, 0), fields.contactName},
+        {item(ContactLabels, 1), fields.title},
+        {item(CompanyLabels, 0), fields.companyName},
+        {item(AddressLabels, 6), fields.country},
+    };
+    for (int line = 0; line < int(fields.address.size()); ++line)
+        texts.append({item(AddressLabels, line), fields.address[std::size_t(line)]});
+    for (qsizetype n = 0; n < fields.numbers.size(); ++n)
+        texts.append({Global::ResolveRes(NumberPrompt, {n + 1}), fields.numbers[n].text});
+    for (const auto& [label, text] : texts) {
+        if (text.size() > MaxTextBytes) {
+            warn(FieldTooLong, {label, MaxTextBytes, text.size()});
+            return false;
+        }
+    }
+    return true;
+}
+
+// A folder being made under an unfinished name in its parent: removed again
+// unless it was renamed into place.
+class UnfinishedFolder
+{
+public:
+    explicit UnfinishedFolder(const QString& parent)
+    {
+        do {
+            m_path = parent + Separator + Platform::UnfinishedFolderPrefix +
+                     QString::number(QRandomGenerator::global()->generate64(), 16);
+        } while (!Platform::makeFolder(m_path));
+    }
+    ~UnfinishedFolder()
+    {
+        if (!m_path.isEmpty())
+            QDir(m_path).removeRecursively();
+    }
+    UnfinishedFolder(const UnfinishedFolder&) = delete;
+    UnfinishedFolder& operator=(const UnfinishedFolder&) = delete;
+
+    QString file(const QString& name) const { return m_path + Separator + name; }
+    void renameTo(const QString& folder)
+    {
+        Platform::renameFolder(m_path, folder);
+        m_path.clear();
+    }
+
+private:
+    QString m_path;
+};
+
+// New folders made one after another, step by step.
 class FolderMaker
 {
 public:
@@ -121,79 +162,71 @@ public:
     {}
 
     // Makes the folder `name` of `kind` below `parent`; its reference and
-    // path, or an empty reference when it was not made. What it lacks once
-    // made goes into `incomplete`.
+    // path, or an empty reference when it was not made (after the message
+    // that says why). A folder made but not recorded everywhere goes into
+    // `incomplete`.
     bool make(const QString& parent, const QString& name, qint16 kind, const ProfileRecord& profile,
               QString& ref, QString& folder, QStringList& incomplete)
     {
-        ref = GetNewFolderSuggestion(parent);
-        step();
-        if (ref.isEmpty()) {
-            reportFailure(QStringLiteral("DEBUG: No folder suggestion - can't continue."));
-            return false;
-        }
-        folder = parent + Separator + FolderName(SafeName(name), ref);
-        if (!Global::FitFolderPath(folder)) {
-            ref.clear();
-            folder.clear();
-            return false;
-        }
-        if (!Global::MakePath(folder, false, false)) {
-            reportFailure(QStringLiteral("DEBUG: Couldn't create new path - can't continue."));
-            ref.clear();
-            folder.clear();
+        ref.clear();
+        folder.clear();
+        std::optional<ParentClaim> claim;
+        try {
+            claim = ParentClaim::take(parent);
+        } catch (const Platform::RunTimeError& error) {
+            warn(FolderNotMade, {parent, error.description()});
             return false;
         }
         step();
+        if (!claim) {
+            warn(NoReference, {parent});
+            return false;
+        }
+        claim->removeUnfinishedFolders();
+        qint32 number = 0;
+        const QString reference = claim->nextReference(number);
+        QString path = parent + Separator + FolderName(SafeName(name), reference);
+        if (!Global::FitFolderPath(path))
+            return false;
 
         QStringList missing;
-        FileInfoRecord info;
-        info.FolderID = kind;
-        info.RealRef = ref;
-        const QString infoPath = folder + Separator + Indexing::FileInfoName;
-        const QString parentInfo = Platform::findNoCase(parent, Indexing::FileInfoName);
-        const bool described = Global::guarded("FileOperations:CreateQuickAndDirtyCompany", [&] {
-            Routines_FileInfoFile::writeFileInfoRecord(infoPath, info);
-            return true;
-        });
-        // The parent learns of its new child, for the finder's browsing too.
-        const bool listed =
-            Routines_FileInfoFile::WriteFileInfo(parentInfo, QStringLiteral("HasChildFolders"),
-                                                 QStringLiteral("True")) &&
-            Routines_FileInfoFile::WriteFileInfo(parentInfo, QStringLiteral("AddFolderSummary"),
-                                                 folderSummaryEntry(ref, kind));
-        if (!described)
-            missing << infoPath;
-        if (!listed)
-            missing << parentInfo;
-        step();
-
-        const QString profilePath = folder + Separator + Indexing::ProfileName;
         try {
-            Routines_ProfileFile::writeProfile(profilePath, profile);
-        } catch (const Platform::RunTimeError&) {
-            Global::showMessage(ProfileNotSaved, {profilePath}, Platform::MsgButtons::Ok,
-                                Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
-            missing << profilePath;
+            UnfinishedFolder unfinished(parent);
+            step();
+            FileInfoRecord info;
+            info.FolderID = kind;
+            info.RealRef = reference;
+            Routines_FileInfoFile::writeFileInfoRecord(unfinished.file(Indexing::FileInfoName),
+                                                       info);
+            step();
+            Routines_ProfileFile::writeProfile(unfinished.file(Indexing::ProfileName), profile);
+            step();
+
+            Indexing::IndexTask task;
+            task.Action = 1;
+            task.Ref = reference;
+            task.Kind = kind;
+            task.Folder = path;
+            const std::optional<Platform::File> tasks = holdTaskFile();
+            if (!Indexing::AddIndexTask(task))
+                missing << (Indexing::taskFilePath().isEmpty() ? QStringLiteral("taskfile.bin")
+                                                               : Indexing::taskFilePath());
+            unfinished.renameTo(path);
+        } catch (const Platform::RunTimeError& error) {
+            warn(FolderNotMade, {path, error.description()});
+            return false;
         }
         step();
 
-        Indexing::IndexTask task;
-        task.Action = 1;
-        task.Ref = ref;
-        task.Kind = kind;
-        task.Folder = folder;
-        if (!Indexing::AddIndexTask(task))
-            missing << (Indexing::taskFilePath().isEmpty() ? QStringLiteral("taskfile.bin")
-                                                           : Indexing::taskFilePath());
-        step();
-
+        // The parent learns of its new child, for the finder's browsing too.
+        if (!claim->record(number, folderSummaryEntry(reference, kind)))
+            missing << claim->path();
         if (!missing.isEmpty()) {
-            Global::showMessage(FolderIncomplete, {folder, missing.join(QStringLiteral("\r\n"))},
-                                Platform::MsgButtons::Ok, Platform::MsgIcon::Exclamation,
-                                Global::Str::TitleWarning);
-            incomplete << folder;
+            warn(FolderIncomplete, {path, missing.join(QStringLiteral("\r\n"))});
+            incomplete << path;
         }
+        ref = reference;
+        folder = path;
         return true;
     }
 
@@ -243,28 +276,44 @@ QList<TitleItem> titleItems()
 QString GetNewFolderSuggestion(const QString& Parent)
 {
     return Global::guarded("FileOperations:GetNewFolderSuggestion", [&]() -> QString {
-        const QString parent = withoutTrailingSeparator(Parent);
-        QString prefix = referenceOf(parent);
-        if (Global::val(prefix) == 0)
-            prefix.clear();
-        const QString infoPath = Platform::findNoCase(parent, Indexing::FileInfoName);
-        const bool hasInfo = QFileInfo(infoPath).isFile();
-        FileInfoRecord info;
-        if (hasInfo && !Routines_FileInfoFile::readForRewrite(infoPath, info))
+        std::optional<ParentClaim> claim = ParentClaim::take(withoutTrailingSeparator(Parent));
+        if (!claim)
             return {};
-        qint64 n = hasInfo ? info.LastRef : highestSubReference(parent, prefix);
-        QString candidate;
-        do {
-            if (++n > std::numeric_limits<qint32>::max())
-                throw Platform::RunTimeError(Platform::RunTimeError::Overflow);
-            candidate = prefix.isEmpty() ? QString::number(n)
-                                         : prefix + QLatin1Char('-') + QString::number(n);
-        } while (!Global::FindFolderByRef(parent, candidate).isEmpty());
-        if (hasInfo && !Routines_FileInfoFile::WriteFileInfo(infoPath, QStringLiteral("LastRef"),
-                                                             QString::number(n)))
-            return {};
-        return candidate;
+        qint32 number = 0;
+        const QString candidate = claim->nextReference(number);
+        return claim->record(number, QString()) ? candidate : QString();
     });
+}
+
+QString savedText(const QString& text)
+{
+    return Platform::Cp1252::transliterate(blanked(text));
+}
+
+NewContactFields savedFields(const NewContactFields& given)
+{
+    NewContactFields fields = given;
+    fields.contactName = savedText(fields.contactName).trimmed();
+    fields.companyName = savedText(fields.companyName).trimmed();
+    fields.title = savedText(fields.title);
+    for (QString& line : fields.address)
+        line = savedText(line);
+    fields.country = savedText(fields.country);
+    for (NewNumber& number : fields.numbers)
+        number.text = savedText(number.text);
+    return fields;
+}
+
+QStringList nameNotices(const NewContactFields& fields)
+{
+    QStringList notices;
+    for (const QString& name : {fields.contactName, fields.companyName}) {
+        const QString typed = blanked(name).trimmed();
+        const QString saved = Platform::Cp1252::transliterate(typed);
+        if (saved != typed)
+            notices << Global::ResolveRes(NameSaved, {typed, saved});
+    }
+    return notices;
 }
 
 ProfileRecord newProfile(const NewContactFields& fields, qint16 kind, bool withNumbers)
@@ -281,8 +330,10 @@ ProfileRecord newProfile(const NewContactFields& fields, qint16 kind, bool withN
         // "Dr (M)" is "Dr" in a greeting.
         const QString title = fields.title.section(QStringLiteral(" ("), 0, 0).trimmed();
         const QString surname = fields.contactName.trimmed().section(QLatin1Char(' '), -1);
-        profile.Dear = title.isEmpty() || surname.isEmpty() ? fields.contactName
-                                                            : title + QLatin1Char(' ') + surname;
+        const QString greeting = title + QLatin1Char(' ') + surname;
+        profile.Dear = title.isEmpty() || surname.isEmpty() || greeting.size() > MaxTextBytes
+                           ? fields.contactName
+                           : greeting;
     }
 
     ProfileAddress& address = profile.addresses[0];
@@ -317,9 +368,7 @@ ProfileRecord newProfile(const NewContactFields& fields, qint16 kind, bool withN
 CreatedFolders CreateQuickAndDirtyCompany(const NewContactFields& given,
                                           const Indexing::BuildProgress& progress)
 {
-    NewContactFields fields = given;
-    fields.companyName = fields.companyName.trimmed();
-    fields.contactName = fields.contactName.trimmed();
+    const NewContactFields fields = savedFields(given);
     CreatedFolders made;
     Global::guarded("FileOperations:CreateQuickAndDirtyCompany", [&] {
         Global::BusyPointerScope busy;
@@ -327,12 +376,17 @@ CreatedFolders CreateQuickAndDirtyCompany(const NewContactFields& given,
         const QString newContacts =
             withoutTrailingSeparator(Global::GetDataFolder(QStringLiteral("NewContactsFolder")));
         if (newContacts.isEmpty() || !Global::FolderExists(newContacts)) {
-            Global::showMessage(NewContactsNotAccessible, {newContacts}, Platform::MsgButtons::Ok,
-                                Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
+            warn(NewContactsNotAccessible, {newContacts});
             return;
         }
         const bool company = !fields.companyName.isEmpty();
         const bool contact = !fields.contactName.isEmpty();
+        if (!company && !contact) {
+            warn(NoName, {});
+            return;
+        }
+        if (!fieldsFit(fields))
+            return;
         FolderMaker maker(progress, int(company) + int(contact));
         QString parent = newContacts;
         if (company) {

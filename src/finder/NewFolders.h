@@ -14,6 +14,24 @@
 // tree, made from the new-contact panel's fields (or `vantix new-contact`):
 // each gets a reference, its FileInfo.inf and Profile.pro, and an index task.
 //
+// The fields are saved as the suite's 8-bit files hold them (savedText), and
+// the folder is named from the same text, so the two always agree. A folder
+// is made whole or not at all, under a claim on its parent's FileInfo.inf
+// (ParentClaim) that keeps other makers and writers out:
+//
+//   1. the claim; unfinished folders of makers that died are removed; the
+//      next free reference is worked out
+//   2. the folder is made under an unfinished name (listed by no reader of
+//      the tree) and its FileInfo.inf and Profile.pro written into it
+//   3. the index task is queued for the folder's real name, then the folder
+//      is renamed to it, with the task file held against task runs meanwhile
+//   4. the parent's LastRef, HasChildFolders and summary are written
+//
+// A maker killed at any moment leaves no folder, or a whole one whose task
+// is queued (a task whose folder never came is dropped by the run). One
+// killed before step 4 leaves the LastRef behind; the next maker steps over
+// the reference in use.
+//
 // What the panel's fields become, so that the index gathering, the finder
 // and `vantix dump` read them as the demo's own folders:
 //
@@ -67,8 +85,9 @@ struct NewContactFields
 };
 
 // What a creation made. A folder whose reference is empty was not made; one
-// made but left incomplete is named with what it lacks in `incomplete`
-// (after the message that says so).
+// made whose task could not be queued, or whose parent does not know of it,
+// is named in `incomplete` (after the message that says what was not
+// written).
 struct CreatedFolders
 {
     QString companyRef, contactRef;
@@ -103,22 +122,35 @@ struct TitleItem
 };
 QList<TitleItem> titleItems();
 
-// A new reference below `parent`: its LastRef (from its FileInfo.inf) raised
-// by one, and further while a folder of that reference exists, prefixed by
-// the parent's own reference (when it has one that is not 0) and a hyphen;
-// the LastRef given out is written back. A parent without FileInfo.inf
-// counts on from the highest number of its sub-folders' references. Empty
-// when none can be given out (the LastRef could not be written).
+// A new reference below `parent` (ParentClaim::nextReference), its number
+// written back as the parent's LastRef under the claim (a parent without
+// FileInfo.inf gets one). Empty when none can be given out, after the
+// message that says why.
 QString GetNewFolderSuggestion(const QString& parent);
 
-// The profile a new folder gets from the panel's fields.
+// A text of the panel as the suite's files hold it: control characters
+// (codes 0 to 31 and 127 to 159, and line and paragraph separators) become
+// blanks, so that no line break gets into a name; then each character that
+// Windows-1252 lacks is transliterated, and what has no Latin form becomes
+// "?".
+QString savedText(const QString& text);
+// Every text of the fields by savedText, the names trimmed.
+NewContactFields savedFields(const NewContactFields& fields);
+// What the user is told when saving changes a name beyond blanking its
+// control characters (string 944), else "": one line for each of the
+// contact name and the company name that changes.
+QStringList nameNotices(const NewContactFields& fields);
+
+// The profile a new folder gets from the (saved) fields.
 DataFiles::ProfileRecord newProfile(const NewContactFields& fields, qint16 kind, bool withNumbers);
 
 // Makes the company folder (when a company name is given) and the contact
 // folder (when a contact name is given, inside the company's), with their
-// information files, profiles and index tasks, then carries out the tasks
-// when the setting runTasksAtOnce says so. Message 926 when the
-// NewContactsFolder path cannot be used.
+// information files, profiles and index tasks, from the saved fields; then
+// carries out the tasks when the setting runTasksAtOnce says so. Nothing is
+// made, after a message, when the NewContactsFolder path cannot be used
+// (926), when neither name has anything to save (716), or when a text is
+// longer than a text field of the files holds (947: it would be cut).
 CreatedFolders CreateQuickAndDirtyCompany(const NewContactFields& fields,
                                           const Indexing::BuildProgress& progress);
 

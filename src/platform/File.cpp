@@ -142,6 +142,11 @@ void File::setFaultHook(FaultHook hook)
     faultHook = std::move(hook);
 }
 
+void File::checkFault(const QString& path, Operation operation)
+{
+    askFaultHook(path, operation);
+}
+
 void File::check(Operation operation) const
 {
     askFaultHook(m_path, operation);
@@ -267,6 +272,46 @@ void File::replaceWhole(const QString& path, qint64 length, const std::function<
         throw RunTimeError(RunTimeError::BadFileNameOrNumber);
     const QString target = resolveNoCase(path);
     File old = openToReplace(target);
+    replaceOpen(old, target, length, write, newFileMode);
+}
+
+void File::replaceWhole(File& held, qint64 length, const std::function<void(File&)>& write)
+{
+    if (!held.isOpen() || !(held.m_mode & Write))
+        throw RunTimeError(RunTimeError::BadFileMode);
+    replaceOpen(held, held.m_path, length, write, 0666);
+}
+
+bool File::createWhole(const QString& path, qint64 length, const std::function<void(File&)>& write)
+{
+    if (path.isEmpty())
+        throw RunTimeError(RunTimeError::BadFileNameOrNumber);
+    File temporary = createTemporaryBeside(path, 0666);
+    const QByteArray temporaryName = QFile::encodeName(temporary.path());
+    bool made = false;
+    try {
+        write(temporary);
+        temporary.resize(length);
+        temporary.sync();
+        temporary.close();
+        // A link, unlike a rename, never takes the place of what is there.
+        askFaultHook(path, Operation::Rename);
+        made = ::link(temporaryName.constData(), QFile::encodeName(path).constData()) == 0;
+        if (!made && errno != EEXIST)
+            throw RunTimeError::fromErrno(errno);
+    } catch (...) {
+        ::unlink(temporaryName.constData());
+        throw;
+    }
+    ::unlink(temporaryName.constData());
+    if (made)
+        syncFolder(QFileInfo(path).path());
+    return made;
+}
+
+void File::replaceOpen(File& old, const QString& target, qint64 length,
+                       const std::function<void(File&)>& write, int newFileMode)
+{
     struct stat oldInfo = {};
     if (old.isOpen() && fstat(old.m_fd, &oldInfo) != 0)
         throw RunTimeError::fromErrno(errno);
@@ -298,6 +343,7 @@ void File::replaceWhole(const QString& path, qint64 length, const std::function<
         temporary.resize(length);
         temporary.sync();
         temporary.close();
+        askFaultHook(target, Operation::Rename);
         if (::rename(temporaryName.constData(), QFile::encodeName(target).constData()) != 0)
             throw RunTimeError::fromErrno(errno);
     } catch (...) {

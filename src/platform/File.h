@@ -37,12 +37,17 @@ public:
     {
         Open,
         Read,
-        Write
+        Write,
+        MakeFolder,
+        Rename
     };
     // A test seam that stands in for a failing device: it is asked before
     // every operation and returns the error number to fail with, or 0.
     using FaultHook = std::function<int(const QString& path, Operation operation)>;
     static void setFaultHook(FaultHook hook);
+    // Asks the seam about an operation done outside this class (a folder
+    // made or renamed); throws RunTimeError with the number it gives.
+    static void checkFault(const QString& path, Operation operation);
 
     File() = default;
     ~File();
@@ -80,6 +85,16 @@ public:
     // still under its lock. Throws RunTimeError.
     static void replaceWhole(const QString& path, qint64 length,
                              const std::function<void(File&)>& write, int newFileMode = 0666);
+    // Creates the file at `path` whole, as replaceWhole writes one, unless
+    // something of that name is there already (or appears meanwhile): then
+    // it is left alone and the result is false. Throws RunTimeError.
+    static bool createWhole(const QString& path, qint64 length,
+                            const std::function<void(File&)>& write);
+    // The same for a file that `held` already holds open as a writer that
+    // keeps other writers out (a claim of the sharing rules, which a second
+    // open of this process would run into): it is written through that open.
+    // Afterwards `held` still has the file that it replaced, no longer named.
+    static void replaceWhole(File& held, qint64 length, const std::function<void(File&)>& write);
 
     bool isOpen() const { return m_fd >= 0; }
     const QString& path() const { return m_path; }
@@ -111,6 +126,8 @@ private:
     File(int fd, QString path, int mode) : m_fd(fd), m_path(std::move(path)), m_mode(mode) {}
     void check(Operation operation) const;
     static File openToReplace(const QString& path);
+    static void replaceOpen(File& old, const QString& target, qint64 length,
+                            const std::function<void(File&)>& write, int newFileMode);
     static File createTemporaryBeside(const QString& target, int mode);
 
     int m_fd = -1;

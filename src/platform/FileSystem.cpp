@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileSystem.h"
 
+#include "File.h"
+#include "RunTimeError.h"
 #include "Text.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -113,9 +117,47 @@ QStringList listEntries(const QString& folder, QStringView pattern, EntryKind ki
     return names;
 }
 
+bool isUnfinishedFolder(QStringView name)
+{
+    return name.startsWith(UnfinishedFolderPrefix);
+}
+
 QList<FolderEntry> listFolders(const QString& folder, QStringView pattern)
 {
-    return listing(folder, pattern, EntryKind::Folders, true);
+    QList<FolderEntry> folders = listing(folder, pattern, EntryKind::Folders, true);
+    folders.removeIf([](const FolderEntry& entry) { return isUnfinishedFolder(entry.name); });
+    return folders;
+}
+
+bool makeFolder(const QString& path)
+{
+    File::checkFault(path, File::Operation::MakeFolder);
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
+        return true;
+    if (errno == EEXIST)
+        return false;
+    throw RunTimeError::fromErrno(errno);
+}
+
+void renameFolder(const QString& from, const QString& to)
+{
+    File::checkFault(to, File::Operation::Rename);
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    int result =
+        ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+    // A file system that cannot promise it: looked at first.
+    if (result != 0 && errno == EINVAL) {
+        struct stat info = {};
+        if (::lstat(target.constData(), &info) == 0)
+            throw RunTimeError(RunTimeError::FileAlreadyExists);
+        result = ::rename(source.constData(), target.constData());
+    }
+    if (result == 0)
+        return;
+    if (errno == EEXIST || errno == ENOTEMPTY)
+        throw RunTimeError(RunTimeError::FileAlreadyExists);
+    throw RunTimeError::fromErrno(errno);
 }
 
 QString findNoCase(const QString& folder, const QString& name)

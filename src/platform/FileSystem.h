@@ -42,13 +42,27 @@ struct FolderIdentity
 };
 std::optional<FolderIdentity> folderIdentity(const QString& path);
 
+// A new folder of the filing tree is made under a name that begins with
+// this, filled, and only then renamed into place, so that nobody meets it
+// half made. Such a folder is no folder of the tree: listFolders leaves it
+// out, and a name of the tree ("Name [ref]") never has this form.
+inline const QString UnfinishedFolderPrefix = QStringLiteral(".unfinished-");
+bool isUnfinishedFolder(QStringView name);
+
 // The sub-folders of `folder` as listEntries gives them, each with its
-// identity.
+// identity, without unfinished folders.
 struct FolderEntry
 {
     QString name;
     FolderIdentity identity;
 };
 QList<FolderEntry> listFolders(const QString& folder, QStringView pattern);
+
+// Makes the folder `path` in an existing folder. False when something of
+// that name is there already; throws RunTimeError for any other failure.
+bool makeFolder(const QString& path);
+// Renames the folder `from` to `to`, never over anything of that name
+// ("File already exists"). Throws RunTimeError.
+void renameFolder(const QString& from, const QString& to);
 
 } // namespace Platform

@@ -14,9 +14,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -43,6 +45,8 @@ enum : int
     FolderTooLong = 509,
     ShortenFolder = 510,
     FileNameCharsBlank = 526,
+    CannotShorten = 568,
+    ShortenFolderBytes = 945,
     NoShareFile = 725,
 };
 
@@ -400,10 +404,24 @@ QString ResolveFolderRef(const QString& ref, const QString& settingName)
 
 bool FitFolderPath(QString& path)
 {
+    // The suite's programs take a path of at most 238 characters; the file
+    // system counts the bytes of each part of it (255 at most). A path of
+    // 238 characters is far inside the file system's limit of a whole path
+    // (4,095 bytes), so that one needs no check of its own.
     constexpr int MaxLength = 238;
+    constexpr int MaxPartBytes = 255;
+    const auto partBytes = [](QStringView part) {
+        return QFile::encodeName(part.toString()).size();
+    };
+    const auto fits = [&](const QString& candidate) {
+        return candidate.size() <= MaxLength &&
+               std::ranges::all_of(QStringView(candidate).split(Separator), [&](QStringView part) {
+                   return partBytes(part) <= MaxPartBytes;
+               });
+    };
     if (path.isEmpty())
         return false;
-    if (path.size() <= MaxLength)
+    if (fits(path))
         return true;
     const QString last = lastPart(path);
     if (!isFilingName(last))
@@ -415,38 +433,54 @@ bool FitFolderPath(QString& path)
     const QString suffix = (name.isEmpty() ? QString() : QStringLiteral(" ")) + QLatin1Char('[') +
                            ref + QLatin1Char(']');
     const qsizetype parentLength = lastSeparator(path);
+    const QString parent = path.left(parentLength);
     const qsizetype fixed = parentLength + 1 + suffix.size();
+    // Too many characters for the suite, or only too many bytes in the last part.
+    const bool tooLong = path.size() > MaxLength;
 
     // The shortened name leaves room for the counter that makes it unique,
-    // so the proposal always keeps to the limit.
+    // so the proposal always keeps to the limits.
     QString candidate;
-    if (fixed < MaxLength + 1) {
-        const QString parent = path.left(parentLength);
+    if (fixed < MaxLength + 1 && fits(parent)) {
         const int room = int(MaxLength - fixed);
-        for (int n = 0;; ++n) {
+        for (int n = 0; candidate.isEmpty(); ++n) {
             const QString counter = n == 0 ? QString() : QString::number(n);
-            const int width = room - int(counter.size());
-            const QString shortened = name.isEmpty() ? QString() : fittedName(name, width);
-            // No room left for a name (or a counter) that tells folders apart.
-            if (width < 0 || (!name.isEmpty() && shortened.isEmpty()))
-                break;
-            const QString next = parent + Separator + shortened + counter + suffix;
-            // Anything of that name is in the way, a file as much as a folder.
-            if (!QFileInfo::exists(next)) {
-                candidate = next;
-                break;
+            QString next;
+            // The longest name whose part keeps to the file system's bytes.
+            for (int width = room - int(counter.size()); width >= 0; --width) {
+                const QString shortened = name.isEmpty() ? QString() : fittedName(name, width);
+                // No room left for a name (or a counter) that tells folders apart.
+                if (!name.isEmpty() && shortened.isEmpty())
+                    break;
+                if (partBytes(QString(shortened + counter + suffix)) <= MaxPartBytes) {
+                    next = parent + Separator + shortened + counter + suffix;
+                    break;
+                }
             }
+            if (next.isEmpty())
+                break;
+            // Anything of that name is in the way, a file as much as a folder.
+            if (!QFileInfo::exists(next))
+                candidate = next;
         }
     }
 
     if (candidate.isEmpty()) {
-        showMessage(FolderTooLong, {MaxLength}, MsgButtons::Ok, MsgIcon::Exclamation,
-                    TitleCannotContinue);
+        if (tooLong)
+            showMessage(FolderTooLong, {MaxLength}, MsgButtons::Ok, MsgIcon::Exclamation,
+                        TitleCannotContinue);
+        else
+            showMessage(CannotShorten, {}, MsgButtons::Ok, MsgIcon::Exclamation,
+                        TitleCannotContinue);
         return false;
     }
     const QString shown = QStringLiteral("...") + Separator + lastPart(candidate);
-    if (showMessage(ShortenFolder, {MaxLength, shown}, MsgButtons::YesNo, MsgIcon::None,
-                    Str::TitleConfirm) != Platform::MsgAnswer::Yes)
+    const Platform::MsgAnswer answer =
+        tooLong ? showMessage(ShortenFolder, {MaxLength, shown}, MsgButtons::YesNo, MsgIcon::None,
+                              Str::TitleConfirm)
+                : showMessage(ShortenFolderBytes, {last, MaxPartBytes, shown}, MsgButtons::YesNo,
+                              MsgIcon::None, Str::TitleConfirm);
+    if (answer != Platform::MsgAnswer::Yes)
         return false;
     path = candidate;
     return true;

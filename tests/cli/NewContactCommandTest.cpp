@@ -4,6 +4,7 @@
 #include "VantixProcess.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -193,6 +194,15 @@ TEST_F(NewContactCommand, WrongUsageAndALookUpWithoutOneAddressMakeNothing)
           QStringLiteral("ZZ9 9ZZ"), QStringLiteral("--lookup")},
          1,
          "no address found for the postcode"},
+        // Nothing but control characters is no name.
+        {{QStringLiteral("--name"), QStringLiteral("\x01\n")},
+         2,
+         "Enter a company name or a contact name"},
+        // A line longer than a text field holds is refused, not cut.
+        {{QStringLiteral("--name"), QStringLiteral("A"), QStringLiteral("--address"),
+          QString(65536, u'a')},
+         1,
+         "The text of \"Building\" is too long"},
         {{QStringLiteral("--name"), QStringLiteral("A"), QStringLiteral("--address"),
           QStringLiteral("1"), QStringLiteral("--address"), QStringLiteral("2"),
           QStringLiteral("--address"), QStringLiteral("3"), QStringLiteral("--address"),
@@ -206,5 +216,48 @@ TEST_F(NewContactCommand, WrongUsageAndALookUpWithoutOneAddressMakeNothing)
         EXPECT_EQ(r.status, c.status) << c.says;
         EXPECT_TRUE(r.err.contains(QLatin1String(c.says))) << r.err.toStdString();
     }
+    EXPECT_TRUE(newContacts().isEmpty());
+}
+
+// A name in a script that the suite's files lack is saved, named and indexed
+// as one text, and the user is told what it became; a line break in a name
+// cannot split the one line of its folder.
+TEST_F(NewContactCommand, NamesInAnyScriptAreSavedAsTheyAreIndexed)
+{
+    const Outcome made =
+        run({QStringLiteral("new-contact"), QStringLiteral("--company"),
+             QStringLiteral("Ωmega Ltd"), QStringLiteral("--name"), QStringLiteral("Zoë\nZhang")});
+    ASSERT_EQ(made.status, 0) << made.err.toStdString();
+    EXPECT_EQ(made.err, QStringLiteral("vantix: \"Ωmega Ltd\" is saved as \"Omega Ltd\": the "
+                                       "files of Vantix cannot hold some of its characters.\n"));
+    const QStringList lines = made.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << made.out.toStdString();
+    const QString company = lines[0].section(u'\t', 0, 0);
+    const QString contact = lines[1].section(u'\t', 0, 0);
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("/Omega Ltd [") + company + u']'));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("/Omega Ltd [") + company +
+                                  QStringLiteral("]/Zoë Zhang [") + contact + u']'));
+    EXPECT_TRUE(tasks().isEmpty());
+    EXPECT_EQ(found(QStringLiteral("Omega")), QStringList{company});
+    EXPECT_EQ(found(QStringLiteral("Zhang")), QStringList{contact});
+}
+
+// A damaged postal address file is told as damage, not as a postcode
+// without an address.
+TEST_F(NewContactCommand, ALookUpInADamagedFileSaysSo)
+{
+    const QString file = workspace + QStringLiteral("/RADs/UKPAF.BIN");
+    QFile bytes(file);
+    ASSERT_TRUE(bytes.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(bytes.resize(2300));
+    bytes.close();
+    const Outcome r =
+        run({QStringLiteral("new-contact"), QStringLiteral("--name"), QStringLiteral("A"),
+             QStringLiteral("--postcode"), QStringLiteral("LS1 0NG"), QStringLiteral("--lookup")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("vantix: The postal address file\n\"") + file +
+                               QStringLiteral("\"\nis damaged (")))
+        << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("no address found")));
     EXPECT_TRUE(newContacts().isEmpty());
 }

@@ -319,15 +319,25 @@ TEST_F(PostcodeFileTest, LookupPostcodeKeepsTheFileOpenAndNormalises)
     Testing::writeBytes(file, "Zux RAX");
     EXPECT_EQ(LookupPostcode(file, QStringLiteral("ab1 2cd")).matches(), 3);
     EXPECT_EQ(LookupWord(0).has_value(), true);
+    EXPECT_TRUE(found.readWhole);
     CloseRADs();
+    // A file refused when opened has said why; one that cannot be read, or
+    // is damaged, says why in `problem`: none of them is read whole.
     host.expectBox(MsgAnswer::Ok, QStringLiteral("is not a valid"));
     found = LookupPostcode(file, QStringLiteral("ab1 2cd"));
     EXPECT_EQ(found.matches(), 0);
     EXPECT_EQ(found.text, QStringLiteral("No matches found."));
-    // A missing file is a run-time fault, reported under the procedure.
-    host.expectBox(MsgAnswer::Ok,
-                   QStringLiteral("Routines_RADs:LookupPostcode  Error:File not found"));
-    EXPECT_EQ(LookupPostcode(path("absent.bin"), QStringLiteral("ab1 2cd")).matches(), 0);
+    EXPECT_FALSE(found.readWhole);
+    EXPECT_EQ(found.problem, QString());
+    found = LookupPostcode(path("absent.bin"), QStringLiteral("ab1 2cd"));
+    EXPECT_FALSE(found.readWhole);
+    EXPECT_TRUE(found.problem.contains(QStringLiteral("could not be read (File not found)")));
+    Testing::writeBytes(file, built(smallTown()).left(2300));
+    found = LookupPostcode(file, QStringLiteral("ab1 2cd"));
+    EXPECT_FALSE(found.readWhole);
+    EXPECT_TRUE(found.problem.contains(QStringLiteral("is damaged (")))
+        << found.problem.toStdString();
+    EXPECT_EQ(host.boxes.size(), 1);
 }
 
 TEST_F(PostcodeFileTest, DamagedFilesGiveNoMatchAndSayWhy)

@@ -192,6 +192,59 @@ TEST_F(NewContactPanelTest, NoAddressShowsTheBalloonAndChangesNothing)
     EXPECT_EQ(address(), (QStringList{"Kept", "", "", "", "", "ZZ9 9ZZ"}));
 }
 
+// A postal address file that cannot be read whole says what is wrong with
+// it, never that the postcode has no address.
+TEST_F(NewContactPanelTest, AFileThatCannotBeReadIsToldInPlaceOfTheBalloon)
+{
+    const QString file = workspace.made.folder + QStringLiteral("/RADs/UKPAF.BIN");
+    QFile reading(file);
+    ASSERT_TRUE(reading.open(QIODevice::ReadOnly));
+    const QByteArray good = reading.readAll();
+    reading.close();
+    const struct
+    {
+        const char* what;
+        QByteArray bytes; // none: the file is missing
+        const char* box;
+    } cases[] = {
+        {"cut short", good.left(2300), "is damaged ("},
+        {"another kind", QByteArray("Zux RAX and more"),
+         "is not a valid Vantix Rapid Addressing Database file"},
+        {"missing", QByteArray(), "could not be read (File not found)"},
+    };
+    for (const auto& c : cases) {
+        Routines_RADs::CloseRADs();
+        QFile::remove(file);
+        if (!c.bytes.isEmpty()) {
+            QFile writing(file);
+            ASSERT_TRUE(writing.open(QIODevice::WriteOnly));
+            writing.write(c.bytes);
+        }
+        host.expectBox(MsgAnswer::Ok, QString::fromUtf8(c.box));
+        panel.open(QString());
+        typePostcode(QStringLiteral("AB1 2CD"));
+        EXPECT_FALSE(panel.lookUpPostcode()) << c.what;
+        EXPECT_TRUE(balloons.isEmpty()) << c.what;
+        EXPECT_EQ(address(), (QStringList{"", "", "", "", "", "AB1 2CD"})) << c.what;
+    }
+}
+
+// The panel says what saving makes of a name that the files cannot hold.
+TEST_F(NewContactPanelTest, ANameTheFilesCannotHoldSaysWhatItBecomes)
+{
+    QStringList notices;
+    QObject::connect(&panel, &NewContactPanel::noticeChanged,
+                     [&](const QString& notice) { notices << notice; });
+    panel.open(QString());
+    panel.setText(NewContactPanel::ContactName, QStringLiteral("Zoë"));
+    EXPECT_TRUE(notices.isEmpty());
+    panel.setText(NewContactPanel::CompanyName, QStringLiteral("Ωmega"));
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0].startsWith(QStringLiteral("\"Ωmega\" is saved as \"Omega\"")));
+    panel.setText(NewContactPanel::CompanyName, QStringLiteral("Omega"));
+    EXPECT_EQ(notices.last(), QString());
+}
+
 TEST_F(NewContactPanelTest, SeveralAddressesAreChosenFromOrCancelled)
 {
     panel.open(QString());

@@ -153,6 +153,10 @@ TEST_F(NewContactWidgetTest, ANewContactIsCreatedPickedAndFoundByTheNextSearch)
     QTest::keyClicks(panel->txt_ContactName, QStringLiteral("Quentin Quibble"));
     QTest::keyClick(panel->txt_ContactName, Qt::Key_Return); // swallowed
     EXPECT_TRUE(panel->isVisible());
+    panel->txt_CompanyName->setText(QStringLiteral("Ωuibble"));
+    EXPECT_TRUE(panel->lbl_Status->text().contains(QStringLiteral("saved as \"Ouibble\"")));
+    panel->txt_CompanyName->clear();
+    EXPECT_EQ(panel->lbl_Status->text(), QString());
     QTest::keyClicks(panel->txt_CompanyName, QStringLiteral("Quibble Quarries"));
     EXPECT_TRUE(panel->but_CreateNew->isEnabled());
     QTest::keyClicks(panel->txt_Address[5], postcode);

@@ -12,6 +12,7 @@
 #include "shared/Paths.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 using namespace FileOperations;
 using DataFiles::FileInfoRecord;
@@ -47,6 +48,11 @@ protected:
 
     QString newContacts() const { return path("Filing/New Contacts [50]"); }
     QString info(const QString& folder) const { return folder + QStringLiteral("/FileInfo.inf"); }
+    // Every sub-folder, unfinished ones too.
+    static QStringList subFolders(const QString& folder)
+    {
+        return QDir(folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
 
     // A folder with its information file.
     QString folder(const QString& at, qint16 kind, const QString& ref, qint32 lastRef = 0)
@@ -124,8 +130,9 @@ TEST_F(NewFolders, ASuggestionCountsOnFromLastRefPastFoldersThatExistAndStoresIt
         {"Filing/X [7-2]", 0, "", "7-2-1", 1},
         {"Filing/[0]", 0, "[1]", "2", 2},
         {"Filing/Plain", 9, "", "10", 10},
-        // No information file: one more than the highest of the sub-folders.
-        {"Filing/Z [12]", -1, "[12-2],A [12-9],B [13-40],C [12-x]", "12-10", -1},
+        // No information file: one more than the highest of the sub-folders,
+        // kept in the file that the folder gets.
+        {"Filing/Z [12]", -1, "[12-2],A [12-9],B [13-40],C [12-x]", "12-10", 10},
     };
     for (const auto& c : cases) {
         const QString parent = path(c.parent);
@@ -135,10 +142,7 @@ TEST_F(NewFolders, ASuggestionCountsOnFromLastRefPastFoldersThatExistAndStoresIt
         for (const QString& child : QString::fromUtf8(c.children).split(u',', Qt::SkipEmptyParts))
             QDir().mkpath(parent + u'/' + child);
         EXPECT_EQ(GetNewFolderSuggestion(parent), QString::fromUtf8(c.suggestion)) << c.parent;
-        if (c.stored >= 0)
-            EXPECT_EQ(ReadFileInfo(info(parent)).LastRef, c.stored) << c.parent;
-        else
-            EXPECT_FALSE(QFile::exists(info(parent))) << c.parent;
+        EXPECT_EQ(ReadFileInfo(info(parent)).LastRef, c.stored) << c.parent;
     }
     EXPECT_TRUE(host.boxes.isEmpty());
 }
@@ -256,57 +260,184 @@ TEST_F(NewFolders, NothingIsMadeWhenTheParentsInformationCannotBeRead)
     for (const Testing::UnreadableFileInfo& c : Testing::unreadableFileInfo(good)) {
         Platform::File holder = c.put(info(newContacts()));
         host.expectBox(c.answer, QString::fromUtf8(c.box));
-        host.expectBox(MsgAnswer::Ok, QStringLiteral("DEBUG: No folder suggestion"));
+        host.expectBox(MsgAnswer::Ok, QStringLiteral("unable to find a free reference"));
         const CreatedFolders made = CreateQuickAndDirtyCompany(acme(), {});
         holder.close();
         EXPECT_EQ(made.companyRef, QString()) << c.state;
         EXPECT_EQ(Testing::fileBytes(info(newContacts())), c.bytes) << c.state;
-        EXPECT_EQ(QDir(newContacts()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList())
-            << c.state;
+        EXPECT_EQ(subFolders(newContacts()), QStringList()) << c.state;
         EXPECT_EQ(host.boxes.size(), 2) << c.state;
         host.boxes.clear();
     }
     EXPECT_TRUE(queuedTasks().empty());
 }
 
-// A folder made but left without its profile says what it lacks; the
-// references given out are never given again.
-TEST_F(NewFolders, AFolderLeftIncompleteIsNamedWithWhatItLacks)
+// A failure while a folder is made and filled leaves nothing behind: no
+// folder, no unfinished one, no reference given out. The message names the
+// folder and what went wrong (a New Contacts folder shut to the user gives
+// "Permission denied").
+TEST_F(NewFolders, AFailureWhileAFolderIsFilledLeavesNothing)
+{
+    using Op = Platform::File::Operation;
+    const struct
+    {
+        const char* what;
+        Op operation;
+        const char* path;
+        int error;
+        const char* says;
+    } cases[] = {
+        {"folder", Op::MakeFolder, ".unfinished-", Platform::RunTimeError::PermissionDenied,
+         "Permission denied"},
+        {"information", Op::Write, "FileInfo.inf", Platform::RunTimeError::DiskFull, "Disk full"},
+        {"profile", Op::Write, "Profile.pro", Platform::RunTimeError::DeviceIoError,
+         "Device I/O error"},
+        {"renaming", Op::Rename, "[50-1]", Platform::RunTimeError::DeviceIoError,
+         "Device I/O error"},
+    };
+    for (const auto& c : cases) {
+        Platform::File::setFaultHook([&](const QString& file, Op operation) {
+            return operation == c.operation && file.contains(QLatin1String(c.path)) &&
+                           file.contains(QLatin1String("New Contacts [50]/"))
+                       ? c.error
+                       : 0;
+        });
+        host.expectBox(MsgAnswer::Ok, QStringLiteral("unable to create the folder"));
+        const CreatedFolders made = CreateQuickAndDirtyCompany(acme(), {});
+        Platform::File::setFaultHook({});
+        EXPECT_EQ(made.companyRef, QString()) << c.what;
+        ASSERT_EQ(host.boxes.size(), 1) << c.what;
+        EXPECT_TRUE(
+            host.boxes[0].text.contains(newContacts() + QStringLiteral("/Acme; Who- [50-1]")))
+            << c.what;
+        EXPECT_TRUE(host.boxes[0].text.contains(QLatin1String(c.says))) << c.what;
+        EXPECT_EQ(subFolders(newContacts()), QStringList()) << c.what;
+        EXPECT_EQ(ReadFileInfo(info(newContacts())).LastRef, 0) << c.what;
+        host.boxes.clear();
+    }
+    EXPECT_EQ(CreateQuickAndDirtyCompany(acme(), {}).companyRef, QStringLiteral("50-1"));
+}
+
+// A folder whose task cannot be queued is made all the same (a rebuild finds
+// it) and named with what it lacks.
+TEST_F(NewFolders, AFolderWhoseTaskCannotBeQueuedIsNamedIncomplete)
 {
     Platform::File::setFaultHook([](const QString& file, Platform::File::Operation) {
-        return file.endsWith(QStringLiteral("[50-1]/Profile.pro"))
+        return file.endsWith(QStringLiteral("taskfile.bin"))
                    ? int(Platform::RunTimeError::DeviceIoError)
                    : 0;
     });
-    host.expectBox(MsgAnswer::Ok, QStringLiteral("unable to save the contact details"));
+    NewContactFields fields = acme();
+    fields.contactName.clear();
+    host.expectBox(MsgAnswer::Cancel, QStringLiteral("unable to open the file"));
     host.expectBox(MsgAnswer::Ok, QStringLiteral("is not complete"));
-    const CreatedFolders made = CreateQuickAndDirtyCompany(acme(), {});
+    const CreatedFolders made = CreateQuickAndDirtyCompany(fields, {});
     Platform::File::setFaultHook({});
     EXPECT_EQ(made.companyRef, QStringLiteral("50-1"));
-    EXPECT_EQ(made.contactRef, QStringLiteral("50-1-1"));
     EXPECT_EQ(made.incomplete, QStringList{made.companyFolder});
-    EXPECT_TRUE(
-        host.boxes.at(1).text.contains(made.companyFolder + QStringLiteral("/Profile.pro")));
-    EXPECT_EQ(queuedTasks().size(), 2u);
-
-    const CreatedFolders next = CreateQuickAndDirtyCompany(acme(), {});
-    EXPECT_EQ(next.companyRef, QStringLiteral("50-2"));
+    EXPECT_TRUE(host.boxes.at(1).text.contains(path("taskfile.bin")));
+    EXPECT_EQ(ReadFileInfo(info(made.companyFolder)).RealRef, QStringLiteral("50-1"));
 }
 
-// A name too long for a folder is shortened with the user's consent, as
-// every new folder is; without it nothing is made.
+// A name too long for a folder (too many characters for the suite, or too
+// many bytes for the file system in one part) is shortened with the user's
+// consent, as every new folder is; without it nothing is made.
 TEST_F(NewFolders, ALongNameIsShortenedOnlyWithConsent)
 {
-    NewContactFields fields;
-    fields.companyName = QString(300, u'x');
-    host.expectBox(MsgAnswer::No, QStringLiteral("automatically shorten the folder name"));
-    EXPECT_EQ(CreateQuickAndDirtyCompany(fields, {}).companyRef, QString());
-    EXPECT_EQ(QDir(newContacts()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
+    const struct
+    {
+        QString name;
+        const char* question;
+    } cases[] = {
+        {QString(300, u'x'), "longer than Windows allows (238 characters)"},
+        {QString(100, QChar(0x20AC)), "longer than the file system allows (255 bytes)"},
+    };
+    for (const auto& c : cases) {
+        NewContactFields fields;
+        fields.companyName = c.name;
+        const QStringList before = subFolders(newContacts());
+        host.expectBox(MsgAnswer::No, QString::fromUtf8(c.question));
+        EXPECT_EQ(CreateQuickAndDirtyCompany(fields, {}).companyRef, QString());
+        EXPECT_EQ(subFolders(newContacts()), before);
 
-    host.expectBox(MsgAnswer::Yes, QStringLiteral("automatically shorten the folder name"));
+        host.expectBox(MsgAnswer::Yes, QString::fromUtf8(c.question));
+        const CreatedFolders made = CreateQuickAndDirtyCompany(fields, {});
+        ASSERT_FALSE(made.companyRef.isEmpty()) << c.question;
+        const QString name = QFileInfo(made.companyFolder).fileName();
+        EXPECT_LE(made.companyFolder.size(), 238);
+        EXPECT_LE(QFile::encodeName(name).size(), 255);
+        EXPECT_TRUE(name.endsWith(QStringLiteral(" [") + made.companyRef + u']'));
+        EXPECT_TRUE(QDir(made.companyFolder).exists());
+        EXPECT_EQ(host.boxes.size(), 2);
+        host.boxes.clear();
+    }
+}
+
+// What goes into the suite's 8-bit files and the folder's name are one text:
+// characters that Windows-1252 lacks are transliterated, control characters
+// are blanks, and the user is told what a name became.
+TEST_F(NewFolders, NamesInAnyScriptAreSavedAndNamedAlike)
+{
+    const struct
+    {
+        const char* typed;
+        const char* saved;
+    } texts[] = {
+        {"Zoë Zhang", "Zoë Zhang"},
+        {"Ωmega Ltd", "Omega Ltd"},
+        {"Łódź", "Lódz"},
+        {"Ann\nBell\tCo\x7f\r", "Ann Bell Co  "},
+        {"\U0001F642 Ltd", "? Ltd"},
+    };
+    for (const auto& t : texts)
+        EXPECT_EQ(savedText(QString::fromUtf8(t.typed)), QString::fromUtf8(t.saved)) << t.typed;
+
+    NewContactFields fields = acme();
+    fields.companyName = QStringLiteral("Ωmega Ltd");
+    fields.contactName = QStringLiteral("Zoë\nZhang");
+    fields.address[3] = QStringLiteral("Łódź");
+    EXPECT_EQ(nameNotices(fields),
+              QStringList{QStringLiteral("\"Ωmega Ltd\" is saved as \"Omega Ltd\": the files of "
+                                         "Vantix cannot hold some of its characters.")});
     const CreatedFolders made = CreateQuickAndDirtyCompany(fields, {});
-    EXPECT_EQ(made.companyRef, QStringLiteral("50-2"));
-    EXPECT_EQ(made.companyFolder.size(), 238);
-    EXPECT_TRUE(made.companyFolder.endsWith(QStringLiteral(" [50-2]")));
-    EXPECT_TRUE(QDir(made.companyFolder).exists());
+    EXPECT_TRUE(host.boxes.isEmpty());
+    EXPECT_EQ(made.companyFolder, newContacts() + QStringLiteral("/Omega Ltd [50-1]"));
+    EXPECT_EQ(made.contactFolder, made.companyFolder + QStringLiteral("/Zoë Zhang [50-1-1]"));
+    const ProfileRecord jane =
+        Routines_ProfileFile::ReadProfile(made.contactFolder + QStringLiteral("/Profile.pro"));
+    EXPECT_EQ(jane.CoName, QStringLiteral("Omega Ltd"));
+    EXPECT_EQ(jane.FullName, QStringLiteral("Zoë Zhang"));
+    EXPECT_EQ(jane.addresses[0].town, QStringLiteral("Lódz"));
+    const std::vector<Indexing::IndexTask> tasks = queuedTasks();
+    ASSERT_EQ(tasks.size(), 2u);
+    EXPECT_EQ(tasks[0].Folder, made.companyFolder);
+    EXPECT_EQ(tasks[1].Folder, made.contactFolder);
+}
+
+// A text that a text field of the files cannot hold is refused rather than
+// cut; the longest one that fits is saved whole. A parent's summary that
+// could not take the new entry whole is kept as it was.
+TEST_F(NewFolders, TextsLongerThanAFieldHoldsAreRefused)
+{
+    NewContactFields fields = acme();
+    fields.contactName.clear();
+    fields.address[1] = QString(65536, u'r');
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("The text of \"Road\" is too long"));
+    EXPECT_EQ(CreateQuickAndDirtyCompany(fields, {}).companyRef, QString());
+    EXPECT_EQ(subFolders(newContacts()), QStringList());
+
+    FileInfoRecord parent = ReadFileInfo(info(newContacts()));
+    parent.FolderSummary = QString(65530, u's');
+    writeFileInfoRecord(info(newContacts()), parent);
+    fields.address[1].chop(1);
+    const CreatedFolders made = CreateQuickAndDirtyCompany(fields, {});
+    ASSERT_EQ(made.companyRef, QStringLiteral("50-1"));
+    EXPECT_EQ(Routines_ProfileFile::ReadProfile(made.companyFolder + QStringLiteral("/Profile.pro"))
+                  .addresses[0]
+                  .road,
+              fields.address[1]);
+    const FileInfoRecord after = ReadFileInfo(info(newContacts()));
+    EXPECT_EQ(after.FolderSummary, parent.FolderSummary);
+    EXPECT_EQ(after.LastRef, 1);
+    EXPECT_EQ(after.HasChildFolders, -1);
 }

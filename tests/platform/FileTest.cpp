@@ -290,6 +290,57 @@ TEST(File, ReplaceWholeNeverOvertakesAWriterOfTheOldFile)
     EXPECT_TRUE(File::claim(target));
 }
 
+// One who holds a file against other writers (as a maker of new folders
+// holds its parent's information) replaces it through that hold, which a
+// second open would be refused; a file is created whole only where nothing
+// of its name is.
+TEST(File, AHolderReplacesThroughItsHoldAndCreatingNeverReplaces)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("FileInfo.inf"));
+    touch(target, "old");
+    File held = File::open(target, File::Binary | File::Write | File::Locked);
+    EXPECT_EQ(errorOf([&] { replaceWith(target, "other"); }), int(RunTimeError::PermissionDenied));
+    File::replaceWhole(held, 3, [](File& file) { file.writeAt(1, "new"); });
+    held.close();
+    EXPECT_EQ(File::open(target, File::Binary | File::Read).readAt(1, 10), "new");
+
+    const auto create = [](const QString& path, const QByteArray& bytes) {
+        return File::createWhole(path, bytes.size(), [&](File& file) { file.writeAt(1, bytes); });
+    };
+    EXPECT_FALSE(create(target, "created"));
+    EXPECT_EQ(File::open(target, File::Binary | File::Read).readAt(1, 10), "new");
+    EXPECT_TRUE(create(dir.filePath(QStringLiteral("Made.inf")), "made"));
+    EXPECT_EQ(File::open(dir.filePath(QStringLiteral("Made.inf")), File::Binary | File::Read)
+                  .readAt(1, 10),
+              "made");
+    EXPECT_EQ(entriesOf(dir.path()), (QStringList{"FileInfo.inf", "Made.inf"}));
+}
+
+// A folder is filled under an unfinished name that no listing of the tree
+// shows, and renamed into place without ever taking the place of another.
+TEST(FileSystem, UnfinishedFoldersAreUnlistedAndRenamedWithoutReplacing)
+{
+    QTemporaryDir dir;
+    const QString unfinished =
+        dir.filePath(Platform::UnfinishedFolderPrefix + QStringLiteral("1f"));
+    const QString acme = dir.filePath(QStringLiteral("Acme [1]"));
+    EXPECT_TRUE(Platform::makeFolder(unfinished));
+    EXPECT_FALSE(Platform::makeFolder(unfinished));
+    EXPECT_TRUE(Platform::makeFolder(acme));
+    QStringList listed;
+    for (const Platform::FolderEntry& entry : Platform::listFolders(dir.path(), u"*"))
+        listed << entry.name;
+    EXPECT_EQ(listed, QStringList{"Acme [1]"});
+
+    EXPECT_EQ(errorOf([&] { Platform::renameFolder(unfinished, acme); }),
+              int(RunTimeError::FileAlreadyExists));
+    EXPECT_TRUE(QFileInfo(unfinished).isDir());
+    Platform::renameFolder(unfinished, dir.filePath(QStringLiteral("Beta [2]")));
+    EXPECT_EQ(Platform::listEntries(dir.path(), u"*", Platform::EntryKind::Folders),
+              (QStringList{"Acme [1]", "Beta [2]"}));
+}
+
 // Where the folder will not take a temporary file but the old file may be
 // written, the old file is written in place, cut to its new length.
 TEST(File, ReplaceWholeWritesInPlaceWhereTheFolderIsShut)

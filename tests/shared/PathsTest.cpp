@@ -380,6 +380,33 @@ TEST_F(PathsTest, FitFolderPathRefusesWhatCannotBeShortened)
     EXPECT_EQ(host.boxes.value(0).title, QStringLiteral("Unable to continue"));
 }
 
+// The file system counts the bytes of each part of a path: a name outside
+// ASCII that keeps to the suite's characters may still be too long for it.
+TEST_F(PathsTest, FitFolderPathKeepsEachPartToTheBytesOfTheFileSystem)
+{
+    const QString euros(100, QChar(0x20AC)); // 300 bytes
+    QString target = path() + u'/' + euros + QStringLiteral(" [12-3]");
+    host.expectBox(MsgAnswer::Yes,
+                   QStringLiteral("longer than the file system allows (255 bytes)"));
+    EXPECT_TRUE(FitFolderPath(target));
+    const QString name = target.mid(target.lastIndexOf(u'/') + 1);
+    EXPECT_TRUE(name.endsWith(QStringLiteral("... [12-3]"))) << target.toStdString();
+    EXPECT_LE(QFile::encodeName(name).size(), 255);
+    EXPECT_GT(QFile::encodeName(name).size(), 250);
+    EXPECT_TRUE(host.boxes.value(0).text.contains(euros.left(10)));
+
+    // Two-byte letters just within the limit pass untouched.
+    QString fits = path() + u'/' + QString(124, QChar(0xE9)) + QStringLiteral(" [1]");
+    const QString untouched = fits;
+    EXPECT_TRUE(FitFolderPath(fits));
+    EXPECT_EQ(fits, untouched);
+
+    // A parent part that is itself too long leaves nothing to shorten.
+    QString deep = path() + u'/' + euros + QStringLiteral("/N [1]");
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("unable to shorten the folder name"));
+    EXPECT_FALSE(FitFolderPath(deep));
+}
+
 TEST_F(PathsTest, MakePathCreatesTheShortenedFolder)
 {
     QString target = pathOfLength(path(), QStringLiteral("Company Name [40]"), 240);

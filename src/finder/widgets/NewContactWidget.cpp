@@ -62,6 +62,10 @@ NewContactWidget::NewContactWidget(NewContactPanel& core, QWidget* parent)
     but_PAF->setIcon(panelImage(QStringLiteral("PAF")));
     for (size_t k = 0; k < txt_Number.size(); ++k)
         txt_Number[k] = named(new QLineEdit(this), QStringLiteral("txt_Number%1").arg(k));
+    // What saving makes of a name in a script that the suite's files lack.
+    lbl_Status = named(new QLabel(this), QStringLiteral("lbl_Status"));
+    lbl_Status->setWordWrap(true);
+    lbl_Status->setMinimumHeight(2 * lbl_Status->fontMetrics().lineSpacing());
     but_CreateNew = named(new QPushButton(this), QStringLiteral("but_CreateNew"));
     but_CreateCancel = named(new QPushButton(this), QStringLiteral("but_CreateCancel"));
     // Enter belongs to the fields, never to the finder's default button.
@@ -113,6 +117,7 @@ NewContactWidget::NewContactWidget(NewContactPanel& core, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lbl_NewContactTitle);
     layout->addLayout(grid);
+    layout->addWidget(lbl_Status);
     layout->addLayout(buttons);
     resize(sizeHint().expandedTo(QSize(420, 0)));
 
@@ -137,6 +142,7 @@ NewContactWidget::NewContactWidget(NewContactPanel& core, QWidget* parent)
     connect(&m_core, &NewContactPanel::createEnabledChanged, but_CreateNew,
             &QPushButton::setEnabled);
     connect(&m_core, &NewContactPanel::clueOfferChanged, this, &NewContactWidget::mirrorClueOffer);
+    connect(&m_core, &NewContactPanel::noticeChanged, lbl_Status, &QLabel::setText);
     connect(&m_core, &NewContactPanel::focusRequested, this, &NewContactWidget::moveFocus);
     connect(&m_core, &NewContactPanel::tabRequested, this, &NewContactWidget::moveFocusOn);
     connect(&m_core, &NewContactPanel::noAddressFound, this, [this](int textNumber) {
@@ -189,6 +195,7 @@ void NewContactWidget::fill()
     for (int number = 0; number < 2; ++number)
         but_TypeOfNumber[size_t(m_core.pressedType(number))]->setChecked(true);
     but_CreateNew->setEnabled(m_core.createEnabled());
+    lbl_Status->setText(m_core.notice());
 }
 
 void NewContactWidget::mirrorText(Field field, const QString& text)

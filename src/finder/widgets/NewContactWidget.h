@@ -35,6 +35,7 @@ public:
     // The contact, the company, the six address lines, the two numbers.
     std::array<QLabel*, 10> lbl_Prompt{};
     QToolButton* but_PAF = nullptr;
+    QLabel* lbl_Status = nullptr;
     QPushButton* but_CreateNew = nullptr;
     QPushButton* but_CreateCancel = nullptr;
 
