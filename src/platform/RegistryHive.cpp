@@ -262,10 +262,12 @@ struct RegistryHive::Statements : Connection
     {
         refuseIfDamaged();
         if (isReadOnly(db))
-            failFile(path, QStringLiteral("is read-only."));
+            failFile(path,
+                     readOnlyBecause.isEmpty() ? QStringLiteral("is read-only.") : readOnlyBecause);
         inTransaction(begin, std::forward<Body>(body));
     }
 
+    QString readOnlyBecause;
     Statement begin{"BEGIN IMMEDIATE"};
     Statement beginRead{"BEGIN"};
     Statement commit{"COMMIT"};
@@ -289,10 +291,10 @@ std::unique_ptr<RegistryHive> RegistryHive::open(const QString& path, Missing mi
 {
     if (path.isEmpty())
         throw HiveError(QStringLiteral("No settings file was named."));
-    bool created = false;
-    ConnectionPtr db = openConnection(path, missing, created);
-    std::unique_ptr<RegistryHive> hive(new RegistryHive(path, db.release()));
-    hive->m_created = created;
+    OpenedHive opened = openConnection(path, missing);
+    std::unique_ptr<RegistryHive> hive(new RegistryHive(path, opened.db.release()));
+    hive->m_created = opened.created;
+    hive->m_statements->readOnlyBecause = opened.readOnlyBecause;
     return hive;
 }
 
