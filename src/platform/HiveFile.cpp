@@ -462,4 +462,15 @@ OpenedHive openConnection(const QString& path, RegistryHive::Missing missing)
     return opened;
 }
 
+ConnectionPtr openInMemory(const QString& path)
+{
+    QString error;
+    ConnectionPtr db = connect(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, &error);
+    if (!db)
+        failFile(path, QStringLiteral("cannot be stood in for (%1).").arg(error));
+    initialise(db.get(), path);
+    configure(db.get(), path);
+    return db;
+}
+
 } // namespace Platform::Hive

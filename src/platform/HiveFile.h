@@ -44,5 +44,7 @@ struct OpenedHive
     QString readOnlyBecause; // why a hive that may be written was opened for reading only
 };
 OpenedHive openConnection(const QString& path, RegistryHive::Missing missing);
+// A hive of nothing in memory; `path` names it in messages.
+ConnectionPtr openInMemory(const QString& path);
 
 } // namespace Platform::Hive
