@@ -11,7 +11,7 @@
 #   fuzz        clang and its libFuzzer runtime
 #   bench       Google Benchmark
 #   startup     hyperfine and the sqlite3 shell for bench/startup.sh
-#   package     the Debian package's tools (dpkg-shlibdeps, file)
+#   package     the Debian package's tools (dpkg-shlibdeps, file) and its checker (lintian)
 #
 # Says nothing and asks nothing of apt when every package is there. Otherwise
 # it installs the missing ones as root or through sudo, one line a package
@@ -30,7 +30,7 @@ declare -A groups=(
   [fuzz]="clang libclang-rt-14-dev"
   [bench]="libbenchmark-dev"
   [startup]="hyperfine sqlite3"
-  [package]="dpkg-dev file"
+  [package]="dpkg-dev file lintian"
 )
 order=(build run test screenshot icons fuzz bench startup package)
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the release build in build/release and
 # makes the Debian package of both programs there:
-# build/release/tagmill_VERSION_ARCH.deb, which `apt-get install ./FILE.deb`
+# build/release/tagmill_VERSION-1_ARCH.deb, which `apt-get install ./FILE.deb`
 # installs with the packages it depends on. Prints the package's path.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -524,7 +524,7 @@ bool frm_Tagmill::sub_LoadSource(const QString& fileName)
     if (!text || !document)
         return false;
 
-    txt_Document->setText(Global::FormatFilename(fileName, QStringLiteral("NX")));
+    txt_Document->setText(Linking::documentName(fileName));
     txt_Document->setCursorPosition(0);
     txt_Document->setToolTip(fileName);
     setTag(txt_Document, fileName);

@@ -9,6 +9,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace Cli {
 namespace {
@@ -52,6 +55,9 @@ const char* const HiveWriters[] = {
     "index rebuild", "index lock",      "index unlock",           "link",
     "unlink",        "picks add",       "picks remove",
 };
+
+// The commands that work on the files and texts they are given: they need no settings hive.
+const char* const FileCommands[] = {"convert", "dump", "strings"};
 
 bool writesSettings(const QStringList& args)
 {
@@ -170,6 +176,10 @@ bool openSettings(Context& context)
     try {
         const QString path =
             context.registryPath.isEmpty() ? RegistryHive::defaultPath() : context.registryPath;
+        if (context.readsOnlyFiles && !QFileInfo::exists(path)) {
+            Global::setSettingsHive(RegistryHive::standIn(path));
+            return true;
+        }
         auto hive =
             RegistryHive::open(path, context.writesSettings ? RegistryHive::Missing::Create
                                                             : RegistryHive::Missing::Refuse);
@@ -200,12 +210,33 @@ bool readInput(const QString& fileName, QByteArray& bytes, Context& context)
     QFile file(fileName);
     const bool opened = fileName == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
                                                        : file.open(QIODevice::ReadOnly);
-    if (!opened) {
-        context.err << "vantix: cannot read \"" << fileName << "\": " << file.errorString() << "\n";
+    const auto fail = [&](const QString& why) {
+        context.err << "vantix: cannot read \"" << fileName << "\": " << why << "\n";
+        bytes.clear();
         return false;
+    };
+    if (!opened)
+        return fail(file.errorString());
+    const QString tooLarge = QStringLiteral("it holds more than %1 MB, the most that vantix reads")
+                                 .arg(MaxInputBytes >> 20);
+    // A file tells its size; stdin, a pipe or a device is read to one byte past the bound.
+    if (file.size() > MaxInputBytes)
+        return fail(tooLarge);
+    bytes.clear();
+    bytes.reserve(file.size() + 1);
+    constexpr qint64 Chunk = 1 << 20;
+    for (;;) {
+        const qsizetype had = bytes.size();
+        bytes.resize(had + Chunk);
+        const qint64 got = file.read(bytes.data() + had, Chunk);
+        bytes.resize(had + std::max<qint64>(got, 0));
+        if (got < 0)
+            return fail(file.errorString());
+        if (bytes.size() > MaxInputBytes)
+            return fail(tooLarge);
+        if (got == 0)
+            return true;
     }
-    bytes = file.readAll();
-    return true;
 }
 
 QString consoleText(QString text)
@@ -259,6 +290,9 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err,
         return Ok;
     }
     context.writesSettings = writesSettings(args);
+    context.readsOnlyFiles =
+        std::any_of(std::begin(FileCommands), std::end(FileCommands),
+                    [&](const char* name) { return first == QLatin1String(name); });
     for (const Entry& entry : Commands) {
         if (first == QLatin1String(entry.name))
             return entry.command(args.mid(1), context);

@@ -28,6 +28,7 @@ struct Context
     Platform::ConsoleUiHost& host;
     QString registryPath;        // --registry, empty for the default hive
     bool writesSettings = false; // whether the command may make a settings hive that is missing
+    bool readsOnlyFiles = false; // whether the command runs on an empty stand-in for a missing hive
 };
 
 // A command's arguments after its name; the context carries the streams.
@@ -93,10 +94,14 @@ Arguments parseArguments(const QStringList& args, const QStringList& switches, q
                          const QStringList& valueOptions = {}, qsizetype maxCount = -1);
 // Opens the settings hive that --registry names (or the default one) and
 // installs it; false after saying why on stderr. A hive that does not exist
-// is made (and said so) for a command that writes settings, and refused for
-// any other.
+// is made (and said so) for a command that writes settings; a command that
+// reads only the files and texts it is given runs on an empty stand-in, on
+// which every setting takes its default; any other refuses it.
 bool openSettings(Context& context);
-// Reads a whole file, or stdin for "-"; false after saying why on stderr.
+// The most that a command reads of a file it is given.
+constexpr qint64 MaxInputBytes = qint64(256) << 20;
+// Reads a whole file, or stdin for "-"; false after saying why on stderr,
+// also when it holds more than MaxInputBytes.
 bool readInput(const QString& fileName, QByteArray& bytes, Context& context);
 // Writes the bytes to stdout as they are: a text stream would encode them
 // again.

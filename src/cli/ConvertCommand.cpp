@@ -56,7 +56,9 @@ void printHelp(QTextStream& out)
     out << ConvertUsage << "\n"
         << "Runs a converter of the program on FILE (or stdin when FILE is - or left out)\n"
         << "and writes its result to stdout exactly, with no line end added. Text goes in\n"
-        << "and out as Windows-1252 bytes, as the suite's files hold it.\n\n"
+        << "and out as Windows-1252 bytes, as the suite's files hold it; at most 256 MB\n"
+        << "is read. No settings file is needed: without one, every setting takes its\n"
+        << "default.\n\n"
         << "Routines:\n";
     for (const Routine& routine : Routines)
         out << "  " << QString::fromLatin1(routine.name).leftJustified(10) << routine.summary
@@ -125,7 +127,8 @@ int convertCommand(const QStringList& args, Context& context)
             QLatin1String(ConvertUsage));
 
     QByteArray input;
-    if (!readInput(positional.value(1, QStringLiteral("-")), input, context))
+    if (!openSettings(context) ||
+        !readInput(positional.value(1, QStringLiteral("-")), input, context))
         return Failed;
     const QString result = routine->convert(Platform::Cp1252::decode(input), options);
     if (context.host.failed())

@@ -3,7 +3,6 @@
 
 #include "linking/SourceText.h"
 #include "linking/TagLinks.h"
-#include "shared/Formatting.h"
 
 #include <QFileInfo>
 
@@ -13,7 +12,7 @@ std::optional<Document> documentAt(const QString& path)
 {
     Document document;
     document.path = path;
-    document.name = Global::FormatFilename(path, QStringLiteral("NX"));
+    document.name = Linking::documentName(path);
     document.key = Linking::documentKey(document.name);
     if (!Linking::checkDocumentKey(document.name))
         return std::nullopt;

@@ -65,7 +65,8 @@ int dumpCommand(const QStringList& args, Context& context)
                     << "entries it holds.\n\n"
                     << "A file of another kind or version fails with a message. A file that\n"
                     << "ends early (or is damaged) is printed as far as it was read, and a\n"
-                    << "line on stderr names the field where it stopped; the status is 1.\n";
+                    << "line on stderr names the field where it stopped; the status is 1.\n"
+                    << "No settings file is needed.\n";
         return Ok;
     }
     QString file;

@@ -5,8 +5,8 @@
 #include "datafiles/PostcodeFile.h"
 #include "platform/RunTimeError.h"
 
+#include <QBuffer>
 #include <QDate>
-#include <QFile>
 #include <QFileInfo>
 
 namespace Cli {
@@ -40,8 +40,11 @@ void printHelp(QTextStream& out)
         << "field in double quotes may hold commas, and writes a double quote as two.\n"
         << "Missing fields at the end of a row are empty; a first row whose first\n"
         << "field is \"postcode\" is a heading. UTF-8, or Windows-1252 where it is not\n"
-        << "valid UTF-8. A field holds at most 100 characters and no |. Every row that\n"
-        << "cannot be read is listed with its line number and nothing is written.\n"
+        << "valid UTF-8; characters that Windows-1252 lacks are written in Latin\n"
+        << "letters (a line on stderr counts the fields so changed). A field holds at\n"
+        << "most 100 characters and no |. Every row that cannot be read (also one with\n"
+        << "a character that has no Latin form) is listed with its line number and\n"
+        << "nothing is written. SOURCE.csv may be - for stdin; at most 256 MB is read.\n"
         << "--users lists the login names that may use the file (at most 32); without\n"
         << "it everybody may.\n";
 }
@@ -119,11 +122,11 @@ int buildVerb(const Arguments& parsed, Context& context)
 {
     const QString source = parsed.positional[0];
     const QString target = parsed.positional[1];
-    QFile input(source);
-    if (!input.open(QIODevice::ReadOnly)) {
-        context.err << "vantix: cannot read \"" << source << "\": " << input.errorString() << "\n";
+    QByteArray csv;
+    if (!readInput(source, csv, context))
         return Failed;
-    }
+    QBuffer input(&csv);
+    input.open(QIODevice::ReadOnly);
     PostcodeFileBuilder builder;
     const QStringList problems = readPostcodeCsv(input, builder);
     if (!problems.isEmpty()) {
@@ -145,6 +148,10 @@ int buildVerb(const Arguments& parsed, Context& context)
         PostcodeFileBuilder::Counts counts;
         const QByteArray bytes = builder.build(options, &counts);
         DataFiles::writeFileAtomically(target, bytes);
+        if (const qsizetype changed = builder.transliteratedFields())
+            context.err << "vantix: " << changed
+                        << " field(s) held characters that Windows-1252 lacks and were written "
+                           "in Latin letters\n";
         context.out << counts.addresses << " addresses of " << counts.postcodes << " postcodes, "
                     << counts.words << " words in the dictionary: " << target << "\n";
     } catch (const PostcodeBuildError& error) {

@@ -35,7 +35,8 @@ void printHelp(QTextStream& out)
         << "  export         writes the branch (all settings when left out) to stdout as\n"
         << "                 a REGEDIT4 text.\n"
         << "  import         reads a REGEDIT4 text (FILE, or - for stdin) and applies it in\n"
-        << "                 one step: a bad line is named and nothing is written.\n"
+        << "                 one step: a bad line is named and nothing is written. A\n"
+        << "                 file of more than 256 MB is refused.\n"
         << "  check          checks every page of the settings file (slow on a large one)\n"
         << "                 and prints what is damaged; the status is 1 when anything is.\n\n"
         << "KEY cannot be EMPTY or KILLALL for set and delete, nor KILL for delete: to the\n"
@@ -149,11 +150,8 @@ int check(Context& context)
     }
 }
 
-int import(const QString& fileName, Context& context)
+int import(const QString& fileName, const QByteArray& bytes, Context& context)
 {
-    QByteArray bytes;
-    if (!readInput(fileName, bytes, context))
-        return Failed;
     try {
         Global::settingsHive().importText(QString::fromUtf8(bytes));
         return finish(context);
@@ -209,6 +207,10 @@ int settingsCommand(const QStringList& args, Context& context)
                                          "delete-branch SECTION' deletes a branch")
                               .arg(p[1]),
                           usage);
+    // Read before the settings are opened, so that an input refused leaves no new hive behind.
+    QByteArray input;
+    if (verb == QLatin1String("import") && !readInput(p[0], input, context))
+        return Failed;
     if (!openSettings(context))
         return Failed;
 
@@ -225,7 +227,7 @@ int settingsCommand(const QStringList& args, Context& context)
     else if (verb == QLatin1String("export"))
         return exportBranch(p.value(0), context);
     else
-        return import(p[0], context);
+        return import(p[0], input, context);
     return finish(context);
 }
 

@@ -5,6 +5,8 @@
 
 #include <QVariantList>
 
+#include <algorithm>
+
 namespace Cli {
 
 int stringsCommand(const QStringList& args, Context& context)
@@ -14,13 +16,17 @@ int stringsCommand(const QStringList& args, Context& context)
         context.out << usage << "\n"
                     << "Prints string NUMBER of the string table with its inclusions expanded\n"
                     << "and the VALUEs in its placeholders (|1, |2, ... or |01, |02, ... from ten\n"
-                    << "values on), as the user will see it.\n";
+                    << "values on), as the user will see it. No settings file is needed.\n";
         return Ok;
     }
     if (args.isEmpty())
         return usageError(context, QStringLiteral("strings needs a string number"), usage);
-    bool ok = false;
-    const int number = args.first().toInt(&ok);
+    // Digits only: the table's numbers are never negative.
+    const QString& given = args.first();
+    bool ok = !given.isEmpty() && std::all_of(given.begin(), given.end(), [](QChar c) {
+        return c.isDigit() && c.unicode() < 128;
+    });
+    const int number = ok ? given.toInt(&ok) : 0;
     if (!ok)
         return usageError(context, QStringLiteral("'%1' is not a string number").arg(args.first()),
                           usage);

@@ -100,8 +100,31 @@ void putInt32(QByteArray& bytes, qsizetype at, qint32 value)
 
 QString PostcodeFileBuilder::add(const PostcodeAddress& address)
 {
-    const QString postcode = normalisePostcode(address.postcode);
-    const QString given = address.postcode.trimmed();
+    // Each field as the file's Windows-1252 can hold it: what the code page lacks in Latin
+    // letters. A character with no such form would be stored as "?", which is no address.
+    std::array<QString, FieldCount> fields;
+    fields[0] = address.postcode.trimmed();
+    for (int i = 0; i < 6; ++i)
+        fields[std::size_t(i) + 1] = address.lines[std::size_t(i)].trimmed();
+    fields[7] = address.company.trimmed();
+    int changed = 0;
+    for (int i = 0; i < FieldCount; ++i) {
+        QString& field = fields[std::size_t(i)];
+        int unknown = 0;
+        QString latin = Platform::Cp1252::transliterate(field, &unknown);
+        if (unknown > 0)
+            return QStringLiteral("%1 \"%2\" holds %3 character(s) with no form in Latin letters")
+                .arg(QLatin1String(FieldNames[i]), field)
+                .arg(unknown);
+        if (latin != field) {
+            ++changed;
+            field = std::move(latin);
+        }
+    }
+
+    const QString given = fields[0];
+    fields[0] = normalisePostcode(given);
+    const QString& postcode = fields[0];
     if (postcode.isEmpty())
         return QStringLiteral("the postcode is empty");
     if (postcode.size() > MaxPostcodeLength)
@@ -116,11 +139,6 @@ QString PostcodeFileBuilder::add(const PostcodeAddress& address)
                 .arg(given, c);
     }
 
-    std::array<QString, FieldCount> fields;
-    fields[0] = postcode;
-    for (int i = 0; i < 6; ++i)
-        fields[std::size_t(i) + 1] = address.lines[std::size_t(i)].trimmed();
-    fields[7] = address.company.trimmed();
     for (int i = 1; i < FieldCount; ++i) {
         const QString& field = fields[std::size_t(i)];
         if (field.size() > MaxFieldLength)
@@ -139,6 +157,7 @@ QString PostcodeFileBuilder::add(const PostcodeAddress& address)
 
     if (m_store.size() > std::numeric_limits<quint32>::max() - 8 * 1024)
         return QStringLiteral("there are too many addresses for one file");
+    m_transliterated += changed;
     m_rows.push_back(quint32(m_store.size()));
     for (const QString& field : fields) {
         m_store += Platform::Cp1252::encode(field);

@@ -44,10 +44,15 @@ public:
     // The longest postcode, in the file's form.
     static constexpr int MaxPostcodeLength = 10;
 
-    // Adds an address with its postcode put in the file's form; an empty
-    // text, or why the address cannot go in the file (nothing is added then).
+    // Adds an address with its postcode put in the file's form and each
+    // field's characters that Windows-1252 lacks in Latin letters
+    // (Platform::Cp1252::transliterate); an empty text, or why the address
+    // cannot go in the file (nothing is added then): also a character that
+    // has no Latin form.
     QString add(const PostcodeAddress& address);
     qsizetype addresses() const { return m_rows.size(); }
+    // The fields of the addresses added whose text was put in Latin letters.
+    qsizetype transliteratedFields() const { return m_transliterated; }
 
     // What the last build put in the file.
     struct Counts
@@ -62,6 +67,7 @@ private:
     // Each address: its postcode and seven fields, each followed by byte 0.
     QByteArray m_store;
     std::vector<quint32> m_rows;
+    qsizetype m_transliterated = 0;
 };
 
 class PostcodeBuildError : public std::runtime_error

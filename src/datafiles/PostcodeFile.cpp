@@ -333,6 +333,22 @@ PostcodeMatches PostcodeFile::lookup(const QString& postcode)
         return position >= ContentsPosition && position + length - 1 <= m_size;
     };
 
+    // The tables met on the way down: no table, and no record of the chain, may lie over one,
+    // so that a table that leads back to itself or into another is damage, not a way round.
+    std::array<qint64, Levels> tables{};
+    int met = 0;
+    const auto checkClear = [&](qint64 position, qint64 length, const QString& what) {
+        for (int level = 0; level < met; ++level) {
+            const qint64 table = tables[std::size_t(level)];
+            if (position < table + TableSize && table < position + length)
+                throw Damage{QStringLiteral("%1 at %2 lies over the table of level %3 at %4")
+                                 .arg(what)
+                                 .arg(position)
+                                 .arg(level + 1)
+                                 .arg(table)};
+        }
+    };
+
     try {
         // Down the four levels of tables.
         qint32 position = m_header.rootTable;
@@ -341,6 +357,8 @@ PostcodeMatches PostcodeFile::lookup(const QString& postcode)
                 throw Damage{QStringLiteral("the table of level %1 at %2 lies outside the file")
                                  .arg(level + 1)
                                  .arg(position)};
+            checkClear(position, TableSize, QStringLiteral("the table of level %1").arg(level + 1));
+            tables[std::size_t(met++)] = position;
             const QByteArray table =
                 m_file.readAt(position + (cells[std::size_t(level)] - 1) * 4, 4);
             if (table.size() < 4)
@@ -358,10 +376,12 @@ PostcodeMatches PostcodeFile::lookup(const QString& postcode)
         if (!inside(first, RecordSize))
             throw Damage{
                 QStringLiteral("the address record at %1 lies outside the file").arg(first)};
+        checkClear(first, RecordSize, QStringLiteral("the chain"));
         const qint32 following = int32At(m_file.readAt(first + 4, 4).constData());
         if (following < 0 || !inside(first, (qint64(following) + 1) * RecordSize))
             throw Damage{
                 QStringLiteral("the chain at %1 runs past the end of the file").arg(first)};
+        checkClear(first, (qint64(following) + 1) * RecordSize, QStringLiteral("the chain"));
         qint64 low = 0, high = qint64(following) + 1;
         while (low < high) {
             const qint64 middle = (low + high) / 2;
@@ -445,6 +465,7 @@ PostcodeMatches PostcodeFile::lookup(const QString& postcode)
             if (!inside(next, RecordSize))
                 throw Damage{
                     QStringLiteral("the address record at %1 lies outside the file").arg(next)};
+            checkClear(next, RecordSize, QStringLiteral("the address record"));
             record = next;
         }
     } catch (const Damage& damage) {

@@ -30,6 +30,12 @@ QString readText(const QString& section, const QString& name)
 
 } // namespace
 
+QString documentName(const QString& path)
+{
+    const QString name = Global::FormatFilename(path, QStringLiteral("NX"));
+    return name.isEmpty() ? path.mid(path.lastIndexOf(QLatin1Char('/')) + 1) : name;
+}
+
 QString documentKey(const QString& displayName)
 {
     // "\" would part the key into branches of the store ("a\b.htm" under

@@ -10,6 +10,10 @@
 // settings branch "Tagmill\" followed by the document key.
 namespace Linking {
 
+// The display name of the document at `path`: its file name with its
+// extension, as the document box shows it. A name without "." (mypage) is
+// taken whole, where the file-name format "NX" would give nothing.
+QString documentName(const QString& path);
 // The document key: the display name (file name with extension) in
 // search-key form, without "\". "my-page.htm" and "MY PAGE.HTM" both give
 // "MYPAGEHTM", "a\b.htm" gives "ABHTM".

@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSet>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -132,17 +134,11 @@ int readLayout(sqlite3* db, Layout& layout)
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-enum class FileKind
-{
-    Blank,
-    Hive
-};
-
-// Throws unless the database is a hive of a version we read, or holds nothing at all.
-FileKind classify(const Layout& layout, const QString& path)
+// Throws unless the database is a hive of a version we read.
+void checkLayout(const Layout& layout, const QString& path)
 {
     if (layout.applicationId == 0 && layout.schemaObjects == 0)
-        return FileKind::Blank;
+        failNotHive(path, QStringLiteral("it is a database that holds nothing"));
     if (layout.applicationId == 0)
         failNotHive(path, QStringLiteral("it holds the tables of another program"));
     if (layout.applicationId != ApplicationId)
@@ -154,31 +150,84 @@ FileKind classify(const Layout& layout, const QString& path)
                            .arg(SchemaVersion));
     if (layout.userVersion != SchemaVersion || layout.tables != hiveTables())
         failNotHive(path, QStringLiteral("its tables are not those of a settings hive"));
-    return FileKind::Hive;
 }
 
-// Sets up a blank database. Another process may have done so since we looked, so the layout is
-// read again inside the write lock.
+// Whether the last failure on `db` (result code `code`) was for want of room on the disk. The
+// -shm file that SQLite sizes at a connection's first read fails as a short write does.
+bool isDiskFull(sqlite3* db, int code)
+{
+    if ((code & 0xff) == SQLITE_FULL || code == SQLITE_IOERR_SHMSIZE)
+        return true;
+    const int error = sqlite3_system_errno(db);
+    return (code & 0xff) == SQLITE_IOERR && (error == ENOSPC || error == EDQUOT);
+}
+
+// Sets up the database of a new hive.
 void initialise(sqlite3* db, const QString& path)
 {
-    execute(db, path, "BEGIN IMMEDIATE");
+    execute(db, path, "PRAGMA journal_mode = WAL; BEGIN IMMEDIATE");
     try {
-        Layout layout;
-        if (readLayout(db, layout) != SQLITE_OK)
-            throw sqliteError(path, db);
-        if (classify(layout, path) == FileKind::Blank) {
-            execute(db, path, SchemaSql);
-            const QByteArray pragmas =
-                "PRAGMA application_id = " + QByteArray::number(ApplicationId) +
-                "; PRAGMA user_version = " + QByteArray::number(SchemaVersion) + ";";
-            execute(db, path, pragmas.constData());
-        }
-        execute(db, path, "COMMIT");
+        execute(db, path, SchemaSql);
+        const QByteArray pragmas = "PRAGMA application_id = " + QByteArray::number(ApplicationId) +
+                                   "; PRAGMA user_version = " + QByteArray::number(SchemaVersion) +
+                                   "; COMMIT";
+        execute(db, path, pragmas.constData());
     } catch (...) {
         if (!sqlite3_get_autocommit(db))
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
+}
+
+void removeWithCompanions(const QByteArray& local)
+{
+    ::unlink(local.constData());
+    for (const char* suffix : CompanionSuffixes)
+        ::unlink((local + suffix).constData());
+}
+
+// Makes the hive at `path` whole under another name beside it and only then gives it its name,
+// never over a file that is there: a file at the path is a hive, or no hive at all, and is never
+// one half made. False when another process made it meanwhile.
+bool createHive(const QString& path)
+{
+    const QByteArray local = QFile::encodeName(path);
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = local + ".new-" + QByteArray::number(quint32(::getpid())) + '-' +
+                    QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        fd = ::open(temporary.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        failFile(path, QStringLiteral("cannot be created (%1).")
+                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    ::close(fd);
+    try {
+        QString error;
+        ConnectionPtr db = connect(temporary, SQLITE_OPEN_READWRITE, &error);
+        if (!db)
+            failFile(path, QStringLiteral("cannot be created (%1).").arg(error));
+        initialise(db.get(), path);
+        // Closing checkpoints the new hive and removes its companion files.
+        db.reset();
+    } catch (...) {
+        removeWithCompanions(temporary);
+        throw;
+    }
+    // A hard link never replaces a file; where the file system has none, a rename that may not.
+    int named = ::link(temporary.constData(), local.constData());
+    if (named != 0 && errno != EEXIST)
+        named = ::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, local.constData(),
+                            RENAME_NOREPLACE);
+    const int failure = errno;
+    removeWithCompanions(temporary);
+    if (named == 0 || failure == EEXIST)
+        return named == 0;
+    failFile(path, QStringLiteral("cannot be created (%1).")
+                       .arg(QString::fromLocal8Bit(std::strerror(failure))));
 }
 
 // Reading the file as immutable takes no locks and makes no -shm or -wal file; writes that
@@ -211,16 +260,9 @@ bool hasCompanions(const QString& path)
     return true;
 }
 
-enum class Header
-{
-    Empty,
-    Unmarked, // an SQLite database that no program has marked as its own (yet)
-    Ours
-};
-
-// Reads the raw header of an existing file; throws when it is no SQLite database or one that
-// another program marked as its own.
-Header readHeader(const QString& path)
+// Reads the raw header of an existing file: whether it is a hive of ours by its mark. Throws
+// when it is empty, no SQLite database, or one that another program marked as its own.
+bool markedOurs(const QString& path)
 {
     // Read with the system's calls: every scripted call comes here, and Qt's file engine would
     // be one more thing to load.
@@ -234,35 +276,41 @@ Header readHeader(const QString& path)
         failFile(path, QStringLiteral("cannot be read (%1).")
                            .arg(QString::fromLocal8Bit(std::strerror(failure))));
     header.truncate(got);
+    // A hive is made whole before it has its name, so an empty file is none.
     if (header.isEmpty())
-        return Header::Empty;
+        failNotHive(path, QStringLiteral("it is empty"));
     static const QByteArray magic("SQLite format 3", 16);
     if (!header.startsWith(magic))
         failNotHive(path, QString::fromUtf8(sqlite3_errstr(SQLITE_NOTADB)));
     if (header.size() < 72)
-        return Header::Unmarked;
+        return false;
     const quint32 id = quint32(uchar(header[68])) << 24 | quint32(uchar(header[69])) << 16 |
                        quint32(uchar(header[70])) << 8 | quint32(uchar(header[71]));
     if (id != 0 && id != quint32(ApplicationId))
         failNotHive(path, QStringLiteral("it belongs to another program"));
-    return id == 0 ? Header::Unmarked : Header::Ours;
+    return id != 0;
+}
+
+bool holdsNoLog(const QString& path)
+{
+    struct stat status = {};
+    return ::stat(QFile::encodeName(path + QStringLiteral("-wal")).constData(), &status) != 0 ||
+           status.st_size == 0;
 }
 
 // Looks at an existing file without ever writing to it, through a read-only connection, and
-// returns that connection.
-ConnectionPtr inspect(const QString& path, bool writable, Header header, FileKind& kind)
+// returns that connection. `diskFull` is set when the file could only be read as it stands,
+// for want of room for the -shm file.
+ConnectionPtr inspect(const QString& path, bool writable, bool& diskFull)
 {
-    if (header == Header::Empty) {
-        kind = FileKind::Blank;
-        return nullptr;
-    }
-
     // A read-only connection to a WAL database makes the -wal and -shm files when they are
     // missing and the folder is writable, with the permissions of the database file. For a file
     // we may not write, those would be read-only too, and stay so after the file is writable
     // again: every later write would fail until someone deleted them. Such a file is read as
     // immutable unless both are there already. In a folder we cannot write they may be missing
-    // and cannot be made; immutable is then the only way in.
+    // and cannot be made; immutable is then the only way in. So it is on a full disk, where
+    // the -shm file cannot be sized: reading the file as it stands then misses nothing as long
+    // as its -wal file holds nothing.
     QString error;
     const auto openFrozen = [&] {
         return connect(immutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &error);
@@ -274,12 +322,14 @@ ConnectionPtr inspect(const QString& path, bool writable, Header header, FileKin
         failFile(path, QStringLiteral("cannot be opened (%1).").arg(error));
     Layout layout;
     int rc = readLayout(db.get(), layout);
-    if (!frozenFirst && ((rc & 0xff) == SQLITE_CANTOPEN || rc == SQLITE_READONLY_CANTINIT ||
+    const bool full = !frozenFirst && isDiskFull(db.get(), rc) && holdsNoLog(path);
+    if (!frozenFirst && (full || (rc & 0xff) == SQLITE_CANTOPEN || rc == SQLITE_READONLY_CANTINIT ||
                          rc == SQLITE_READONLY_DIRECTORY)) {
         ConnectionPtr frozen = openFrozen();
         if (frozen && readLayout(frozen.get(), layout) == SQLITE_OK) {
             db = std::move(frozen);
             rc = SQLITE_OK;
+            diskFull = full;
         }
     }
     if (rc != SQLITE_OK) {
@@ -290,7 +340,7 @@ ConnectionPtr inspect(const QString& path, bool writable, Header header, FileKin
             throw HiveError::damage(path, detail, false);
         failFile(path, QStringLiteral("cannot be read (%1).").arg(detail));
     }
-    kind = classify(layout, path);
+    checkLayout(layout, path);
     return db;
 }
 
@@ -301,59 +351,49 @@ void configure(sqlite3* db, const QString& path)
         execute(db, path, "PRAGMA journal_mode = WAL;");
 }
 
-ConnectionPtr openFile(const QString& path, RegistryHive::Missing missing, bool& created)
+// A connection that may write the hive, or none.
+ConnectionPtr connectWriter(const QString& path)
 {
+    QString error;
+    ConnectionPtr db = connect(QFile::encodeName(path), SQLITE_OPEN_READWRITE, &error);
+    Layout layout;
+    if (!db || isReadOnly(db.get()) || readLayout(db.get(), layout) != SQLITE_OK)
+        return nullptr;
+    checkLayout(layout, path);
+    return db;
+}
+
+OpenedHive openFile(const QString& path, RegistryHive::Missing missing)
+{
+    OpenedHive opened;
     struct stat status = {};
     const bool exists = ::stat(QFile::encodeName(path).constData(), &status) == 0;
     if (exists && S_ISDIR(status.st_mode))
         failFile(path, QStringLiteral("is a folder."));
-    QString error;
     if (!exists) {
-        const QFileInfo info(path);
         if (missing == RegistryHive::Missing::Refuse)
             failFile(path, QStringLiteral("does not exist."));
-        if (!QDir().mkpath(info.absolutePath()))
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()))
             failFile(path, QStringLiteral("cannot be created: its folder cannot be made."));
-        ConnectionPtr db =
-            connect(QFile::encodeName(path), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &error);
-        if (!db)
-            failFile(path, QStringLiteral("cannot be created (%1).").arg(error));
-        initialise(db.get(), path);
-        created = true;
-        return db;
+        // Made here, or by another process meanwhile: either way it is opened as it is now.
+        opened.created = createHive(path);
     }
 
-    FileKind kind = FileKind::Blank;
     const bool writable = mayWrite(path);
-    const Header header = readHeader(path);
+    const bool ours = markedOurs(path);
     // Most calls are of a hive we may write: then the connection we keep is the only one, so
     // that a scripted call reads the schema once. Anything unusual takes the careful way below.
-    if (writable && header == Header::Ours) {
-        ConnectionPtr db = connect(QFile::encodeName(path), SQLITE_OPEN_READWRITE, &error);
-        Layout layout;
-        if (db && !isReadOnly(db.get()) && readLayout(db.get(), layout) == SQLITE_OK &&
-            classify(layout, path) == FileKind::Hive)
-            return db;
-    }
-    ConnectionPtr reader = inspect(path, writable, header, kind);
-    if (!writable) {
-        if (kind == FileKind::Blank)
-            failFile(path, QStringLiteral("is read-only."));
-        return reader;
-    }
-    ConnectionPtr db = connect(QFile::encodeName(path), SQLITE_OPEN_READWRITE, &error);
-    Layout layout;
-    const bool usable = db && !isReadOnly(db.get()) && readLayout(db.get(), layout) == SQLITE_OK;
+    if (writable && ours && (opened.db = connectWriter(path)))
+        return opened;
+    bool diskFull = false;
+    ConnectionPtr reader = inspect(path, writable, diskFull);
+    if (diskFull)
+        opened.readOnlyBecause = diskFullText();
     // Looked at again through the connection we keep, in case the file changed in between.
-    if (usable)
-        kind = classify(layout, path);
-    if (kind == FileKind::Blank) {
-        if (!usable)
-            failFile(path, QStringLiteral("is read-only."));
-        initialise(db.get(), path);
-        return db;
-    }
-    return usable ? std::move(db) : std::move(reader);
+    if (writable && !diskFull && (opened.db = connectWriter(path)))
+        return opened;
+    opened.db = std::move(reader);
+    return opened;
 }
 
 } // namespace
@@ -368,12 +408,20 @@ QString fileMessage(const QString& path, const QString& what)
     throw HiveError(fileMessage(path, what));
 }
 
+QString diskFullText()
+{
+    return QStringLiteral("could not be written: the disk it is on is full. Free some space on "
+                          "that disk and try again; the settings stored before are kept.");
+}
+
 HiveError sqliteError(const QString& path, sqlite3* db)
 {
     const int code = sqlite3_extended_errcode(db);
     const QString detail = QString::fromUtf8(sqlite3_errmsg(db));
     if (isDamage(code))
         return HiveError::damage(path, detail, false);
+    if (isDiskFull(db, code))
+        return HiveError(fileMessage(path, diskFullText()));
     if ((code & 0xff) != SQLITE_READONLY)
         return HiveError(fileMessage(path, QStringLiteral("cannot be used (%1).").arg(detail)));
     // The file itself may be writable while a -shm or -wal file beside it, left by another user
@@ -407,9 +455,20 @@ bool isReadOnly(sqlite3* db)
     return sqlite3_db_readonly(db, "main") == 1;
 }
 
-ConnectionPtr openConnection(const QString& path, RegistryHive::Missing missing, bool& created)
+OpenedHive openConnection(const QString& path, RegistryHive::Missing missing)
 {
-    ConnectionPtr db = openFile(path, missing, created);
+    OpenedHive opened = openFile(path, missing);
+    configure(opened.db.get(), path);
+    return opened;
+}
+
+ConnectionPtr openInMemory(const QString& path)
+{
+    QString error;
+    ConnectionPtr db = connect(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, &error);
+    if (!db)
+        failFile(path, QStringLiteral("cannot be stood in for (%1).").arg(error));
+    initialise(db.get(), path);
     configure(db.get(), path);
     return db;
 }

@@ -33,7 +33,18 @@ HiveError sqliteError(const QString& path, sqlite3* db);
 void execute(sqlite3* db, const QString& path, const char* sql);
 bool isReadOnly(sqlite3* db);
 
-// A connection to the hive file, ready for the store; `created` tells whether the file was made.
-ConnectionPtr openConnection(const QString& path, RegistryHive::Missing missing, bool& created);
+// "could not be written: the disk it is on is full. ..." for fileMessage.
+QString diskFullText();
+
+// A connection to the hive file, ready for the store.
+struct OpenedHive
+{
+    ConnectionPtr db;
+    bool created = false;    // the file was made
+    QString readOnlyBecause; // why a hive that may be written was opened for reading only
+};
+OpenedHive openConnection(const QString& path, RegistryHive::Missing missing);
+// A hive of nothing in memory; `path` names it in messages.
+ConnectionPtr openInMemory(const QString& path);
 
 } // namespace Platform::Hive

@@ -261,11 +261,15 @@ struct RegistryHive::Statements : Connection
     void write(Body&& body)
     {
         refuseIfDamaged();
+        if (!readOnlyBecause.isEmpty())
+            failFile(path, readOnlyBecause);
         if (isReadOnly(db))
             failFile(path, QStringLiteral("is read-only."));
         inTransaction(begin, std::forward<Body>(body));
     }
 
+    // Why every write is refused, when it is.
+    QString readOnlyBecause;
     Statement begin{"BEGIN IMMEDIATE"};
     Statement beginRead{"BEGIN"};
     Statement commit{"COMMIT"};
@@ -289,10 +293,18 @@ std::unique_ptr<RegistryHive> RegistryHive::open(const QString& path, Missing mi
 {
     if (path.isEmpty())
         throw HiveError(QStringLiteral("No settings file was named."));
-    bool created = false;
-    ConnectionPtr db = openConnection(path, missing, created);
+    OpenedHive opened = openConnection(path, missing);
+    std::unique_ptr<RegistryHive> hive(new RegistryHive(path, opened.db.release()));
+    hive->m_created = opened.created;
+    hive->m_statements->readOnlyBecause = opened.readOnlyBecause;
+    return hive;
+}
+
+std::unique_ptr<RegistryHive> RegistryHive::standIn(const QString& path)
+{
+    ConnectionPtr db = openInMemory(path);
     std::unique_ptr<RegistryHive> hive(new RegistryHive(path, db.release()));
-    hive->m_created = created;
+    hive->m_statements->readOnlyBecause = QStringLiteral("does not exist.");
     return hive;
 }
 

@@ -69,6 +69,10 @@ public:
     // use.
     static std::unique_ptr<RegistryHive> open(const QString& path,
                                               Missing missing = Missing::Create);
+    // A hive that holds nothing, kept in memory, standing in for `path`,
+    // which does not exist: every read finds nothing, and a write is refused
+    // as the file's being missing is.
+    static std::unique_ptr<RegistryHive> standIn(const QString& path);
     // $VANTIX_REGISTRY when set, else vantix/registry.sqlite3 under the
     // user's configuration folder.
     static QString defaultPath();

@@ -127,15 +127,18 @@ void reportCurrentFault(const char* where, const QString& context)
     try {
         throw;
     } catch (const Platform::HiveError& error) {
+        Platform::uiHost().setPointer(Platform::Pointer::Default);
         // The hive refuses every call once it has met damage; only the first refusal is told.
         if (error.isDamage()) {
-            if (!error.repeated()) {
-                Platform::uiHost().setPointer(Platform::Pointer::Default);
+            if (!error.repeated())
                 showMessage(Str::HiveDamaged, {error.damagedFile(), error.detail()}, MsgButtons::Ok,
                             MsgIcon::Critical, Str::TitleError);
-            }
             return;
         }
+        // Anything else the hive refuses (a full disk, a read-only file) is no fault of the
+        // program: its message names the file and says what to do.
+        showText(error.message(), MsgButtons::Ok, MsgIcon::Critical, ResolveRes(Str::TitleError));
+        return;
     } catch (...) {
     }
     ReportError(QLatin1String(where) + QLatin1String("  Error:") + context +

@@ -66,7 +66,8 @@ QString currentErrorDescription();
 // does, with `where` as the procedure and `context` (what the procedure was
 // called with, where it says so) before the description. A damaged settings
 // hive is told once in a message of its own (string 101) and is quiet from
-// then on.
+// then on; anything else a hive refuses is shown as its own message, which
+// names the file and what to do.
 void reportCurrentFault(const char* where, const QString& context = QString());
 
 // Runs a procedure body under the suite's error handler: a run-time fault

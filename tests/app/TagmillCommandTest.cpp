@@ -97,13 +97,18 @@ TEST(TagmillCommand, StartsOnADemoWorkspaceAndEndsOnAFailedCheck)
         << unchecked.err.toStdString();
     EXPECT_TRUE(unchecked.err.contains(QStringLiteral("There are no paths set on this machine.")));
 
-    // So does a settings file that is not a hive.
-    const QString foreign = dir.filePath(QStringLiteral("foreign.sqlite3"));
-    QFile file(foreign);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("not a hive at all");
-    file.close();
-    const Outcome broken = runTagmill({QStringLiteral("--registry"), foreign}, environment);
-    EXPECT_EQ(broken.status, 1);
-    EXPECT_TRUE(broken.err.contains(foreign)) << broken.err.toStdString();
+    // So does a settings file that is not a hive, an empty one too, which stays as it was.
+    for (const QByteArray& bytes : {QByteArray("not a hive at all"), QByteArray()}) {
+        const QString foreign = dir.filePath(QStringLiteral("foreign.sqlite3"));
+        QFile file(foreign);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        const Outcome broken = runTagmill({QStringLiteral("--registry"), foreign}, environment);
+        EXPECT_EQ(broken.status, 1);
+        EXPECT_TRUE(broken.err.contains(foreign + QStringLiteral("\" is not a settings hive")))
+            << broken.err.toStdString();
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), bytes);
+    }
 }

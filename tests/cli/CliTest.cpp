@@ -82,6 +82,8 @@ TEST_F(Vantix, HelpVersionAndWrongUsage)
                                  {"settings", "set", "A", "B", "C", "--number"},
                                  {"settings", "rename", "A"},
                                  {"strings", "x"},
+                                 {"strings", "-1"},
+                                 {"strings", "99999999999"},
                                  {"dump"},
                                  {"dump", "a", "b"},
                                  {"dump", "a", "--xml"}};
@@ -157,17 +159,24 @@ TEST_F(Vantix, StringsAsTheUserSeesThem)
     EXPECT_TRUE(missing.err.contains(u"Global:ResolveRes  Error:")) << missing.err.toStdString();
 }
 
-TEST_F(Vantix, ForeignHiveIsRefusedAndLeftAlone)
+// A file that is not a hive, an empty one too, is refused by every command that opens the
+// settings, and stays as it was.
+TEST_F(Vantix, AFileThatIsNoHiveIsRefusedAndLeftAlone)
 {
-    QFile file(hive());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("this is not a settings hive");
-    file.close();
-    const Outcome r = run({"settings", "set", "A", "B", "C"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.err.contains(hive())) << r.err.toStdString();
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("this is not a settings hive"));
+    for (const QByteArray& bytes : {QByteArray("this is not a settings hive"), QByteArray()}) {
+        for (const QStringList& args :
+             {QStringList{"settings", "set", "A", "B", "C"}, QStringList{"strings", "56"}}) {
+            SCOPED_TRACE(args.join(u' ').toStdString() + " on " + bytes.toStdString());
+            file(QStringLiteral("hive.sqlite3"), bytes);
+            const Outcome r = runArgs(args);
+            EXPECT_EQ(r.status, 1);
+            EXPECT_TRUE(r.err.contains(hive() + QStringLiteral("\" is not a settings hive")))
+                << r.err.toStdString();
+            QFile stored(hive());
+            ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+            EXPECT_EQ(stored.readAll(), bytes);
+        }
+    }
 }
 
 // A mistyped --registry or $VANTIX_REGISTRY must not leave an empty hive (and its folders)
@@ -181,12 +190,10 @@ TEST_F(Vantix, AHiveThatDoesNotExistIsMadeOnlyByCommandsThatWrite)
          QStringLiteral("RunFrom")},
         {QStringLiteral("settings"), QStringLiteral("export")},
         {QStringLiteral("settings"), QStringLiteral("check")},
-        {QStringLiteral("strings"), QStringLiteral("56")},
         {QStringLiteral("index"), QStringLiteral("search"), QStringLiteral("Smi")},
         {QStringLiteral("index"), QStringLiteral("verify")},
         {QStringLiteral("scan"), dir.path()},
         {QStringLiteral("tags"), document},
-        {QStringLiteral("dump"), dumped},
         {QStringLiteral("picks"), QStringLiteral("list")},
     };
     const QString typo = dir.filePath(QStringLiteral("typo/registry.sqlite3"));
@@ -200,9 +207,25 @@ TEST_F(Vantix, AHiveThatDoesNotExistIsMadeOnlyByCommandsThatWrite)
     }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("VANTIX_REGISTRY"), typo);
-    EXPECT_EQ(runWith({QStringLiteral("strings"), QStringLiteral("56")}, {}, environment).status,
-              1);
+    EXPECT_EQ(
+        runWith({QStringLiteral("settings"), QStringLiteral("export")}, {}, environment).status, 1);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("typo"))));
+
+    // The commands that work on the files and texts they are given need no hive, and make none:
+    // a dump of a file that is no data file fails for that file alone.
+    const std::tuple<QStringList, int, const char*> fileCommands[] = {
+        {{QStringLiteral("strings"), QStringLiteral("56")}, 0, "Vantix Paths\n"},
+        {{QStringLiteral("convert"), QStringLiteral("html2txt"), document}, 0, ""},
+        {{QStringLiteral("dump"), dumped}, 1, ""},
+    };
+    for (const auto& [args, status, out] : fileCommands) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        const Outcome r = runWith(args, {}, environment);
+        EXPECT_EQ(r.status, status);
+        EXPECT_EQ(r.out, QLatin1String(out));
+        EXPECT_FALSE(r.err.contains(typo)) << r.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("typo"))));
+    }
 
     const QStringList writers[] = {
         {QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("A"),
@@ -366,6 +389,36 @@ TEST_F(Vantix, ConvertFailsWithoutOutputWhenTheConverterReportsAnError)
     for (const QStringList& args : wrong)
         EXPECT_EQ(runArgs(args).status, 2) << args.join(u' ').toStdString();
     EXPECT_EQ(run({"convert", "--help"}).status, 0);
+}
+
+// An input is read to a stated bound, past which it is refused before anything is done with it.
+TEST_F(Vantix, InputsPastTheirBoundAreRefused)
+{
+    const QString large = dir.filePath(QStringLiteral("large"));
+    {
+        QFile out(large);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(out.resize(Cli::MaxInputBytes + 1)); // sparse: nothing is written
+    }
+    const QString built = dir.filePath(QStringLiteral("built.bin"));
+    const QStringList commands[] = {
+        {QStringLiteral("settings"), QStringLiteral("import"), large},
+        {QStringLiteral("convert"), QStringLiteral("html2txt"), large},
+        {QStringLiteral("postcodes"), QStringLiteral("build"), large, built},
+        // A device says no size: it is read to one byte past the bound.
+        {QStringLiteral("convert"), QStringLiteral("rtf2txt"), QStringLiteral("/dev/zero")},
+    };
+    for (const QStringList& args : commands) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        const Outcome r = runArgs(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.bytes.isEmpty());
+        EXPECT_EQ(r.err, QStringLiteral("vantix: cannot read \"%1\": it holds more than 256 MB, "
+                                        "the most that vantix reads\n")
+                             .arg(args.last() == built ? large : args.last()));
+    }
+    EXPECT_FALSE(QFileInfo::exists(hive()));
+    EXPECT_FALSE(QFileInfo::exists(built));
 }
 
 // Only vantix-gui has the font database; vantix hands it the commands that ask

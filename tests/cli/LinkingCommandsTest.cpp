@@ -176,6 +176,14 @@ TEST_F(LinkingCommands, TagsWithTheirLinesAndFields)
     const QString other = file(QStringLiteral("other/MY PAGE.HTM"), "<!-- Name -->");
     EXPECT_EQ(json({QStringLiteral("tags"), other})[u"tags"].toArray()[0].toObject()[u"field"],
               QStringLiteral("Name"));
+
+    // A name without "." is keyed whole.
+    const QString bare = file(QStringLiteral("mypage"), "<!-- Name -->");
+    const Outcome linked = run({QStringLiteral("link"), bare, tagName, QStringLiteral("Email")});
+    EXPECT_EQ(linked.status, 0) << linked.err.toStdString();
+    const QJsonObject bareTags = json({QStringLiteral("tags"), bare});
+    EXPECT_EQ(bareTags[u"key"].toString(), QStringLiteral("MYPAGE"));
+    EXPECT_EQ(bareTags[u"tags"].toArray()[0].toObject()[u"field"], QStringLiteral("Email"));
 }
 
 TEST_F(LinkingCommands, LinkRefusesAnotherFieldUnlessToldToReplace)

@@ -178,6 +178,34 @@ TEST_F(Postcodes, RefusedAndDamagedFilesFailWithTheirMessage)
     EXPECT_TRUE(r.err.contains(u"there is no postcode address file")) << r.err.toStdString();
 }
 
+// The file holds Windows-1252: other characters go in as Latin letters and are counted; one
+// with no such form would be stored as "?", so its row is bad. A "?" of the CSV is its own.
+TEST_F(Postcodes, CharactersThatWindows1252LacksAreWrittenInLatinLetters)
+{
+    const QString out = dir.filePath(QStringLiteral("Town.BIN"));
+    const QByteArray good = "AB1 2CD,,,\xC5\x81\xC3\xB3\x64\xC5\xBA Road,,Krak\xC3\xB3w,,\n"
+                            "AB1 2CD,,,What? Lane,,\xCE\xA9mega,,\n";
+    const Outcome built =
+        run({QStringLiteral("postcodes"), QStringLiteral("build"), csv(good), out});
+    EXPECT_EQ(built.status, 0) << built.err.toStdString();
+    EXPECT_EQ(built.err, QStringLiteral("vantix: 2 field(s) held characters that Windows-1252 "
+                                        "lacks and were written in Latin letters\n"));
+    const Outcome found = run({QStringLiteral("postcodes"), QStringLiteral("lookup"),
+                               QStringLiteral("AB1 2CD"), QStringLiteral("--file"), out});
+    EXPECT_EQ(found.out, QStringLiteral("|L\u00f3dz Road||Krak\u00f3w||AB1 2CD|\n"
+                                        "|What? Lane||Omega||AB1 2CD|\n"));
+
+    const Outcome bad = run({QStringLiteral("postcodes"), QStringLiteral("build"),
+                             csv(good + "AB1 2CD,,,a\xF0\x9F\x98\x80"
+                                        "b,,Town\n"),
+                             dir.filePath(QStringLiteral("bad.bin"))});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(bad.err.contains(u"line 3: address line 3 \"a\U0001F600b\" holds 1 character(s) "
+                                 u"with no form in Latin letters"))
+        << bad.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("bad.bin"))));
+}
+
 TEST_F(Postcodes, BadRowsAreListedAndNothingIsWritten)
 {
     const QString out = dir.filePath(QStringLiteral("bad.bin"));

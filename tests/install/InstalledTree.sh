@@ -6,8 +6,9 @@
 #       installs BUILD_DIR into WORK/prefix (cmake --install) and checks it
 #   InstalledTree.sh package SOURCE_DIR VERSION WORK
 #       makes the Debian package (scripts/package.sh, a release build), checks
-#       its dependencies and the tree it unpacks to; skipped (status 77) unless
-#       VANTIX_TEST_PACKAGE=1 asks for it
+#       its dependencies, its changelog, lintian's verdict (no error; the
+#       warnings are printed) and the tree it unpacks to; skipped (status 77)
+#       unless VANTIX_TEST_PACKAGE=1 asks for it
 #
 # Every file in its place and nothing else, the desktop entry and the metadata
 # passing their validators, the icons of the sizes their folders say, both
@@ -37,7 +38,10 @@ package)
         exit 77
     fi
     deb=$(bash "$from/scripts/package.sh" | tail -n 1)
-    [[ $(basename "$deb") == tagmill_"$version"_*.deb ]] || fail "package named $deb"
+    [[ $(basename "$deb") == tagmill_"$version"-1_*.deb ]] || fail "package named $deb"
+    out=$(lintian --fail-on error "$deb" 2>&1) || fail "lintian finds errors: $out"
+    echo "lintian says:"
+    grep -v '^running with root privileges' <<<"$out" || echo "nothing"
     depends=$(dpkg-deb -f "$deb" Depends)
     for library in libc6 libqt6core6 libqt6gui6 libqt6widgets6; do
         [[ $depends == *"$library "* || $depends == *"$library," || $depends == *"$library" ]] ||
@@ -45,6 +49,9 @@ package)
     done
     dpkg-deb -x "$deb" "$work/root"
     prefix=$work/root/usr
+    changelog=$prefix/share/doc/tagmill/changelog.Debian.gz
+    [[ $(gzip -dc "$changelog" | head -n 1) == "tagmill ($version-1) "* ]] ||
+        fail "changelog.Debian.gz does not begin with this version"
     ;;
 *)
     echo "usage: InstalledTree.sh install|package FROM VERSION WORK" >&2
@@ -57,9 +64,10 @@ expected=(
     bin/tagmill bin/vantix libexec/vantix/vantix-gui
     "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
     "share/icons/hicolor/scalable/apps/$id.svg"
-    share/man/man1/tagmill.1 share/man/man1/vantix.1
-    share/bash-completion/completions/vantix
+    share/man/man1/tagmill.1.gz share/man/man1/vantix.1.gz
+    share/bash-completion/completions/vantix share/doc/tagmill/copyright
 )
+[ "$mode" = install ] || expected+=(share/doc/tagmill/changelog.Debian.gz)
 for size in "${sizes[@]}"; do
     expected+=("share/icons/hicolor/${size}x$size/apps/$id.png")
 done
@@ -111,7 +119,7 @@ commands=$("$prefix/bin/vantix" --help | awk '/^Commands:/ { on = 1; next }
                                                on { print $1 }')
 [ -n "$commands" ] || fail "vantix --help lists no commands"
 for program in tagmill vantix; do
-    page=$prefix/share/man/man1/$program.1
+    page=$prefix/share/man/man1/$program.1.gz
     [ -f "$page" ] || continue
     warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "man -l $page warns: $warnings"

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
@@ -13,6 +14,7 @@
 
 #include <functional>
 #include <grp.h>
+#include <map>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -302,25 +304,21 @@ TEST(RegistryHive, TwoHivesOnOneFileSeeEachOthersWrites)
     EXPECT_FALSE(other->keyExists(QStringLiteral("K")));
 }
 
-TEST(RegistryHive, BlankOrMissingFilesBecomeHives)
+TEST(RegistryHive, AMissingFileBecomesAHiveWithItsFolders)
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("new/folders/hive.sqlite3"));
-    const QString empty = dir.filePath(QStringLiteral("empty.sqlite3"));
-    writeBytes(empty, {});
-    const QString noTables = dir.filePath(QStringLiteral("notables.sqlite3"));
-    runSql(noTables, "CREATE TABLE t(x); DROP TABLE t;");
-    ASSERT_GT(QFileInfo(noTables).size(), 0);
-
-    for (const QString& path : {missing, empty, noTables}) {
-        SCOPED_TRACE(path.toStdString());
-        RegistryHive::open(path)->setValue(QStringLiteral("K"), QStringLiteral("v"),
-                                           QStringLiteral("1"));
-        EXPECT_EQ(RegistryHive::open(path)->value(QStringLiteral("K"), QStringLiteral("v")),
-                  QStringLiteral("1"));
-        EXPECT_EQ(readIntPragma(path, "PRAGMA application_id"), 0x56584852);
-        EXPECT_EQ(readIntPragma(path, "PRAGMA user_version"), 1);
-    }
+    const auto made = RegistryHive::open(missing);
+    EXPECT_TRUE(made->created());
+    made->setValue(QStringLiteral("K"), QStringLiteral("v"), QStringLiteral("1"));
+    const auto again = RegistryHive::open(missing);
+    EXPECT_FALSE(again->created());
+    EXPECT_EQ(again->value(QStringLiteral("K"), QStringLiteral("v")), QStringLiteral("1"));
+    EXPECT_EQ(readIntPragma(missing, "PRAGMA application_id"), 0x56584852);
+    EXPECT_EQ(readIntPragma(missing, "PRAGMA user_version"), 1);
+    // Made under another name and then named: nothing of the making is left beside it.
+    EXPECT_EQ(QDir(QFileInfo(missing).path()).entryList({QStringLiteral("*.new-*")}, QDir::Files),
+              QStringList());
 }
 
 TEST(RegistryHive, FilesOfOthersAreRefusedAndLeftUntouched)
@@ -333,8 +331,10 @@ TEST(RegistryHive, FilesOfOthersAreRefusedAndLeftUntouched)
         const char* complaint;
     };
     const Case cases[] = {
+        {"empty", nullptr, {}, "is not a settings hive (it is empty)"},
         {"text", nullptr, "just some text\n", "is not a settings hive (file is not a database)"},
         {"short", nullptr, "SQLite", "is not a settings hive (file is not a database)"},
+        {"no tables", "CREATE TABLE t(x); DROP TABLE t;", {}, "a database that holds nothing"},
         {"tables",
          "CREATE TABLE notes(x); INSERT INTO notes VALUES(1);",
          {},
@@ -503,6 +503,122 @@ TEST(RegistryHive, AWriteRefusedForACompanionFileNamesIt)
     });
     EXPECT_THAT(said.toStdString(), HasSubstr("\"" + path.toStdString() + "-shm\" is read-only"));
     EXPECT_TRUE(said.endsWith(u"|written")) << said.toStdString();
+}
+
+namespace {
+
+// A disk that fills up, for the SQLite files of every connection opened while it exists: while
+// `full`, no file grows (a write past its end fails as a full disk makes it fail), and a -shm
+// file cannot be sized.
+class FullDisk
+{
+public:
+    FullDisk() : m_base(sqlite3_vfs_find(nullptr)), m_vfs(*m_base)
+    {
+        s_baseSize = m_base->szOsFile;
+        m_vfs.zName = "full-disk";
+        m_vfs.szOsFile = m_base->szOsFile + int(sizeof(Extra));
+        m_vfs.pAppData = this;
+        m_vfs.xOpen = &open;
+        sqlite3_vfs_register(&m_vfs, 1);
+    }
+    ~FullDisk() { sqlite3_vfs_unregister(&m_vfs); }
+
+    bool full = false;
+
+private:
+    // After the base VFS's own file: what our methods need.
+    struct Extra
+    {
+        FullDisk* disk;
+        const sqlite3_io_methods* base;
+        const char* name;
+    };
+    static inline int s_baseSize = 0;
+    static Extra& extra(sqlite3_file* file)
+    {
+        return *reinterpret_cast<Extra*>(reinterpret_cast<char*>(file) + s_baseSize);
+    }
+
+    static int open(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* out)
+    {
+        auto* self = static_cast<FullDisk*>(vfs->pAppData);
+        const int rc = self->m_base->xOpen(self->m_base, name, file, flags, out);
+        if (rc != SQLITE_OK || !file->pMethods)
+            return rc;
+        extra(file) = {self, file->pMethods, name};
+        // One table of methods for each of the base VFS's, with the writes that grow a file
+        // taken over.
+        sqlite3_io_methods& methods = self->m_methods[file->pMethods];
+        if (!methods.xWrite) {
+            methods = *file->pMethods;
+            methods.xWrite = &write;
+            methods.xShmMap = &shmMap;
+        }
+        file->pMethods = &methods;
+        return rc;
+    }
+    static int write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset)
+    {
+        const Extra& e = extra(file);
+        sqlite3_int64 size = 0;
+        if (e.disk->full && (e.base->xFileSize(file, &size) != SQLITE_OK || offset + amount > size))
+            return SQLITE_FULL;
+        return e.base->xWrite(file, data, amount, offset);
+    }
+    static int shmMap(sqlite3_file* file, int region, int size, int extend, void volatile** out)
+    {
+        const Extra& e = extra(file);
+        const qint64 shm = QFileInfo(QFile::decodeName(e.name) + QStringLiteral("-shm")).size();
+        if (e.disk->full && extend && shm < qint64(region + 1) * size)
+            return SQLITE_IOERR_SHMSIZE;
+        return e.base->xShmMap(file, region, size, extend, out);
+    }
+
+    sqlite3_vfs* m_base;
+    sqlite3_vfs m_vfs;
+    std::map<const sqlite3_io_methods*, sqlite3_io_methods> m_methods;
+};
+
+} // namespace
+
+// A full disk refuses a write, whether it fills while the hive is open or was full before: the
+// message names the hive and says what to do, and what was stored is kept and still read.
+TEST(RegistryHive, AFullDiskRefusesWritesAndKeepsWhatWasStored)
+{
+    FullDisk disk;
+    TempHive t;
+    t.hive->setValue(QStringLiteral("K"), QStringLiteral("v"), QStringLiteral("1"));
+    const QString large(100'000, u'x');
+    const auto refused = [&](RegistryHive& hive) {
+        try {
+            hive.setValue(QStringLiteral("K"), QStringLiteral("w"), large);
+        } catch (const HiveError& error) {
+            return error.message();
+        }
+        return QStringLiteral("written");
+    };
+    const std::string expected = "The settings file \"" + t.path.toStdString() +
+                                 "\" could not be written: the disk it is on is full. Free some "
+                                 "space on that disk and try again";
+
+    disk.full = true;
+    EXPECT_THAT(refused(*t.hive).toStdString(), HasSubstr(expected));
+    EXPECT_EQ(t.hive->value(QStringLiteral("K"), QStringLiteral("v")), QStringLiteral("1"));
+    disk.full = false;
+    t.hive.reset();
+
+    disk.full = true;
+    const auto reopened = RegistryHive::open(t.path);
+    EXPECT_EQ(reopened->value(QStringLiteral("K"), QStringLiteral("v")), QStringLiteral("1"));
+    EXPECT_THAT(refused(*reopened).toStdString(), HasSubstr(expected));
+
+    disk.full = false;
+    const auto freed = RegistryHive::open(t.path);
+    EXPECT_EQ(refused(*freed), QStringLiteral("written"));
+    EXPECT_EQ(freed->value(QStringLiteral("K"), QStringLiteral("v")), QStringLiteral("1"));
+    EXPECT_EQ(freed->valueNames(QStringLiteral("K")),
+              (QStringList{QStringLiteral("v"), QStringLiteral("w")}));
 }
 
 namespace {
