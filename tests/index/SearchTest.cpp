@@ -355,6 +355,27 @@ TEST_F(SearchTest, ShortCluesArePaddedWithKForTheCell)
                                       "007SK74PQ^12-3 | ^B^1SK^07 4PQ^t^b^ySmith   ^b^y(12-3)"));
 }
 
+// A name typed in another script is given its Latin form in the suite's
+// files; a clue typed the same way finds it there.
+TEST_F(SearchTest, AClueInAnyScriptFindsTheLatinFormOfTheName)
+{
+    writeIndex(NameIndex, indexBytes(NameIndex, {{"L\u00f3dz Ltd", "L\u00f3dz Ltd", "1", 1},
+                                                 {"Omega Ltd", "Omega Ltd", "2", 1},
+                                                 {"Ivan Petrov", "Ivan Petrov", "3", 1}}));
+    const struct
+    {
+        const char16_t* clue;
+        const char* found;
+    } cases[] = {{u"\u0141\u00f3d\u017a", "003L\u00d3DZLTD^1 | ^B^1L\u00f3dz^0 Ltd^t^b^y(1)"},
+                 {u"\u03a9mega", "003OMEGALTD^2 | ^B^1Omega^0 Ltd^t^b^y(2)"},
+                 {u"\u0418\u0432\u0430\u043d", "003IVANPETROV^3 | ^B^1Ivan^0 Petrov^t^b^y(3)"}};
+    for (const auto& c : cases) {
+        SearchRequest r = request(QString::fromUtf16(c.clue));
+        Find(r);
+        EXPECT_THAT(rowsOf(), ElementsAre(c.found));
+    }
+}
+
 TEST_F(SearchTest, RowsAreRankedWithTheDroppedCharactersSkippedAndTheClueGapsKept)
 {
     writeIndex(PcodeIndex, indexBytes(PcodeIndex, {{"LS10 1AB", "LS10 1AB^Smith", "1", 3},
