@@ -248,7 +248,8 @@ TaskRunReport RunIndexTasks()
                     if (!index.image || storesNothing(items, values.ref, values.kind))
                         continue;
                     storeItems(*index.image, index.number, items, values.displays[index.number - 1],
-                               packer.pack(values.ref, values.kind), values.kind, false);
+                               packer.pack(values.ref, values.kind), values.kind, false,
+                               Earlier::TakenOut);
                 }
             }
             for (TaskIndex& index : indexes) {

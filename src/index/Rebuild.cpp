@@ -209,7 +209,7 @@ bool RebuildIndexFile(const BuildProgress& ProgressBar, QList<qint16>& Fields)
                 storeItems(index->image(), index->number(), values,
                            folderValues.displays[index->number() - 1],
                            packer.pack(folderValues.ref, folderValues.kind), folderValues.kind,
-                           false);
+                           false, Earlier::None);
             }
         });
         // A stopped walk leaves every real file as it was; the destructors

@@ -7,6 +7,8 @@
 #include "shared/Messages.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace Indexing {
 namespace {
@@ -51,12 +53,13 @@ const QByteArray& PackedRefCache::pack(const QString& ref, qint16 kind)
 }
 
 void storeItems(IndexStorage& storage, int index, QString values, QString displays,
-                QByteArrayView packedRef, qint16 kind, bool eventsPerValue)
+                QByteArrayView packedRef, qint16 kind, bool eventsPerValue, Earlier earlier)
 {
     if (!values.endsWith(ItemEnd))
         values += ItemEnd;
     if (!displays.endsWith(ItemEnd))
         displays += ItemEnd;
+    std::vector<std::pair<KeyWords, QString>> items;
     qsizetype nextValue = 0;
     qsizetype nextDisplay = 0;
     while (nextValue < values.size()) {
@@ -69,10 +72,23 @@ void storeItems(IndexStorage& storage, int index, QString values, QString displa
             display = displays.mid(nextDisplay, displayEnd - nextDisplay);
             nextDisplay = displayEnd + 1;
         }
-        storeValue(storage, index, value, display, packedRef, kind);
+        items.emplace_back(keyWords(value, index, kind), std::move(display));
+    }
+    if (earlier == Earlier::TakenOut) {
+        QList<Cell> cells;
+        for (const auto& item : items) {
+            for (const QString& word : item.first.words)
+                cells << cellOf(word);
+        }
+        takeOutFolder(storage, cells, packedRef);
+    }
+    for (const auto& [words, display] : items) {
+        storeWords(storage, words, display, packedRef);
         if (eventsPerValue)
             Platform::uiHost().doEvents();
     }
+    if (earlier == Earlier::TakenOut)
+        closeGaps(storage);
 }
 
 } // namespace Indexing

@@ -34,10 +34,22 @@ private:
     bool m_valid = false;
 };
 
+// What an index may hold of a folder that is stored: nothing (a rebuild's
+// new index, which meets each folder once), or entries stored before (an
+// index in use), which are taken out first, so that a folder added twice is
+// found once.
+enum class Earlier
+{
+    None,
+    TakenOut
+};
+
 // Stores a folder's values, each with its display, in the order given; the
 // lists are AddToIndex's (items ended by the character 0, the last one's
 // optional). `eventsPerValue` lets the event queue run after each value.
+// With Earlier::TakenOut the folder's entries are first taken out of the
+// cells that its values are stored under, and no record is left over.
 void storeItems(IndexStorage& storage, int index, QString values, QString displays,
-                QByteArrayView packedRef, qint16 kind, bool eventsPerValue);
+                QByteArrayView packedRef, qint16 kind, bool eventsPerValue, Earlier earlier);
 
 } // namespace Indexing
