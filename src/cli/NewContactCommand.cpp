@@ -184,7 +184,11 @@ int newContactCommand(const QStringList& args, Context& context)
         context.err << "vantix: " << consoleText(line) << "\n";
     const bool wanted = (fields.companyName.trimmed().isEmpty() || !made.companyRef.isEmpty()) &&
                         (fields.contactName.trimmed().isEmpty() || !made.contactRef.isEmpty());
-    if (!wanted || !made.incomplete.isEmpty()) {
+    // Its own tasks, when run at once, must have been carried out.
+    const auto left = [&](const QString& ref) {
+        return made.tasksRun && !ref.isEmpty() && !made.tasks.refsDone.contains(ref);
+    };
+    if (!wanted || !made.incomplete.isEmpty() || left(made.companyRef) || left(made.contactRef)) {
         context.out.flush();
         return Failed;
     }

@@ -13,6 +13,7 @@
 #include "platform/UiHost.h"
 #include "shared/Files.h"
 #include "shared/Messages.h"
+#include "shared/Paths.h"
 #include "shared/Settings.h"
 
 #include <QFileInfo>
@@ -51,6 +52,26 @@ std::optional<File> claimTaskFile(const QString& path)
             return claim;
         // Replaced whole between the open and the claim: the new file.
     }
+}
+
+// The folder of a task, found by its path or else by its reference; "" when
+// neither names one.
+QString taskFolder(const IndexTask& task)
+{
+    if (QFileInfo(task.Folder).isDir())
+        return task.Folder;
+    if (task.Ref.isEmpty())
+        return {};
+    const QString named = u'[' + task.Ref + u']';
+    for (const QString& setting :
+         {QStringLiteral("NewContactsFolder"), QStringLiteral("FilingFolder")}) {
+        // Where the reference's folder is missing, the look-up gives the
+        // level it reached: only a folder of that very reference is the one.
+        const QString found = Global::ResolveFolderRef(task.Ref, setting);
+        if (found.endsWith(named, Qt::CaseInsensitive) && QFileInfo(found).isDir())
+            return found;
+    }
+    return {};
 }
 
 QString currentMode()
@@ -207,15 +228,16 @@ TaskRunReport RunIndexTasks()
                 continue;
             }
             removed[i] = true;
-            if (!QFileInfo(task.Folder).isDir()) {
+            const QString folder = taskFolder(task);
+            if (folder.isEmpty()) {
                 ++report.dropped;
                 report.lines << Global::ResolveRes(TaskFolderGone, {task.Folder});
                 continue;
             }
-            gathered.push_back(gatherIndexValues(task.Folder));
+            gathered.push_back(gatherIndexValues(folder));
             if (gathered.back().ref.size() > MaxStoredRefLength) {
                 ++report.dropped;
-                report.lines << Global::ResolveRes(919, {task.Folder, MaxStoredRefLength});
+                report.lines << Global::ResolveRes(919, {folder, MaxStoredRefLength});
                 gathered.pop_back();
             }
         }
@@ -259,6 +281,8 @@ TaskRunReport RunIndexTasks()
         }
         rewriteTaskFile(*taskFile, path, read, removed);
         report.done = int(gathered.size());
+        for (const FolderIndexValues& values : gathered)
+            report.refsDone << values.ref;
     } catch (...) {
         Global::reportCurrentFault("Indexing:RunIndexTasks");
         report.failed = true;

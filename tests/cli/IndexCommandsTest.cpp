@@ -4,6 +4,7 @@
 #include "VantixProcess.h"
 #include "datafiles/DataFile.h"
 #include "index/TaskFile.h"
+#include "platform/File.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -48,8 +51,16 @@ protected:
     {
         return Testing::runVantix(QStringList{QStringLiteral("--registry"),
                                               workspace + QStringLiteral("/registry.sqlite3")} +
-                                  args);
+                                      args,
+                                  {}, environment);
     }
+
+    // The task file of the test's own.
+    QProcessEnvironment environment = [this] {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
+        return e;
+    }();
 
     QJsonObject json(const QStringList& args, int status = 0)
     {
@@ -336,6 +347,22 @@ TEST_F(IndexCommands, DumpSumsUpAnIndexAndListsTheTasks)
     EXPECT_TRUE(cut.out.contains(u"tasks[0].Folder: \"/filing/Acme [12]\""))
         << cut.out.toStdString();
     EXPECT_TRUE(cut.err.contains(u"tasks[1]")) << cut.err.toStdString();
+}
+
+// new-contact carries out its tasks at once; when one is left (an index
+// held by another user's rebuild), it says so and exits with 1.
+TEST_F(IndexCommands, NewContactFailsWhenItsTaskIsLeft)
+{
+    std::optional<Platform::File> held = Platform::File::claim(index("TelNum.bin"));
+    ASSERT_TRUE(held);
+    const Outcome left = run(
+        {QStringLiteral("new-contact"), QStringLiteral("--name"), QStringLiteral("Wanda Wright")});
+    EXPECT_EQ(left.status, 1);
+    EXPECT_TRUE(left.err.contains(u"left for later")) << left.err.toStdString();
+    held.reset();
+    EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("tasks"), QStringLiteral("run")}).status,
+              0);
+    EXPECT_EQ(rowsOf(search(QStringLiteral("Wanda"))).size(), 1);
 }
 
 TEST_F(IndexCommands, WrongUsage)

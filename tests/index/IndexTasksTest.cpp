@@ -195,6 +195,29 @@ TEST_F(IndexTasks, IndexesInUseLeaveTheTasksAndTheIndexesAsTheyWere)
     EXPECT_EQ(RunIndexTasks().done, 1);
 }
 
+// The task file holds Windows-1252: a folder whose path holds other
+// characters comes back with "?" in their places. The task's reference
+// finds it in the filing tree; a task is dropped only when that finds no
+// folder either.
+TEST_F(IndexTasks, AFolderThatTheStoredPathDoesNotNameIsFoundByItsReference)
+{
+    const QString zofia = folder(QStringLiteral("Zofia \u0141ukasiewicz [5]"), DataFiles::FolderF,
+                                 QStringLiteral("Zofia Lukasiewicz"), QStringLiteral("KT1 1AA"));
+    queue(zofia, QStringLiteral("5"));
+    queue(filing() + QStringLiteral("/Gone [6]"), QStringLiteral("6"));
+    ASSERT_EQ(outstandingTasks().tasks[0].Folder,
+              filing() + QStringLiteral("/Zofia ?ukasiewicz [5]"));
+
+    const TaskRunReport report = RunIndexTasks();
+    EXPECT_EQ(report.done, 1);
+    EXPECT_EQ(report.refsDone, QStringList{QStringLiteral("5")});
+    EXPECT_EQ(report.dropped, 1);
+    ASSERT_EQ(report.lines.size(), 1);
+    EXPECT_TRUE(report.lines[0].contains(u"Gone [6]"));
+    EXPECT_EQ(found(QStringLiteral("Zofia"), NameIndex), QStringList{QStringLiteral("5")});
+    EXPECT_TRUE(outstandingTasks().tasks.empty());
+}
+
 // A task carried out twice leaves one set of its folder's entries: after a
 // run that failed part way (the Name index replaced, the others not), and
 // when a rebuild has indexed the folder since the task was queued.
