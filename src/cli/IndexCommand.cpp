@@ -8,6 +8,7 @@
 #include "index/Search.h"
 #include "index/Verify.h"
 #include "platform/ConsoleUiHost.h"
+#include "platform/File.h"
 #include "shared/Formatting.h"
 #include "shared/Messages.h"
 #include "shared/Values.h"
@@ -60,6 +61,9 @@ void printHelp(QTextStream& out)
         << "           and reports its counts and any damage, among it chains that\n"
         << "           run into one another, records over the tables, and bytes after\n"
         << "           the last table or record; the status is 1 when there is damage.\n"
+        << "           It also names the temporary files beside an index that writers\n"
+        << "           killed part way left (the next writer of the index removes\n"
+        << "           them).\n"
         << "  lock     sets an index's maintenance flag, which shuts it to everyone.\n"
         << "  unlock   clears it, for an index left locked by an interrupted rebuild.\n"
         << "  tasks list  the outstanding index tasks (new folders waiting to be\n"
@@ -428,6 +432,40 @@ QString count(qint64 n, const char* one, const char* many)
            QLatin1String(n == 1 ? one : many);
 }
 
+// One index file's counts and damage; false when it is damaged (or missing,
+// when it was named).
+bool verifyFile(const QString& file, bool named, QTextStream& out)
+{
+    const QString name = QFileInfo(file).fileName();
+    if (!QFileInfo::exists(file)) {
+        out << name << ": missing\n";
+        return !named;
+    }
+    QByteArray bytes;
+    try {
+        bytes = DataFiles::readWholeFile(file);
+    } catch (const Platform::RunTimeError& error) {
+        out << name << ": cannot be read: " << error.description() << "\n";
+        return false;
+    }
+    const Indexing::IndexSummary summary = Indexing::summarizeIndex(Indexing::BytesSource(bytes));
+    out << name << ": ";
+    if (summary.headerGood)
+        out << count(summary.cells, "cell", "cells") << ", "
+            << count(summary.records, "record", "records") << ", "
+            << count(summary.entries, "entry", "entries")
+            << (summary.flag == Indexing::MaintenanceFlag ? ", locked for maintenance" : "");
+    if (summary.damage.isEmpty()) {
+        out << "\n";
+        return true;
+    }
+    out << (summary.headerGood ? "; " : "") << count(summary.damage.size(), "problem", "problems")
+        << ":\n";
+    for (const Indexing::IndexDamage& damage : summary.damage)
+        out << "  " << damage.description << "\n";
+    return false;
+}
+
 int verifyIndex(const QStringList& args, Context& context, const QString& usage)
 {
     const Arguments parsed = parseArguments(
@@ -451,38 +489,18 @@ int verifyIndex(const QStringList& args, Context& context, const QString& usage)
 
     bool damaged = false;
     for (const QString& file : files) {
-        const QString name = QFileInfo(file).fileName();
-        if (!QFileInfo::exists(file)) {
-            context.out << name << ": missing\n";
-            damaged = damaged || !parsed.positional.isEmpty();
-            continue;
+        damaged = !verifyFile(file, !parsed.positional.isEmpty(), context.out) || damaged;
+        // What writers that were killed left beside it.
+        for (const QString& temporary : Platform::File::temporariesOf(file)) {
+            context.out << "  " << QFileInfo(temporary).fileName() << " ("
+                        << Global::FormatFileSize(QString(), QFileInfo(temporary).size()) << "): "
+                        << (Platform::File::writerGone(temporary)
+                                ? QStringLiteral("left by a writer that was stopped; the next "
+                                                 "writer of %1 removes it")
+                                      .arg(QFileInfo(file).fileName())
+                                : QStringLiteral("being written just now"))
+                        << "\n";
         }
-        QByteArray bytes;
-        try {
-            bytes = DataFiles::readWholeFile(file);
-        } catch (const Platform::RunTimeError& error) {
-            context.out << name << ": cannot be read: " << error.description() << "\n";
-            damaged = true;
-            continue;
-        }
-        const Indexing::IndexSummary summary =
-            Indexing::summarizeIndex(Indexing::BytesSource(bytes));
-        context.out << name << ": ";
-        if (summary.headerGood)
-            context.out << count(summary.cells, "cell", "cells") << ", "
-                        << count(summary.records, "record", "records") << ", "
-                        << count(summary.entries, "entry", "entries")
-                        << (summary.flag == Indexing::MaintenanceFlag ? ", locked for maintenance"
-                                                                      : "");
-        if (summary.damage.isEmpty()) {
-            context.out << "\n";
-            continue;
-        }
-        damaged = true;
-        context.out << (summary.headerGood ? "; " : "")
-                    << count(summary.damage.size(), "problem", "problems") << ":\n";
-        for (const Indexing::IndexDamage& damage : summary.damage)
-            context.out << "  " << damage.description << "\n";
     }
     context.out.flush();
     return damaged ? Failed : finish(context);

@@ -171,7 +171,8 @@ TEST_F(IndexCommands, SearchGivesTheFindersRowsRankedAndTheRebuildGivesTheSame)
 }
 
 // An index that several users share keeps its rights however often it is
-// rebuilt, and every rebuild leaves a whole index with nothing beside it.
+// rebuilt, and every rebuild leaves a whole index with nothing beside it,
+// not even what an earlier writer that was killed left.
 TEST_F(IndexCommands, ARebuildTwiceVerifiesCleanAndKeepsEachFilesRights)
 {
     const std::pair<const char*, QFile::Permissions> files[] = {
@@ -183,6 +184,18 @@ TEST_F(IndexCommands, ARebuildTwiceVerifiesCleanAndKeepsEachFilesRights)
     };
     for (const auto& [file, permissions] : files)
         ASSERT_TRUE(QFile::setPermissions(index(file), permissions));
+    // What a writer killed part way left: named by verify, removed by the
+    // next writer of its index.
+    QFile left(index(".UD1.bin.elsewhere.4242.beef.tmp"));
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+    left.write(QByteArray(50'000, 'x'));
+    left.close();
+    const Outcome named = run({QStringLiteral("index"), QStringLiteral("verify")});
+    EXPECT_EQ(named.status, 0);
+    EXPECT_TRUE(named.out.contains(u"  .UD1.bin.elsewhere.4242.beef.tmp (48.8KB): left by a "
+                                   u"writer that was stopped; the next writer of UD1.bin removes "
+                                   u"it\n"))
+        << named.out.toStdString();
     for (int round = 1; round <= 2; ++round) {
         const Outcome rebuilt = run({QStringLiteral("index"), QStringLiteral("rebuild")});
         EXPECT_EQ(rebuilt.status, 0) << rebuilt.err.toStdString();
