@@ -42,11 +42,13 @@ void printHelp(QTextStream& out)
         << "number (1 to 4), its file name (Pcode or Pcode.bin) or the path of a file.\n\n"
         << "  rebuild  builds the indexes anew from the filing tree, as the finder's\n"
         << "           Rebuild does. Each index is locked for maintenance meanwhile\n"
-        << "           (searches skip it) and replaced whole at the end. Progress goes\n"
-        << "           to stderr. An index that another rebuild is working on is left\n"
-        << "           out. Ctrl-C or SIGTERM stops the rebuild: the indexes stay as\n"
-        << "           they were, their flags too. One that was killed outright leaves\n"
-        << "           its indexes locked until the next rebuild or unlock.\n"
+        << "           (the suite's writers keep out; searches read the old index) and\n"
+        << "           replaced whole at the end. Progress goes to stderr. An index\n"
+        << "           that another rebuild is working on is left out. Ctrl-C or\n"
+        << "           SIGTERM stops the rebuild: the indexes stay as they were, their\n"
+        << "           flags too. One that was killed outright leaves its indexes whole\n"
+        << "           but locked until the next rebuild or unlock; searches go on\n"
+        << "           meanwhile, with a line on stderr for each.\n"
         << "  search   searches as the finder does and prints its rows, best first,\n"
         << "           then its status line. --limit N is the hit limit: where the\n"
         << "           finder would ask whether to go on, the search stops; without\n"
@@ -56,7 +58,10 @@ void printHelp(QTextStream& out)
         << "              \"skipped\": [{\"index\": NAME, \"message\": TEXT}],\n"
         << "              \"rows\": [{\"rank\": R, \"display\": TEXT, \"data\": TEXT,\n"
         << "                        \"ref\": REF, \"kind\": K}]}\n"
-        << "           where skipped names each index that could not be searched.\n"
+        << "           where skipped names each index that could not be searched\n"
+        << "           (one that a writer in place has locked for maintenance, 914).\n"
+        << "           An index left locked by a rebuild or lock that has ended is\n"
+        << "           searched, with a line on stderr that says so.\n"
         << "  verify   walks every table, cell and chain of each index (or of NAME)\n"
         << "           and reports its counts and any damage, among it chains that\n"
         << "           run into one another, records over the tables, and bytes after\n"
@@ -64,7 +69,9 @@ void printHelp(QTextStream& out)
         << "           It also names the temporary files beside an index that writers\n"
         << "           killed part way left (the next writer of the index removes\n"
         << "           them).\n"
-        << "  lock     sets an index's maintenance flag, which shuts it to everyone.\n"
+        << "  lock     sets an index's maintenance flag, which keeps the suite's\n"
+        << "           writers out; searches go on, with a line on stderr that says\n"
+        << "           the index was left locked.\n"
         << "  unlock   clears it, for an index left locked by an interrupted rebuild.\n"
         << "  tasks list  the outstanding index tasks (new folders waiting to be\n"
         << "           indexed) as 'vantix dump' shows the task file.\n"
@@ -382,6 +389,8 @@ int searchIndex(const QStringList& args, Context& context, const QString& usage)
     } else {
         printSearchText(request, results, context.out);
     }
+    for (const QString& note : std::as_const(request.notes))
+        context.err << "vantix: " << note << "\n";
     if (host.declined())
         context.err << "vantix: the search stopped after passing the hit limit of "
                     << request.HitLimit << "\n";

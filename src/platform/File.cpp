@@ -35,7 +35,8 @@ enum Marker : off_t
     DenyWrite = 3,
     Appending = 4,
     Claimed = 5,
-    Maker = 6
+    Maker = 6,
+    InPlace = 7
 };
 
 struct flock markerLock(short type, Marker marker)
@@ -278,6 +279,32 @@ File File::createTemporaryBeside(const QString& target, int mode)
         if (made.holdAsWriter() && made.isAt(path))
             return made;
     }
+}
+
+bool File::markWritingInPlace()
+{
+    struct flock lock = markerLock(F_RDLCK, InPlace);
+    return m_fd >= 0 && fcntl(m_fd, F_OFD_SETLK, &lock) == 0;
+}
+
+File File::holdWritingInPlace(const QString& path)
+{
+    askFaultHook(path, Operation::Open);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throwOpenFailure(path, errno);
+    refuseFolder(fd);
+    File held(fd, path, Binary | Read);
+    if (!held.markWritingInPlace())
+        throw RunTimeError(RunTimeError::PermissionDenied);
+    return held;
+}
+
+File::Holders File::otherHolders() const
+{
+    if (m_fd < 0)
+        return {};
+    return {markerTaken(m_fd, Claimed), markerTaken(m_fd, InPlace)};
 }
 
 bool File::holdAsWriter()

@@ -84,6 +84,26 @@ public:
     static void replaceWhole(const QString& path, qint64 length,
                              const std::function<void(File&)>& write, int newFileMode = 0666);
 
+    // Marks this open as one that writes the file in place until it is
+    // closed (it must be open for reading). An index whose maintenance flag
+    // is set is being worked on only while somebody holds this mark, or a
+    // claim (a writer that replaces it whole); the system drops both when a
+    // process ends, so a flag that nobody holds was left by one that died.
+    bool markWritingInPlace();
+    // The same mark held by an open of its own, for reading only and without
+    // the sharing rules (so that it keeps nobody out), for as long as the
+    // File returned is kept. Throws RunTimeError when the file cannot be
+    // opened.
+    static File holdWritingInPlace(const QString& path);
+    // The marks that other opens of the file, in this process or others,
+    // hold: a claim, writing in place.
+    struct Holders
+    {
+        bool claimed = false;
+        bool inPlace = false;
+    };
+    Holders otherHolders() const;
+
     // Takes the lock that says this open writes the file until it is
     // closed (a temporary file of replaceWhole holds it while it is filled),
     // so that another process can tell for certain whether the file's writer

@@ -14,6 +14,8 @@
 
 #include <gmock/gmock.h>
 
+#include <optional>
+
 using namespace Indexing;
 using Platform::MsgAnswer;
 using testing::ElementsAre;
@@ -525,6 +527,50 @@ TEST_F(SearchTest, AnIndexThatCannotBeOpenedIsSkippedAndTheSearchGoesOn)
     EXPECT_EQ(r.skipped[1].index, "TelNum"); // missing: no message
     EXPECT_EQ(r.skipped[1].message, "");
     EXPECT_EQ(r.skipped[2].index, "UD1");
+}
+
+// An index whose maintenance flag is set is shut (914) only while a writer
+// that works in place holds it: a rebuild that replaces it whole leaves the
+// file on disk as it is, and a flag that nobody holds (the system drops the
+// holds of a process that dies) was left by one that did not finish.
+TEST_F(SearchTest, ALockedIndexIsSearchedUnlessAWriterInPlaceHoldsIt)
+{
+    QByteArray locked = indexBytes(NameIndex, NameValues);
+    qToLittleEndian<qint16>(MaintenanceFlag, locked.data() + FlagPosition - 1);
+    const QString name = writeIndex(NameIndex, locked);
+    const QString note = QStringLiteral("The 'Name' index was left locked for maintenance, though "
+                                        "nobody is working on it, so it was searched as it "
+                                        "stands. A rebuild of the index frees it.");
+    enum Holder
+    {
+        Nobody,
+        Rebuild,
+        WriterInPlace
+    };
+    const struct
+    {
+        Holder holder;
+        int hits;
+        QStringList notes;
+    } cases[] = {{Nobody, 7, {note}}, {Rebuild, 7, {}}, {WriterInPlace, 0, {}}};
+    for (const auto& c : cases) {
+        std::optional<Platform::File> held;
+        if (c.holder == Rebuild)
+            held = Platform::File::claim(name);
+        else if (c.holder == WriterInPlace)
+            held = Platform::File::holdWritingInPlace(name);
+        if (c.hits == 0)
+            host.expectBox(MsgAnswer::Ok,
+                           QStringLiteral("The 'Name' index is undergoing maintenance"));
+        SearchRequest r = request(QStringLiteral("smith"));
+        Find(r);
+        EXPECT_EQ(r.Hits, c.hits) << c.holder;
+        EXPECT_EQ(r.notes, c.notes) << c.holder;
+        EXPECT_EQ(r.skipped.size(), c.hits == 0 ? 1 : 0) << c.holder;
+    }
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), locked);
 }
 
 TEST_F(SearchTest, ADamagedIndexEndsItsSearchCleanlyWithOneReport)
