@@ -48,7 +48,9 @@ void printHelp(QTextStream& out)
         << "           SIGTERM stops the rebuild: the indexes stay as they were, their\n"
         << "           flags too. One that was killed outright leaves its indexes whole\n"
         << "           but locked until the next rebuild or unlock; searches go on\n"
-        << "           meanwhile, with a line on stderr for each.\n"
+        << "           meanwhile, with a line on stderr for each. A folder of the\n"
+        << "           tree that cannot be read is named on stderr and counted in the\n"
+        << "           summary line, and the status is 1: what it holds is missing.\n"
         << "  search   searches as the finder does and prints its rows, best first,\n"
         << "           then its status line. --limit N is the hit limit: where the\n"
         << "           finder would ask whether to go on, the search stops; without\n"
@@ -586,6 +588,9 @@ int indexTasks(const QStringList& args, Context& context, const QString& usage)
     return finish(context);
 }
 
+// A folder that a rebuild could not read.
+constexpr int UnreadableFolder = 971;
+
 std::atomic<bool> stopSignalled = false;
 
 extern "C" void signalStop(int)
@@ -639,12 +644,18 @@ bool rebuildIndexes(Context& context, const QList<qint16>& fields)
 {
     ProgressLine line(context.err);
     const StopOnSignals stop;
-    const Indexing::BuildProgress progress{[&](int value) { line.setValue(value); },
-                                           [&](const QString& label) { line.setLabel(label); },
-                                           [&] { return stop.requested(); }};
+    QStringList unreadable;
+    const Indexing::BuildProgress progress{
+        [&](int value) { line.setValue(value); },
+        [&](const QString& label) { line.setLabel(label); }, [&] { return stop.requested(); },
+        [&](const QString& folder, const QString& why) {
+            unreadable << Global::ResolveRes(UnreadableFolder, {folder, why});
+        }};
     QList<qint16> rebuiltFields = fields;
     const bool rebuilt = Indexing::RebuildIndexFile(progress, rebuiltFields);
     line.finish();
+    for (const QString& folder : std::as_const(unreadable))
+        context.err << "vantix: " << folder << "\n";
     QList<qint16> leftOut;
     for (qsizetype k = 0; k < fields.size(); ++k) {
         if (rebuiltFields[k] == 0)
@@ -652,7 +663,12 @@ bool rebuildIndexes(Context& context, const QList<qint16>& fields)
     }
     if (rebuilt)
         context.err << "Rebuilt the " << indexNames(fields) << " in "
-                    << Global::formatNumber(double(line.elapsed()) / 1000, u"#,##0.0") << " s\n";
+                    << Global::formatNumber(double(line.elapsed()) / 1000, u"#,##0.0") << " s"
+                    << (unreadable.isEmpty()
+                            ? QString()
+                            : QStringLiteral("; %1 could not be read")
+                                  .arg(count(unreadable.size(), "folder", "folders")))
+                    << "\n";
     else if (stop.requested())
         context.err << "vantix: the index rebuild was stopped; the indexes are as they were\n";
     else if (!leftOut.isEmpty())
@@ -661,7 +677,7 @@ bool rebuildIndexes(Context& context, const QList<qint16>& fields)
     else
         context.err << "vantix: the index rebuild failed\n";
     context.err.flush();
-    return rebuilt;
+    return rebuilt && unreadable.isEmpty();
 }
 
 int indexCommand(const QStringList& args, Context& context)

@@ -159,6 +159,11 @@ void File::setFaultHook(FaultHook hook)
     faultHook = std::move(hook);
 }
 
+int File::faultFor(const QString& path, Operation operation)
+{
+    return faultHook ? faultHook(path, operation) : 0;
+}
+
 void File::check(Operation operation) const
 {
     askFaultHook(m_path, operation);

@@ -38,12 +38,15 @@ public:
     {
         Open,
         Read,
-        Write
+        Write,
+        List // a folder's listing (FileSystem)
     };
     // A test seam that stands in for a failing device: it is asked before
     // every operation and returns the error number to fail with, or 0.
     using FaultHook = std::function<int(const QString& path, Operation operation)>;
     static void setFaultHook(FaultHook hook);
+    // What the hook says of an operation of the platform's other reads.
+    static int faultFor(const QString& path, Operation operation);
 
     File() = default;
     ~File();

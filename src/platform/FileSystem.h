@@ -43,12 +43,14 @@ struct FolderIdentity
 std::optional<FolderIdentity> folderIdentity(const QString& path);
 
 // The sub-folders of `folder` as listEntries gives them, each with its
-// identity.
+// identity. With `error`, a folder that cannot be listed, or whose entries
+// cannot be examined, sets it to the fault's number (RunTimeError), 0
+// otherwise; a folder that is gone is no fault.
 struct FolderEntry
 {
     QString name;
     FolderIdentity identity;
 };
-QList<FolderEntry> listFolders(const QString& folder, QStringView pattern);
+QList<FolderEntry> listFolders(const QString& folder, QStringView pattern, int* error = nullptr);
 
 } // namespace Platform

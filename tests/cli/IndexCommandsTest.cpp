@@ -7,6 +7,7 @@
 #include "platform/File.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -365,6 +367,47 @@ TEST_F(IndexCommands, DumpSumsUpAnIndexAndListsTheTasks)
     EXPECT_TRUE(cut.out.contains(u"tasks[0].Folder: \"/filing/Acme [12]\""))
         << cut.out.toStdString();
     EXPECT_TRUE(cut.err.contains(u"tasks[1]")) << cut.err.toStdString();
+}
+
+// A company folder that cannot be read (mode 000; where the tests run as
+// root, who reads everything, the rebuild runs as another user) is named on
+// stderr and counted in the summary line, and the rebuild fails.
+TEST_F(IndexCommands, ARebuildNamesEveryFolderItCannotReadAndFails)
+{
+    const auto [name, ref] = firstCompany();
+    const QString shut = workspace + QStringLiteral("/Filing/%1 [%2]").arg(name, ref);
+    ASSERT_TRUE(QFile::setPermissions(shut, {}));
+    QProcess rebuild;
+    if (::geteuid() == 0) {
+        ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                          QFile::ExeOwner | QFile::ReadOther |
+                                                          QFile::ExeOther));
+        QDirIterator files(workspace, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                           QDirIterator::Subdirectories);
+        ASSERT_EQ(::chown(QFile::encodeName(workspace).constData(), 65534, 65534), 0);
+        while (files.hasNext())
+            ASSERT_EQ(::lchown(QFile::encodeName(files.next()).constData(), 65534, 65534), 0);
+        rebuild.setChildProcessModifier([] {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(99);
+        });
+    }
+    rebuild.start(QStringLiteral(VANTIX_EXECUTABLE),
+                  {QStringLiteral("--registry"), workspace + QStringLiteral("/registry.sqlite3"),
+                   QStringLiteral("index"), QStringLiteral("rebuild")});
+    ASSERT_TRUE(rebuild.waitForFinished(120'000));
+    QFile::setPermissions(shut, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString err = QString::fromUtf8(rebuild.readAllStandardError());
+    EXPECT_EQ(rebuild.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("vantix: The folder \"%1\" could not be read "
+                                            "(Permission denied), so what it holds is missing "
+                                            "from the index. Make it readable, then rebuild the "
+                                            "index.\n")
+                                 .arg(shut)))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains(QRegularExpression(
+        QStringLiteral("\nRebuilt the .* indexes in [0-9.,]+ s; 1 folder could not be read\n"))))
+        << err.toStdString();
 }
 
 // new-contact carries out its tasks at once; when one is left (an index
