@@ -3,6 +3,7 @@
 
 #include "Build.h"
 #include "Packing.h"
+#include "platform/RunTimeError.h"
 #include "platform/UiHost.h"
 #include "shared/Messages.h"
 
@@ -14,6 +15,9 @@ namespace Indexing {
 namespace {
 
 constexpr int ReferenceTooLong = 919;
+constexpr int IndexToRebuild = 739;
+constexpr int DiskFull = 973;
+constexpr int NotWritten = 974;
 const QChar ItemEnd(0);
 
 } // namespace
@@ -28,6 +32,17 @@ void showReferenceTooLong(const QString& folder)
     Global::showMessage(ReferenceTooLong, {folder, QString::number(MaxStoredRefLength)},
                         Platform::MsgButtons::Ok, Platform::MsgIcon::Exclamation,
                         Global::Str::TitleWarning);
+}
+
+void showFileFault(const QString& file, const Platform::RunTimeError& error)
+{
+    using Platform::RunTimeError;
+    // The writer refuses to write what damage would lead astray.
+    const int text = error.number() == RunTimeError::DiskFull              ? DiskFull
+                     : error.number() == RunTimeError::SubscriptOutOfRange ? IndexToRebuild
+                                                                           : NotWritten;
+    Global::showMessage(text, {file, error.description()}, Platform::MsgButtons::Ok,
+                        Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
 }
 
 bool referenceFits(const FolderIndexValues& values, const QString& folder)

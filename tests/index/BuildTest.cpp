@@ -522,7 +522,9 @@ TEST_F(BuildTest, ARebuildThatEndsEarlyLeavesEachIndexAsItFoundIt)
                    ? int(Platform::RunTimeError::DiskFull)
                    : 0;
     });
-    host.expectBox(MsgAnswer::Ok, QStringLiteral("Indexing:RebuildIndexFile  Error:Disk full"));
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("The file\r\n\"%1\"\r\ncould not be written: its "
+                                                 "disk is full.\r\n\r\nFree some space")
+                                      .arg(index(PcodeIndex)));
     const bool rebuilt = RebuildIndexFile({}, {NameIndex, PcodeIndex});
     Platform::File::setFaultHook({});
     EXPECT_FALSE(rebuilt);
@@ -566,7 +568,9 @@ TEST_F(BuildTest, ARebuildLeavesOutAnIndexThatAnotherRebuildHoldsOrItCannotLock)
     host.expectBox(MsgAnswer::Ok,
                    QStringLiteral("The 'Phone/Fax/Email' index is undergoing maintenance"));
     host.expectBox(MsgAnswer::Ok,
-                   QStringLiteral("Indexing:sub_LockForMaintenance  Error:Device I/O error"));
+                   QStringLiteral("The file\r\n\"%1\"\r\ncould not be read or written (Device "
+                                  "I/O error).\r\n\r\nCheck that you may change the files")
+                       .arg(index(UD1Index)));
     QList<qint16> fields{NameIndex, PcodeIndex, TelNumIndex, UD1Index};
     const bool rebuilt = RebuildIndexFile({}, fields);
     Platform::File::setFaultHook({});

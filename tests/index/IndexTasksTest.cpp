@@ -234,7 +234,10 @@ TEST_F(IndexTasks, ATaskCarriedOutTwiceLeavesOneSetOfEntries)
                    ? Platform::RunTimeError::DiskFull
                    : 0;
     });
-    host.expectBox(Platform::MsgAnswer::Ok, QStringLiteral("Disk full"));
+    host.expectBox(Platform::MsgAnswer::Ok,
+                   QStringLiteral("The file\r\n\"%1\"\r\ncould not be written: its disk is "
+                                  "full.\r\n\r\nFree some space on that disk, then try again.")
+                       .arg(indexPath(indexes(), PcodeIndex)));
     EXPECT_TRUE(RunIndexTasks().failed);
     Platform::File::setFaultHook({});
     ASSERT_NE(rawIndexes()[0], start[0]);
