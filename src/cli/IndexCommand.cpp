@@ -646,11 +646,14 @@ bool rebuildIndexes(Context& context, const QList<qint16>& fields)
     const StopOnSignals stop;
     QStringList unreadable;
     const Indexing::BuildProgress progress{
-        [&](int value) { line.setValue(value); },
-        [&](const QString& label) { line.setLabel(label); }, [&] { return stop.requested(); },
-        [&](const QString& folder, const QString& why) {
-            unreadable << Global::ResolveRes(UnreadableFolder, {folder, why});
-        }};
+        .setValue = [&](int value) { line.setValue(value); },
+        .setLabel = [&](const QString& label) { line.setLabel(label); },
+        .stopRequested = [&] { return stop.requested(); },
+        .folderUnreadable =
+            [&](const QString& folder, const QString& why) {
+                unreadable << Global::ResolveRes(UnreadableFolder, {folder, why});
+            },
+    };
     QList<qint16> rebuiltFields = fields;
     const bool rebuilt = Indexing::RebuildIndexFile(progress, rebuiltFields);
     line.finish();

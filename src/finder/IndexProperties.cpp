@@ -141,13 +141,15 @@ bool IndexProperties::rebuild()
     emit progressShown(true);
     QStringList unreadable;
     const Indexing::BuildProgress progress{
-        [this](int percent) { emit progressChanged(percent); },
-        [this](const QString& label) {
-            m_workingIn = label;
-            emit workingInChanged(label);
-        },
-        [this] { return m_stopRequested; },
-        [&](const QString& folder, const QString&) { unreadable << folder; }};
+        .setValue = [this](int percent) { emit progressChanged(percent); },
+        .setLabel =
+            [this](const QString& label) {
+                m_workingIn = label;
+                emit workingInChanged(label);
+            },
+        .stopRequested = [this] { return m_stopRequested; },
+        .folderUnreadable = [&](const QString& folder, const QString&) { unreadable << folder; },
+    };
     bool rebuilt = false;
     try {
         rebuilt = Indexing::RebuildIndexFile(progress, fields);
