@@ -8,6 +8,7 @@
 #include "index/Search.h"
 #include "index/Verify.h"
 #include "platform/ConsoleUiHost.h"
+#include "platform/File.h"
 #include "shared/Formatting.h"
 #include "shared/Messages.h"
 #include "shared/Values.h"
@@ -41,11 +42,15 @@ void printHelp(QTextStream& out)
         << "number (1 to 4), its file name (Pcode or Pcode.bin) or the path of a file.\n\n"
         << "  rebuild  builds the indexes anew from the filing tree, as the finder's\n"
         << "           Rebuild does. Each index is locked for maintenance meanwhile\n"
-        << "           (searches skip it) and replaced whole at the end. Progress goes\n"
-        << "           to stderr. An index that another rebuild is working on is left\n"
-        << "           out. Ctrl-C or SIGTERM stops the rebuild: the indexes stay as\n"
-        << "           they were, their flags too. One that was killed outright leaves\n"
-        << "           its indexes locked until the next rebuild or unlock.\n"
+        << "           (the suite's writers keep out; searches read the old index) and\n"
+        << "           replaced whole at the end. Progress goes to stderr. An index\n"
+        << "           that another rebuild is working on is left out. Ctrl-C or\n"
+        << "           SIGTERM stops the rebuild: the indexes stay as they were, their\n"
+        << "           flags too. One that was killed outright leaves its indexes whole\n"
+        << "           but locked until the next rebuild or unlock; searches go on\n"
+        << "           meanwhile, with a line on stderr for each. A folder of the\n"
+        << "           tree that cannot be read is named on stderr and counted in the\n"
+        << "           summary line, and the status is 1: what it holds is missing.\n"
         << "  search   searches as the finder does and prints its rows, best first,\n"
         << "           then its status line. --limit N is the hit limit: where the\n"
         << "           finder would ask whether to go on, the search stops; without\n"
@@ -55,12 +60,20 @@ void printHelp(QTextStream& out)
         << "              \"skipped\": [{\"index\": NAME, \"message\": TEXT}],\n"
         << "              \"rows\": [{\"rank\": R, \"display\": TEXT, \"data\": TEXT,\n"
         << "                        \"ref\": REF, \"kind\": K}]}\n"
-        << "           where skipped names each index that could not be searched.\n"
+        << "           where skipped names each index that could not be searched\n"
+        << "           (one that a writer in place has locked for maintenance, 914).\n"
+        << "           An index left locked by a rebuild or lock that has ended is\n"
+        << "           searched, with a line on stderr that says so.\n"
         << "  verify   walks every table, cell and chain of each index (or of NAME)\n"
         << "           and reports its counts and any damage, among it chains that\n"
         << "           run into one another, records over the tables, and bytes after\n"
         << "           the last table or record; the status is 1 when there is damage.\n"
-        << "  lock     sets an index's maintenance flag, which shuts it to everyone.\n"
+        << "           It also names the temporary files beside an index that writers\n"
+        << "           killed part way left (the next writer of the index removes\n"
+        << "           them).\n"
+        << "  lock     sets an index's maintenance flag, which keeps the suite's\n"
+        << "           writers out; searches go on, with a line on stderr that says\n"
+        << "           the index was left locked.\n"
         << "  unlock   clears it, for an index left locked by an interrupted rebuild.\n"
         << "  tasks list  the outstanding index tasks (new folders waiting to be\n"
         << "           indexed) as 'vantix dump' shows the task file.\n"
@@ -378,6 +391,8 @@ int searchIndex(const QStringList& args, Context& context, const QString& usage)
     } else {
         printSearchText(request, results, context.out);
     }
+    for (const QString& note : std::as_const(request.notes))
+        context.err << "vantix: " << note << "\n";
     if (host.declined())
         context.err << "vantix: the search stopped after passing the hit limit of "
                     << request.HitLimit << "\n";
@@ -428,6 +443,40 @@ QString count(qint64 n, const char* one, const char* many)
            QLatin1String(n == 1 ? one : many);
 }
 
+// One index file's counts and damage; false when it is damaged (or missing,
+// when it was named).
+bool verifyFile(const QString& file, bool named, QTextStream& out)
+{
+    const QString name = QFileInfo(file).fileName();
+    if (!QFileInfo::exists(file)) {
+        out << name << ": missing\n";
+        return !named;
+    }
+    QByteArray bytes;
+    try {
+        bytes = DataFiles::readWholeFile(file);
+    } catch (const Platform::RunTimeError& error) {
+        out << name << ": cannot be read: " << error.description() << "\n";
+        return false;
+    }
+    const Indexing::IndexSummary summary = Indexing::summarizeIndex(Indexing::BytesSource(bytes));
+    out << name << ": ";
+    if (summary.headerGood)
+        out << count(summary.cells, "cell", "cells") << ", "
+            << count(summary.records, "record", "records") << ", "
+            << count(summary.entries, "entry", "entries")
+            << (summary.flag == Indexing::MaintenanceFlag ? ", locked for maintenance" : "");
+    if (summary.damage.isEmpty()) {
+        out << "\n";
+        return true;
+    }
+    out << (summary.headerGood ? "; " : "") << count(summary.damage.size(), "problem", "problems")
+        << ":\n";
+    for (const Indexing::IndexDamage& damage : summary.damage)
+        out << "  " << damage.description << "\n";
+    return false;
+}
+
 int verifyIndex(const QStringList& args, Context& context, const QString& usage)
 {
     const Arguments parsed = parseArguments(
@@ -451,38 +500,18 @@ int verifyIndex(const QStringList& args, Context& context, const QString& usage)
 
     bool damaged = false;
     for (const QString& file : files) {
-        const QString name = QFileInfo(file).fileName();
-        if (!QFileInfo::exists(file)) {
-            context.out << name << ": missing\n";
-            damaged = damaged || !parsed.positional.isEmpty();
-            continue;
+        damaged = !verifyFile(file, !parsed.positional.isEmpty(), context.out) || damaged;
+        // What writers that were killed left beside it.
+        for (const QString& temporary : Platform::File::temporariesOf(file)) {
+            context.out << "  " << QFileInfo(temporary).fileName() << " ("
+                        << Global::FormatFileSize(QString(), QFileInfo(temporary).size()) << "): "
+                        << (Platform::File::writerGone(temporary)
+                                ? QStringLiteral("left by a writer that was stopped; the next "
+                                                 "writer of %1 removes it")
+                                      .arg(QFileInfo(file).fileName())
+                                : QStringLiteral("being written just now"))
+                        << "\n";
         }
-        QByteArray bytes;
-        try {
-            bytes = DataFiles::readWholeFile(file);
-        } catch (const Platform::RunTimeError& error) {
-            context.out << name << ": cannot be read: " << error.description() << "\n";
-            damaged = true;
-            continue;
-        }
-        const Indexing::IndexSummary summary =
-            Indexing::summarizeIndex(Indexing::BytesSource(bytes));
-        context.out << name << ": ";
-        if (summary.headerGood)
-            context.out << count(summary.cells, "cell", "cells") << ", "
-                        << count(summary.records, "record", "records") << ", "
-                        << count(summary.entries, "entry", "entries")
-                        << (summary.flag == Indexing::MaintenanceFlag ? ", locked for maintenance"
-                                                                      : "");
-        if (summary.damage.isEmpty()) {
-            context.out << "\n";
-            continue;
-        }
-        damaged = true;
-        context.out << (summary.headerGood ? "; " : "")
-                    << count(summary.damage.size(), "problem", "problems") << ":\n";
-        for (const Indexing::IndexDamage& damage : summary.damage)
-            context.out << "  " << damage.description << "\n";
     }
     context.out.flush();
     return damaged ? Failed : finish(context);
@@ -559,6 +588,9 @@ int indexTasks(const QStringList& args, Context& context, const QString& usage)
     return finish(context);
 }
 
+// A folder that a rebuild could not read.
+constexpr int UnreadableFolder = 971;
+
 std::atomic<bool> stopSignalled = false;
 
 extern "C" void signalStop(int)
@@ -612,12 +644,21 @@ bool rebuildIndexes(Context& context, const QList<qint16>& fields)
 {
     ProgressLine line(context.err);
     const StopOnSignals stop;
-    const Indexing::BuildProgress progress{[&](int value) { line.setValue(value); },
-                                           [&](const QString& label) { line.setLabel(label); },
-                                           [&] { return stop.requested(); }};
+    QStringList unreadable;
+    const Indexing::BuildProgress progress{
+        .setValue = [&](int value) { line.setValue(value); },
+        .setLabel = [&](const QString& label) { line.setLabel(label); },
+        .stopRequested = [&] { return stop.requested(); },
+        .folderUnreadable =
+            [&](const QString& folder, const QString& why) {
+                unreadable << Global::ResolveRes(UnreadableFolder, {folder, why});
+            },
+    };
     QList<qint16> rebuiltFields = fields;
     const bool rebuilt = Indexing::RebuildIndexFile(progress, rebuiltFields);
     line.finish();
+    for (const QString& folder : std::as_const(unreadable))
+        context.err << "vantix: " << folder << "\n";
     QList<qint16> leftOut;
     for (qsizetype k = 0; k < fields.size(); ++k) {
         if (rebuiltFields[k] == 0)
@@ -625,7 +666,12 @@ bool rebuildIndexes(Context& context, const QList<qint16>& fields)
     }
     if (rebuilt)
         context.err << "Rebuilt the " << indexNames(fields) << " in "
-                    << Global::formatNumber(double(line.elapsed()) / 1000, u"#,##0.0") << " s\n";
+                    << Global::formatNumber(double(line.elapsed()) / 1000, u"#,##0.0") << " s"
+                    << (unreadable.isEmpty()
+                            ? QString()
+                            : QStringLiteral("; %1 could not be read")
+                                  .arg(count(unreadable.size(), "folder", "folders")))
+                    << "\n";
     else if (stop.requested())
         context.err << "vantix: the index rebuild was stopped; the indexes are as they were\n";
     else if (!leftOut.isEmpty())
@@ -634,7 +680,7 @@ bool rebuildIndexes(Context& context, const QList<qint16>& fields)
     else
         context.err << "vantix: the index rebuild failed\n";
     context.err.flush();
-    return rebuilt;
+    return rebuilt && unreadable.isEmpty();
 }
 
 int indexCommand(const QStringList& args, Context& context)

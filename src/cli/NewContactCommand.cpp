@@ -202,7 +202,11 @@ int newContactCommand(const QStringList& args, Context& context)
     const FileOperations::NewContactFields saved = FileOperations::savedFields(fields);
     const bool wanted = (saved.companyName.isEmpty() || !made.companyRef.isEmpty()) &&
                         (saved.contactName.isEmpty() || !made.contactRef.isEmpty());
-    if (!wanted || !made.incomplete.isEmpty()) {
+    // Its own tasks, when run at once, must have been carried out.
+    const auto left = [&](const QString& ref) {
+        return made.tasksRun && !ref.isEmpty() && !made.tasks.refsDone.contains(ref);
+    };
+    if (!wanted || !made.incomplete.isEmpty() || left(made.companyRef) || left(made.contactRef)) {
         context.out.flush();
         return Failed;
     }

@@ -27,6 +27,7 @@ FinderRemote::FinderRemote(SearchFlow& flow, QObject* parent) : QObject(parent),
 {
     connect(&m_flow, &SearchFlow::picked, this, &FinderRemote::picked);
     connect(&m_properties, &IndexProperties::closed, this, &FinderRemote::propertiesClosed);
+    connect(&m_properties, &IndexProperties::statusReported, &m_flow, &SearchFlow::showStatus);
     connect(&m_newContact, &NewContactPanel::createdPick, this, &FinderRemote::newContactCreated);
 }
 

@@ -21,6 +21,7 @@ enum Str : int
     TitleText = 905,
     RebuildText = 906,
     PromptsText = 950,
+    UnreadableFolders = 972,
 };
 
 const QString Config = QStringLiteral("Config");
@@ -138,23 +139,32 @@ bool IndexProperties::rebuild()
     emit rebuildingChanged(true);
     emit progressChanged(0);
     emit progressShown(true);
-    const Indexing::BuildProgress progress{[this](int percent) { emit progressChanged(percent); },
-                                           [this](const QString& label) {
-                                               m_workingIn = label;
-                                               emit workingInChanged(label);
-                                           },
-                                           [this] { return m_stopRequested; }};
+    QStringList unreadable;
+    const Indexing::BuildProgress progress{
+        .setValue = [this](int percent) { emit progressChanged(percent); },
+        .setLabel =
+            [this](const QString& label) {
+                m_workingIn = label;
+                emit workingInChanged(label);
+            },
+        .stopRequested = [this] { return m_stopRequested; },
+        .folderUnreadable = [&](const QString& folder, const QString&) { unreadable << folder; },
+    };
     bool rebuilt = false;
     try {
         rebuilt = Indexing::RebuildIndexFile(progress, fields);
     } catch (...) {
         Global::reportCurrentFault("frm_Find:but_Rebuild_Click", QString());
     }
+    if (!unreadable.isEmpty()) {
+        emit statusReported(Global::ResolveRes(
+            UnreadableFolders, {int(unreadable.size()), unreadable.join(QStringLiteral(", "))}));
+    }
     emit progressShown(false);
     m_rebuilding = false;
     emit rebuildingChanged(false);
     ok();
-    return rebuilt;
+    return rebuilt && unreadable.isEmpty();
 }
 
 bool IndexProperties::refuseClose() const

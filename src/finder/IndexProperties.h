@@ -66,7 +66,8 @@ public:
     void cancel();
     // Rebuilds the ticked fields' indexes (showing the progress), then OK.
     // A click while a rebuild runs does nothing. False when nothing was
-    // rebuilt in full.
+    // rebuilt in full; the folders that could not be read are named in the
+    // finder's status (statusReported).
     bool rebuild();
     // A click on the progress bar: the rebuild stops and the indexes stay
     // as they were.
@@ -86,6 +87,9 @@ signals:
     void progressChanged(int percent);
     // OK's colours for the results list.
     void coloursApplied(const ListColours& colours);
+    // What the rebuild tells the finder's status: the folders it could not
+    // read (972).
+    void statusReported(const QString& text);
     // The panel has closed (after OK or Cancel): the focus to the clue box,
     // and the finder hides when it was opened by RemoteOp.
     void closed();

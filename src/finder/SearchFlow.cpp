@@ -314,14 +314,19 @@ void SearchFlow::doSearch()
         emit progressShown(false);
         m_hits = request.Hits;
         m_lastClue = clue;
+        // An index searched although it was left locked is said after it.
+        QString notes;
+        for (const QString& note : std::as_const(request.notes))
+            notes += QStringLiteral("   ") + note;
         if (m_hits != 0) {
             setStatusText(Global::ResolveRes(FoundText,
                                              {Global::formatNumber(request.Hits, u"#,##0"),
                                               Global::formatNumber(request.SearchTime, u"0.0##"),
-                                              Global::FormatFileSize(QString(), request.Traffic)}));
+                                              Global::FormatFileSize(QString(), request.Traffic)}) +
+                          notes);
             setRefineShown(m_hits > Global::GetTweak(Global::Tweak::RefineSearchTrigger).number());
         } else {
-            setStatusText(Global::ResolveRes(NothingFoundText));
+            setStatusText(Global::ResolveRes(NothingFoundText) + notes);
             setRefineShown(false);
         }
     }

@@ -90,6 +90,9 @@ public:
     QStringList backMenu() const;
     bool backEnabled() const { return backMenu().size() > 0; }
     QString statusText() const { return m_status; }
+    // A status of another step of the finder (its Rebuild's), shown until
+    // the next search.
+    void showStatus(const QString& text) { setStatusText(text); }
     bool listEnabled() const { return m_listEnabled; }
     int selectedRow() const { return m_selected; }
     // What the next search looks for: kinds N, O, C and F (RemoteOp 1091),

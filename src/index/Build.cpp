@@ -140,7 +140,8 @@ bool AddToIndex(int IndexNo, QString Values, QString Displays, const QString& Re
             }
         }
         FileStorage storage(*file);
-        storeItems(storage, IndexNo, std::move(Values), std::move(Displays), packedRef, Kind, true);
+        storeItems(storage, IndexNo, std::move(Values), std::move(Displays), packedRef, Kind, true,
+                   Earlier::TakenOut);
         if (!KeepOpen)
             once.close();
         return true;

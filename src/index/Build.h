@@ -20,6 +20,9 @@ struct BuildProgress
     std::function<void(int)> setValue;            // progress bar, 0 to 100
     std::function<void(const QString&)> setLabel; // the working label (911, 913, 918)
     std::function<bool()> stopRequested;          // ends the tree walk
+    // A folder of the filing tree that the walk could not read (its path and
+    // the fault's description): what it holds is missing from the indexes.
+    std::function<void(const QString&, const QString&)> folderUnreadable;
 
     void value(int percent) const
     {
@@ -32,6 +35,11 @@ struct BuildProgress
             setLabel(text);
     }
     bool stopped() const { return stopRequested && stopRequested(); }
+    void unreadable(const QString& folder, const QString& why) const
+    {
+        if (folderUnreadable)
+            folderUnreadable(folder, why);
+    }
 };
 
 // The longest folder reference the index stores: the suite's readers unpack
@@ -75,7 +83,8 @@ bool AddToIndex(int IndexNo, QString Values, QString Displays, const QString& Re
 // A rebuild that is stopped, or that cannot walk the filing tree, leaves the
 // real files as they were and puts back the flags it found; so does a file
 // that cannot be written. False in those cases, and when an index was left
-// out.
+// out. A folder of the tree that cannot be read is told to the progress
+// (folderUnreadable) and the rebuild goes on without what it holds.
 bool RebuildIndexFile(const BuildProgress& ProgressBar, QList<qint16>& Fields);
 inline bool RebuildIndexFile(const BuildProgress& ProgressBar, QList<qint16>&& Fields)
 {

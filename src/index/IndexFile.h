@@ -61,6 +61,12 @@ inline constexpr int TableEntries = 20;
 inline constexpr qint64 TableSize = 80;
 inline constexpr qint64 RecordSize = 1038;
 inline constexpr qint64 RecordTextSize = 1024;
+// Record field offsets.
+inline constexpr qint64 TailOffset = 0;
+inline constexpr qint64 CountOffset = 4;
+inline constexpr qint64 NextOffset = 8;
+inline constexpr qint64 UsedOffset = 12;
+inline constexpr qint64 TextOffset = 14;
 inline constexpr qint64 EmptyIndexSize = 33695;
 inline constexpr char EntryStart = 1;
 inline constexpr char MatchEnd = 2;
@@ -239,6 +245,9 @@ public:
     // the last entry of the stream counts as complete.
     void take(const std::function<void(const Entry&)>& onEntry, bool finish = false);
     int damagedEntries() const { return m_damaged; }
+    // The bytes that the entries given to take's callback point into, while
+    // it runs.
+    const QByteArray& buffered() const { return m_buffer; }
     // The bytes that the searches for the entries' marks have looked at.
     qint64 bytesScanned() const { return m_scanned; }
 

@@ -13,6 +13,7 @@
 #include "platform/UiHost.h"
 #include "shared/Files.h"
 #include "shared/Messages.h"
+#include "shared/Paths.h"
 #include "shared/Settings.h"
 
 #include <QFileInfo>
@@ -41,6 +42,24 @@ enum : int
 constexpr int ReplaceAttempts = 50;
 constexpr int ReplaceWaitMs = 100;
 
+// A fault of a file's reads or writes, with the file.
+struct FileFault
+{
+    QString path;
+    RunTimeError error;
+};
+
+// Runs `work` on the file at `path`; a fault comes out as a FileFault.
+template <typename Work>
+auto onFile(const QString& path, Work&& work)
+{
+    try {
+        return work();
+    } catch (const RunTimeError& error) {
+        throw FileFault{path, error};
+    }
+}
+
 // The task file held against other task runs, at its current name; nothing
 // when another run holds it.
 std::optional<File> claimTaskFile(const QString& path)
@@ -51,6 +70,26 @@ std::optional<File> claimTaskFile(const QString& path)
             return claim;
         // Replaced whole between the open and the claim: the new file.
     }
+}
+
+// The folder of a task, found by its path or else by its reference; "" when
+// neither names one.
+QString taskFolder(const IndexTask& task)
+{
+    if (QFileInfo(task.Folder).isDir())
+        return task.Folder;
+    if (task.Ref.isEmpty())
+        return {};
+    const QString named = u'[' + task.Ref + u']';
+    for (const QString& setting :
+         {QStringLiteral("NewContactsFolder"), QStringLiteral("FilingFolder")}) {
+        // Where the reference's folder is missing, the look-up gives the
+        // level it reached: only a folder of that very reference is the one.
+        const QString found = Global::ResolveFolderRef(task.Ref, setting);
+        if (found.endsWith(named, Qt::CaseInsensitive) && QFileInfo(found).isDir())
+            return found;
+    }
+    return {};
 }
 
 QString currentMode()
@@ -186,13 +225,14 @@ TaskRunReport RunIndexTasks()
         const QString path = Platform::resolveNoCase(taskFilePath());
         if (path.isEmpty() || !QFileInfo::exists(path))
             return report;
-        std::optional<File> taskFile = claimTaskFile(path);
+        std::optional<File> taskFile = onFile(path, [&] { return claimTaskFile(path); });
         if (!taskFile) {
             report.busy = true;
             report.lines << Global::ResolveRes(IndexesBusy);
             return report;
         }
-        const TaskList read = parseTasks(taskFile->readAt(1, taskFile->size()));
+        const TaskList read =
+            onFile(path, [&] { return parseTasks(taskFile->readAt(1, taskFile->size())); });
         if (read.tasks.empty())
             return report;
 
@@ -207,15 +247,16 @@ TaskRunReport RunIndexTasks()
                 continue;
             }
             removed[i] = true;
-            if (!QFileInfo(task.Folder).isDir()) {
+            const QString folder = taskFolder(task);
+            if (folder.isEmpty()) {
                 ++report.dropped;
                 report.lines << Global::ResolveRes(TaskFolderGone, {task.Folder});
                 continue;
             }
-            gathered.push_back(gatherIndexValues(task.Folder));
+            gathered.push_back(gatherIndexValues(folder));
             if (gathered.back().ref.size() > MaxStoredRefLength) {
                 ++report.dropped;
-                report.lines << Global::ResolveRes(919, {task.Folder, MaxStoredRefLength});
+                report.lines << Global::ResolveRes(919, {folder, MaxStoredRefLength});
                 gathered.pop_back();
             }
         }
@@ -227,7 +268,7 @@ TaskRunReport RunIndexTasks()
                 TaskIndex& index = indexes[n - 1];
                 index.number = n;
                 index.path = Platform::resolveNoCase(indexPath(folder, n));
-                switch (takeIndex(index)) {
+                switch (onFile(index.path, [&] { return takeIndex(index); })) {
                 case Taken::Taken:
                 case Taken::Missing:
                     break;
@@ -247,17 +288,28 @@ TaskRunReport RunIndexTasks()
                     const QString& items = values.values[index.number - 1];
                     if (!index.image || storesNothing(items, values.ref, values.kind))
                         continue;
-                    storeItems(*index.image, index.number, items, values.displays[index.number - 1],
-                               packer.pack(values.ref, values.kind), values.kind, false);
+                    onFile(index.path, [&] {
+                        storeItems(*index.image, index.number, items,
+                                   values.displays[index.number - 1],
+                                   packer.pack(values.ref, values.kind), values.kind, false,
+                                   Earlier::TakenOut);
+                    });
                 }
             }
             for (TaskIndex& index : indexes) {
                 if (index.image)
-                    DataFiles::writeFileAtomically(index.path, index.image->bytes());
+                    onFile(index.path, [&] {
+                        DataFiles::writeFileAtomically(index.path, index.image->bytes());
+                    });
             }
         }
-        rewriteTaskFile(*taskFile, path, read, removed);
+        onFile(path, [&] { rewriteTaskFile(*taskFile, path, read, removed); });
         report.done = int(gathered.size());
+        for (const FolderIndexValues& values : gathered)
+            report.refsDone << values.ref;
+    } catch (const FileFault& fault) {
+        showFileFault(fault.path, fault.error);
+        report.failed = true;
     } catch (...) {
         Global::reportCurrentFault("Indexing:RunIndexTasks");
         report.failed = true;

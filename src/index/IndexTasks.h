@@ -32,9 +32,10 @@ TaskList outstandingTasks();
 // What carrying out the tasks did.
 struct TaskRunReport
 {
-    int done = 0;       // added to the indexes and removed from the file
-    int dropped = 0;    // their folder has gone: removed with a line each
-    int otherModes = 0; // queued in another settings mode: left in the file
+    int done = 0;         // added to the indexes and removed from the file
+    QStringList refsDone; // the references of those tasks, in file order
+    int dropped = 0;      // their folder has gone: removed with a line each
+    int otherModes = 0;   // queued in another settings mode: left in the file
     // An index or the task file was in use (by a rebuild, another user
     // carrying out the tasks, or a lock for maintenance): nothing was done.
     bool busy = false;
@@ -43,16 +44,22 @@ struct TaskRunReport
     QStringList lines; // what the user is told, a line each
 };
 
-// Carries out the tasks of the current settings mode. For each index, the
-// tasks' folders are gathered afresh and stored in an image of the index in
-// memory, which then replaces the real file whole; meanwhile each real index
-// is held by an exclusive claim (as a rebuild holds it) that keeps rebuilds
-// and other task runs out, but its maintenance flag stays as it is, so other
-// users' searches go on and see the old index or the new one. A missing
-// index is left out; one under maintenance or claimed makes the run busy.
-// Then the tasks done and those of gone folders are removed from the task
-// file, which is replaced whole while appends wait, keeping the tasks
-// appended meanwhile and those of other modes.
+// Carries out the tasks of the current settings mode. A task's folder is
+// the path it holds or, where that names no folder (the task file holds
+// Windows-1252, so a path with other characters comes back with "?" in their
+// places; or the folder has moved), the folder that its reference names in
+// the New Contacts folder or the filing tree; a task is dropped only when
+// neither finds it. For each index, the tasks' folders are gathered afresh
+// and stored in an image of the index in memory (their earlier entries taken
+// out first), which then replaces the real file whole; meanwhile each real
+// index is held by an exclusive claim (as a rebuild holds it) that keeps
+// rebuilds and other task runs out, but its maintenance flag stays as it is,
+// so other users' searches go on and see the old index or the new one. A
+// missing index is left out; one under maintenance or claimed makes the run
+// busy. Then the tasks done and those of gone folders are removed from the
+// task file, which is replaced whole while appends wait, keeping the tasks
+// appended meanwhile and those of other modes. A file that cannot be read or
+// written is named in a message that says what to do (showFileFault).
 TaskRunReport RunIndexTasks();
 
 // The finder's DO button ("Do outstanding tasks"): the tasks carried out

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <vector>
+
 namespace Indexing {
 namespace {
 
@@ -29,11 +31,12 @@ QString showInvalid(const QString& fileName)
 
 OpenOutcome openChecked(const QString& FileName, bool Quiet, int mode)
 {
+    using Platform::File;
     OpenOutcome outcome;
     Global::guarded("Indexing:OpenIndex", [&] {
         if (FileName.isEmpty() || !QFileInfo(FileName).isFile())
             return;
-        Platform::File file = Platform::File::open(FileName, mode);
+        File file = File::open(FileName, mode);
         const std::optional<qint16> flag = readIndexFlag(file);
         if (!flag) {
             file.close();
@@ -41,14 +44,30 @@ OpenOutcome openChecked(const QString& FileName, bool Quiet, int mode)
             return;
         }
         if (*flag == MaintenanceFlag) {
+            const File::Holders holders = file.otherHolders();
+            if (!(mode & File::Write) && !holders.inPlace) {
+                outcome.leftLocked = !holders.claimed;
+                outcome.file = std::move(file);
+                return;
+            }
             file.close();
             outcome.locked = true;
             outcome.message = showUnderMaintenance(FileName, Quiet);
             return;
         }
+        if (mode & File::Write)
+            file.markWritingInPlace();
         outcome.file = std::move(file);
     });
     return outcome;
+}
+
+// The indexes that this process locked for maintenance, each held as a
+// writer in place's until it is freed.
+std::vector<Platform::File>& maintenanceHolds()
+{
+    static std::vector<Platform::File> holds;
+    return holds;
 }
 
 } // namespace
@@ -90,6 +109,10 @@ void sub_LockForMaintenance(const QString& FileName, qint16 State)
         }
         writeMaintenanceFlag(file, State);
         file.close();
+        std::vector<File>& holds = maintenanceHolds();
+        std::erase_if(holds, [&](const File& held) { return held.isAt(FileName); });
+        if (State == MaintenanceFlag)
+            holds.push_back(File::holdWritingInPlace(FileName));
     });
 }
 

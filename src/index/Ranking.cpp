@@ -39,11 +39,15 @@ const CharTables& charTables()
     return tables;
 }
 
-RankingClue::RankingClue(const QString& typed) : m_key(Global::MakeSearchKey(typed))
+RankingClue::RankingClue(const QString& typed)
 {
-    // The key keeps the typed clue's characters that are not dropped, in
-    // order; a gap is dropped characters between two kept ones.
-    const Utf16Text text{typed, charTables()};
+    // A clue typed in any script takes the Latin form that names are given
+    // in the suite's files, so that it finds them.
+    const QString clue = Platform::Cp1252::transliterate(typed);
+    m_key = Global::MakeSearchKey(clue);
+    // The key keeps the clue's characters that are not dropped, in order; a
+    // gap is dropped characters between two kept ones.
+    const Utf16Text text{clue, charTables()};
     m_gaps.assign(size_t(m_key.size()), false);
     qsizetype kept = 0;
     bool dropped = false;

@@ -49,11 +49,6 @@ void runEvents()
     Platform::uiHost().doEvents();
 }
 
-void reportFault(const char* where, const RunTimeError& error)
-{
-    Global::ReportError(QLatin1String(where) + QLatin1String("  Error:") + error.description());
-}
-
 // The root of the filing tree, or "" after a message when it cannot be
 // walked.
 QString filingRoot()
@@ -90,7 +85,7 @@ public:
         try {
             writeMaintenanceFlag(m_claim, m_flagFound);
         } catch (const RunTimeError& error) {
-            reportFault("Indexing:sub_LockForMaintenance", error);
+            showFileFault(m_path, error);
         }
     }
 
@@ -122,7 +117,7 @@ public:
             m_flagSet = true;
             return true;
         } catch (const RunTimeError& error) {
-            reportFault("Indexing:sub_LockForMaintenance", error);
+            showFileFault(m_path, error);
             return false;
         }
     }
@@ -136,7 +131,7 @@ public:
             m_flagSet = false;
             return true;
         } catch (const RunTimeError& error) {
-            reportFault("Indexing:RebuildIndexFile", error);
+            showFileFault(m_path, error);
             return false;
         }
     }
@@ -209,7 +204,7 @@ bool RebuildIndexFile(const BuildProgress& ProgressBar, QList<qint16>& Fields)
                 storeItems(index->image(), index->number(), values,
                            folderValues.displays[index->number() - 1],
                            packer.pack(folderValues.ref, folderValues.kind), folderValues.kind,
-                           false);
+                           false, Earlier::None);
             }
         });
         // A stopped walk leaves every real file as it was; the destructors

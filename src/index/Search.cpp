@@ -33,6 +33,7 @@ constexpr int DamagedIndexMessage = 916;
 constexpr int DamagedEntriesText = 917;
 constexpr int DefaultHitLimit = 200;
 constexpr int FoundTooManyQuestion = 907;
+constexpr int LeftLockedNote = 970;
 constexpr qint64 CellLookupTraffic = 3 * TableSize;
 
 bool dataLess(const ResultsList::Row& a, const ResultsList::Row& b)
@@ -344,6 +345,8 @@ Finder::Walk Finder::searchIndex(int i, int n)
         skip(number, opened.message);
         return Walk::Done;
     }
+    if (opened.leftLocked)
+        m_request.notes << Global::ResolveRes(LeftLockedNote, {IndexTitle(opened.file.path())});
     const FileSource source(opened.file);
 
     QString damage;

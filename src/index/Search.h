@@ -4,6 +4,7 @@
 #include <QAbstractListModel>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -98,6 +99,9 @@ struct SearchRequest
         QString message;
     };
     QList<Skipped> skipped;
+    // Ours: each index searched although its maintenance flag was left set
+    // (nobody works on it), with the line that says so (970).
+    QStringList notes;
     // Ours: asked between records; true ends the search as a No to 907 does.
     // With it set, a long search lets the event queue run every 100 ms, so
     // that the request can come from a click.

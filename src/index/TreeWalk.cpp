@@ -105,6 +105,8 @@ struct TreeWalk::ReadFolder
     QString ownerName;
     // The error references of reads that failed, to be reported in order.
     QStringList faults;
+    // The fault that kept its sub-folders from being listed, 0 for none.
+    int listFault = 0;
     // Which of the root's sub-folders it lies in, counting from 0.
     int top = 0;
 };
@@ -164,6 +166,9 @@ public:
     // The folders skipped so far because the walk has been or will be in
     // them by another path.
     int skipped() const { return m_skipped; }
+    // After the end: the fault that kept the root from being listed, 0 for
+    // none.
+    int rootFault() const { return m_rootFault; }
 
     // Ends the reading and waits for the thread.
     void stop()
@@ -198,7 +203,8 @@ private:
             m_realRoot = QFileInfo(m_root).canonicalFilePath();
             if (const auto root = Platform::folderIdentity(m_root))
                 m_visited.insert(*root);
-            const QList<Platform::FolderEntry> tops = Platform::listFolders(m_root, u"*");
+            const QList<Platform::FolderEntry> tops =
+                Platform::listFolders(m_root, u"*", &m_rootFault);
             m_tops = int(tops.size());
             for (qsizetype i = 0; i < tops.size() && !m_stop; ++i) {
                 const QString path = m_root + Separator + tops[i].name;
@@ -249,7 +255,8 @@ private:
         readQuietly(path + Separator + ProfileName, DataFiles::ProfileFileKind,
                     "Routines_ProfileFile:ReadProfile", folder.faults, folder.profile);
         const QString owner = ownsFolders(folder.info) ? folder.profile.displayName : ownerName;
-        const QList<Platform::FolderEntry> subs = Platform::listFolders(path, u"*");
+        const QList<Platform::FolderEntry> subs =
+            Platform::listFolders(path, u"*", &folder.listFault);
         if (m_filling.size() >= BatchSize || m_since.elapsed() >= BatchTime)
             send();
         for (const Platform::FolderEntry& sub : subs) {
@@ -290,6 +297,7 @@ private:
     std::atomic<bool> m_stop = false;
     bool m_done = false;
     std::exception_ptr m_fault;
+    int m_rootFault = 0;
     // The reading thread's own.
     Batch m_filling;
     QElapsedTimer m_since;
@@ -333,6 +341,8 @@ bool TreeWalk::run()
         }
     }
     reader.rethrowFault();
+    if (reader.rootFault() != 0)
+        m_progress.unreadable(m_root, RunTimeError::describe(reader.rootFault()));
     if (stopped) {
         m_progress.label(QString());
         return false;
@@ -351,6 +361,8 @@ void TreeWalk::visit(const ReadFolder& folder)
 {
     for (const QString& fault : folder.faults)
         Global::ReportError(fault);
+    if (folder.listFault != 0)
+        m_progress.unreadable(folder.path, RunTimeError::describe(folder.listFault));
     const FolderIndexValues values =
         gatherIndexValues(folder.path, folder.info, folder.profile, folder.ownerName, m_root);
     if (referenceFits(values, folder.path))

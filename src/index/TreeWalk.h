@@ -27,7 +27,8 @@ inline constexpr int BuildShare = 20;
 // Each real folder is walked once, however many paths lead to it: a link to
 // a folder of the tree, or to a folder above it, is skipped (the folder is
 // walked by its own path), and the progress says how many were. A link that
-// leads out of the tree is followed.
+// leads out of the tree is followed. A folder that cannot be listed (the
+// root too) is told to the progress (BuildProgress::unreadable).
 class TreeWalk
 {
 public:

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -22,8 +23,9 @@ File::FaultHook faultHook;
 
 // Marker bytes of the sharing rules, far beyond any data. An open holds a
 // shared lock on the marker of each access it has and of each access it
-// denies; it may open only when nobody holds the opposite marker. Appends
-// and claims take exclusive locks on markers of their own.
+// denies; it may open only when nobody holds the opposite marker. Appends,
+// claims and the writer of a file being made take exclusive locks on
+// markers of their own.
 constexpr off_t MarkerBase = 0x7fff'ffff'ffff'0000;
 enum Marker : off_t
 {
@@ -32,7 +34,9 @@ enum Marker : off_t
     DenyRead = 2,
     DenyWrite = 3,
     Appending = 4,
-    Claimed = 5
+    Claimed = 5,
+    Maker = 6,
+    InPlace = 7
 };
 
 struct flock markerLock(short type, Marker marker)
@@ -135,11 +139,29 @@ void syncFolder(const QString& folder)
         throw RunTimeError::fromErrno(err);
 }
 
+// ".NAME." that starts the temporaries of `target`, and whether a name that
+// starts so is one: HOST.PID.RANDOM.tmp follows.
+QString temporaryPrefix(const QString& target)
+{
+    return QLatin1Char('.') + QFileInfo(target).fileName().left(100) + QLatin1Char('.');
+}
+
+bool isTemporaryName(QStringView name, QStringView prefix)
+{
+    static const QRegularExpression rest(QStringLiteral("^.+\\.[0-9]+\\.[0-9a-f]+\\.tmp$"));
+    return name.startsWith(prefix) && rest.match(name.sliced(prefix.size())).hasMatch();
+}
+
 } // namespace
 
 void File::setFaultHook(FaultHook hook)
 {
     faultHook = std::move(hook);
+}
+
+int File::faultFor(const QString& path, Operation operation)
+{
+    return faultHook ? faultHook(path, operation) : 0;
 }
 
 void File::checkFault(const QString& path, Operation operation)
@@ -244,12 +266,13 @@ File File::openToReplace(const QString& path)
 
 // A new file beside `target` that no other process or earlier run can have
 // made: the host's name, the process number and a random part, created
-// exclusively.
+// exclusively and held as its writer's. A name that somebody removing the
+// temporaries of killed writers took for one of those is given up.
 File File::createTemporaryBeside(const QString& target, int mode)
 {
     const QFileInfo info(target);
-    const QString prefix = QStringLiteral("%1/.%2.%3.%4.")
-                               .arg(info.path(), info.fileName().left(100), hostName())
+    const QString prefix = QStringLiteral("%1/%2%3.%4.")
+                               .arg(info.path(), temporaryPrefix(target), hostName())
                                .arg(::getpid());
     for (;;) {
         const QString path = prefix +
@@ -258,11 +281,81 @@ File File::createTemporaryBeside(const QString& target, int mode)
         askFaultHook(path, Operation::Open);
         const int fd = ::open(QFile::encodeName(path).constData(),
                               O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
-        if (fd >= 0)
-            return File(fd, path, Binary | Read | Write);
-        if (errno != EEXIST)
+        if (fd < 0 && errno != EEXIST)
             throwOpenFailure(path, errno);
+        if (fd < 0)
+            continue;
+        File made(fd, path, Binary | Read | Write);
+        if (made.holdAsWriter() && made.isAt(path))
+            return made;
     }
+}
+
+bool File::markWritingInPlace()
+{
+    struct flock lock = markerLock(F_RDLCK, InPlace);
+    return m_fd >= 0 && fcntl(m_fd, F_OFD_SETLK, &lock) == 0;
+}
+
+File File::holdWritingInPlace(const QString& path)
+{
+    askFaultHook(path, Operation::Open);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throwOpenFailure(path, errno);
+    refuseFolder(fd);
+    File held(fd, path, Binary | Read);
+    if (!held.markWritingInPlace())
+        throw RunTimeError(RunTimeError::PermissionDenied);
+    return held;
+}
+
+File::Holders File::otherHolders() const
+{
+    if (m_fd < 0)
+        return {};
+    return {markerTaken(m_fd, Claimed), markerTaken(m_fd, InPlace)};
+}
+
+bool File::holdAsWriter()
+{
+    struct flock lock = markerLock(F_WRLCK, Maker);
+    return m_fd >= 0 && fcntl(m_fd, F_OFD_SETLK, &lock) == 0;
+}
+
+bool File::writerGone(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool gone = !markerTaken(fd, Maker);
+    ::close(fd);
+    return gone;
+}
+
+bool File::removeIfWriterGone(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // Held shared until it is gone: a writer cannot take it meanwhile.
+    struct flock lock = markerLock(F_RDLCK, Maker);
+    const bool removed = fcntl(fd, F_OFD_SETLK, &lock) == 0 && ::unlink(native.constData()) == 0;
+    ::close(fd);
+    return removed;
+}
+
+QStringList File::temporariesOf(const QString& target)
+{
+    const QString folder = QFileInfo(target).path();
+    const QString prefix = temporaryPrefix(target);
+    QStringList paths;
+    for (const QString& name : listEntries(folder, QString(prefix + u'*'), EntryKind::Files)) {
+        if (isTemporaryName(name, prefix))
+            paths << folder + u'/' + name;
+    }
+    return paths;
 }
 
 void File::replaceWhole(const QString& path, qint64 length, const std::function<void(File&)>& write,
@@ -293,8 +386,9 @@ bool File::createWhole(const QString& path, qint64 length, const std::function<v
         write(temporary);
         temporary.resize(length);
         temporary.sync();
-        temporary.close();
         // A link, unlike a rename, never takes the place of what is there.
+        // The temporary stays held meanwhile, so that it is never taken for
+        // a killed writer's.
         askFaultHook(path, Operation::Rename);
         made = ::link(temporaryName.constData(), QFile::encodeName(path).constData()) == 0;
         if (!made && errno != EEXIST)
@@ -304,6 +398,7 @@ bool File::createWhole(const QString& path, qint64 length, const std::function<v
         throw;
     }
     ::unlink(temporaryName.constData());
+    temporary.close();
     if (made)
         syncFolder(QFileInfo(path).path());
     return made;
@@ -316,6 +411,8 @@ void File::replaceOpen(File& old, const QString& target, qint64 length,
     if (old.isOpen() && fstat(old.m_fd, &oldInfo) != 0)
         throw RunTimeError::fromErrno(errno);
 
+    for (const QString& left : temporariesOf(target))
+        removeIfWriterGone(left);
     File temporary;
     try {
         // Readable by its owner alone until it has the old file's rights.
@@ -342,10 +439,12 @@ void File::replaceOpen(File& old, const QString& target, qint64 length,
         write(temporary);
         temporary.resize(length);
         temporary.sync();
-        temporary.close();
         askFaultHook(target, Operation::Rename);
+        // Renamed while its writer still holds it, so that it is never taken
+        // for a killed writer's.
         if (::rename(temporaryName.constData(), QFile::encodeName(target).constData()) != 0)
             throw RunTimeError::fromErrno(errno);
+        temporary.close();
     } catch (...) {
         ::unlink(temporaryName.constData());
         throw;

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -39,12 +40,15 @@ public:
         Read,
         Write,
         MakeFolder,
-        Rename
+        Rename,
+        List // a folder's listing (FileSystem)
     };
     // A test seam that stands in for a failing device: it is asked before
     // every operation and returns the error number to fail with, or 0.
     using FaultHook = std::function<int(const QString& path, Operation operation)>;
     static void setFaultHook(FaultHook hook);
+    // What the hook says of an operation of the platform's other reads.
+    static int faultFor(const QString& path, Operation operation);
     // Asks the seam about an operation done outside this class (a folder
     // made or renamed); throws RunTimeError with the number it gives.
     static void checkFault(const QString& path, Operation operation);
@@ -75,11 +79,13 @@ public:
     // position 1, so that a crash leaves the old file or the new one and
     // never half of one. The old file is first opened under the sharing rules
     // as a writer that keeps other writers out, so that one who holds it open
-    // for writing is never overtaken ("Permission denied"); then a temporary
-    // file of a name nobody else uses is created in the same folder, filled,
-    // flushed to the device and renamed over the old one, and the folder is
-    // flushed. The new file keeps the old one's permission bits, owner and
-    // group as far as the process may set them; a file that is new gets
+    // for writing is never overtaken ("Permission denied"); then the
+    // temporary files that earlier writers of the file left beside it when
+    // they were killed are removed (writerGone), and a temporary file of a
+    // name nobody else uses (".NAME.HOST.PID.RANDOM.tmp") is created in the
+    // same folder, held as its writer's, filled, flushed to the device and
+    // renamed over the old one, and the folder is flushed. The new file keeps the old one's
+    // permission bits, owner and group as far as the process may set them; a file that is new gets
     // `newFileMode` less the umask. Where the folder refuses the temporary
     // file but the old file may be written, the old file is written in place,
     // still under its lock. Throws RunTimeError.
@@ -95,6 +101,43 @@ public:
     // open of this process would run into): it is written through that open.
     // Afterwards `held` still has the file that it replaced, no longer named.
     static void replaceWhole(File& held, qint64 length, const std::function<void(File&)>& write);
+
+    // Marks this open as one that writes the file in place until it is
+    // closed (it must be open for reading). An index whose maintenance flag
+    // is set is being worked on only while somebody holds this mark, or a
+    // claim (a writer that replaces it whole); the system drops both when a
+    // process ends, so a flag that nobody holds was left by one that died.
+    bool markWritingInPlace();
+    // The same mark held by an open of its own, for reading only and without
+    // the sharing rules (so that it keeps nobody out), for as long as the
+    // File returned is kept. Throws RunTimeError when the file cannot be
+    // opened.
+    static File holdWritingInPlace(const QString& path);
+    // The marks that other opens of the file, in this process or others,
+    // hold: a claim, writing in place.
+    struct Holders
+    {
+        bool claimed = false;
+        bool inPlace = false;
+    };
+    Holders otherHolders() const;
+
+    // Takes the lock that says this open writes the file until it is
+    // closed (a temporary file of replaceWhole holds it while it is filled),
+    // so that another process can tell for certain whether the file's writer
+    // still lives. False when another open holds it.
+    bool holdAsWriter();
+    // True when nobody holds the file as its writer (holdAsWriter) any more:
+    // its writer was stopped or killed part way, or the file was never so
+    // held. False while its writer lives, and for a file that cannot be
+    // opened to tell.
+    static bool writerGone(const QString& path);
+    // Removes the file when its writer is gone, holding it meanwhile so that
+    // no writer takes it up again; true when it was removed.
+    static bool removeIfWriterGone(const QString& path);
+    // The temporary files of replaceWhole beside `target` (paths), whether
+    // their writers live or not.
+    static QStringList temporariesOf(const QString& target);
 
     bool isOpen() const { return m_fd >= 0; }
     const QString& path() const { return m_path; }

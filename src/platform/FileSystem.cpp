@@ -69,13 +69,21 @@ namespace {
 // identity. Entries are examined relative to the open folder, which spares
 // looking up its path again for each.
 QList<FolderEntry> listing(const QString& folder, QStringView pattern, EntryKind kind,
-                           bool identify)
+                           bool identify, int* error = nullptr)
 {
     QList<FolderEntry> entries;
+    const auto fail = [error](int err) {
+        if (error && err != ENOENT && err != ENOTDIR)
+            *error = RunTimeError::fromErrno(err).number();
+    };
+    if (error && (*error = File::faultFor(folder, File::Operation::List)) != 0)
+        return entries;
     DIR* dir =
         ::opendir(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder).constData());
-    if (!dir)
+    if (!dir) {
+        fail(errno);
         return entries;
+    }
     const int fd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
@@ -89,6 +97,8 @@ QList<FolderEntry> listing(const QString& folder, QStringView pattern, EntryKind
         if (identify || entry->d_type == DT_UNKNOWN || identity.link) {
             struct stat info = {};
             bool known = ::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0;
+            if (!known)
+                fail(errno);
             identity.link = known && S_ISLNK(info.st_mode);
             if (identity.link)
                 known = ::fstatat(fd, entry->d_name, &info, 0) == 0;
@@ -122,9 +132,11 @@ bool isUnfinishedFolder(QStringView name)
     return name.startsWith(UnfinishedFolderPrefix);
 }
 
-QList<FolderEntry> listFolders(const QString& folder, QStringView pattern)
+QList<FolderEntry> listFolders(const QString& folder, QStringView pattern, int* error)
 {
-    QList<FolderEntry> folders = listing(folder, pattern, EntryKind::Folders, true);
+    if (error)
+        *error = 0;
+    QList<FolderEntry> folders = listing(folder, pattern, EntryKind::Folders, true, error);
     folders.removeIf([](const FolderEntry& entry) { return isUnfinishedFolder(entry.name); });
     return folders;
 }

@@ -50,13 +50,15 @@ inline const QString UnfinishedFolderPrefix = QStringLiteral(".unfinished-");
 bool isUnfinishedFolder(QStringView name);
 
 // The sub-folders of `folder` as listEntries gives them, each with its
-// identity, without unfinished folders.
+// identity, without unfinished folders. With `error`, a folder that cannot
+// be listed, or whose entries cannot be examined, sets it to the fault's
+// number (RunTimeError), 0 otherwise; a folder that is gone is no fault.
 struct FolderEntry
 {
     QString name;
     FolderIdentity identity;
 };
-QList<FolderEntry> listFolders(const QString& folder, QStringView pattern);
+QList<FolderEntry> listFolders(const QString& folder, QStringView pattern, int* error = nullptr);
 
 // Makes the folder `path` in an existing folder. False when something of
 // that name is there already; throws RunTimeError for any other failure.

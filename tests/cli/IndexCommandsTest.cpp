@@ -4,8 +4,10 @@
 #include "VantixProcess.h"
 #include "datafiles/DataFile.h"
 #include "index/TaskFile.h"
+#include "platform/File.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +17,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -48,8 +53,16 @@ protected:
     {
         return Testing::runVantix(QStringList{QStringLiteral("--registry"),
                                               workspace + QStringLiteral("/registry.sqlite3")} +
-                                  args);
+                                      args,
+                                  {}, environment);
     }
+
+    // The task file of the test's own.
+    QProcessEnvironment environment = [this] {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
+        return e;
+    }();
 
     QJsonObject json(const QStringList& args, int status = 0)
     {
@@ -160,7 +173,8 @@ TEST_F(IndexCommands, SearchGivesTheFindersRowsRankedAndTheRebuildGivesTheSame)
 }
 
 // An index that several users share keeps its rights however often it is
-// rebuilt, and every rebuild leaves a whole index with nothing beside it.
+// rebuilt, and every rebuild leaves a whole index with nothing beside it,
+// not even what an earlier writer that was killed left.
 TEST_F(IndexCommands, ARebuildTwiceVerifiesCleanAndKeepsEachFilesRights)
 {
     const std::pair<const char*, QFile::Permissions> files[] = {
@@ -172,6 +186,18 @@ TEST_F(IndexCommands, ARebuildTwiceVerifiesCleanAndKeepsEachFilesRights)
     };
     for (const auto& [file, permissions] : files)
         ASSERT_TRUE(QFile::setPermissions(index(file), permissions));
+    // What a writer killed part way left: named by verify, removed by the
+    // next writer of its index.
+    QFile left(index(".UD1.bin.elsewhere.4242.beef.tmp"));
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+    left.write(QByteArray(50'000, 'x'));
+    left.close();
+    const Outcome named = run({QStringLiteral("index"), QStringLiteral("verify")});
+    EXPECT_EQ(named.status, 0);
+    EXPECT_TRUE(named.out.contains(u"  .UD1.bin.elsewhere.4242.beef.tmp (48.8KB): left by a "
+                                   u"writer that was stopped; the next writer of UD1.bin removes "
+                                   u"it\n"))
+        << named.out.toStdString();
     for (int round = 1; round <= 2; ++round) {
         const Outcome rebuilt = run({QStringLiteral("index"), QStringLiteral("rebuild")});
         EXPECT_EQ(rebuilt.status, 0) << rebuilt.err.toStdString();
@@ -233,16 +259,21 @@ TEST_F(IndexCommands, VerifyLockAndDamage)
     for (const char* file : {"Name.bin", "Pcode.bin", "TelNum.bin", "UD1.bin"})
         EXPECT_TRUE(clean.out.contains(QLatin1String(file) + QLatin1String(": "))) << file;
 
-    // A locked index is skipped with the finder's message; the others are searched.
+    // An index locked by a command that has ended is left locked: nobody
+    // works on it, so it is searched with a line that says so.
+    const QJsonObject free = search(PhoneClue);
     EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("lock"), QStringLiteral("2")}).status,
               0);
-    const QJsonObject locked = search(PhoneClue);
-    const QJsonArray skipped = locked[QStringLiteral("skipped")].toArray();
-    ASSERT_EQ(skipped.size(), 1);
-    EXPECT_EQ(skipped[0][QStringLiteral("index")].toString(), QStringLiteral("Pcode"));
-    EXPECT_TRUE(skipped[0][QStringLiteral("message")].toString().contains(
-        u"The 'Postcode' index is undergoing maintenance"));
-    EXPECT_FALSE(rowsOf(locked).isEmpty());
+    const Outcome locked = run(
+        {QStringLiteral("index"), QStringLiteral("search"), PhoneClue, QStringLiteral("--json")});
+    EXPECT_EQ(locked.status, 0);
+    EXPECT_EQ(rowsOf(QJsonDocument::fromJson(locked.out.toUtf8()).object()), rowsOf(free));
+    EXPECT_EQ(locked.err.toStdString(),
+              QStringLiteral("vantix: The 'Postcode' index was left locked for "
+                             "maintenance, though nobody is working on it, so it was "
+                             "searched as it stands. A rebuild of the index frees "
+                             "it.\n")
+                  .toStdString());
     EXPECT_TRUE(run({QStringLiteral("index"), QStringLiteral("verify"), QStringLiteral("Pcode")})
                     .out.contains(u"locked for maintenance"));
     EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("unlock"), QStringLiteral("pcode.bin")})
@@ -336,6 +367,63 @@ TEST_F(IndexCommands, DumpSumsUpAnIndexAndListsTheTasks)
     EXPECT_TRUE(cut.out.contains(u"tasks[0].Folder: \"/filing/Acme [12]\""))
         << cut.out.toStdString();
     EXPECT_TRUE(cut.err.contains(u"tasks[1]")) << cut.err.toStdString();
+}
+
+// A company folder that cannot be read (mode 000; where the tests run as
+// root, who reads everything, the rebuild runs as another user) is named on
+// stderr and counted in the summary line, and the rebuild fails.
+TEST_F(IndexCommands, ARebuildNamesEveryFolderItCannotReadAndFails)
+{
+    const auto [name, ref] = firstCompany();
+    const QString shut = workspace + QStringLiteral("/Filing/%1 [%2]").arg(name, ref);
+    ASSERT_TRUE(QFile::setPermissions(shut, {}));
+    QProcess rebuild;
+    if (::geteuid() == 0) {
+        ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                          QFile::ExeOwner | QFile::ReadOther |
+                                                          QFile::ExeOther));
+        QDirIterator files(workspace, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                           QDirIterator::Subdirectories);
+        ASSERT_EQ(::chown(QFile::encodeName(workspace).constData(), 65534, 65534), 0);
+        while (files.hasNext())
+            ASSERT_EQ(::lchown(QFile::encodeName(files.next()).constData(), 65534, 65534), 0);
+        rebuild.setChildProcessModifier([] {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(99);
+        });
+    }
+    rebuild.start(QStringLiteral(VANTIX_EXECUTABLE),
+                  {QStringLiteral("--registry"), workspace + QStringLiteral("/registry.sqlite3"),
+                   QStringLiteral("index"), QStringLiteral("rebuild")});
+    ASSERT_TRUE(rebuild.waitForFinished(120'000));
+    QFile::setPermissions(shut, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString err = QString::fromUtf8(rebuild.readAllStandardError());
+    EXPECT_EQ(rebuild.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("vantix: The folder \"%1\" could not be read "
+                                            "(Permission denied), so what it holds is missing "
+                                            "from the index. Make it readable, then rebuild the "
+                                            "index.\n")
+                                 .arg(shut)))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains(QRegularExpression(
+        QStringLiteral("\nRebuilt the .* indexes in [0-9.,]+ s; 1 folder could not be read\n"))))
+        << err.toStdString();
+}
+
+// new-contact carries out its tasks at once; when one is left (an index
+// held by another user's rebuild), it says so and exits with 1.
+TEST_F(IndexCommands, NewContactFailsWhenItsTaskIsLeft)
+{
+    std::optional<Platform::File> held = Platform::File::claim(index("TelNum.bin"));
+    ASSERT_TRUE(held);
+    const Outcome left = run(
+        {QStringLiteral("new-contact"), QStringLiteral("--name"), QStringLiteral("Wanda Wright")});
+    EXPECT_EQ(left.status, 1);
+    EXPECT_TRUE(left.err.contains(u"left for later")) << left.err.toStdString();
+    held.reset();
+    EXPECT_EQ(run({QStringLiteral("index"), QStringLiteral("tasks"), QStringLiteral("run")}).status,
+              0);
+    EXPECT_EQ(rowsOf(search(QStringLiteral("Wanda"))).size(), 1);
 }
 
 TEST_F(IndexCommands, WrongUsage)

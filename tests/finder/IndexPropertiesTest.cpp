@@ -7,6 +7,9 @@
 #include "index/Build.h"
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+#include "platform/RunTimeError.h"
 #include "shared/Paths.h"
 #include "shared/Settings.h"
 
@@ -254,6 +257,30 @@ TEST_F(IndexPropertiesTest, RebuildRebuildsTheTickedIndexesThenRunsOk)
     EXPECT_FALSE(props.shown());        // then OK
     EXPECT_EQ(storedColours().highlight, 5);
     EXPECT_FALSE(remote.openedByRemote());
+}
+
+// A folder of the tree that cannot be read (the walk's listing fails, as it
+// does for a folder of mode 000) is named in the finder's status after the
+// Rebuild, which counts as not done in full.
+TEST_F(IndexPropertiesTest, ARebuildNamesTheFoldersItCouldNotReadInTheFindersStatus)
+{
+    const QString filing = Global::GetDataFolder(QStringLiteral("FilingFolder"));
+    const QString shut =
+        filing + u'/' + Platform::listEntries(filing, u"*", Platform::EntryKind::Folders).first();
+    Platform::File::setFaultHook([&](const QString& path, Platform::File::Operation operation) {
+        return path == shut && operation == Platform::File::Operation::List
+                   ? int(Platform::RunTimeError::PermissionDenied)
+                   : 0;
+    });
+    open();
+    props.rowClicked(0);
+    const bool rebuilt = props.rebuild();
+    Platform::File::setFaultHook({});
+    EXPECT_FALSE(rebuilt);
+    EXPECT_EQ(flow.statusText(),
+              QStringLiteral("1 folder(s) could not be read, so what they hold is missing from the "
+                             "index: %1. Make them readable, then rebuild the index.")
+                  .arg(shut));
 }
 
 TEST_F(IndexPropertiesTest, AStoppedRebuildLeavesTheIndexAsItWas)

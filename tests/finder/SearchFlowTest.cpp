@@ -5,6 +5,7 @@
 #include "ScriptedUiHost.h"
 #include "TestSettings.h"
 #include "finder/Picks.h"
+#include "index/IndexFile.h"
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
 #include "shared/Settings.h"
@@ -109,6 +110,21 @@ TEST_F(SearchFlowTest, ASearchListsRankedRowsAndEnterThenPicksTheSelectedOne)
     EXPECT_EQ(flow.statusText(), QStringLiteral("No matches found."));
     EXPECT_FALSE(flow.listEnabled());
     EXPECT_EQ(flow.selectedRow(), -1);
+
+    // An index left locked (nobody works on it) is searched, and the status
+    // says so after its count.
+    QFile name(Indexing::indexPath(m_dir.path(), Indexing::NameIndex));
+    ASSERT_TRUE(name.open(QIODevice::ReadWrite));
+    name.seek(Indexing::FlagPosition - 1);
+    name.write(QByteArray(2, '\xff'));
+    name.close();
+    search(QStringLiteral("Jones"));
+    EXPECT_EQ(flow.results().count(), 3);
+    EXPECT_TRUE(flow.statusText().endsWith(
+        QStringLiteral("   The 'Name' index was left locked for maintenance, though nobody is "
+                       "working on it, so it was searched as it stands. A rebuild of the index "
+                       "frees it.")))
+        << flow.statusText().toStdString();
 }
 
 TEST_F(SearchFlowTest, UpAndDownWrapAndPagesStopAtTheEnds)

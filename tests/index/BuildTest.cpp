@@ -198,8 +198,10 @@ TEST_F(BuildTest, AddToIndexStoresEachValueWithItsDisplayAndNothingForAFolderItC
     }
     host.boxes.clear();
 
-    // Pairwise, a display missing at the end reading as empty; the same
-    // reference of another kind is packed with that kind.
+    // Pairwise, a display missing at the end reading as empty. The folder
+    // added again, now of another kind, takes the place of its entries under
+    // the words it is stored under (packed with that kind); the initials
+    // that only a company gives keep theirs.
     EXPECT_TRUE(AddToIndex(NameIndex, items({QStringLiteral("Acme Ltd"), QStringLiteral("Zed")}),
                            display(QStringLiteral("Acme Ltd"), QStringLiteral("Leeds")),
                            QStringLiteral("12"), 3, true));
@@ -208,13 +210,13 @@ TEST_F(BuildTest, AddToIndexStoresEachValueWithItsDisplayAndNothingForAFolderItC
     MemoryIndex expected;
     qint16 three = 3;
     qint16 four = 4;
-    storeValue(expected, NameIndex, QStringLiteral("Acme Ltd"),
-               display(QStringLiteral("Acme Ltd"), QStringLiteral("Leeds")),
-               KwPack(QStringLiteral("12"), three), 3);
-    storeValue(expected, NameIndex, QStringLiteral("Zed"), QString(),
-               KwPack(QStringLiteral("12"), three), 3);
-    storeValue(expected, NameIndex, QStringLiteral("Acme Ltd"), QString(),
-               KwPack(QStringLiteral("12"), four), 4);
+    const QByteArray company = KwPack(QStringLiteral("12"), three);
+    storeEntry(expected, cellOf(u"ACME"),
+               makeEntry(QStringLiteral("ACMELTD"), KwPack(QStringLiteral("12"), four), {}));
+    storeEntry(expected, cellOf(u"AL"),
+               makeEntry(QStringLiteral("ACMELTDAL"), company,
+                         Zip(display(QStringLiteral("Acme Ltd"), QStringLiteral("Leeds")))));
+    storeEntry(expected, cellOf(u"ZED"), makeEntry(QStringLiteral("ZED"), company, {}));
     EXPECT_EQ(Testing::fileBytes(name), expected.bytes());
     EXPECT_TRUE(host.boxes.isEmpty());
 }
@@ -520,7 +522,9 @@ TEST_F(BuildTest, ARebuildThatEndsEarlyLeavesEachIndexAsItFoundIt)
                    ? int(Platform::RunTimeError::DiskFull)
                    : 0;
     });
-    host.expectBox(MsgAnswer::Ok, QStringLiteral("Indexing:RebuildIndexFile  Error:Disk full"));
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("The file\r\n\"%1\"\r\ncould not be written: its "
+                                                 "disk is full.\r\n\r\nFree some space")
+                                      .arg(index(PcodeIndex)));
     const bool rebuilt = RebuildIndexFile({}, {NameIndex, PcodeIndex});
     Platform::File::setFaultHook({});
     EXPECT_FALSE(rebuilt);
@@ -564,7 +568,9 @@ TEST_F(BuildTest, ARebuildLeavesOutAnIndexThatAnotherRebuildHoldsOrItCannotLock)
     host.expectBox(MsgAnswer::Ok,
                    QStringLiteral("The 'Phone/Fax/Email' index is undergoing maintenance"));
     host.expectBox(MsgAnswer::Ok,
-                   QStringLiteral("Indexing:sub_LockForMaintenance  Error:Device I/O error"));
+                   QStringLiteral("The file\r\n\"%1\"\r\ncould not be read or written (Device "
+                                  "I/O error).\r\n\r\nCheck that you may change the files")
+                       .arg(index(UD1Index)));
     QList<qint16> fields{NameIndex, PcodeIndex, TelNumIndex, UD1Index};
     const bool rebuilt = RebuildIndexFile({}, fields);
     Platform::File::setFaultHook({});

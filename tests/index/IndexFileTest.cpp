@@ -5,6 +5,7 @@
 #include "index/IndexWriter.h"
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
+#include "index/Verify.h"
 
 #include <QtEndian>
 
@@ -296,6 +297,65 @@ TEST(IndexFile, AnAddRefusesToWriteWhereDamageLeadsItOverTheTablesOrOutOfTheFile
         }
         file.close();
         EXPECT_EQ(Testing::fileBytes(path), c.bytes) << c.what;
+    }
+}
+
+// Taking a folder out of a cell leaves the cell as if the folder's entries
+// had never been stored there, and the file without a record that nothing
+// leads to: another cell's records at the end of the file move into the
+// places given back.
+TEST(IndexFile, TakingAFolderOutLeavesItsCellAsIfItsEntriesHadNeverBeenStored)
+{
+    const struct
+    {
+        const char* what;
+        QList<std::pair<qsizetype, const char*>> entries; // length and reference
+    } cases[] = {
+        {"none of its entries", {{300, "20"}, {300, "30"}}},
+        {"its only entry", {{40, "10"}}},
+        {"one between others", {{600, "20"}, {600, "10"}, {600, "30"}}},
+        {"one over three records, and another", {{2100, "10"}, {500, "20"}, {300, "10"}}},
+        {"the last, after a full record", {{1024, "20"}, {100, "10"}}},
+    };
+    // The folder's reference as stored with another folder kind.
+    qint16 flags = 4;
+    const QByteArray folder = KwPack(QStringLiteral("10"), flags);
+    const Cell otherCell{1, 1, 1};
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Name.bin"));
+    for (const auto& c : cases) {
+        Testing::writeBytes(path, emptyIndexBytes());
+        auto file = Platform::File::open(path, Platform::File::Binary | Platform::File::Read |
+                                                   Platform::File::Write);
+        FileStorage onDisk(file);
+        MemoryIndex withOtherCell;
+        MemoryIndex fresh;
+        QList<QByteArray> kept;
+        char fill = 'a';
+        for (const auto& [length, ref] : c.entries) {
+            const QByteArray entry = entryOf(length, fill++, QString::fromLatin1(ref));
+            storeEntry(onDisk, SomeCell, entry);
+            storeEntry(withOtherCell, SomeCell, entry);
+            if (qstrcmp(ref, "10") != 0) {
+                storeEntry(fresh, SomeCell, entry);
+                kept << entry;
+            }
+        }
+        takeOutFolder(onDisk, {SomeCell}, folder);
+        closeGaps(onDisk);
+        file.close();
+        EXPECT_EQ(Testing::fileBytes(path), fresh.bytes()) << c.what;
+
+        const QByteArray other = entryOf(1500, 'z', QStringLiteral("40"));
+        storeEntry(withOtherCell, otherCell, other);
+        takeOutFolder(withOtherCell, {SomeCell, otherCell, SomeCell}, folder);
+        closeGaps(withOtherCell);
+        const IndexSummary summary = summarizeIndex(BytesSource(withOtherCell.bytes()));
+        EXPECT_TRUE(summary.damage.isEmpty())
+            << c.what << ": " << summary.damage.value(0).description.toStdString();
+        EXPECT_EQ(walk(withOtherCell.bytes()).entries, kept) << c.what;
+        EXPECT_EQ(walk(withOtherCell.bytes(), otherCell).entries, QList<QByteArray>{other});
+        EXPECT_EQ(withOtherCell.bytes().size(), fresh.bytes().size() + 2 * RecordSize) << c.what;
     }
 }
 

@@ -10,7 +10,9 @@
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
 #include "index/Search.h"
+#include "index/Verify.h"
 #include "platform/File.h"
+#include "platform/RunTimeError.h"
 #include "shared/Paths.h"
 
 #include <QDir>
@@ -100,6 +102,14 @@ protected:
         return refs;
     }
 
+    QList<QByteArray> rawIndexes() const
+    {
+        QList<QByteArray> files;
+        for (int n = NameIndex; n <= UD1Index; ++n)
+            files << Testing::fileBytes(indexPath(indexes(), n));
+        return files;
+    }
+
     QStringList indexBytes() const
     {
         QStringList files;
@@ -183,6 +193,79 @@ TEST_F(IndexTasks, IndexesInUseLeaveTheTasksAndTheIndexesAsTheyWere)
     }
     EXPECT_EQ(indexBytes(), before);
     EXPECT_EQ(RunIndexTasks().done, 1);
+}
+
+// The task file holds Windows-1252: a folder whose path holds other
+// characters comes back with "?" in their places. The task's reference
+// finds it in the filing tree; a task is dropped only when that finds no
+// folder either.
+TEST_F(IndexTasks, AFolderThatTheStoredPathDoesNotNameIsFoundByItsReference)
+{
+    const QString zofia = folder(QStringLiteral("Zofia \u0141ukasiewicz [5]"), DataFiles::FolderF,
+                                 QStringLiteral("Zofia Lukasiewicz"), QStringLiteral("KT1 1AA"));
+    queue(zofia, QStringLiteral("5"));
+    queue(filing() + QStringLiteral("/Gone [6]"), QStringLiteral("6"));
+    ASSERT_EQ(outstandingTasks().tasks[0].Folder,
+              filing() + QStringLiteral("/Zofia ?ukasiewicz [5]"));
+
+    const TaskRunReport report = RunIndexTasks();
+    EXPECT_EQ(report.done, 1);
+    EXPECT_EQ(report.refsDone, QStringList{QStringLiteral("5")});
+    EXPECT_EQ(report.dropped, 1);
+    ASSERT_EQ(report.lines.size(), 1);
+    EXPECT_TRUE(report.lines[0].contains(u"Gone [6]"));
+    EXPECT_EQ(found(QStringLiteral("Zofia"), NameIndex), QStringList{QStringLiteral("5")});
+    EXPECT_TRUE(outstandingTasks().tasks.empty());
+}
+
+// A task carried out twice leaves one set of its folder's entries: after a
+// run that failed part way (the Name index replaced, the others not), and
+// when a rebuild has indexed the folder since the task was queued.
+TEST_F(IndexTasks, ATaskCarriedOutTwiceLeavesOneSetOfEntries)
+{
+    queue(folder(QStringLiteral("Acme Ltd [2]"), DataFiles::FolderF, QStringLiteral("Acme Ltd"),
+                 QStringLiteral("LS1 0NG")),
+          QStringLiteral("2"));
+    const QList<QByteArray> start = rawIndexes();
+    const QByteArray queued = Testing::fileBytes(path("taskfile.bin"));
+
+    Platform::File::setFaultHook([](const QString& file, Platform::File::Operation operation) {
+        return operation == Platform::File::Operation::Open && file.contains(u"/.Pcode.bin.")
+                   ? Platform::RunTimeError::DiskFull
+                   : 0;
+    });
+    host.expectBox(Platform::MsgAnswer::Ok,
+                   QStringLiteral("The file\r\n\"%1\"\r\ncould not be written: its disk is "
+                                  "full.\r\n\r\nFree some space on that disk, then try again.")
+                       .arg(indexPath(indexes(), PcodeIndex)));
+    EXPECT_TRUE(RunIndexTasks().failed);
+    Platform::File::setFaultHook({});
+    ASSERT_NE(rawIndexes()[0], start[0]);
+    ASSERT_EQ(rawIndexes()[1], start[1]);
+    EXPECT_EQ(RunIndexTasks().done, 1);
+    const QList<QByteArray> afterFailure = rawIndexes();
+
+    // The same task carried out once, from the same start.
+    for (int n = NameIndex; n <= UD1Index; ++n)
+        Testing::writeBytes(indexPath(indexes(), n), start[n - 1]);
+    Testing::writeBytes(path("taskfile.bin"), queued);
+    EXPECT_EQ(RunIndexTasks().done, 1);
+    EXPECT_TRUE(rawIndexes() == afterFailure);
+
+    const QString later = folder(QStringLiteral("Later [3]"), DataFiles::FolderF,
+                                 QStringLiteral("Later Ltd"), QStringLiteral("HG1 2AB"));
+    queue(later, QStringLiteral("3"));
+    ASSERT_TRUE(RebuildIndexFile({}, {1, 2, 3, 4}));
+    const QList<QByteArray> rebuilt = rawIndexes();
+    EXPECT_EQ(RunIndexTasks().done, 1);
+    for (int n = NameIndex; n <= UD1Index; ++n) {
+        const IndexSummary once = summarizeIndex(BytesSource(rebuilt[n - 1]));
+        const QByteArray now = rawIndexes()[n - 1];
+        const IndexSummary again = summarizeIndex(BytesSource(now));
+        EXPECT_TRUE(again.damage.isEmpty()) << n;
+        EXPECT_EQ(again.entries, once.entries) << n;
+        EXPECT_EQ(now.size(), rebuilt[n - 1].size()) << n;
+    }
 }
 
 // A user who opened the task file to append just as it was replaced (the

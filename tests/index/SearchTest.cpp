@@ -14,6 +14,8 @@
 
 #include <gmock/gmock.h>
 
+#include <optional>
+
 using namespace Indexing;
 using Platform::MsgAnswer;
 using testing::ElementsAre;
@@ -355,6 +357,27 @@ TEST_F(SearchTest, ShortCluesArePaddedWithKForTheCell)
                                       "007SK74PQ^12-3 | ^B^1SK^07 4PQ^t^b^ySmith   ^b^y(12-3)"));
 }
 
+// A name typed in another script is given its Latin form in the suite's
+// files; a clue typed the same way finds it there.
+TEST_F(SearchTest, AClueInAnyScriptFindsTheLatinFormOfTheName)
+{
+    writeIndex(NameIndex, indexBytes(NameIndex, {{"L\u00f3dz Ltd", "L\u00f3dz Ltd", "1", 1},
+                                                 {"Omega Ltd", "Omega Ltd", "2", 1},
+                                                 {"Ivan Petrov", "Ivan Petrov", "3", 1}}));
+    const struct
+    {
+        const char16_t* clue;
+        const char* found;
+    } cases[] = {{u"\u0141\u00f3d\u017a", "003L\u00d3DZLTD^1 | ^B^1L\u00f3dz^0 Ltd^t^b^y(1)"},
+                 {u"\u03a9mega", "003OMEGALTD^2 | ^B^1Omega^0 Ltd^t^b^y(2)"},
+                 {u"\u0418\u0432\u0430\u043d", "003IVANPETROV^3 | ^B^1Ivan^0 Petrov^t^b^y(3)"}};
+    for (const auto& c : cases) {
+        SearchRequest r = request(QString::fromUtf16(c.clue));
+        Find(r);
+        EXPECT_THAT(rowsOf(), ElementsAre(c.found));
+    }
+}
+
 TEST_F(SearchTest, RowsAreRankedWithTheDroppedCharactersSkippedAndTheClueGapsKept)
 {
     writeIndex(PcodeIndex, indexBytes(PcodeIndex, {{"LS10 1AB", "LS10 1AB^Smith", "1", 3},
@@ -504,6 +527,50 @@ TEST_F(SearchTest, AnIndexThatCannotBeOpenedIsSkippedAndTheSearchGoesOn)
     EXPECT_EQ(r.skipped[1].index, "TelNum"); // missing: no message
     EXPECT_EQ(r.skipped[1].message, "");
     EXPECT_EQ(r.skipped[2].index, "UD1");
+}
+
+// An index whose maintenance flag is set is shut (914) only while a writer
+// that works in place holds it: a rebuild that replaces it whole leaves the
+// file on disk as it is, and a flag that nobody holds (the system drops the
+// holds of a process that dies) was left by one that did not finish.
+TEST_F(SearchTest, ALockedIndexIsSearchedUnlessAWriterInPlaceHoldsIt)
+{
+    QByteArray locked = indexBytes(NameIndex, NameValues);
+    qToLittleEndian<qint16>(MaintenanceFlag, locked.data() + FlagPosition - 1);
+    const QString name = writeIndex(NameIndex, locked);
+    const QString note = QStringLiteral("The 'Name' index was left locked for maintenance, though "
+                                        "nobody is working on it, so it was searched as it "
+                                        "stands. A rebuild of the index frees it.");
+    enum Holder
+    {
+        Nobody,
+        Rebuild,
+        WriterInPlace
+    };
+    const struct
+    {
+        Holder holder;
+        int hits;
+        QStringList notes;
+    } cases[] = {{Nobody, 7, {note}}, {Rebuild, 7, {}}, {WriterInPlace, 0, {}}};
+    for (const auto& c : cases) {
+        std::optional<Platform::File> held;
+        if (c.holder == Rebuild)
+            held = Platform::File::claim(name);
+        else if (c.holder == WriterInPlace)
+            held = Platform::File::holdWritingInPlace(name);
+        if (c.hits == 0)
+            host.expectBox(MsgAnswer::Ok,
+                           QStringLiteral("The 'Name' index is undergoing maintenance"));
+        SearchRequest r = request(QStringLiteral("smith"));
+        Find(r);
+        EXPECT_EQ(r.Hits, c.hits) << c.holder;
+        EXPECT_EQ(r.notes, c.notes) << c.holder;
+        EXPECT_EQ(r.skipped.size(), c.hits == 0 ? 1 : 0) << c.holder;
+    }
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), locked);
 }
 
 TEST_F(SearchTest, ADamagedIndexEndsItsSearchCleanlyWithOneReport)

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -254,6 +255,45 @@ TEST(File, ReplaceWholeWritesAFreshFileWithTheOldFilesRights)
         fresh, 1, [](File& file) { file.writeAt(1, "x"); }, 0640);
     ::umask(mask);
     EXPECT_EQ(modeOf(fresh), 0640u);
+}
+
+// A writer killed while it writes leaves its temporary file. Nobody holds
+// it as its writer any more, so the next writer of the file removes it; one
+// whose writer lives stays.
+TEST(File, TheNextWriterRemovesTheTemporariesOfKilledWriters)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("Name.bin"));
+    touch(target, "old");
+    int writing[2];
+    ASSERT_EQ(::pipe(writing), 0);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        File::replaceWhole(target, 3, [&](File&) {
+            (void)!::write(writing[1], "w", 1);
+            ::pause();
+        });
+        ::_exit(0);
+    }
+    ASSERT_GT(writer, 0);
+    char signal = 0;
+    ASSERT_EQ(::read(writing[0], &signal, 1), 1);
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    ::close(writing[0]);
+    ::close(writing[1]);
+
+    const QStringList left = File::temporariesOf(target);
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_TRUE(File::writerGone(left[0]));
+    const QString live = dir.filePath(QStringLiteral(".Name.bin.elsewhere.7.beef.tmp"));
+    File held = File::open(live, File::Binary | File::Read | File::Write);
+    ASSERT_TRUE(held.holdAsWriter());
+    EXPECT_FALSE(File::writerGone(live));
+
+    replaceWith(target, "new");
+    EXPECT_EQ(entriesOf(dir.path()), (QStringList{QFileInfo(live).fileName(), "Name.bin"}));
+    EXPECT_EQ(File::open(target, File::Binary | File::Read).readAt(1, 10), "new");
 }
 
 // Each pair: the mode an open of the old file holds, and whether a
