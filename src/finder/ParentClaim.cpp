@@ -33,24 +33,12 @@ enum : int
     ErrorDetail = 112,
 };
 
-// The reference of a filing-tree folder's name, or "" for a name without one.
-QString referenceOf(const QString& folder)
-{
-    const QString last = folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);
-    if (!last.endsWith(QLatin1Char(']')) || !last.contains(QLatin1Char('[')))
-        return {};
-    QString name;
-    QString ref;
-    Global::ResolveFolderName(folder, name, ref);
-    return ref;
-}
-
 // The references of the sub-folders of `parent`, in upper case.
 QSet<QString> subReferences(const QString& parent)
 {
     QSet<QString> refs;
     for (const QString& name : Platform::listEntries(parent, u"*]", Platform::EntryKind::Folders)) {
-        const QString ref = referenceOf(name);
+        const QString ref = Global::folderReference(name);
         if (!ref.isEmpty())
             refs.insert(ref.toUpper());
     }
@@ -77,7 +65,7 @@ qint64 highestNumber(const QSet<QString>& refs, const QString& prefix)
 // The parent's reference as a prefix: none when it is empty or its value 0.
 QString prefixOf(const QString& parent)
 {
-    const QString ref = referenceOf(parent);
+    const QString ref = Global::folderReference(parent);
     return Global::val(ref) == 0 ? QString() : ref;
 }
 

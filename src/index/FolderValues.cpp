@@ -35,9 +35,7 @@ QString withoutTrailingSeparator(QString path)
 void nameAndRef(const QString& folder, QString& name, QString& ref)
 {
     Global::ResolveFolderName(folder, name, ref);
-    if (!folder.endsWith(QLatin1Char(']')) ||
-        folder.lastIndexOf(QLatin1Char('[')) < folder.lastIndexOf(Separator))
-        ref.clear();
+    ref = Global::folderReference(folder);
 }
 
 // Where a folder stands, for people: its path below the filing root with

@@ -334,6 +334,15 @@ void ResolveFolderName(QString path, QString& name, QString& ref)
     name = name.mid(lastSeparator(name) + 1);
 }
 
+QString folderReference(const QString& path)
+{
+    QString name;
+    QString ref;
+    ResolveFolderName(path, name, ref);
+    return isFilingName(lastPart(path.endsWith(Separator) ? path.chopped(1) : path)) ? ref
+                                                                                     : QString();
+}
+
 QString FindFolderByRef(const QString& parent, const QString& ref)
 {
     if (parent.isEmpty() && ref.isEmpty()) {

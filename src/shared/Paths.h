@@ -54,6 +54,9 @@ QString GetDataFolder(const QString& settingName, bool reload = false);
 // Splits a folder path into its display name and reference:
 // ".../Acme [12]/Smith [12-3]" gives "Smith" and "12-3".
 void ResolveFolderName(QString path, QString& name, QString& ref);
+// The reference of a filing-tree folder ("Smith [12-3]" gives "12-3"), or ""
+// for a folder whose name carries none.
+QString folderReference(const QString& path);
 // The name of the sub-folder of `parent` whose name ends with "[" ref "]",
 // or "". Both empty: reads the mode's "Local" switch again and gives "".
 QString FindFolderByRef(const QString& parent, const QString& ref);
