@@ -184,34 +184,32 @@ public:
         }
         claim->removeUnfinishedFolders();
         qint32 number = 0;
-        const QString reference = claim->nextReference(number);
-        QString path = parent + Separator + FolderName(SafeName(name), reference);
-        if (!Global::FitFolderPath(path))
+        QString reference;
+        QString path;
+        // The next free reference and the folder's name from it.
+        const auto choose = [&] {
+            reference = claim->nextReference(number);
+            path = parent + Separator + FolderName(SafeName(name), reference);
+            return Global::FitFolderPath(path);
+        };
+        if (!choose())
             return false;
 
         QStringList missing;
         try {
             UnfinishedFolder unfinished(parent);
             step();
-            FileInfoRecord info;
-            info.FolderID = kind;
-            info.RealRef = reference;
-            Routines_FileInfoFile::writeFileInfoRecord(unfinished.file(Indexing::FileInfoName),
-                                                       info);
-            step();
             Routines_ProfileFile::writeProfile(unfinished.file(Indexing::ProfileName), profile);
             step();
-
-            Indexing::IndexTask task;
-            task.Action = 1;
-            task.Ref = reference;
-            task.Kind = kind;
-            task.Folder = path;
-            const std::optional<Platform::File> tasks = holdTaskFile();
-            if (!Indexing::AddIndexTask(task))
-                missing << (Indexing::taskFilePath().isEmpty() ? QStringLiteral("taskfile.bin")
-                                                               : Indexing::taskFilePath());
-            unfinished.renameTo(path);
+            // Described, queued and put in place under its reference. Every
+            // maker of this program holds the claim, so a folder that still
+            // turns up under the name (made by one who does not) is stepped
+            // over, as a reference in use is.
+            while (!place(unfinished, kind, reference, path, missing)) {
+                if (!choose())
+                    return false;
+            }
+            step();
         } catch (const Platform::RunTimeError& error) {
             warn(FolderNotMade, {path, error.description()});
             return false;
@@ -231,10 +229,40 @@ public:
     }
 
 private:
+    // The unfinished folder described as `reference`, its task queued and
+    // renamed to `path`; false when something of that name is there.
+    static bool place(UnfinishedFolder& unfinished, qint16 kind, const QString& reference,
+                      const QString& path, QStringList& missing)
+    {
+        FileInfoRecord info;
+        info.FolderID = kind;
+        info.RealRef = reference;
+        Routines_FileInfoFile::writeFileInfoRecord(unfinished.file(Indexing::FileInfoName), info);
+
+        Indexing::IndexTask task;
+        task.Action = 1;
+        task.Ref = reference;
+        task.Kind = kind;
+        task.Folder = path;
+        const std::optional<Platform::File> tasks = holdTaskFile();
+        missing.clear();
+        if (!Indexing::AddIndexTask(task))
+            missing << (Indexing::taskFilePath().isEmpty() ? QStringLiteral("taskfile.bin")
+                                                           : Indexing::taskFilePath());
+        try {
+            unfinished.renameTo(path);
+            return true;
+        } catch (const Platform::RunTimeError& error) {
+            if (error.number() != Platform::RunTimeError::FileAlreadyExists)
+                throw;
+            return false;
+        }
+    }
+
     void step()
     {
         ++m_done;
-        m_progress.value(m_done * 100 / std::max(1, m_steps));
+        m_progress.value(std::min(100, m_done * 100 / std::max(1, m_steps)));
     }
 
     const Indexing::BuildProgress& m_progress;

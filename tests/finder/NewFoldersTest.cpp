@@ -318,6 +318,26 @@ TEST_F(NewFolders, AFailureWhileAFolderIsFilledLeavesNothing)
     EXPECT_EQ(CreateQuickAndDirtyCompany(acme(), {}).companyRef, QStringLiteral("50-1"));
 }
 
+// A folder that turns up under the chosen name just before the new one is
+// put in place (made by a writer that ignores the claim) is stepped over.
+TEST_F(NewFolders, AFolderThatTurnsUpUnderTheNameTakesTheNextNumber)
+{
+    NewContactFields fields = acme();
+    fields.contactName.clear();
+    Platform::File::setFaultHook([&](const QString& file, Platform::File::Operation operation) {
+        if (operation == Platform::File::Operation::Rename && file.endsWith(u"[50-1]"))
+            QDir().mkdir(file);
+        return 0;
+    });
+    const CreatedFolders made = CreateQuickAndDirtyCompany(fields, {});
+    Platform::File::setFaultHook({});
+    EXPECT_EQ(made.companyRef, QStringLiteral("50-2"));
+    EXPECT_EQ(ReadFileInfo(info(made.companyFolder)).RealRef, QStringLiteral("50-2"));
+    EXPECT_EQ(ReadFileInfo(info(newContacts())).LastRef, 2);
+    EXPECT_EQ(subFolders(newContacts()), (QStringList{QStringLiteral("Acme; Who- [50-1]"),
+                                                      QStringLiteral("Acme; Who- [50-2]")}));
+}
+
 // A folder whose task cannot be queued is made all the same (a rebuild finds
 // it) and named with what it lacks.
 TEST_F(NewFolders, AFolderWhoseTaskCannotBeQueuedIsNamedIncomplete)
