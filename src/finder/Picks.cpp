@@ -14,6 +14,9 @@ namespace {
 
 const QChar Mark(1);
 const QChar NameEnd(0);
+// What a row's column step becomes in an entry: the menus show the name and
+// the company apart.
+const QString ColumnSeparator = QStringLiteral(" \u2013 ");
 // Oldest before any entry is examined: a recent list within its capacity
 // (0) or over it (99999, above any day number the suite will see).
 constexpr double WithinCapacity = 0;
@@ -97,12 +100,20 @@ void sub_DeleteDuplicates(const QString& Key, QString Names, const QString& Pick
 QString withoutMarks(QStringView text)
 {
     QString plain;
-    plain.reserve(text.size());
+    plain.reserve(text.size() + ColumnSeparator.size());
+    bool stepped = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == Mark)
-            ++i; // the mark and the letter after it
-        else
-            plain.append(text[i]);
+        if (text[i] == Mark) {
+            // The mark and the letter after it; a column step leaves a
+            // separator between the texts on either side of it.
+            ++i;
+            stepped = stepped || (i < text.size() && text[i] == QLatin1Char('t'));
+            continue;
+        }
+        if (stepped && !plain.isEmpty())
+            plain.append(ColumnSeparator);
+        stepped = false;
+        plain.append(text[i]);
     }
     return plain;
 }

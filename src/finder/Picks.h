@@ -39,7 +39,8 @@ QList<StoredPick> storedPicks(PickList list);
 void sub_DeleteDuplicates(const QString& Key, QString Names, const QString& Pick, double& Oldest);
 
 // A row's display text with its emphasis marks (the character 1 and the one
-// after it) cut out.
+// after it) cut out. A column step between two texts leaves " – " between
+// them, so that "Smith, Helen" and "Granite Ltd" do not run together.
 QString withoutMarks(QStringView text);
 
 // Adds a pick: an entry of the same pick goes first, and a recent list that

@@ -62,6 +62,8 @@ void SearchFlow::pageClicked(const QString& page)
 {
     if (m_busy)
         return;
+    // What the status said belongs to the page left.
+    setStatusText(QString());
     if (page == SimplePage || page == AdvancedPage) {
         m_simple = page == SimplePage;
         buildFieldButtons();
@@ -89,7 +91,10 @@ void SearchFlow::pageClicked(const QString& page)
                             FilingImage);
         selectRow(0);
         browseFolder(filing);
+    } else {
+        return;
     }
+    emit pageButtonPressed(page);
 }
 
 void SearchFlow::buildFieldButtons()
@@ -134,7 +139,8 @@ void SearchFlow::fieldButtonClicked(int button)
 {
     if (m_busy)
         return;
-    if (button < 0 || button >= m_buttons.size())
+    // BROWSE keeps the search pages' buttons, greyed: they choose nothing.
+    if (m_page != SimplePage || button < 0 || button >= m_buttons.size())
         return;
     if (m_simple) {
         for (qsizetype i = 0; i < m_buttons.size(); ++i)
@@ -148,6 +154,7 @@ void SearchFlow::fieldButtonClicked(int button)
     m_lastClue.clear();
     selectRow(-1);
     emit fieldButtonsChanged();
+    clueChangeHandling();
 }
 
 void SearchFlow::showPage(const QString& key)
@@ -162,6 +169,12 @@ void SearchFlow::showPage(const QString& key)
         setRefineShown(false);
     if (m_results.count() == 0)
         selectRow(-1);
+    clueChangeHandling();
+}
+
+void SearchFlow::clueChangeHandling()
+{
+    setStartEnabled(!m_clue.isEmpty());
 }
 
 void SearchFlow::setClue(const QString& clue)
@@ -405,6 +418,9 @@ void SearchFlow::fillUsersPage()
 {
     // One is pressed when the page opens.
     setUsersMany(false);
+    // Entering the page again lists its users anew, not twice.
+    m_results.clear();
+    selectRow(-1);
     Global::guarded("frm_Find:FillUsersPage", [&] {
         QString unused;
         if (!Routines_ShareFile::ReadShare(UserList, unused))
@@ -566,6 +582,17 @@ std::optional<SearchFlow::RowPick> SearchFlow::selectedPick() const
     return RowPick{row.display, mark < 0 ? row.data : row.data.mid(mark + 1)};
 }
 
+SearchFlow::RowPick SearchFlow::listEntry(const RowPick& row) const
+{
+    if (m_page != BrowsePage)
+        return row;
+    // A folder browsed to is kept as a search keeps it: its name without the
+    // row's indentation, and its reference, so that one folder has one entry
+    // however it was reached. A folder without a reference keeps its path.
+    const QString reference = Global::folderReference(row.pick);
+    return {row.display.trimmed(), reference.isEmpty() ? row.pick : reference};
+}
+
 void SearchFlow::pickSelected()
 {
     if (m_busy)
@@ -578,7 +605,8 @@ void SearchFlow::pickSelected()
             emit picked(row->pick + QChar(1) + row->display + QChar(0));
             return;
         }
-        addPick(PickList::Recent, row->display, row->pick);
+        const RowPick entry = listEntry(*row);
+        addPick(PickList::Recent, entry.display, entry.pick);
         emit picked(row->pick);
     });
 }

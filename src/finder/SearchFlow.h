@@ -105,6 +105,8 @@ public:
     void forgetLastClue() { m_lastClue.clear(); }
     // The selected row's pick; nothing without a row or on the divider.
     std::optional<RowPick> selectedPick() const;
+    // A row's pick as the favourites and recent picks keep it.
+    RowPick listEntry(const RowPick& row) const;
 
     // The USERS page: its field row (string 927: the prompt, One and Many,
     // which choose single or multiple selection, and All; then OK, string
@@ -125,7 +127,8 @@ public slots:
     // A page button of the toolbar: SIMPLE, ADVANCED, CONTENT, BROWSE or
     // USERS (whose list of users is still to come).
     void pageClicked(const QString& page);
-    // A field button clicked: its selection is stored (as field numbers).
+    // A field button clicked on a search page: its selection is stored (as
+    // field numbers). Elsewhere the buttons choose nothing.
     void fieldButtonClicked(int button);
     // The clue box's text changed.
     void setClue(const QString& clue);
@@ -172,6 +175,9 @@ public slots:
 
 signals:
     void fieldButtonsChanged();
+    // The page button that a page click (or RemoteOp 1091) pressed: the
+    // toolbar shows it pressed.
+    void pageButtonPressed(const QString& button);
     void clueChanged(const QString& clue);
     void startEnabledChanged(bool enabled);
     void statusTextChanged(const QString& text);
@@ -195,6 +201,8 @@ private:
     void buildFieldButtons();
     void storeFieldSelection() const;
     void showPage(const QString& key);
+    // Start follows the clue: on while the clue is not empty.
+    void clueChangeHandling();
     void setStartEnabled(bool enabled);
     void setStatusText(const QString& text);
     void setRefineShown(bool shown);

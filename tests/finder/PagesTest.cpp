@@ -92,14 +92,45 @@ TEST_F(PagesTest, OpeningAFolderKeepsThePathAndOnlyAnActivationPicks)
     EXPECT_TRUE(picks.isEmpty());
     flow.rowActivated(3, 1);
     EXPECT_EQ(picks, QStringList{child.data});
-    EXPECT_EQ(Finding::storedPicks(Finding::PickList::Recent).value(0).pick, child.data);
     EXPECT_EQ(Global::ResolveFolderRef(picks[0]), child.data);
+    // The recent entry is the one a search makes of the folder: its name
+    // without the row's indentation, and its reference, so that the same
+    // folder picked from a search replaces it.
+    const QString reference = Global::folderReference(child.data);
+    ASSERT_FALSE(reference.isEmpty());
+    EXPECT_EQ(
+        Finding::storedPicks(Finding::PickList::Recent),
+        (QList<Finding::StoredPick>{{Finding::storedPicks(Finding::PickList::Recent).value(0).name,
+                                     child.display.trimmed(), reference}}));
+    Finding::addPick(Finding::PickList::Recent,
+                     QStringLiteral("\x01"
+                                    "BFound\x01"
+                                    "b"),
+                     reference);
+    EXPECT_EQ(Finding::storedPicks(Finding::PickList::Recent).size(), 1);
 
     // Back up to the filing folder: its folders are listed again.
     flow.rowActivated(0, 2);
     EXPECT_EQ(flow.results().row(0).data, filing);
     EXPECT_TRUE(Indexing::ResultsList::isDivider(flow.results().row(1)));
     EXPECT_EQ(flow.results().row(parent).data, opened);
+}
+
+// BROWSE keeps the search pages' field buttons, greyed: a click on one
+// neither stores a field nor clears the selected row.
+TEST_F(PagesTest, FieldButtonsChooseNothingOnBrowse)
+{
+    flow.pageClicked(SearchFlow::SimplePage);
+    const QVariant stored =
+        Global::GetRegistryData(QStringLiteral("Config"), QStringLiteral("SimpleSearch"));
+    flow.pageClicked(SearchFlow::BrowsePage);
+    ASSERT_EQ(flow.fieldButtons().size(), 4);
+    ASSERT_EQ(flow.selectedRow(), 0);
+    flow.fieldButtonClicked(2);
+    EXPECT_EQ(Global::GetRegistryData(QStringLiteral("Config"), QStringLiteral("SimpleSearch")),
+              stored);
+    EXPECT_FALSE(flow.fieldButtons()[2].pressed);
+    EXPECT_EQ(flow.selectedRow(), 0);
 }
 
 // One user is picked by a click; Many are chosen by clicks and handed back by
@@ -123,6 +154,10 @@ TEST_F(PagesTest, TheUsersPageListsTheUsersAndHandsBackOneOrMany)
     for (int i = 0; i < flow.results().count(); ++i)
         ours = ours || flow.results().row(i).data.endsWith(QStringLiteral("INT:") + made.user);
     EXPECT_TRUE(ours) << made.user.toStdString();
+    // Entering the page again lists its users anew, not twice.
+    const int users = flow.results().count();
+    flow.pageClicked(SearchFlow::UsersPage);
+    EXPECT_EQ(flow.results().count(), users);
 
     flow.rowClicked(1);
     EXPECT_EQ(picks, QStringList{entry(1)});

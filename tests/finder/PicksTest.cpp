@@ -52,12 +52,46 @@ TEST(Picks, AnEntryHoldsTheDisplayWithoutMarksAndThePickUnderItsMoment)
                                     "t(7)"),
                      QStringLiteral("7"), at(0));
     EXPECT_EQ(Finding::storedPicks(PickList::Favourites),
-              (QList<StoredPick>{{nameAt(0), QStringLiteral("Company called Smith Ltd(7)"),
+              (QList<StoredPick>{{nameAt(0), QStringLiteral("Company called Smith Ltd \u2013 (7)"),
                                   QStringLiteral("7")}}));
     EXPECT_EQ(Global::GetRegistryData(QStringLiteral("Favourites"), nameAt(0)).toString(),
-              QStringLiteral("Company called Smith Ltd(7)\x01"
+              QStringLiteral("Company called Smith Ltd \u2013 (7)\x01"
                              "7"));
     EXPECT_TRUE(Finding::storedPicks(PickList::Recent).isEmpty());
+}
+
+// A column step stands between the texts on either side of it, and nowhere
+// else: never at either end, never for a column left empty.
+TEST(Picks, AColumnStepKeepsNameAndCompanyApart)
+{
+    const QString dash = QStringLiteral(" \u2013 ");
+    const QList<std::pair<QString, QString>> cases{
+        {QStringLiteral("\x01"
+                        "BSmith, Helen\x01"
+                        "t\x01"
+                        "b\x01"
+                        "yGranite Ltd   \x01"
+                        "b\x01"
+                        "y(12-3)"),
+         QStringLiteral("Smith, Helen") + dash + QStringLiteral("Granite Ltd   (12-3)")},
+        {QStringLiteral("\x01"
+                        "tSmith"),
+         QStringLiteral("Smith")},
+        {QStringLiteral("Smith\x01"
+                        "t"),
+         QStringLiteral("Smith")},
+        {QStringLiteral("Smith\x01"
+                        "t\x01"
+                        "t\x01"
+                        "BLtd"),
+         QStringLiteral("Smith") + dash + QStringLiteral("Ltd")},
+        {QStringLiteral("\x01"
+                        "BCompany called \x01"
+                        "bSmith"),
+         QStringLiteral("Company called Smith")},
+    };
+    for (const auto& [row, entry] : cases)
+        EXPECT_EQ(Finding::withoutMarks(row), entry) << row.toStdString();
 }
 
 TEST(Picks, PickingAFolderAgainLeavesOneEntryNamedByTheLaterTime)

@@ -127,6 +127,32 @@ TEST_F(SearchFlowTest, ASearchListsRankedRowsAndEnterThenPicksTheSelectedOne)
         << flow.statusText().toStdString();
 }
 
+// A search turns Start off until the clue changes; a field button or a page
+// change with a clue in the box turns it on again, and a page change clears
+// the status of the page left.
+TEST_F(SearchFlowTest, StartComesBackAfterAFieldButtonOrAPageChangeWithAClue)
+{
+    QStringList pressed;
+    QObject::connect(&flow, &SearchFlow::pageButtonPressed,
+                     [&](const QString& button) { pressed << button; });
+    search(QStringLiteral("Smith"));
+    ASSERT_FALSE(flow.startEnabled());
+    ASSERT_FALSE(flow.statusText().isEmpty());
+    flow.fieldButtonClicked(0);
+    EXPECT_TRUE(flow.startEnabled());
+
+    search(QStringLiteral("Smith"));
+    ASSERT_FALSE(flow.startEnabled());
+    flow.pageClicked(SearchFlow::AdvancedPage);
+    EXPECT_TRUE(flow.startEnabled());
+    EXPECT_TRUE(flow.statusText().isEmpty());
+    EXPECT_EQ(pressed, QStringList{SearchFlow::AdvancedPage});
+
+    flow.setClue(QString());
+    flow.pageClicked(SearchFlow::SimplePage);
+    EXPECT_FALSE(flow.startEnabled());
+}
+
 TEST_F(SearchFlowTest, UpAndDownWrapAndPagesStopAtTheEnds)
 {
     search(QStringLiteral("Smith"));
