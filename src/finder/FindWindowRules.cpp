@@ -131,8 +131,11 @@ FindLayout findLayout(const FindLayoutInput& in)
 
     const int searchHeight = innerHeight - twips(in.toolbarHeight) - status.height();
     out.searchPanelHeight = size(searchHeight);
-    out.progressBar = QRect(pixels(status.left() + 60), pixels(status.top() + 90),
-                            pixels(std::max(0, status.width() - 300)), 0);
+    // The bar keeps to the right third of its room, so that the status text
+    // beside it stays readable.
+    const int barWidth = std::max(0, status.width() - 300) / 3;
+    out.progressBar = QRect(pixels(status.left() + status.width() - 240 - barWidth),
+                            pixels(status.top() + 90), pixels(barWidth), 0);
     out.fieldsWidth = size(innerWidth - twips(in.fieldsLeft) - 120);
 
     const int panelLeft = twips(in.cluePanel.x());
@@ -169,6 +172,28 @@ FindLayout findLayout(const FindLayoutInput& in)
         in.refineShown ? pixels(refineTop + twips(in.refineBoxHeight) + clueTop) : out.refineTop;
     out.dividerWidth = pixels(std::max(0, listWidth - 30));
     return out;
+}
+
+QSize findMinimumSize(const FindMinimumInput& in)
+{
+    const FindLayoutInput& at = in.layout;
+    const int margin = at.cluePanel.x();
+    // The clue row: its prompt, the least clue box, Start and their margins
+    // (the clue box keeps 240 twips from Start).
+    int width = 2 * margin + at.clueBox.left() + in.clueWidth + at.startWidth + pixels(240);
+    // The field row stands inside the clue panel, so it is cut at the panel's
+    // right edge.
+    if (at.fieldsShown)
+        width = std::max(width, 2 * margin + at.fieldsLeft + in.fieldsWidth);
+    width = std::max(width, in.toolbarWidth);
+    int height = at.toolbarHeight + at.cluePanel.y() + findLayout(at).cluePanelHeight +
+                 in.listHeight + at.listLeft + at.statusBar.height();
+    // A panel stands centred over the window, inside the same margins.
+    for (const QSize& panel : in.panels) {
+        width = std::max(width, panel.width() + 2 * margin);
+        height = std::max(height, panel.height() + 2 * margin);
+    }
+    return {width, height};
 }
 
 } // namespace Finding

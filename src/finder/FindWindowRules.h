@@ -96,4 +96,24 @@ struct FindLayout
 
 FindLayout findLayout(const FindLayoutInput& in);
 
+// What the window must show whole, in pixels: the controls as they stand
+// (`layout`, whose inner size is not read), the widths that the main toolbar
+// and the field row need for every button, the least clue box and results
+// list, and the panels that open over the search area.
+struct FindMinimumInput
+{
+    FindLayoutInput layout;
+    int toolbarWidth = 0;
+    int fieldsWidth = 0;
+    int clueWidth = 0;
+    int listHeight = 0;
+    QList<QSize> panels;
+};
+
+// The window's least inner size: the toolbar without its extension menu,
+// the clue row and the field row whole (its buttons never under their
+// prompts), a few rows of results above the status bar, and each panel
+// inside the window's margins.
+QSize findMinimumSize(const FindMinimumInput& in);
+
 } // namespace Finding

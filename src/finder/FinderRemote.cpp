@@ -12,6 +12,8 @@
 namespace Finding {
 namespace {
 
+constexpr int FavouriteAdded = 976;
+
 // A parameter as a 16-bit integer: rounded to even, Overflow beyond it.
 qint16 shortOf(const QVariant& value)
 {
@@ -28,6 +30,7 @@ FinderRemote::FinderRemote(SearchFlow& flow, QObject* parent) : QObject(parent),
     connect(&m_flow, &SearchFlow::picked, this, &FinderRemote::picked);
     connect(&m_properties, &IndexProperties::closed, this, &FinderRemote::propertiesClosed);
     connect(&m_properties, &IndexProperties::statusReported, &m_flow, &SearchFlow::showStatus);
+    connect(&m_newContact, &NewContactPanel::statusReported, &m_flow, &SearchFlow::showStatus);
     connect(&m_newContact, &NewContactPanel::createdPick, this, &FinderRemote::newContactCreated);
 }
 
@@ -42,8 +45,10 @@ void FinderRemote::RemoteOp(qint16 Op, const QVariant& Param1, const QVariant& P
             prepare(Global::toText(Param1), Global::toText(Param2));
             break;
         case ShowToolTips:
-            setSwitch(m_toolTips, Global::toNumber(Param1) != 0,
-                      &FinderRemote::toolTipsShownChanged);
+            // Every call sets the buttons' tips, changed or not: the toolbar
+            // is built without them.
+            m_toolTips = Global::toNumber(Param1) != 0;
+            emit toolTipsShownChanged(m_toolTips);
             break;
         case NewOrClose:
             if (m_newEnabled)
@@ -59,8 +64,12 @@ void FinderRemote::RemoteOp(qint16 Op, const QVariant& Param1, const QVariant& P
                       &FinderRemote::newEnabledChanged);
             break;
         case AddFavourite:
-            if (const auto row = m_flow.selectedPick())
-                addPick(PickList::Favourites, row->display, row->pick);
+            if (const auto row = m_flow.selectedPick()) {
+                const SearchFlow::RowPick entry = m_flow.listEntry(*row);
+                addPick(PickList::Favourites, entry.display, entry.pick);
+                m_flow.showStatus(
+                    Global::ResolveRes(FavouriteAdded, {withoutMarks(entry.display).simplified()}));
+            }
             break;
         case OpenProperties:
             if (m_newContact.shown())
@@ -117,6 +126,20 @@ void FinderRemote::openNewContact()
 {
     if (!m_properties.shown())
         m_newContact.open(m_flow.clue());
+}
+
+void FinderRemote::closePanel()
+{
+    // Escape leaves the panel for the search page: unlike its Cancel button,
+    // it never ends the finder's display.
+    if (m_properties.shown()) {
+        if (m_properties.rebuilding())
+            return;
+        m_openedByRemote = false;
+        m_properties.cancel();
+    } else {
+        m_newContact.cancel();
+    }
 }
 
 bool FinderRemote::refuseClose() const

@@ -52,6 +52,9 @@ public:
     // NEW: the new-contact panel opens, offering the search clue. One panel
     // shows at a time: neither opens over the other.
     void openNewContact();
+    // Escape on either panel: the panel closes and the search page is back
+    // (nothing while a rebuild or a creation runs).
+    void closePanel();
     // The window's close request while a panel shows beeps and is refused.
     bool refuseClose() const;
 

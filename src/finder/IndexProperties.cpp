@@ -7,6 +7,9 @@
 #include "shared/Messages.h"
 #include "shared/Paths.h"
 #include "shared/Settings.h"
+#include "shared/Values.h"
+
+#include <QElapsedTimer>
 
 #include <algorithm>
 
@@ -22,6 +25,8 @@ enum Str : int
     RebuildText = 906,
     PromptsText = 950,
     UnreadableFolders = 972,
+    Rebuilt = 975,
+    RebuildStopped = 978,
 };
 
 const QString Config = QStringLiteral("Config");
@@ -151,14 +156,25 @@ bool IndexProperties::rebuild()
         .folderUnreadable = [&](const QString& folder, const QString&) { unreadable << folder; },
     };
     bool rebuilt = false;
+    QElapsedTimer took;
+    took.start();
     try {
         rebuilt = Indexing::RebuildIndexFile(progress, fields);
     } catch (...) {
         Global::reportCurrentFault("frm_Find:but_Rebuild_Click", QString());
     }
+    // The status says what was done: folders left out, the indexes rebuilt
+    // (with the walk's last count), or a rebuild stopped that changed
+    // nothing. A rebuild that failed has said why in its own message.
     if (!unreadable.isEmpty()) {
         emit statusReported(Global::ResolveRes(
             UnreadableFolders, {int(unreadable.size()), unreadable.join(QStringLiteral(", "))}));
+    } else if (rebuilt) {
+        emit statusReported(Global::ResolveRes(
+            Rebuilt, {int(fields.size()), Global::formatNumber(took.elapsed() / 1000.0, u"#,##0.0"),
+                      m_workingIn}));
+    } else if (m_stopRequested) {
+        emit statusReported(Global::ResolveRes(RebuildStopped));
     }
     emit progressShown(false);
     m_rebuilding = false;

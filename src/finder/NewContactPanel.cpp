@@ -9,6 +9,9 @@
 #include "shared/Settings.h"
 #include "shared/Tweaks.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace Finding {
@@ -24,6 +27,7 @@ enum Str : int
     TitleText = 923,
     CreateText = 924,
     NumberPrompt = 925,
+    CreatedText = 977,
     ReplaceCompany = 5968,
     NoAddressBalloon = 32026,
 };
@@ -287,6 +291,10 @@ void NewContactPanel::create()
     m_busy = false;
     emit busyChanged(false);
     emit progressShown(false);
+    const QString folder = made.contactFolder.isEmpty() ? made.companyFolder : made.contactFolder;
+    if (!folder.isEmpty())
+        emit statusReported(
+            Global::ResolveRes(CreatedText, {QFileInfo(QDir::cleanPath(folder)).fileName()}));
     // Empty when nothing was made.
     emit createdPick(made.contactRef.isEmpty() ? made.companyRef : made.contactRef);
 }

@@ -137,6 +137,8 @@ signals:
     // a pick that is not empty goes back to the caller (an empty one would
     // make the main window take the whole filing folder as its job folder).
     void createdPick(const QString& pickText);
+    // What Create made, for the finder's status.
+    void statusReported(const QString& text);
     // The panel has closed (after Create or Cancel): the focus to the clue.
     void closed();
 

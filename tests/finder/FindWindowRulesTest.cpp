@@ -107,7 +107,9 @@ TEST(FindWindowRules, ResizeGrowsTheCluePanelByEachRowShownAndPutsTheListBelowIt
 
     const FindLayout plain = findLayout(in);
     EXPECT_EQ(plain.searchPanelHeight, 340);
-    EXPECT_EQ(plain.progressBar, QRect(4, 386, 580, 0));
+    // The bar's right edge keeps its margin; it takes a third of the room,
+    // leaving the status text readable beside it.
+    EXPECT_EQ(plain.progressBar, QRect(391, 386, 193, 0));
     EXPECT_EQ(plain.fieldsWidth, 512);
     EXPECT_EQ(plain.cluePanelWidth, 584);
     EXPECT_EQ(plain.cluePanelHeight, 30); // 2 × 6 + 21, less 45 twips
@@ -132,4 +134,32 @@ TEST(FindWindowRules, ResizeGrowsTheCluePanelByEachRowShownAndPutsTheListBelowIt
     EXPECT_FALSE(tiny.clueWidth);
     EXPECT_FALSE(tiny.fieldsWidth);
     EXPECT_LT(tiny.list.height(), 0);
+}
+
+// The least size holds the clue row, the field row inside the clue panel,
+// the whole toolbar, four rows of results and each panel within the margins.
+TEST(FindWindowRules, TheMinimumSizeHoldsTheToolbarTheRowsShownAndEachPanel)
+{
+    FindMinimumInput in;
+    in.layout.toolbarHeight = 40;
+    in.layout.statusBar = {0, 0, 0, 20};
+    in.layout.cluePanel = {8, 4};
+    in.layout.clueBox = {80, 6, 300, 21};
+    in.layout.startWidth = 60;
+    in.layout.fieldsLeft = 80;
+    in.layout.fieldsHeight = 30;
+    in.layout.listLeft = 8;
+    in.clueWidth = 120;
+    in.listHeight = 80;
+    in.fieldsWidth = 420;
+    // The clue row: margins, prompt, box, 16 pixels, Start.
+    EXPECT_EQ(findMinimumSize(in), QSize(16 + 80 + 120 + 16 + 60, 40 + 4 + 30 + 80 + 8 + 20));
+
+    in.layout.fieldsShown = true;
+    EXPECT_EQ(findMinimumSize(in), QSize(16 + 80 + 420, 40 + 4 + 30 + 36 + 80 + 8 + 20));
+    in.toolbarWidth = 560;
+    EXPECT_EQ(findMinimumSize(in).width(), 560);
+
+    in.panels = {{480, 430}, {600, 100}};
+    EXPECT_EQ(findMinimumSize(in), QSize(600 + 16, 430 + 16));
 }

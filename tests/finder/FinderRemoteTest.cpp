@@ -76,14 +76,19 @@ TEST_F(FinderRemoteTest, PrepareSetsTheKindsAndTheUsersSwitchByCapitalLetters)
 
 // An empty start page keeps the page of the last display, unless that is
 // the users page and the users are no longer allowed.
+// The toolbar is told which page button each change presses.
 TEST_F(FinderRemoteTest, PrepareLeavesTheUsersPageOnlyWhenTheUsersAreNoLongerAllowed)
 {
+    QStringList pressed;
+    QObject::connect(&flow, &SearchFlow::pageButtonPressed,
+                     [&](const QString& button) { pressed << button; });
     remote.RemoteOp(FinderRemote::Prepare, QStringLiteral("NOCFU"), SearchFlow::UsersPage);
     EXPECT_EQ(flow.currentPage(), SearchFlow::UsersPage);
     remote.RemoteOp(FinderRemote::Prepare, QStringLiteral("NU"), QString());
     EXPECT_EQ(flow.currentPage(), SearchFlow::UsersPage);
     remote.RemoteOp(FinderRemote::Prepare, QStringLiteral("NOCF"), QString());
     EXPECT_EQ(flow.currentPage(), SearchFlow::SimplePage);
+    EXPECT_EQ(pressed, (QStringList{SearchFlow::UsersPage, SearchFlow::SimplePage}));
 
     flow.pageClicked(SearchFlow::ContentPage);
     remote.RemoteOp(FinderRemote::Prepare, QStringLiteral("NOCF"), QString());
@@ -152,10 +157,37 @@ TEST_F(FinderRemoteTest, AddFavouriteTakesTheSelectedRowAndAFaultNamesTheParamet
     EXPECT_EQ(favourites[0].pick, QStringLiteral("102"));
     EXPECT_TRUE(favourites[0].display.startsWith(QStringLiteral("Jones 2")))
         << favourites[0].display.toStdString();
+    EXPECT_EQ(
+        flow.statusText(),
+        QStringLiteral("Added \"%1\" to your favourites.").arg(favourites[0].display.simplified()));
 
     host.expectBox(Platform::MsgAnswer::Ok,
                    QStringLiteral("frm_Find:RemoteOp  Error:(40000:x) Overflow"));
     remote.RemoteOp(FinderRemote::SetCallerMode, 40000, QStringLiteral("x"));
     EXPECT_EQ(remote.callerMode(), 0);
     EXPECT_EQ(host.boxes.size(), 1);
+}
+
+// Escape leaves either panel for the search page; on the properties panel,
+// unlike its Cancel button, it does not end the finder's display.
+TEST_F(FinderRemoteTest, EscapeClosesEitherPanelAndKeepsTheFinder)
+{
+    int hidden = 0;
+    QObject::connect(&remote, &FinderRemote::hideRequested, [&] { ++hidden; });
+    remote.RemoteOp(FinderRemote::OpenProperties);
+    ASSERT_TRUE(remote.properties().shown());
+    remote.closePanel();
+    EXPECT_FALSE(remote.properties().shown());
+    EXPECT_FALSE(remote.openedByRemote());
+    EXPECT_EQ(hidden, 0);
+
+    remote.openNewContact();
+    ASSERT_TRUE(remote.newContact().shown());
+    remote.closePanel();
+    EXPECT_FALSE(remote.newContact().shown());
+    EXPECT_EQ(hidden, 0);
+
+    remote.RemoteOp(FinderRemote::OpenProperties);
+    remote.properties().cancel();
+    EXPECT_EQ(hidden, 1);
 }

@@ -251,6 +251,11 @@ TEST_F(IndexPropertiesTest, RebuildRebuildsTheTickedIndexesThenRunsOk)
     EXPECT_FALSE(progress[1][0].toBool());
     EXPECT_FALSE(labels.isEmpty()); // the rebuild's progress in lbl_WorkingIn
     EXPECT_FALSE(props.rebuilding());
+    // The status says what was done, with the rebuild's last count.
+    EXPECT_TRUE(flow.statusText().startsWith(QStringLiteral("Rebuilt 1 index(es) in ")))
+        << flow.statusText().toStdString();
+    EXPECT_TRUE(flow.statusText().endsWith(QStringLiteral(" s: ") + labels.last()))
+        << flow.statusText().toStdString();
 
     EXPECT_TRUE(QFile::exists(name));
     EXPECT_FALSE(QFile::exists(phone)); // not ticked, and row 2 stayed unticked
@@ -302,4 +307,6 @@ TEST_F(IndexPropertiesTest, AStoppedRebuildLeavesTheIndexAsItWas)
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), bytes);
     EXPECT_FALSE(props.shown());
+    EXPECT_EQ(flow.statusText(),
+              QStringLiteral("The rebuild was stopped: the indexes are as they were."));
 }

@@ -55,6 +55,9 @@ constexpr int ClueTop = 6;
 constexpr int BoxHeight = 22;
 constexpr int StartWidth = 72;
 constexpr int FieldsHeight = 26;
+// The least the window shows of the clue box and of the results.
+constexpr int MinClueWidth = 120;
+constexpr int MinListRows = 4;
 
 using Platform::named;
 
@@ -163,9 +166,6 @@ void frm_Find::Form_Load()
 {
     Global::guarded("frm_Find:Form_Load", [&] {
         setWindowTitle(Global::ResolveRes(Caption));
-        const QSize twips = Finding::storedWindowSize();
-        resize(twips / Platform::TwipsPerPixel);
-        move(Global::PositionAtCursor(size()));
         sub_CreateMainToolbar();
         const QStringList prompts = Global::ResolveRes(CluePrompts).split(QLatin1Char('|'));
         lbl_CluePrompt[0]->setText(prompts.value(0));
@@ -177,10 +177,14 @@ void frm_Find::Form_Load()
         progbar_Progress->setToolTip(Global::ResolveRes(InterruptTip));
         const Finding::ListColours colours = Finding::storedListColours();
         m_delegate->setColours(colours.highlight, colours.hover);
-        mainButtons.value(SearchFlow::SimplePage)->setChecked(true);
         m_flow.pageClicked(SearchFlow::SimplePage);
         but_Start->setEnabled(false);
         but_Refine->setEnabled(false);
+        // The stored size, but never smaller than the toolbar, the field row
+        // and the panels need (the stored sizes were made for smaller fonts).
+        updateMinimumSize();
+        resize((Finding::storedWindowSize() / Platform::TwipsPerPixel).expandedTo(minimumSize()));
+        move(Global::PositionAtCursor(size()));
     });
 }
 
@@ -197,22 +201,26 @@ void frm_Find::sub_CreateMainToolbar()
                 tbr_Main->addSeparator();
                 continue;
             }
+            // The caption is the button's description (its tool tip and
+            // accessible name), not its text: a button with a text would
+            // show it as its tip with tool tips switched off.
             QAction* action = tbr_Main->addAction(
                 QIcon(QStringLiteral(":/finder/%1%2.png")
                           .arg(button.key, large ? QString() : QStringLiteral("-small"))),
-                button.caption);
+                QString());
             action->setObjectName(button.key);
             action->setData(button.caption); // its description
             action->setEnabled(button.enabled);
+            if (QWidget* toolButton = tbr_Main->widgetForAction(action)) {
+                toolButton->setObjectName(QStringLiteral("tbr_Main_") + button.key);
+                toolButton->setAccessibleName(button.caption);
+            }
             mainButtons.insert(button.key, action);
             if (button.style == Finding::ButtonStyle::Grouped) {
                 action->setCheckable(true);
                 pages->addAction(action);
-                connect(action, &QAction::triggered, this, [this, key = button.key] {
-                    m_flow.pageClicked(key);
-                    m_delegate->setSwitches(m_flow.displaySwitches());
-                    Form_Resize();
-                });
+                connect(action, &QAction::triggered, this,
+                        [this, key = button.key] { m_flow.pageClicked(key); });
             }
             if (button.style == Finding::ButtonStyle::DropDown) {
                 auto* menu = new QMenu(this);
@@ -265,7 +273,13 @@ void frm_Find::wireFlow()
         if (txt_Clue->text() != clue)
             txt_Clue->setText(clue);
     });
-    connect(&m_flow, &SearchFlow::startEnabledChanged, but_Start, &QPushButton::setEnabled);
+    connect(&m_flow, &SearchFlow::startEnabledChanged, this, &frm_Find::mirrorStart);
+    connect(&m_flow, &SearchFlow::pageButtonPressed, this, [this](const QString& key) {
+        if (QAction* button = mainButtons.value(key))
+            button->setChecked(true);
+        m_delegate->setSwitches(m_flow.displaySwitches());
+        Form_Resize();
+    });
     connect(&m_flow, &SearchFlow::statusTextChanged, statbar_Status,
             [this](const QString& text) { statbar_Status->showMessage(text); });
     connect(&m_flow, &SearchFlow::refineShownChanged, this, [this](bool shown) {
@@ -289,7 +303,9 @@ void frm_Find::wireFlow()
 
     connect(&m_flow, &SearchFlow::clueEnabledChanged, this, [this](bool enabled) {
         txt_Clue->setEnabled(enabled);
-        but_Start->setEnabled(enabled && m_flow.startEnabled());
+        // BROWSE keeps the search pages' field buttons, greyed.
+        tbr_Fields->setEnabled(m_flow.currentPage() != SearchFlow::BrowsePage);
+        mirrorStart();
         if (!enabled)
             list_Results->setFocus();
     });
@@ -376,7 +392,11 @@ void frm_Find::showPanel(QWidget* panel, bool shown)
         panel->hide();
         return;
     }
+    // The panel at the size its filled controls need; the window grows to
+    // hold it whole.
+    panel->resize(panel->sizeHint().expandedTo(panel->size()));
     panel->show();
+    updateMinimumSize();
     centrePanels();
     panel->raise();
 }
@@ -546,7 +566,7 @@ void frm_Find::mirrorSelection(int row)
     list_Results->scrollTo(index);
 }
 
-void frm_Find::Form_Resize()
+Finding::FindLayoutInput frm_Find::layoutInput() const
 {
     Finding::FindLayoutInput in;
     in.inner = size();
@@ -562,6 +582,29 @@ void frm_Find::Form_Resize()
     in.listLeft = list_Results->x();
     in.refineShown = m_flow.refineShown();
     in.fieldsShown = tbr_Fields->isVisibleTo(this);
+    return in;
+}
+
+void frm_Find::updateMinimumSize()
+{
+    Finding::FindMinimumInput in;
+    in.layout = layoutInput();
+    in.toolbarWidth = tbr_Main->sizeHint().width();
+    in.fieldsWidth = tbr_Fields->sizeHint().width();
+    in.clueWidth = MinClueWidth;
+    in.listHeight = MinListRows * (list_Results->fontMetrics().lineSpacing() + 4) +
+                    2 * list_Results->frameWidth();
+    for (QWidget* panel : std::initializer_list<QWidget*>{pnl_Properties, pnl_NewContact})
+        in.panels << panel->size();
+    // A window smaller than this is made this big.
+    setMinimumSize(Finding::findMinimumSize(in));
+}
+
+void frm_Find::Form_Resize()
+{
+    updateMinimumSize();
+    const Finding::FindLayoutInput in = layoutInput();
+    const int statusHeight = in.statusBar.height();
     const Finding::FindLayout out = Finding::findLayout(in);
 
     tbr_Main->setGeometry(0, 0, width(), in.toolbarHeight);
@@ -587,6 +630,12 @@ void frm_Find::Form_Resize()
     if (out.fieldsWidth)
         tbr_Fields->resize(*out.fieldsWidth, tbr_Fields->height());
     centrePanels();
+}
+
+void frm_Find::mirrorStart()
+{
+    // Start belongs to the clue row, which BROWSE and USERS grey.
+    but_Start->setEnabled(m_flow.clueEnabled() && m_flow.startEnabled());
 }
 
 void frm_Find::Form_Activate()
@@ -624,14 +673,9 @@ void frm_Find::closeEvent(QCloseEvent* event)
 
 void frm_Find::reject()
 {
-    // Escape while a panel shows is its Cancel (nothing while a rebuild or a
-    // creation runs).
-    if (m_remote.properties().shown()) {
-        m_remote.properties().cancel();
-        return;
-    }
-    if (m_remote.newContact().shown()) {
-        m_remote.newContact().cancel();
+    // Escape while a panel shows closes the panel: the search page is back.
+    if (m_remote.refuseClose()) {
+        m_remote.closePanel();
         return;
     }
     hide();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "finder/FindWindowRules.h"
 #include "finder/FinderRemote.h"
 #include "finder/Picks.h"
 #include "finder/SearchFlow.h"
@@ -69,6 +70,9 @@ private:
     void Form_Load();
     void sub_CreateMainToolbar();
     void Form_Resize();
+    Finding::FindLayoutInput layoutInput() const;
+    // The window's minimum size follows what it shows (Form_Resize runs it).
+    void updateMinimumSize();
     void Form_Activate();
     void wireFlow();
     void wireProperties();
@@ -85,6 +89,7 @@ private:
     void choosePick(const QString& pick);
     void showResultsMenu(const QPoint& at);
     void mirrorSelection(int row);
+    void mirrorStart();
 
     Finding::SearchFlow m_flow;
     Finding::FinderRemote m_remote{m_flow};
