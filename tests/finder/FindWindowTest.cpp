@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -157,4 +158,27 @@ TEST_F(FindWindowTest, APreparedStartPagePressesItsButton)
     EXPECT_FALSE(finder->mainButtons.value(QStringLiteral("SIMPLE"))->isChecked());
     finder->remote().RemoteOp(Finding::FinderRemote::Prepare, QStringLiteral("NOCF"), QString());
     EXPECT_TRUE(finder->mainButtons.value(QStringLiteral("SIMPLE"))->isChecked());
+}
+
+// The main window disables itself (and so the finder, its child) for a long
+// step and enables itself again after it: BACK stays as the history has it.
+TEST_F(FindWindowTest, BackKeepsItsStateWhenTheMainWindowIsEnabledAgain)
+{
+    QWidget mainWindow;
+    finder.reset(new frm_Find(&mainWindow));
+    finder->setAttribute(Qt::WA_DeleteOnClose, false);
+    QAction* back = finder->mainButtons.value(QStringLiteral("BACK"));
+    const auto searchThenBusy = [&](const QString& clue) {
+        finder->txt_Clue->setText(clue);
+        QTest::keyClick(finder->txt_Clue, Qt::Key_Return);
+        mainWindow.setEnabled(false);
+        mainWindow.setEnabled(true);
+    };
+    searchThenBusy(QStringLiteral("Smi"));
+    EXPECT_FALSE(back->isEnabled());
+    EXPECT_FALSE(finder->tbr_Main->widgetForAction(back)->isEnabled());
+    searchThenBusy(QStringLiteral("Jon"));
+    EXPECT_TRUE(back->isEnabled());
+    EXPECT_EQ(back->menu<QMenu*>()->actions().size(), 1);
+    finder.reset(); // before its parent
 }

@@ -246,8 +246,6 @@ void frm_Find::sub_CreateMainToolbar()
                 &Finding::FinderRemote::openNewContact);
         connect(mainButtons.value(QStringLiteral("SETUP")), &QAction::triggered, this,
                 [this] { m_remote.RemoteOp(Finding::FinderRemote::OpenProperties); });
-        mainButtons.value(QStringLiteral("NEW"))->setEnabled(m_remote.newEnabled());
-        mainButtons.value(QStringLiteral("USERS"))->setEnabled(m_remote.usersAllowed());
         const std::variant<int, QString> pointer = Finding::toolbarPointer();
         tbr_Main->setCursor(Platform::cursorFor(std::holds_alternative<int>(pointer)
                                                     ? std::get<int>(pointer)
@@ -334,14 +332,10 @@ void frm_Find::wireFlow()
         for (QAction* action : std::as_const(mainButtons))
             action->setToolTip(shown ? action->data().toString() : QString());
     });
-    connect(&m_remote, &Finding::FinderRemote::usersAllowedChanged, this, [this](bool allowed) {
-        if (QAction* users = mainButtons.value(SearchFlow::UsersPage))
-            users->setEnabled(allowed);
-    });
-    connect(&m_remote, &Finding::FinderRemote::newEnabledChanged, this, [this](bool enabled) {
-        if (QAction* button = mainButtons.value(QStringLiteral("NEW")))
-            button->setEnabled(enabled);
-    });
+    connect(&m_remote, &Finding::FinderRemote::usersAllowedChanged, this,
+            &frm_Find::mirrorButtonStates);
+    connect(&m_remote, &Finding::FinderRemote::newEnabledChanged, this,
+            &frm_Find::mirrorButtonStates);
     connect(&m_remote, &Finding::FinderRemote::closeRequestHandlingRequested, this, [this] {
         if (m_remote.refuseClose())
             return;
@@ -498,7 +492,25 @@ void frm_Find::fillBackMenu()
         QAction* entry = m_backMenu->addAction(menuText(clue));
         connect(entry, &QAction::triggered, this, [this, clue] { m_flow.backMenuChosen(clue); });
     }
-    mainButtons.value(QStringLiteral("BACK"))->setEnabled(m_flow.backEnabled());
+    mirrorButtonStates();
+}
+
+void frm_Find::mirrorButtonStates()
+{
+    const std::pair<QString, bool> states[] = {
+        {QStringLiteral("BACK"), m_flow.backEnabled()},
+        {QStringLiteral("NEW"), m_remote.newEnabled()},
+        {SearchFlow::UsersPage, m_remote.usersAllowed()},
+    };
+    for (const auto& [key, enabled] : states) {
+        if (QAction* button = mainButtons.value(key))
+            button->setEnabled(enabled);
+    }
+    // A drop-down's menu sets its button's state whenever the menu's own
+    // changes, as it does when the main window is enabled again after a busy
+    // step: BACK's menu is kept off while BACK is.
+    if (m_backMenu)
+        m_backMenu->setEnabled(m_flow.backEnabled());
 }
 
 void frm_Find::fillPicksMenu(QMenu* menu, Finding::PickList list)
@@ -683,6 +695,7 @@ void frm_Find::reject()
 
 bool frm_Find::eventFilter(QObject* watched, QEvent* event)
 {
+
     if (watched == progbar_Progress && event->type() == QEvent::MouseButtonPress) {
         if (m_remote.properties().rebuilding())
             m_remote.properties().stopRebuild();

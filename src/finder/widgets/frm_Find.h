@@ -90,6 +90,8 @@ private:
     void showResultsMenu(const QPoint& at);
     void mirrorSelection(int row);
     void mirrorStart();
+    // BACK, NEW and USERS as the finder's state has them.
+    void mirrorButtonStates();
 
     Finding::SearchFlow m_flow;
     Finding::FinderRemote m_remote{m_flow};
