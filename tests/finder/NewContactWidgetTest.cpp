@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -185,6 +186,9 @@ TEST_F(NewContactWidgetTest, ANewContactIsCreatedPickedAndFoundByTheNextSearch)
     EXPECT_TRUE(QFileInfo(folder).fileName().startsWith(QStringLiteral("Quentin Quibble [")))
         << folder.toStdString();
     EXPECT_TRUE(QFileInfo(folder).dir().dirName().startsWith(QStringLiteral("Quibble Quarries")));
+    // The status says what was made, for the next display.
+    EXPECT_EQ(finder->statbar_Status->currentMessage(),
+              QStringLiteral("Created \"%1\".").arg(QFileInfo(folder).fileName()));
 
     finder->show();
     const QStringList rows = search(QStringLiteral("Quibble"));
