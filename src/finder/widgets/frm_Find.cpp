@@ -695,7 +695,6 @@ void frm_Find::reject()
 
 bool frm_Find::eventFilter(QObject* watched, QEvent* event)
 {
-
     if (watched == progbar_Progress && event->type() == QEvent::MouseButtonPress) {
         if (m_remote.properties().rebuilding())
             m_remote.properties().stopRebuild();
