@@ -23,6 +23,15 @@ const QString DefinitionsBranch = QStringLiteral("EMail\\FormSubmissions");
 const QString DefaultDelimiter = QStringLiteral(" =");
 const QString CrLf = QStringLiteral("\r\n");
 
+namespace Str {
+enum : int
+{
+    UnknownForm = 9304,
+    AndMore = 9327,
+    UnknownForms = 9350,
+};
+}
+
 QString readText(const QString& section, const QString& name, const QString& fallback)
 {
     return Global::GetRegistryData(section, name, {.defaultValue = fallback}).toString();
@@ -118,6 +127,49 @@ void sortValues(QHash<QString, FieldUse>& uses)
     }
 }
 
+// Reads the listed e-mails of a folder into the scan's result.
+void readMails(const QString& folder, const QStringList& files,
+               const QList<FormSubmissionDef>& defs, ScanResult& result)
+{
+    Platform::UiHost& host = Platform::uiHost();
+    // Where each field's values are in its use, while they are counted.
+    QHash<QString, QHash<QString, qsizetype>> valueAt;
+    for (const QString& file : files) {
+        host.doEvents();
+        const QString path = folder + QLatin1Char('/') + file;
+        const DataFiles::EventRecord mail = FileOperations::ReadEvent(path);
+        if (!isForm(mail)) {
+            ++result.notForms;
+            continue;
+        }
+        const FormSubmissionDef* def = findDefinition(defs, mail.Subject);
+        if (!def) {
+            result.unknown.append(mail.Subject);
+            continue;
+        }
+        result.mails.append(
+            {file, mail.Subject, QFileInfo(path).lastModified().toMSecsSinceEpoch()});
+        for (FieldLine& field : bodyFields(formText(mail), *def)) {
+            FieldUse& use = result.uses[field.name];
+            if (use.count++ == 0)
+                result.rows.append({field.name, field.value, QString()});
+            QHash<QString, qsizetype>& at = valueAt[field.name];
+            const auto found = at.constFind(field.value);
+            if (found != at.cend()) {
+                ++use.values[*found].count;
+            } else {
+                at.insert(field.value, use.values.size());
+                use.values.append({std::move(field.value), 1});
+            }
+        }
+    }
+    sortValues(result.uses);
+    // The files were listed in name order: the later name first among equal times.
+    std::reverse(result.mails.begin(), result.mails.end());
+    std::stable_sort(result.mails.begin(), result.mails.end(),
+                     [](const FormMail& a, const FormMail& b) { return a.modified > b.modified; });
+}
+
 } // namespace
 
 QList<FormSubmissionDef> loadFormSubmissions()
@@ -148,48 +200,43 @@ std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormS
     if (files.isEmpty())
         return result;
 
-    Global::BusyPointerScope busy;
-    Platform::UiHost& host = Platform::uiHost();
-    // Where each field's values are in its use, while they are counted.
-    QHash<QString, QHash<QString, qsizetype>> valueAt;
-    for (const QString& file : files) {
-        host.doEvents();
-        const QString path = folder + QLatin1Char('/') + file;
-        const DataFiles::EventRecord mail = FileOperations::ReadEvent(path);
-        if (!isForm(mail)) {
-            ++result.notForms;
-            continue;
-        }
-        const FormSubmissionDef* def = findDefinition(defs, mail.Subject);
-        if (!def) {
-            result.unknown.append(mail.Subject);
-            if (showUnknownForms)
-                Global::showMessage(9304, {mail.Subject}, Platform::MsgButtons::Ok,
-                                    Platform::MsgIcon::Information, Global::Str::TitleNote);
-            continue;
-        }
-        result.mails.append(
-            {file, mail.Subject, QFileInfo(path).lastModified().toMSecsSinceEpoch()});
-        for (FieldLine& field : bodyFields(formText(mail), *def)) {
-            FieldUse& use = result.uses[field.name];
-            if (use.count++ == 0)
-                result.rows.append({field.name, field.value, QString()});
-            QHash<QString, qsizetype>& at = valueAt[field.name];
-            const auto found = at.constFind(field.value);
-            if (found != at.cend()) {
-                ++use.values[*found].count;
-            } else {
-                at.insert(field.value, use.values.size());
-                use.values.append({std::move(field.value), 1});
-            }
+    {
+        Global::BusyPointerScope busy;
+        readMails(folder, files, defs, result);
+    }
+    if (showUnknownForms)
+        Linking::showUnknownForms(result.unknown);
+    return result;
+}
+
+void showUnknownForms(const QStringList& subjects)
+{
+    QStringList distinct;
+    QSet<QString> seen;
+    for (const QString& subject : subjects) {
+        const QString lowered = Platform::lowerChars(subject);
+        if (!seen.contains(lowered)) {
+            seen.insert(lowered);
+            distinct.append(subject);
         }
     }
-    sortValues(result.uses);
-    // The files were listed in name order: the later name first among equal times.
-    std::reverse(result.mails.begin(), result.mails.end());
-    std::stable_sort(result.mails.begin(), result.mails.end(),
-                     [](const FormMail& a, const FormMail& b) { return a.modified > b.modified; });
-    return result;
+    if (distinct.isEmpty())
+        return;
+    if (distinct.size() == 1) {
+        Global::showMessage(Str::UnknownForm, {distinct.constFirst()}, Platform::MsgButtons::Ok,
+                            Platform::MsgIcon::Information, Global::Str::TitleNote);
+        return;
+    }
+    // A folder full of strangers' mail must not give a box taller than the screen.
+    constexpr qsizetype Named = 20;
+    QStringList lines;
+    for (const QString& subject : distinct.first(std::min(distinct.size(), Named)))
+        lines.append(QLatin1Char('\'') + subject + QLatin1Char('\''));
+    if (distinct.size() > Named)
+        lines.append(Global::ResolveRes(Str::AndMore, {distinct.size() - Named}));
+    Global::showMessage(Str::UnknownForms, {lines.join(QLatin1String("\r\n"))},
+                        Platform::MsgButtons::Ok, Platform::MsgIcon::Information,
+                        Global::Str::TitleNote);
 }
 
 std::optional<FieldLine> splitFieldLine(QStringView line, QStringView delimiter)
