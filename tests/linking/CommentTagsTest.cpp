@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <random>
 
 namespace Linking {
 void PrintTo(const Selection& s, std::ostream* os)
@@ -129,6 +130,43 @@ TEST(CommentTags, StepsLandOnEachListedTagWhole)
     for (qsizetype i = tags.size() - 1; i >= 0; --i) {
         at = previousTag(text, at).value_or(Selection{});
         EXPECT_EQ(at, (Selection{tags[i].start, tags[i].tag.size()})) << i;
+    }
+}
+
+// The steps start reading at the last "-->" before the caret; they must land
+// where a reading from the start of the text lands, whatever the text.
+TEST(CommentTags, StepsLandWhereAReadingFromTheStartLands)
+{
+    const QStringList pieces{"<!--", "-->", ">", "-", "<", "!", "x", "<!-->", "\r\n"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 400; ++round) {
+        QString text;
+        for (int n = int(random() % 12); n > 0; --n)
+            text += pieces[qsizetype(random() % pieces.size())];
+        // Every stop, read from the start: each tag whole, then each "<!--" after the last.
+        QList<Selection> stops;
+        qsizetype from = 0;
+        for (const CommentTag& tag : commentTags(text)) {
+            stops.append({tag.start, tag.tag.size()});
+            from = tag.start + tag.tag.size();
+        }
+        for (qsizetype open = text.indexOf(u"<!--", from); open >= 0;
+             open = text.indexOf(u"<!--", open + 1))
+            stops.append({open, std::min<qsizetype>(5, text.size() - open)});
+
+        for (qsizetype caret = 0; caret <= text.size() + 1; ++caret) {
+            std::optional<Selection> next;
+            std::optional<Selection> previous;
+            for (const Selection& stop : stops) {
+                if (stop.start < caret)
+                    previous = stop;
+                else if (stop.start > caret && !next)
+                    next = stop;
+            }
+            EXPECT_EQ(nextTag(text, {caret, 0}), next) << text.toStdString() << " @" << caret;
+            EXPECT_EQ(previousTag(text, {caret, 0}), previous)
+                << text.toStdString() << " @" << caret;
+        }
     }
 }
 
