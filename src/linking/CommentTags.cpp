@@ -26,11 +26,13 @@ Selection unclosedAt(QStringView text, qsizetype open)
     return {open, std::min(UnclosedLength, text.size() - open)};
 }
 
-// Gives `stop` every place that a step lands on from `from` on and starting
-// before `until`, in order, until it returns false: each comment tag, from its "<!--" through its
-// "-->" (a "<!--" inside a comment is part of its text, as HTML reads it), then each "<!--" that no
-// "-->" follows, as five characters. `stop` takes the selection and whether it is a whole tag.
-// `from` must lie outside every comment: the start, or the end of a "-->" (see outsideFrom).
+// Gives `stop` every place that a step lands on, from `from` on and
+// starting before `until`, in order, until it returns false: each comment
+// tag, from its "<!--" through its "-->" (a "<!--" inside a comment is part
+// of its text, as HTML reads it), then each "<!--" that no "-->" follows, as
+// five characters. `stop` takes the selection and whether it is a whole tag.
+// `from` must lie outside every comment: the start, or the end of a "-->"
+// (see outsideFrom).
 template <typename Stop>
 void forEachStop(QStringView text, qsizetype from, qsizetype until, Stop stop)
 {

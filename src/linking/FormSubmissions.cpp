@@ -127,10 +127,37 @@ void sortValues(QHash<QString, FieldUse>& uses)
     }
 }
 
-// Reads the listed e-mails of a folder into the scan's result.
-void readMails(const QString& folder, const QStringList& files,
-               const QList<FormSubmissionDef>& defs, ScanResult& result)
+} // namespace
+
+QList<FormSubmissionDef> loadFormSubmissions()
 {
+    QList<FormSubmissionDef> defs;
+    const QString listing =
+        Global::GetRegistryData(DefinitionsBranch, QStringLiteral("BRANCHES")).toString();
+    for (const QString& branch : Global::listingNames(listing)) {
+        const QString section = DefinitionsBranch + QLatin1Char('\\') + branch;
+        FormSubmissionDef def;
+        def.LineEnd = CrLf;
+        def.Delimiter = readText(section, QStringLiteral("Delimiter"), DefaultDelimiter);
+        def.Fields = readText(section, QStringLiteral("Fields"), QString());
+        def.Name = readText(section, QStringLiteral("Name"), QString());
+        defs.append(def);
+    }
+    return defs;
+}
+
+std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormSubmissionDef>& defs,
+                                        bool showUnknownForms)
+{
+    if (!Global::FolderExists(folder))
+        return std::nullopt;
+    ScanResult result;
+    const QStringList files = Platform::listEntries(folder, u"*.emi", Platform::EntryKind::Files);
+    result.files = int(files.size());
+    if (files.isEmpty())
+        return result;
+
+    Global::BusyPointerScope busy;
     Platform::UiHost& host = Platform::uiHost();
     // Where each field's values are in its use, while they are counted.
     QHash<QString, QHash<QString, qsizetype>> valueAt;
@@ -168,42 +195,6 @@ void readMails(const QString& folder, const QStringList& files,
     std::reverse(result.mails.begin(), result.mails.end());
     std::stable_sort(result.mails.begin(), result.mails.end(),
                      [](const FormMail& a, const FormMail& b) { return a.modified > b.modified; });
-}
-
-} // namespace
-
-QList<FormSubmissionDef> loadFormSubmissions()
-{
-    QList<FormSubmissionDef> defs;
-    const QString listing =
-        Global::GetRegistryData(DefinitionsBranch, QStringLiteral("BRANCHES")).toString();
-    for (const QString& branch : Global::listingNames(listing)) {
-        const QString section = DefinitionsBranch + QLatin1Char('\\') + branch;
-        FormSubmissionDef def;
-        def.LineEnd = CrLf;
-        def.Delimiter = readText(section, QStringLiteral("Delimiter"), DefaultDelimiter);
-        def.Fields = readText(section, QStringLiteral("Fields"), QString());
-        def.Name = readText(section, QStringLiteral("Name"), QString());
-        defs.append(def);
-    }
-    return defs;
-}
-
-std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormSubmissionDef>& defs,
-                                        bool showUnknownForms)
-{
-    if (!Global::FolderExists(folder))
-        return std::nullopt;
-    ScanResult result;
-    const QStringList files = Platform::listEntries(folder, u"*.emi", Platform::EntryKind::Files);
-    result.files = int(files.size());
-    if (files.isEmpty())
-        return result;
-
-    {
-        Global::BusyPointerScope busy;
-        readMails(folder, files, defs, result);
-    }
     if (showUnknownForms)
         Linking::showUnknownForms(result.unknown);
     return result;
