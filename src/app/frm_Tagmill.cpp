@@ -29,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -114,7 +115,9 @@ int numberSetting(const QString& key, int defaultValue, int min, int max)
 
 // Disables the window for a long step that lets the event queue run (the
 // steps show the busy pointer themselves); nested steps leave it to the
-// outermost. A close asked for meanwhile is carried out when that one ends.
+// outermost. Disabling takes the keyboard focus away: it goes back where it
+// was, so that the keys typed next reach the control they were meant for. A
+// close asked for meanwhile is carried out when the outermost step ends.
 class frm_Tagmill::BusyWindow
 {
 public:
@@ -122,6 +125,7 @@ public:
     {
         if (m_window.m_busy++ == 0) {
             m_wasEnabled = m_window.isEnabled();
+            m_focus = m_window.focusWidget();
             m_window.setEnabled(false);
         }
     }
@@ -129,6 +133,8 @@ public:
     {
         if (--m_window.m_busy == 0) {
             m_window.setEnabled(m_wasEnabled);
+            if (m_focus && m_focus->isEnabled() && m_focus->isVisible())
+                m_focus->setFocus(Qt::OtherFocusReason);
             if (std::exchange(m_window.m_closeRequested, false))
                 m_window.close();
         }
@@ -139,6 +145,7 @@ public:
 private:
     frm_Tagmill& m_window;
     bool m_wasEnabled = true;
+    QPointer<QWidget> m_focus;
 };
 
 frm_Tagmill::frm_Tagmill(QWidget* parent) : QWidget(parent)
@@ -200,6 +207,7 @@ void frm_Tagmill::createControls()
     rtf_Source->setFont(App::sourceFont());
     rtf_Source->setUndoRedoEnabled(false);
     m_tagMarks = new App::TagMarkSelections(*rtf_Source);
+    rtf_Source->viewport()->installEventFilter(this);
     split_Main->addWidget(list_Fields);
     split_Main->addWidget(rtf_Source);
     split_Main->setStretchFactor(1, 1);
@@ -512,6 +520,10 @@ void frm_Tagmill::openDocument(const QString& path)
 bool frm_Tagmill::sub_LoadSource(const QString& fileName)
 {
     BusyWindow busy(*this);
+    // "Opening ..." lasts as long as the load; then the status says again
+    // what it said before.
+    const auto status = qScopeGuard(
+        [this, before = statbar_Status->currentMessage()] { statbar_Status->showMessage(before); });
     statbar_Status->showMessage(Global::ResolveRes(Str::Opening, {fileName}));
     Platform::uiHost().doEvents();
 
@@ -552,24 +564,28 @@ void frm_Tagmill::sub_ScanJobFolder()
 {
     BusyWindow busy(*this);
     const std::optional<Linking::ScanResult> result =
-        Linking::scanJobFolder(folderPath(), m_formSubmissions);
+        Linking::scanJobFolder(folderPath(), m_formSubmissions, false);
     if (!result)
         return;
 
     // The list is switched off while it is filled; with no e-mails it stays
-    // off, so its one row reads as a note, not a field.
+    // off, so its one row reads as a note, not a field. The status counts
+    // this folder's e-mails even when there are none: the previous folder's
+    // counts must not stay.
     list_Fields->setEnabled(false);
     m_linker.setScan(*result);
+    statbar_Status->showMessage(
+        Global::ResolveRes(Str::FolderSummary, {result->files, result->forms()}));
     if (result->files == 0) {
         list_Fields->addItem(Global::ResolveRes(Str::NoFormSubmissions));
         return;
     }
     list_Fields->setEnabled(true);
-    statbar_Status->showMessage(
-        Global::ResolveRes(Str::FolderSummary, {result->files, result->forms()}));
     Platform::uiHost().doEvents();
     if (!documentPath().isEmpty() && !folderPath().isEmpty())
         m_linker.loadTagLinks();
+    // Named once the rows are shown, in one note for the whole folder.
+    Linking::showUnknownForms(result->unknown);
 }
 
 void frm_Tagmill::fillRows()
@@ -762,6 +778,17 @@ void frm_Tagmill::closeEvent(QCloseEvent* event)
 
 bool frm_Tagmill::eventFilter(QObject* watched, QEvent* event)
 {
+    // A click in the source: the view places its caret first (a click inside
+    // the selection places it only on the release), then a caret inside a
+    // tag selects the whole tag.
+    if (watched == rtf_Source->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !m_releasingInSource) {
+        m_releasingInSource = true;
+        QCoreApplication::sendEvent(watched, event);
+        m_releasingInSource = false;
+        m_linker.sourceClicked();
+        return true;
+    }
     if (watched == txt_Folder || watched == txt_Document) {
         bool clicked = false;
         if (event->type() == QEvent::MouseButtonRelease) {

@@ -129,4 +129,5 @@ private:
     bool m_closeRequested = false;
     bool m_rowJustChanged = false;
     bool m_settingSelection = false;
+    bool m_releasingInSource = false; // the source view handles a click's release
 };

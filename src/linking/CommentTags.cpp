@@ -8,6 +8,58 @@ namespace {
 
 constexpr QStringView TagOpen = u"<!--";
 constexpr QStringView TagClose = u"-->";
+// What a step selects of a "<!--" that no "-->" follows.
+constexpr qsizetype UnclosedLength = 5;
+
+// Where the tag whose "<!--" is at `open` ends: just after the first "-->"
+// from its third character on ("<!-->" closes itself, as it counts as a tag
+// when selected), or -1 when none follows.
+qsizetype tagEnd(QStringView text, qsizetype open)
+{
+    const qsizetype close = text.indexOf(TagClose, open + 2);
+    return close < 0 ? -1 : close + TagClose.size();
+}
+
+Selection unclosedAt(QStringView text, qsizetype open)
+{
+    // As far as the text goes: a selection never runs past its end.
+    return {open, std::min(UnclosedLength, text.size() - open)};
+}
+
+// Gives `stop` every place that a step lands on, from `from` on and
+// starting before `until`, in order, until it returns false: each comment
+// tag, from its "<!--" through its "-->" (a "<!--" inside a comment is part
+// of its text, as HTML reads it), then each "<!--" that no "-->" follows, as
+// five characters. `stop` takes the selection and whether it is a whole tag.
+// `from` must lie outside every comment: the start, or the end of a "-->"
+// (see outsideFrom).
+template <typename Stop>
+void forEachStop(QStringView text, qsizetype from, qsizetype until, Stop stop)
+{
+    const QStringView openings = text.first(std::min(until + TagOpen.size() - 1, text.size()));
+    bool closed = true; // false once a "<!--" is met that no "-->" follows
+    for (qsizetype open = openings.indexOf(TagOpen, from); open >= 0;) {
+        const qsizetype end = closed ? tagEnd(text, open) : -1;
+        closed = end >= 0;
+        if (!stop(closed ? Selection{open, end - open} : unclosedAt(text, open), closed))
+            return;
+        open = openings.indexOf(TagOpen, closed ? end : open + 1);
+    }
+}
+
+// Where a walk may start so as to meet every stop from `limit` on: the end
+// of the last "-->" that ends at or before `limit`, or the start. Just after
+// any "-->" the text is outside every comment: a comment open before it ends
+// with it at the latest, and no "<!--" overlaps it. So a step reads the
+// text from the tag before the caret on, not from the start.
+qsizetype outsideFrom(QStringView text, qsizetype limit)
+{
+    const qsizetype last = std::min(limit, text.size()) - TagClose.size();
+    if (last < 0)
+        return 0;
+    const qsizetype close = text.lastIndexOf(TagClose, last);
+    return close < 0 ? 0 : close + TagClose.size();
+}
 
 } // namespace
 
@@ -18,38 +70,34 @@ QString selectedTag(QStringView selectedText)
     return QString();
 }
 
-Selection tagSelectionAt(QStringView text, qsizetype p)
-{
-    const qsizetype start = std::clamp<qsizetype>(p - 1, 0, text.size());
-    const qsizetype close = text.indexOf(u'>', start);
-    if (close >= 0)
-        return {start, close - start + 1};
-    // Five characters, as far as the text goes: a selection never runs past
-    // the end of the source.
-    return {start, std::min<qsizetype>(5, text.size() - start)};
-}
-
 std::optional<Selection> nextTag(QStringView text, Selection current)
 {
-    const qsizetype from = std::max<qsizetype>(current.start, 0) + 1;
-    if (from > text.size())
-        return std::nullopt;
-    const qsizetype found = text.indexOf(TagOpen, from);
-    if (found < 0)
-        return std::nullopt;
-    return tagSelectionAt(text, found + 1);
+    const qsizetype after = std::max<qsizetype>(current.start, 0) + 1; // the first start wanted
+    std::optional<Selection> found;
+    forEachStop(text, outsideFrom(text, after), text.size(), [&](Selection at, bool) {
+        if (at.start >= after)
+            found = at;
+        return !found;
+    });
+    return found;
 }
 
 std::optional<Selection> previousTag(QStringView text, Selection current)
 {
-    // The tag must start before the selection does.
-    const qsizetype last = std::min(current.start, text.size()) - 1;
-    if (last < 0)
-        return std::nullopt;
-    const qsizetype found = text.lastIndexOf(TagOpen, last);
-    if (found < 0)
-        return std::nullopt;
-    return tagSelectionAt(text, found + 1);
+    // Back from the caret one stretch between two "-->" at a time: a tag
+    // that starts in a stretch ends in it.
+    for (qsizetype before = std::min(current.start, text.size()); before > 0;) {
+        const qsizetype from = outsideFrom(text, before - 1);
+        std::optional<Selection> found;
+        forEachStop(text, from, before, [&](Selection at, bool) {
+            found = at;
+            return true;
+        });
+        if (found)
+            return found;
+        before = from;
+    }
+    return std::nullopt;
 }
 
 QList<CommentTag> commentTags(QStringView text)
@@ -57,22 +105,18 @@ QList<CommentTag> commentTags(QStringView text)
     QList<CommentTag> tags;
     int line = 1;
     qsizetype counted = 0; // line ends are counted up to here
-    for (qsizetype open = text.indexOf(TagOpen); open >= 0;) {
-        // "<!-->" closes itself, as it counts as a tag when selected.
-        const qsizetype close = text.indexOf(TagClose, open + 2);
-        if (close < 0)
-            break;
-        for (; counted < open; ++counted) {
+    forEachStop(text, 0, text.size(), [&](Selection at, bool closed) {
+        if (!closed)
+            return false;
+        for (; counted < at.start; ++counted) {
             const QChar c = text[counted];
             if (c == u'\n' ||
                 (c == u'\r' && (counted + 1 == text.size() || text[counted + 1] != u'\n')))
                 ++line;
         }
-        const qsizetype end = close + TagClose.size();
-        tags.append({text.sliced(open, end - open).toString(), line, open});
-        // A "<!--" inside a comment is part of its text, as HTML reads it.
-        open = text.indexOf(TagOpen, end);
-    }
+        tags.append({text.sliced(at.start, at.length).toString(), line, at.start});
+        return true;
+    });
     return tags;
 }
 

@@ -24,21 +24,21 @@ struct Selection
 // ends with "-->", otherwise empty.
 QString selectedTag(QStringView selectedText);
 
-// The selection of the tag that starts at the 1-based position `p`: up to
-// and including the first ">" from p on, or the five characters from p when
-// no ">" follows.
-Selection tagSelectionAt(QStringView text, qsizetype p);
-
-// The next tag's selection: the first "<!--" from one position after the
-// selection's start. Nothing when there is none (the caller beeps).
+// A step lands on each comment tag, from its "<!--" through the first "-->"
+// after it, the whole tag (a "<!--" inside a comment is part of its text);
+// after the last tag, on each "<!--" that no "-->" follows, selecting its
+// five characters, which make no tag.
+//
+// The next tag's selection: the first that starts after the selection's
+// start. Nothing when there is none (the caller beeps).
 std::optional<Selection> nextTag(QStringView text, Selection current);
-// The previous tag's selection: the last "<!--" that starts at or before the
+// The previous tag's selection: the last that starts before the
 // selection's start (so a caret inside a tag gives that tag). Nothing when
 // there is none.
 std::optional<Selection> previousTag(QStringView text, Selection current);
 
-// One comment tag of a document, as `vantix tags` lists them: from a "<!--"
-// to the next "-->" (a "<!--" with no "-->" after it is not a tag), with
+// One comment tag of a document, as `vantix tags` lists them and the steps
+// land on them (a "<!--" with no "-->" after it is not a tag), with
 // the 1-based line of its start (CR LF, LF and CR each end a line).
 struct CommentTag
 {

@@ -23,6 +23,15 @@ const QString DefinitionsBranch = QStringLiteral("EMail\\FormSubmissions");
 const QString DefaultDelimiter = QStringLiteral(" =");
 const QString CrLf = QStringLiteral("\r\n");
 
+namespace Str {
+enum : int
+{
+    UnknownForm = 9304,
+    AndMore = 9327,
+    UnknownForms = 9350,
+};
+}
+
 QString readText(const QString& section, const QString& name, const QString& fallback)
 {
     return Global::GetRegistryData(section, name, {.defaultValue = fallback}).toString();
@@ -163,9 +172,6 @@ std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormS
         const FormSubmissionDef* def = findDefinition(defs, mail.Subject);
         if (!def) {
             result.unknown.append(mail.Subject);
-            if (showUnknownForms)
-                Global::showMessage(9304, {mail.Subject}, Platform::MsgButtons::Ok,
-                                    Platform::MsgIcon::Information, Global::Str::TitleNote);
             continue;
         }
         result.mails.append(
@@ -189,7 +195,39 @@ std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormS
     std::reverse(result.mails.begin(), result.mails.end());
     std::stable_sort(result.mails.begin(), result.mails.end(),
                      [](const FormMail& a, const FormMail& b) { return a.modified > b.modified; });
+    if (showUnknownForms)
+        Linking::showUnknownForms(result.unknown);
     return result;
+}
+
+void showUnknownForms(const QStringList& subjects)
+{
+    QStringList distinct;
+    QSet<QString> seen;
+    for (const QString& subject : subjects) {
+        const QString lowered = Platform::lowerChars(subject);
+        if (!seen.contains(lowered)) {
+            seen.insert(lowered);
+            distinct.append(subject);
+        }
+    }
+    if (distinct.isEmpty())
+        return;
+    if (distinct.size() == 1) {
+        Global::showMessage(Str::UnknownForm, {distinct.constFirst()}, Platform::MsgButtons::Ok,
+                            Platform::MsgIcon::Information, Global::Str::TitleNote);
+        return;
+    }
+    // A folder full of strangers' mail must not give a box taller than the screen.
+    constexpr qsizetype Named = 20;
+    QStringList lines;
+    for (const QString& subject : distinct.first(std::min(distinct.size(), Named)))
+        lines.append(QLatin1Char('\'') + subject + QLatin1Char('\''));
+    if (distinct.size() > Named)
+        lines.append(Global::ResolveRes(Str::AndMore, {distinct.size() - Named}));
+    Global::showMessage(Str::UnknownForms, {lines.join(QLatin1String("\r\n"))},
+                        Platform::MsgButtons::Ok, Platform::MsgIcon::Information,
+                        Global::Str::TitleNote);
 }
 
 std::optional<FieldLine> splitFieldLine(QStringView line, QStringView delimiter)

@@ -9,6 +9,20 @@
 
 namespace Linking {
 
+namespace {
+
+QString onOneLine(QString tag)
+{
+    tag.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    for (QChar& c : tag) {
+        if (c == u'\r' || c == u'\n' || c == u'\t')
+            c = u' ';
+    }
+    return tag;
+}
+
+} // namespace
+
 TagLinker::TagLinker(QObject* parent) : QObject(parent) {}
 
 void TagLinker::setRows(QList<FieldRow> rows)
@@ -16,6 +30,7 @@ void TagLinker::setRows(QList<FieldRow> rows)
     m_rows = std::move(rows);
     emit rowsReset();
     setCurrentRow(-1);
+    setSelectedField(QString());
 }
 
 void TagLinker::setScan(ScanResult scan)
@@ -31,7 +46,8 @@ void TagLinker::setScan(ScanResult scan)
 
 QString TagLinker::rowText(int row) const
 {
-    const FieldRow field = m_rows.value(row);
+    FieldRow field = m_rows.value(row);
+    field.tagLink = onOneLine(field.tagLink);
     const auto use = m_scan.uses.constFind(field.fieldName);
     if (use == m_scan.uses.cend())
         return Linking::rowText(field);
@@ -71,6 +87,14 @@ void TagLinker::sourceSelectionChanged(Selection selection)
     m_selection = selection;
     setSelectedTag(
         Linking::selectedTag(QStringView(m_sourceText).sliced(selection.start, selection.length)));
+}
+
+void TagLinker::sourceClicked()
+{
+    if (m_selection.length != 0)
+        return;
+    if (const std::optional<Selection> tag = m_marks.tagAround(m_selection.start))
+        select(*tag);
 }
 
 void TagLinker::rowClicked(int row)
@@ -164,6 +188,7 @@ void TagLinker::setCurrentRow(int row)
         return;
     m_currentRow = row;
     emit currentRowChanged(row);
+    updateCanLink();
 }
 
 void TagLinker::select(Selection selection)
@@ -172,12 +197,17 @@ void TagLinker::select(Selection selection)
     emit sourceSelectionRequested(m_selection);
 }
 
-void TagLinker::linkChanged(int index)
+void TagLinker::updateCanLink()
 {
     if (canLink() != m_canLink) {
         m_canLink = canLink();
         emit canLinkChanged(m_canLink);
     }
+}
+
+void TagLinker::linkChanged(int index)
+{
+    updateCanLink();
     if (index != 1 || m_selectedTag.isEmpty())
         return;
     const int row = rowOfTag(m_rows, m_selectedTag);

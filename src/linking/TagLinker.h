@@ -27,14 +27,19 @@ public:
     int currentRow() const { return m_currentRow; }
     QString selectedField() const { return m_selectedField; }
     QString selectedTag() const { return m_selectedTag; }
-    // True when both the selected field and the selected tag are non-empty:
-    // the Link and Unlink buttons and the two options are enabled.
-    bool canLink() const { return !m_selectedField.isEmpty() && !m_selectedTag.isEmpty(); }
+    // True when a row of the list is current (its field the selected one)
+    // and a tag is selected: the Link and Unlink buttons and the two options
+    // are enabled. A field left from another folder's rows does not count.
+    bool canLink() const
+    {
+        return m_currentRow >= 0 && !m_selectedField.isEmpty() && !m_selectedTag.isEmpty();
+    }
     const QString& sourceText() const { return m_sourceText; }
     Selection sourceSelection() const { return m_selection; }
     QString documentName() const { return m_documentName; }
 
-    // A new scan's rows: the current row goes, no links are loaded.
+    // A new scan's rows: the current row and the selected field go, no
+    // links are loaded.
     void setRows(QList<FieldRow> rows);
     // A job folder's scan: its rows as setRows takes them, and its fields,
     // their uses and its form e-mails; from now on a link to a field that
@@ -42,7 +47,8 @@ public:
     void setScan(ScanResult scan);
     const ScanResult& scan() const { return m_scan; }
     // The field list's text of a row: with a scan, how many of its form
-    // e-mails carry the field.
+    // e-mails carry the field. A tag over several lines shows on one, its
+    // line ends and tabs as blanks (the row keeps the tag as it is).
     QString rowText(int row) const;
 
     // Every comment tag of the source with its state.
@@ -58,6 +64,9 @@ public slots:
     // Every selection change of the source view (in document positions):
     // the selected-tag rule.
     void sourceSelectionChanged(Selection selection);
+    // The user clicked the source: a caret left inside a comment tag selects
+    // the whole tag.
+    void sourceClicked();
     // The user clicked a row (list_Fields_Click with the control's origin).
     void rowClicked(int row);
     // The Previous and Next comment tag buttons; a beep when there is none.
@@ -98,6 +107,8 @@ private:
     void setCurrentRow(int row);
     // Selects in the source as the user would, and asks the view to follow.
     void select(Selection selection);
+    // Announces a change of canLink().
+    void updateCanLink();
     void linkChanged(int index);  // txt_Link_Change
     void fieldsClick(int origin); // list_Fields_Click
     // The marks' states from the stored links and the scan's fields.

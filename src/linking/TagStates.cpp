@@ -6,6 +6,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace Linking {
 
 void TagMarks::setText(QStringView text)
@@ -75,6 +77,21 @@ std::optional<Selection> TagMarks::nextUnlinked(Selection current) const
             first = &mark;
     }
     return first ? std::optional(first->at) : std::nullopt;
+}
+
+std::optional<Selection> TagMarks::tagAround(qsizetype position) const
+{
+    // Marks are in document order and never overlap: the one that may hold
+    // the position is the last that starts before it.
+    const auto after =
+        std::lower_bound(m_marks.cbegin(), m_marks.cend(), position,
+                         [](const TagMark& mark, qsizetype p) { return mark.at.start < p; });
+    if (after == m_marks.cbegin())
+        return std::nullopt;
+    const Selection at = std::prev(after)->at;
+    if (position < at.start + at.length)
+        return at;
+    return std::nullopt;
 }
 
 QString tagCountsText(const TagCounts& counts)

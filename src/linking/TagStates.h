@@ -59,6 +59,9 @@ public:
     // The first tag not linked after the start of `current`, wrapping to
     // the first of the text; nothing when every tag is linked.
     std::optional<Selection> nextUnlinked(Selection current) const;
+    // The tag that `position` lies inside (after its first character and
+    // before its end), or nothing.
+    std::optional<Selection> tagAround(qsizetype position) const;
 
 private:
     QList<TagMark> m_marks;

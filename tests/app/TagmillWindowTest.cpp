@@ -7,6 +7,7 @@
 #include "app/AppIcon.h"
 #include "app/frm_Preview.h"
 #include "app/frm_Tagmill.h"
+#include "datafiles/EventFile.h"
 #include "demo/Demo.h"
 #include "finder/widgets/frm_Find.h"
 #include "index/Build.h"
@@ -20,6 +21,7 @@
 #include "shared/Tweaks.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -203,6 +205,24 @@ TEST_F(TagmillWindow, StartUpWithSettingsThatPointAtMissingPathsOpensEmpty)
     EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastFolder")), made.showcaseJob);
 }
 
+// E-mails of forms that no definition names get one note for the folder.
+TEST_F(TagmillWindow, UnknownFormsAreNotedOncePerFolder)
+{
+    const QStringList subjects{"Newsletter Signup", "Customer Survey", "Newsletter Signup"};
+    for (qsizetype i = 0; i < subjects.size(); ++i) {
+        DataFiles::EventRecord mail;
+        mail.Subject = subjects[i];
+        mail.EntryFlagA = -1;
+        mail.EntryFlagB = -1;
+        FileOperations::writeEventFile(made.showcaseJob + QStringLiteral("/zz%1.emi").arg(i), mail);
+    }
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("'Newsletter Signup'\r\n'Customer Survey'\r\n"));
+    const auto window = start();
+    EXPECT_EQ(host.boxes.size(), 1);
+    EXPECT_TRUE(window->statbar_Status->currentMessage().startsWith(
+        QStringLiteral("This folder contains 10 email(s) of which ")));
+}
+
 TEST_F(TagmillWindow, StartUpEndsBeforeShowingWhenARequiredPathIsMissing)
 {
     store(QStringLiteral("Config\\Modes\\Demo"), QStringLiteral("IndexFolder"),
@@ -246,6 +266,68 @@ TEST_F(TagmillWindow, ToolbarStepsThroughTheTagsAndFindsTheirRows)
     window->rtf_Source->setTextCursor(cursor);
     EXPECT_TRUE(window->txt_Link[1]->text().isEmpty());
     EXPECT_FALSE(window->but_Link->isEnabled());
+}
+
+// A step disables the window for its length; the keyboard focus comes back
+// where it was, so the keys typed next go to the field list, not nowhere.
+TEST_F(TagmillWindow, AStepKeepsTheFocusSoTheKeysAfterItLinkTheRowMovedTo)
+{
+    const auto window = start();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const int name = rowOf(*window, QStringLiteral("Name"));
+    clickRow(*window, name);
+    window->list_Fields->setFocus();
+    // Keys go where the focus is, or to the window when nothing has it.
+    const auto type = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window.get(), key, modifiers);
+    };
+    // The next unlinked tag, the next tag, the previous tag.
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_F3, Qt::KeyboardModifiers(Qt::CTRL)},
+                                         std::pair{Qt::Key_F3, Qt::KeyboardModifiers()},
+                                         std::pair{Qt::Key_F3, Qt::KeyboardModifiers(Qt::SHIFT)}}) {
+        type(key, modifiers);
+        EXPECT_EQ(QApplication::focusWidget(), window->list_Fields) << int(modifiers);
+    }
+    ASSERT_EQ(window->txt_Link[1]->text(), FirstTag);
+    type(Qt::Key_Down);
+    const QString moved = window->linker().rows().value(name + 1).fieldName;
+    EXPECT_EQ(window->txt_Link[0]->text(), moved);
+    type(Qt::Key_L, Qt::ControlModifier);
+    waitFor([&] { return !setting(EnquiryBranch, FirstTag).isEmpty(); });
+    EXPECT_EQ(setting(EnquiryBranch, FirstTag), moved);
+}
+
+// A comment tag ends at its "-->" for the steps and clicks as for the marks:
+// one that holds a ">" is stepped to and selected whole, and a click inside a
+// marked tag selects it.
+TEST_F(TagmillWindow, TagsHoldingABracketAreSteppedToAndClickedWhole)
+{
+    const auto window = start();
+    QString bracketed;
+    for (const Linking::TagMark& mark : window->linker().tagMarks().marks()) {
+        const QString tag = window->linker().sourceText().sliced(mark.at.start, mark.at.length);
+        if (tag.contains(u" > "))
+            bracketed = tag;
+    }
+    ASSERT_FALSE(bracketed.isEmpty());
+    stepTo(*window, bracketed);
+    EXPECT_EQ(selectedSource(*window), bracketed);
+
+    const int at = int(window->rtf_Source->toPlainText().indexOf(NameTag)) + 5;
+    QTextCursor inside(window->rtf_Source->document());
+    inside.setPosition(at);
+    window->rtf_Source->setTextCursor(inside);
+    window->rtf_Source->ensureCursorVisible();
+    QTest::mouseClick(window->rtf_Source->viewport(), Qt::LeftButton, {},
+                      window->rtf_Source->cursorRect(inside).center());
+    EXPECT_EQ(window->txt_Link[1]->text(), NameTag);
+    EXPECT_EQ(selectedSource(*window), NameTag);
+    // Clicked again, inside the selection it now is, it stays selected.
+    QTest::mouseClick(window->rtf_Source->viewport(), Qt::LeftButton, {},
+                      window->rtf_Source->cursorRect(inside).center());
+    EXPECT_EQ(selectedSource(*window), NameTag);
 }
 
 TEST_F(TagmillWindow, ARowClickSelectsItsTagInTheSource)
@@ -313,6 +395,7 @@ TEST_F(TagmillWindow, ALinkComesBackWhenTheDocumentIsOpenedAgain)
 {
     {
         const auto window = start();
+        const QString folderStatus = window->statbar_Status->currentMessage();
         stepTo(*window, CompanyTag);
         clickRow(*window, rowOf(*window, QStringLiteral("Company")));
         QTest::mouseClick(window->but_Link, Qt::LeftButton);
@@ -322,6 +405,8 @@ TEST_F(TagmillWindow, ALinkComesBackWhenTheDocumentIsOpenedAgain)
         host.nextOpenFile = brochure;
         QTest::mouseClick(window->txt_Document, Qt::LeftButton);
         EXPECT_EQ(window->txt_Document->text(), QStringLiteral("Brochure Request.htm"));
+        // "Opening ..." goes when the document is in.
+        EXPECT_EQ(window->statbar_Status->currentMessage(), folderStatus);
         EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastDocument")), brochure);
         EXPECT_EQ(
             setting(QStringLiteral("Tagmill\\BROCHUREREQUESTHTM"), QStringLiteral("SourceFile")),
@@ -347,6 +432,7 @@ TEST_F(TagmillWindow, ADocumentThatCannotBeReadLeavesThePreviousOne)
 {
     const auto window = start();
     const QList<Linking::FieldRow> rows = window->linker().rows();
+    const QString status = window->statbar_Status->currentMessage();
     host.nextOpenFile = templatePath(QStringLiteral("vanished.htm"));
     host.expectBox(MsgAnswer::Cancel, QStringLiteral("vanished.htm"));
     QTest::mouseClick(window->txt_Document, Qt::LeftButton);
@@ -354,6 +440,7 @@ TEST_F(TagmillWindow, ADocumentThatCannotBeReadLeavesThePreviousOne)
     EXPECT_EQ(window->documentPath(), templatePath(Enquiry));
     EXPECT_TRUE(window->rtf_Source->toPlainText().contains(NameTag));
     EXPECT_EQ(window->linker().rows(), rows);
+    EXPECT_EQ(window->statbar_Status->currentMessage(), status);
     EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastDocument")),
               templatePath(Enquiry));
 }
@@ -410,6 +497,11 @@ TEST_F(TagmillWindow, RemoteOpTakesAPickAndSwitchesToolTips)
     window->RemoteOp(1098, -1);
     EXPECT_EQ(toolTips(), (QStringList{"Previous comment tag", "Next comment tag"}));
 
+    // A field and a tag of this folder: Link is on.
+    stepTo(*window, CompanyTag);
+    clickRow(*window, rowOf(*window, QStringLiteral("Company")));
+    EXPECT_TRUE(window->but_Link->isEnabled());
+
     // A pick that leads nowhere (there is no filing folder to look in)
     // changes nothing; nor does an operation the window does not know.
     QString name;
@@ -428,7 +520,9 @@ TEST_F(TagmillWindow, RemoteOpTakesAPickAndSwitchesToolTips)
     EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastFolder")), made.showcaseJob);
 
     // The job's company has no e-mails: its pick shows the one note row, and
-    // the list stays off so that the note cannot be taken for a field.
+    // the list stays off so that the note cannot be taken for a field. The
+    // status counts its e-mails, none, and the previous folder's field goes
+    // with Link.
     store(mode, QStringLiteral("FilingFolder"), filing);
     Global::GetDataFolder(QString(), true);
     window->RemoteOp(2261, company);
@@ -439,6 +533,10 @@ TEST_F(TagmillWindow, RemoteOpTakesAPickAndSwitchesToolTips)
     EXPECT_EQ(window->list_Fields->item(0)->text(), QStringLiteral("No form submissions found."));
     EXPECT_FALSE(window->list_Fields->isEnabled());
     EXPECT_TRUE(window->linker().rows().isEmpty());
+    EXPECT_EQ(window->statbar_Status->currentMessage(),
+              QStringLiteral("This folder contains 0 email(s) of which 0 are form submissions."));
+    EXPECT_TRUE(window->txt_Link[0]->text().isEmpty());
+    EXPECT_FALSE(window->but_Link->isEnabled());
 }
 
 TEST_F(TagmillWindow, ToolbarTakesItsPointerAndToolTipSwitchFromTheSettings)
@@ -539,6 +637,10 @@ TEST_F(TagmillWindow, OddDocumentsOpenAndALongTagLinks)
     clickRow(*window, rowOf(*window, QStringLiteral("Message")));
     QTest::mouseClick(window->but_Link, Qt::LeftButton);
     EXPECT_EQ(setting(QStringLiteral("Tagmill\\LINESHTM"), spanning), QStringLiteral("Message"));
+    // Its row shows it on one line.
+    EXPECT_EQ(rowTextOf(*window, QStringLiteral("Message")),
+              shownRow(QStringLiteral("Message"), sampleOf(*window, QStringLiteral("Message")),
+                       QStringLiteral("<!--   Message -->")));
 
     // Without a tag before or after the caret, the buttons only beep.
     host.nextOpenFile = templatePath(QStringLiteral("plain.htm"));

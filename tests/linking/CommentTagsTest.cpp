@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <random>
 
 namespace Linking {
 void PrintTo(const Selection& s, std::ostream* os)
@@ -52,15 +53,27 @@ const NavigationCase NavigationCases[] = {
     {"no comment at all", u"<p>plain</p>", {0, 0}, Next, std::nullopt},
     {"no comment at all, backwards", u"<p>plain</p>", {12, 0}, Previous, std::nullopt},
     {"empty text", u"", {0, 0}, Next, std::nullopt},
-    {"a \">\" inside the comment ends the selection",
+    {"a \">\" inside the comment: the whole comment",
      u"x<!-- a > b -->",
      {0, 0},
      Next,
-     Selection{1, 8}},
+     Selection{1, 14}},
     {"\"<!-->\" is five characters", u"x<!-->y", {0, 0}, Next, Selection{1, 5}},
-    {"no \">\" after it: five characters", u"x<!--abc", {0, 0}, Next, Selection{1, 5}},
-    {"no \">\" and the text ends first", u"x<!--", {0, 0}, Next, Selection{1, 4}},
+    {"no \"-->\" after it: five characters", u"x<!-- a > b", {0, 0}, Next, Selection{1, 5}},
+    {"no \"-->\" and the text ends first", u"x<!--", {0, 0}, Next, Selection{1, 4}},
     {"backwards onto an unclosed comment", u"<!--abc", {7, 0}, Previous, Selection{0, 5}},
+    {"an unclosed comment after another", u"<!--a--><!--b<!--c", {8, 0}, Next, Selection{13, 5}},
+    // Comments do not nest: a "<!--" inside one is no place to step to.
+    {"over an opening inside a comment",
+     u"<!-- a <!-- b --> <!-- c -->",
+     {0, 0},
+     Next,
+     Selection{18, 10}},
+    {"back from inside a comment past an opening in it",
+     u"<!-- a <!-- b --> <!-- c -->",
+     {12, 0},
+     Previous,
+     Selection{0, 17}},
 };
 
 TEST(CommentTags, PreviousAndNextStepAsTheButtonsDo)
@@ -94,14 +107,67 @@ TEST(CommentTags, SelectedTextIsATagOnlyWhenItOpensAndClosesOne)
             << QStringView(c.selected).toString().toStdString();
 }
 
-TEST(CommentTags, SelectionAtATagStopsAtTheFirstClosingBracket)
+// A step selects what the marks and the list call a tag, so that every tag it
+// lands on becomes the selected tag.
+TEST(CommentTags, StepsLandOnEachListedTagWhole)
 {
-    // The hand selection of the whole comment makes it a tag; the step's does not.
-    const QStringView text = u"<!-- a > b -->";
-    const Selection step = tagSelectionAt(text, 1);
-    EXPECT_EQ(step, (Selection{0, 8}));
-    EXPECT_EQ(selectedTag(text.sliced(step.start, step.length)), QString());
-    EXPECT_EQ(selectedTag(text), text.toString());
+    const QStringView text = u"<p><!-- Email > shown only when given --></p>\r\n<!-- a <!-- b "
+                             u"--> x --> <!-->\r\n<!--\r\n  spread\r\n--><!-- open > still";
+    const QList<CommentTag> tags = commentTags(text);
+    ASSERT_EQ(tags.size(), 4);
+    Selection at;
+    for (const CommentTag& tag : tags) {
+        const std::optional<Selection> step = nextTag(text, at);
+        ASSERT_TRUE(step) << tag.tag.toStdString();
+        EXPECT_EQ(*step, (Selection{tag.start, tag.tag.size()}));
+        EXPECT_EQ(selectedTag(text.sliced(step->start, step->length)), tag.tag);
+        at = *step;
+    }
+    // And backwards from the end, the same tags after the unclosed one.
+    at = *nextTag(text, at);
+    EXPECT_EQ(text.sliced(at.start, at.length), u"<!-- ");
+    EXPECT_EQ(nextTag(text, at), std::nullopt);
+    for (qsizetype i = tags.size() - 1; i >= 0; --i) {
+        at = previousTag(text, at).value_or(Selection{});
+        EXPECT_EQ(at, (Selection{tags[i].start, tags[i].tag.size()})) << i;
+    }
+}
+
+// The steps start reading at the last "-->" before the caret; they must land
+// where a reading from the start of the text lands, whatever the text.
+TEST(CommentTags, StepsLandWhereAReadingFromTheStartLands)
+{
+    const QStringList pieces{"<!--", "-->", ">", "-", "<", "!", "x", "<!-->", "\r\n"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 400; ++round) {
+        QString text;
+        for (int n = int(random() % 12); n > 0; --n)
+            text += pieces[qsizetype(random() % pieces.size())];
+        // Every stop, read from the start: each tag whole, then each "<!--" after the last.
+        QList<Selection> stops;
+        qsizetype from = 0;
+        for (const CommentTag& tag : commentTags(text)) {
+            stops.append({tag.start, tag.tag.size()});
+            from = tag.start + tag.tag.size();
+        }
+        for (qsizetype open = text.indexOf(u"<!--", from); open >= 0;
+             open = text.indexOf(u"<!--", open + 1))
+            stops.append({open, std::min<qsizetype>(5, text.size() - open)});
+
+        for (qsizetype caret = 0; caret <= text.size() + 1; ++caret) {
+            std::optional<Selection> next;
+            std::optional<Selection> previous;
+            for (const Selection& stop : stops) {
+                if (stop.start < caret)
+                    previous = stop;
+                else if (stop.start > caret && !next)
+                    next = stop;
+            }
+            EXPECT_EQ(nextTag(text, {caret, 0}), next) << text.toStdString() << " @" << caret;
+            EXPECT_EQ(previousTag(text, {caret, 0}), previous)
+                << text.toStdString() << " @" << caret;
+        }
+    }
 }
 
 TEST(CommentTags, ListsEachTagWithTheLineItStartsOn)

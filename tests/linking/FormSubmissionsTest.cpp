@@ -165,29 +165,45 @@ TEST_F(JobFolder, BodiesOfEveryShape)
                                             row("Café", "crème {1}"), row("Gdańsk", "yes")}));
 }
 
-TEST_F(JobFolder, UnknownFormsAreNamedOneByOne)
+// The e-mails of forms that no definition names are noted once per scan,
+// each title once: subjects that differ only in case need one definition.
+TEST_F(JobFolder, UnknownFormsAreNamedInOneNote)
 {
     mail("1.emi", "Newsletter Signup", {"Email = x@example.com"});
     mail("2.emi", "Website Enquiry", {"Name = Known"});
     mail("3.emi", "Newsletter SIGNUP", {"Email = y@example.com"});
     host.expectBox(MsgAnswer::Ok, QStringLiteral("called 'Newsletter Signup' which"));
-    host.expectBox(MsgAnswer::Ok, QStringLiteral("you need one called 'Newsletter SIGNUP'"));
-    const ScanResult shown = scan();
-    ASSERT_EQ(host.boxes.size(), 2);
+    const ScanResult one = scan();
+    ASSERT_EQ(host.boxes.size(), 1);
     EXPECT_EQ(host.boxes[0].icon, Platform::MsgIcon::Information);
     EXPECT_EQ(host.boxes[0].buttons, Platform::MsgButtons::Ok);
     EXPECT_EQ(host.boxes[0].title, QStringLiteral("Note:"));
-    EXPECT_EQ(shown.unknown, (QStringList{QStringLiteral("Newsletter Signup"),
-                                          QStringLiteral("Newsletter SIGNUP")}));
-    EXPECT_EQ(shown.forms(), 3);
-    EXPECT_EQ(shown.rows, QList<FieldRow>{row("Name", "Known")});
+    EXPECT_EQ(one.unknown, (QStringList{QStringLiteral("Newsletter Signup"),
+                                        QStringLiteral("Newsletter SIGNUP")}));
+    EXPECT_EQ(one.forms(), 3);
+    EXPECT_EQ(one.rows, QList<FieldRow>{row("Name", "Known")});
 
-    // Without the boxes, the same list; with no definitions every form is unknown.
-    const ScanResult quiet = scan(false);
-    EXPECT_EQ(quiet.unknown, shown.unknown);
-    defs.clear();
-    EXPECT_EQ(scan(false).unknown.size(), 3);
+    mail("4.emi", "Quote Request", {"Item = x"});
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("called:\r\n\r\n'Newsletter Signup'\r\n"
+                                                 "'Quote Request'\r\n\r\nThey do not match"));
+    EXPECT_EQ(scan().unknown.size(), 3);
     EXPECT_EQ(host.boxes.size(), 2);
+
+    // Without the note, the same list; with no definitions every form is unknown.
+    EXPECT_EQ(scan(false).unknown.size(), 3);
+    defs.clear();
+    EXPECT_EQ(scan(false).unknown.size(), 4);
+    EXPECT_EQ(host.boxes.size(), 2);
+
+    // A folder of many strangers' forms names the first 20.
+    QStringList many;
+    for (int i = 1; i <= 23; ++i)
+        many << QStringLiteral("Spam %1").arg(i);
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("'Spam 20'\r\n... and 3 more\r\n"));
+    showUnknownForms(many);
+    EXPECT_FALSE(host.boxes.last().text.contains(u"Spam 21"));
+    showUnknownForms({});
+    EXPECT_EQ(host.boxes.size(), 3);
 }
 
 TEST_F(JobFolder, DamagedFilesAreNoFormsAndTheScanGoesOn)

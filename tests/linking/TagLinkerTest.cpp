@@ -405,18 +405,58 @@ TEST_F(Linker, LongTagsAndAFieldCalledKillAreKept)
     EXPECT_EQ(tagLinks(), QStringList{longTag});
 }
 
-TEST_F(Linker, NewRowsKeepTheSelectedTexts)
+// A new folder's rows take the current row and the selected field with them:
+// Link is not left on with a field that the list no longer shows.
+TEST_F(Linker, NewRowsTakeTheSelectedFieldAndLinkAway)
 {
     linker.rowClicked(0);
     selectTag(T1);
+    ASSERT_TRUE(linker.canLink());
     seen.clear();
-    linker.setRows({{QStringLiteral("Other"), QString(), QString()}});
-    EXPECT_EQ(seen, QStringList{"current -1"});
-    EXPECT_EQ(linker.selectedField(), QStringLiteral("Name"));
+    linker.setRows({{QStringLiteral("Name"), QString(), QString()}});
+    EXPECT_EQ(seen, (QStringList{"current -1", "canLink off", "field "}));
     EXPECT_EQ(linker.selectedTag(), T1);
-    // With no current row, Link does nothing.
     linker.link();
     EXPECT_EQ(stored(T1), QString());
+
+    // A click beside the rows leaves the field in its box, but no row: Link stays off.
+    linker.rowClicked(0);
+    EXPECT_TRUE(linker.canLink());
+    linker.rowClicked(5);
+    EXPECT_EQ(linker.selectedField(), QStringLiteral("Name"));
+    EXPECT_FALSE(linker.canLink());
+}
+
+TEST_F(Linker, AClickInsideATagSelectsTheWholeTag)
+{
+    const struct
+    {
+        Selection clicked;
+        std::optional<Selection> selected;
+    } cases[] = {
+        {{7, 0}, Selection{6, 12}},  // just after its "<"
+        {{17, 0}, Selection{6, 12}}, // before its last ">"
+        {{6, 0}, std::nullopt},      // before it
+        {{18, 0}, std::nullopt},     // after it
+        {{8, 3}, std::nullopt},      // a drag inside it selects what was dragged over
+        {{2, 0}, std::nullopt},      // no tag there
+    };
+    for (const auto& c : cases) {
+        linker.sourceSelectionChanged(c.clicked);
+        linker.sourceClicked();
+        EXPECT_EQ(linker.sourceSelection(), c.selected.value_or(c.clicked))
+            << c.clicked.start << "+" << c.clicked.length;
+        EXPECT_EQ(linker.selectedTag(), c.selected ? T1 : QString()) << c.clicked.start;
+    }
+}
+
+TEST_F(Linker, ATagOverSeveralLinesShowsOnOneLineOfItsRow)
+{
+    const QString spread = QStringLiteral("<!--\r\n\tMessage\n  over lines\r-->");
+    linker.setRows({{QStringLiteral("Message"), QStringLiteral("Hi"), spread}});
+    EXPECT_EQ(linker.rowText(0), rowText({QStringLiteral("Message"), QStringLiteral("Hi"),
+                                          QStringLiteral("<!--  Message   over lines -->")}));
+    EXPECT_EQ(linker.rows()[0].tagLink, spread);
 }
 
 TEST(RowText, ShowsFieldSampleAndTagOnThreeLines)
