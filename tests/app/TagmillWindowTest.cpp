@@ -160,7 +160,7 @@ TEST_F(TagmillWindow, StartUpReopensTheLastDocumentAndFolderWithTheirLinks)
     store(EnquiryBranch, NameTag, QStringLiteral("Name"));
     const auto window = start();
 
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tagmill"));
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf16(u"Website Enquiry.htm \u2014 Tagmill"));
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isEnabled());
     EXPECT_EQ(host.pointer(), Platform::Pointer::Default);
@@ -404,11 +404,13 @@ TEST_F(TagmillWindow, RemoteOpTakesAPickAndSwitchesToolTips)
             tips << window->tbr_Main->findChild<QAction*>(QLatin1String(key))->toolTip();
         return tips;
     };
-    EXPECT_EQ(toolTips(), (QStringList{"Previous comment tag", "Next comment tag"}));
+    // The tips name the keys.
+    const QStringList named{"Previous comment tag (Shift+F3)", "Next comment tag (F3)"};
+    EXPECT_EQ(toolTips(), named);
     window->RemoteOp(1098, QStringLiteral("0"));
     EXPECT_EQ(toolTips(), (QStringList{"", ""}));
     window->RemoteOp(1098, -1);
-    EXPECT_EQ(toolTips(), (QStringList{"Previous comment tag", "Next comment tag"}));
+    EXPECT_EQ(toolTips(), named);
 
     // A pick that leads nowhere (there is no filing folder to look in)
     // changes nothing; nor does an operation the window does not know.
