@@ -74,7 +74,7 @@ void fillMainMenu(QMenuBar& bar, QWidget& window, const MainCommands& commands)
     addCommand(*file, texts.value(FolderText), commands.chooseFolder);
     file->addSeparator();
     QAction* quit = file->addAction(texts.value(QuitText), &window, &QWidget::close);
-    quit->setShortcut(QKeySequence::Quit);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setObjectName(QStringLiteral("menu_Quit"));
 
     QMenu* tags = bar.addMenu(menus.value(1));

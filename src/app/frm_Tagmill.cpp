@@ -655,7 +655,7 @@ void frm_Tagmill::tbr_Main_ButtonClick(const QString& key)
 
 frm_MatchTags* frm_Tagmill::showMatchDialog()
 {
-    if (m_matchDialog)
+    if (m_matchDialog && m_matchDialog->isVisible())
         return m_matchDialog;
     QList<Linking::MatchPair> pairs = m_linker.matchingPairs();
     if (pairs.isEmpty()) {

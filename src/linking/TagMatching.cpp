@@ -23,6 +23,39 @@ bool leftOut(QChar c)
     return c.isSpace() || c == u'_' || c == u'-';
 }
 
+// The rows' fields by name: a tag finds the field spelt as it spells it
+// (the blanks around it aside) or else the first whose name matches.
+class FieldNames
+{
+public:
+    explicit FieldNames(const QList<FieldRow>& rows)
+    {
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const QString name = matchName(rows[i].fieldName);
+            if (name.isEmpty())
+                continue;
+            m_exact.insert(rows[i].fieldName, int(i));
+            if (!m_matched.contains(name))
+                m_matched.insert(name, int(i));
+        }
+    }
+
+    bool isEmpty() const { return m_matched.isEmpty(); }
+
+    int rowOf(QStringView tag) const
+    {
+        const QStringView inside = tagInside(tag);
+        if (const auto exact = m_exact.constFind(inside.trimmed().toString());
+            exact != m_exact.cend())
+            return *exact;
+        return m_matched.value(matchName(inside), -1);
+    }
+
+private:
+    QHash<QString, int> m_exact;
+    QHash<QString, int> m_matched;
+};
+
 } // namespace
 
 QString matchName(QStringView text)
@@ -46,14 +79,7 @@ QStringView tagInside(QStringView tag)
 
 int rowNamedLike(const QList<FieldRow>& rows, QStringView tag)
 {
-    const QString name = matchName(tagInside(tag));
-    if (name.isEmpty())
-        return -1;
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (matchName(rows[i].fieldName) == name)
-            return int(i);
-    }
-    return -1;
+    return FieldNames(rows).rowOf(tag);
 }
 
 int rowStartingWith(const QList<FieldRow>& rows, QStringView typed, int from)
@@ -73,25 +99,20 @@ int rowStartingWith(const QList<FieldRow>& rows, QStringView typed, int from)
 
 QList<MatchPair> matchingPairs(QStringView text, const TagMarks& marks, const QList<FieldRow>& rows)
 {
-    QHash<QString, int> rowOfName;
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const QString name = matchName(rows[i].fieldName);
-        if (!name.isEmpty() && !rowOfName.contains(name))
-            rowOfName.insert(name, int(i));
-    }
+    const FieldNames names(rows);
     QList<MatchPair> pairs;
-    if (rowOfName.isEmpty())
+    if (names.isEmpty())
         return pairs;
     QSet<QString> offered; // tags as the store compares them
     for (const TagMark& mark : marks.marks()) {
         if (mark.state != TagState::Unlinked || offered.contains(mark.key))
             continue;
         const QStringView tag = text.sliced(mark.at.start, mark.at.length);
-        const auto row = rowOfName.constFind(matchName(tagInside(tag)));
-        if (row == rowOfName.cend())
+        const int row = names.rowOf(tag);
+        if (row < 0)
             continue;
         offered.insert(mark.key);
-        pairs.append({tag.toString(), rows[*row].fieldName, mark.line, mark.at});
+        pairs.append({tag.toString(), rows[row].fieldName, mark.line, mark.at});
     }
     return pairs;
 }

@@ -20,8 +20,9 @@ QString matchName(QStringView text);
 // The text of a tag inside its "<!--" and "-->", as matchName takes it.
 QStringView tagInside(QStringView tag);
 
-// The row whose field has the tag's name, the first in the rows' order when
-// several have it; -1 when none has.
+// The row whose field has the tag's name: the field spelt exactly as the tag
+// spells it (blanks around it aside), or else the first in the rows' order
+// whose name matches; -1 when none has.
 int rowNamedLike(const QList<FieldRow>& rows, QStringView tag);
 
 // Type-ahead in the field list: the first row from `from` on (wrapping

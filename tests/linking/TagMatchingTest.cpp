@@ -72,13 +72,13 @@ TEST(MatchingPairs, PairsTagsThatAreNotLinkedWithTheFieldsOfTheirNames)
                                         "<!-- name --><!-- nothing --><!-- E-Mail -->"
                                         "<!-- --><!--> <!-- email > only when given -->");
     const QList<MatchPair> pairs = pairsOf(
-        text, {"phone", "notes", "name", "E_mail", "Name", "Delivery_Date", "EMAIL", "nothing2"},
+        text, {"phone", "notes", "name", "E_mail", "Name", "Delivery_Date", "e-mail", "nothing2"},
         QSet<QString>{"Telephone"});
     // Linked tags, in any case and to a field the folder lacks too, are left
-    // alone; a tag offered once however often it stands, in any case; of two
-    // fields of one name the first.
+    // alone; a tag offered once however often it stands, in any case; of the
+    // fields of one name the one spelt as the tag, else the first.
     EXPECT_EQ(described(pairs),
-              (QStringList{"<!-- Name --> = name", "<!-- delivery date --> = Delivery_Date",
+              (QStringList{"<!-- Name --> = Name", "<!-- delivery date --> = Delivery_Date",
                            "<!-- E-Mail --> = E_mail"}));
     EXPECT_EQ(pairs[0].at, (Selection{0, 13}));
     EXPECT_EQ(pairs[2].line, 3);
