@@ -3,16 +3,13 @@
 // workspace: Link matching tags, the menu bar, the tags pane, type-ahead in
 // the field list, the window's least size. What matching decides is tested
 // with the linking core; here the controls must carry it.
+#include "DemoWorkspace.h"
 #include "ScriptedUiHost.h"
 #include "TestSettings.h"
 #include "app/frm_MatchTags.h"
 #include "app/frm_Preview.h"
 #include "app/frm_Tagmill.h"
-#include "demo/Demo.h"
 #include "linking/TagLinks.h"
-#include "platform/RegistryHive.h"
-#include "shared/Paths.h"
-#include "shared/Settings.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -45,12 +42,7 @@ class MatchingWindow : public testing::Test
 protected:
     void SetUp() override
     {
-        Demo::DemoOptions options;
-        options.contacts = 10;
-        made = Demo::createWorkspace(settings.folder() + QStringLiteral("/ws"), options);
-        Global::setSettingsHive(Platform::RegistryHive::open(made.registry));
-        Global::GetDataFolder(QString(), true);
-        Global::FindFolderByRef(QString(), QString());
+        made = Testing::openDemoWorkspace(settings.folder() + QStringLiteral("/ws"));
         window = std::make_unique<frm_Tagmill>();
         window->Form_Load();
         // Keys go to the active window: under a display server with no

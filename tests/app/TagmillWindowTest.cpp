@@ -2,6 +2,7 @@
 // The main window on a demo workspace, offscreen: start-up, the toolbar, the
 // link row, the two choosing steps and RemoteOp. What the link logic itself
 // decides is tested with the linking core; here the controls must carry it.
+#include "DemoWorkspace.h"
 #include "ScriptedUiHost.h"
 #include "TestSettings.h"
 #include "app/AppIcon.h"
@@ -64,14 +65,7 @@ class TagmillWindow : public testing::Test
 protected:
     void SetUp() override
     {
-        Demo::DemoOptions options;
-        options.contacts = 10;
-        made = Demo::createWorkspace(settings.folder() + QStringLiteral("/ws"), options);
-        Global::setSettingsHive(Platform::RegistryHive::open(made.registry));
-        // Folder settings and the mode's switch are kept per run: read this
-        // workspace's.
-        Global::GetDataFolder(QString(), true);
-        Global::FindFolderByRef(QString(), QString());
+        made = Testing::openDemoWorkspace(settings.folder() + QStringLiteral("/ws"));
     }
 
     std::unique_ptr<frm_Tagmill> start()
