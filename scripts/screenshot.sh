@@ -19,9 +19,10 @@ trap 'rm -rf "$work"' EXIT
 "$vantix" demo "$work/ws" --contacts 50 >/dev/null 2>&1
 export VANTIX_REGISTRY="$work/ws/registry.sqlite3"
 "$vantix" settings set 'Tagmill\WEBSITEENQUIRYHTM' '<!-- Name -->' Name
-"$vantix" settings set Tagmill WindowWidth 1100
+"$vantix" settings set Tagmill WindowWidth 1240
 "$vantix" settings set Tagmill WindowHeight 720
-"$vantix" settings set Tagmill SplitterPosition 360
+"$vantix" settings set Tagmill SplitterPosition 340
+"$vantix" settings set Tagmill TagsPaneWidth 250
 
 mkdir -p "$(dirname "$out")"
 TAGMILL_SCREENSHOT="$out" TAGMILL_SCREENSHOT_TAGS=2 \

@@ -3,6 +3,7 @@
 
 #include "platform/UiHost.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace App {
@@ -13,6 +14,9 @@ constexpr int LinkPanelGap = 75;  // between the splitter and the link panel
 constexpr int LinkButtonGap = 90; // right of the Link buttons
 constexpr int TopRowGap = 100;    // taken from the top row before halving it
 constexpr int DocumentPromptGap = 45;
+// The least that the window is made to keep.
+constexpr int MinimumBoxWidth = 1200; // a link box, the folder and document boxes
+constexpr int MinimumSplitterHeight = 1800;
 
 // The rules work in twips, so that halving keeps its rounding; pixels go in
 // and come out.
@@ -24,6 +28,11 @@ int twips(int pixels)
 int pixels(int twipCount)
 {
     return int(std::lround(double(twipCount) / Platform::TwipsPerPixel));
+}
+
+int pixelsUp(int twipCount)
+{
+    return (twipCount + Platform::TwipsPerPixel - 1) / Platform::TwipsPerPixel;
 }
 
 std::optional<int> size(int twipCount)
@@ -86,6 +95,24 @@ Layout mainLayout(const LayoutInput& in)
         out.statusBar = QRect(0, in.client.height() - in.statusBarHeight, in.client.width(),
                               in.statusBarHeight);
     return out;
+}
+
+QSize minimumSize(const LayoutInput& in)
+{
+    const int left = twips(in.splitter.left());
+    // The link row: the boxes take what the prompt, the options and the
+    // buttons leave of the splitter's width.
+    const int linkRow = 2 * left + twips(in.promptWidth) + twips(in.optionWidth) +
+                        twips(in.linkButtonWidth) + 5 * twips(in.promptLeft) + MinimumBoxWidth;
+    // The top row: each half holds a prompt and its box.
+    const int topRow = twips(in.toolbarWidth) + TopRowGap +
+                       2 * (std::max(twips(in.folderPromptWidth), twips(in.documentPromptWidth)) +
+                            MinimumBoxWidth) +
+                       1;
+    const int width = std::max({linkRow, topRow, twips(in.statusWidth)});
+    const int height = twips(in.splitter.top()) + MinimumSplitterHeight +
+                       twips(in.linkPanelHeight) + twips(in.statusBarHeight) + 2 * left;
+    return {pixelsUp(width), pixelsUp(height)};
 }
 
 } // namespace App

@@ -29,6 +29,8 @@ struct LayoutInput
     int folderWidth = 0;         // txt_Folder now
     int folderPromptWidth = 0;   // lbl_Prompt(2)
     int documentPromptWidth = 0; // lbl_Prompt(3)
+    // What the status bar needs: its count of tags and room for a message.
+    int statusWidth = 0;
 };
 
 // The new sizes and places. A size that would come out negative is left
@@ -52,6 +54,11 @@ struct Layout
 
 // Form_Resize's rules.
 Layout mainLayout(const LayoutInput& in);
+
+// The smallest client size at which those rules leave every box of the link
+// row and the top row a usable width, the splitter a usable height and the
+// status bar its room (`in.client` is not read).
+QSize minimumSize(const LayoutInput& in);
 
 // Half of a whole number of twips, a half going to the even neighbour.
 int halfToEven(int twips);

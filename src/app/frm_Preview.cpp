@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -26,6 +27,8 @@ frm_Preview::frm_Preview(std::unique_ptr<Linking::PagePreview> preview, QWidget*
 {
     setObjectName(QStringLiteral("frm_Preview"));
     setAttribute(Qt::WA_DeleteOnClose);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
     lbl_Mail = new QLabel(Global::ResolveRes(9331), this);
     cbo_Mail = new QComboBox(this);
     cbo_Mail->setObjectName(QStringLiteral("cbo_Mail"));

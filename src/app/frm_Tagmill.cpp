@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frm_Tagmill.h"
 
+#include "FieldTypeAhead.h"
 #include "MainLayout.h"
+#include "MainMenu.h"
 #include "SourceView.h"
+#include "TagsPane.h"
 #include "converters/Converters.h"
 #include "finder/widgets/frm_Find.h"
+#include "frm_MatchTags.h"
 #include "frm_Preview.h"
 #include "linking/TagLinks.h"
 #include "platform/Cursors.h"
@@ -26,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -48,6 +53,7 @@ const QString WindowWidth = QStringLiteral("WindowWidth");
 const QString WindowHeight = QStringLiteral("WindowHeight");
 const QString WindowMaximised = QStringLiteral("WindowMaximised");
 const QString SplitterPosition = QStringLiteral("SplitterPosition");
+const QString TagsPaneWidth = QStringLiteral("TagsPaneWidth");
 
 namespace Str {
 enum : int
@@ -56,8 +62,11 @@ enum : int
     FolderSummary = 9303,
     OpenDialog = 9306,
     Opening = 9307,
-    ToolbarButtons = 9308, // to 9309, 9328 and 9329
+    ToolbarButtons = 9308, // to 9309, 9328, 9329 and 9360
     Captions = 9320,
+    NoMatchingTags = 9363,
+    TitleWithDocument = 9367,
+    About = 9368,
 };
 }
 
@@ -83,14 +92,24 @@ QKeySequence toolbarShortcut(const QString& key)
         return QKeySequence(Qt::CTRL | Qt::Key_F3);
     if (key == QLatin1String("PREVIEW"))
         return QKeySequence(Qt::CTRL | Qt::Key_P);
+    if (key == QLatin1String("MATCH"))
+        return QKeySequence(Qt::CTRL | Qt::Key_M);
     return {};
 }
+// The keys of the two choosing steps (the platform's key for Open is known
+// once the application runs).
+QKeySequence openDocumentKey()
+{
+    return QKeySequence(QKeySequence::Open);
+}
+const QKeySequence ChooseFolderKey(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
 // The design's spacing, in pixels.
 constexpr int Margin = 6; // 90 twips
 constexpr int RowHeight = 24;
 constexpr int TopRowTop = 4;
 constexpr int SplitterTop = TopRowTop + RowHeight + 6;
 constexpr int LinkPanelHeight = 2 * RowHeight + 10;
+constexpr int StatusMessageRoom = 24; // characters of a status message beside the tag count
 
 QString tagOf(const QWidget* box)
 {
@@ -163,7 +182,7 @@ void frm_Tagmill::createControls()
 
     imglist_ToolbarSmall.insert(QStringLiteral("LTAG"), QIcon(QStringLiteral(":/icons/LTAG.xpm")));
     imglist_ToolbarSmall.insert(QStringLiteral("NTAG"), QIcon(QStringLiteral(":/icons/NTAG.xpm")));
-    for (const char* key : {"UTAG", "PREVIEW"})
+    for (const char* key : {"UTAG", "MATCH", "PREVIEW"})
         imglist_ToolbarSmall.insert(
             QLatin1String(key),
             QIcon(QStringLiteral(":/icons/main/%1.png").arg(QLatin1String(key))));
@@ -211,6 +230,10 @@ void frm_Tagmill::createControls()
     split_Main->addWidget(list_Fields);
     split_Main->addWidget(rtf_Source);
     split_Main->setStretchFactor(1, 1);
+    pnl_Tags = new App::TagsPane(m_linker, split_Main);
+    split_Main->addWidget(pnl_Tags);
+    new App::FieldTypeAhead(*list_Fields, m_linker);
+    mnu_Main = new QMenuBar(this);
 
     pnl_Link = new QWidget(this);
     named(pnl_Link, QStringLiteral("pnl_Link"));
@@ -239,10 +262,10 @@ void frm_Tagmill::createControls()
     named(lbl_TagCounts, QStringLiteral("lbl_TagCounts"));
     statbar_Status->addPermanentWidget(lbl_TagCounts);
 
-    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
+    connect(new QShortcut(openDocumentKey(), this), &QShortcut::activated, this,
             &frm_Tagmill::txt_Document_Click);
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), this),
-            &QShortcut::activated, this, &frm_Tagmill::txt_Folder_Click);
+    connect(new QShortcut(ChooseFolderKey, this), &QShortcut::activated, this,
+            &frm_Tagmill::txt_Folder_Click);
 
     connect(but_Link, &QPushButton::clicked, &m_linker, &Linking::TagLinker::link);
     connect(but_UnLink, &QPushButton::clicked, &m_linker, &Linking::TagLinker::unlink);
@@ -291,6 +314,10 @@ void frm_Tagmill::wireLinker()
             list_Fields->clearSelection();
         list_Fields->viewport()->update();
     });
+    connect(txt_Document, &QLineEdit::textChanged, this, [this](const QString& name) {
+        setWindowTitle(name.isEmpty() ? Global::ResolveRes(Global::Str::ProgramTitle)
+                                      : Global::ResolveRes(Str::TitleWithDocument, {name}));
+    });
     connect(&m_linker, &Linking::TagLinker::selectedFieldChanged, txt_Link[0], &QLineEdit::setText);
     connect(&m_linker, &Linking::TagLinker::selectedTagChanged, txt_Link[1], &QLineEdit::setText);
     connect(&m_linker, &Linking::TagLinker::canLinkChanged, this, [this](bool canLink) {
@@ -330,6 +357,7 @@ void frm_Tagmill::Form_Load()
     // A button's caption sets its shortcut from its mnemonic: ours come after.
     but_Link->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     but_UnLink->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    createMenuBar();
 
     txt_Folder->setCursor(Platform::cursorFor(ClickableCursor));
     txt_Document->setCursor(Platform::cursorFor(ClickableCursor));
@@ -361,13 +389,16 @@ void frm_Tagmill::Form_Load()
     }
     but_Link->setGeometry(0, lbl_Prompt[0]->y(), buttonWidth, RowHeight);
     but_UnLink->setGeometry(0, lbl_Prompt[1]->y(), buttonWidth, RowHeight);
+    const int top = topRowTop();
     for (int i = 2; i < 4; ++i)
-        lbl_Prompt[size_t(i)]->setGeometry(lbl_Prompt[size_t(i)]->x(), TopRowTop,
+        lbl_Prompt[size_t(i)]->setGeometry(lbl_Prompt[size_t(i)]->x(), top,
                                            lbl_Prompt[size_t(i)]->width(), RowHeight);
-    txt_Folder->setGeometry(lbl_Prompt[2]->x() + lbl_Prompt[2]->width(), TopRowTop, 200, RowHeight);
-    txt_Document->setGeometry(txt_Folder->geometry().right() + 1, TopRowTop, 200, RowHeight);
+    txt_Folder->setGeometry(lbl_Prompt[2]->x() + lbl_Prompt[2]->width(), top, 200, RowHeight);
+    txt_Document->setGeometry(txt_Folder->geometry().right() + 1, top, 200, RowHeight);
     tbr_Main->adjustSize();
-    tbr_Main->move(width() - tbr_Main->width(), TopRowTop + (RowHeight - tbr_Main->height()) / 2);
+    tbr_Main->move(width() - tbr_Main->width(), top + (RowHeight - tbr_Main->height()) / 2);
+    split_Main->move(Margin, top + SplitterTop - TopRowTop);
+    setMinimumSize(App::minimumSize(layoutInput()));
     restoreWindowState();
 
     show();
@@ -393,7 +424,8 @@ void frm_Tagmill::sub_CreateToolbar()
     tbr_Main->clear();
     qDeleteAll(previous);
     m_toolbarButtons.clear();
-    for (const QString& item : QStringLiteral("9308,9309,9328,0,9329").split(QLatin1Char(','))) {
+    for (const QString& item :
+         QStringLiteral("9308,9309,9328,9360,0,9329").split(QLatin1Char(','))) {
         const int number = item.toInt();
         if (number == 0) {
             tbr_Main->addSeparator();
@@ -433,7 +465,9 @@ void frm_Tagmill::RemoteOp(int operation, const QVariant& param1, const QVariant
     case Op::ToolTips: {
         const bool on = Global::toNumber(param1) != 0;
         for (const ToolbarButton& button : std::as_const(m_toolbarButtons))
-            button.action->setToolTip(on ? button.description : QString());
+            button.action->setToolTip(
+                on ? App::toolTipWithKey(button.description, button.action->shortcut())
+                   : QString());
         break;
     }
     case Op::FinderPick: {
@@ -630,6 +664,53 @@ void frm_Tagmill::tbr_Main_ButtonClick(const QString& key)
         m_linker.nextUnlinkedTag();
     else if (key == QLatin1String("PREVIEW"))
         showPreview();
+    else if (key == QLatin1String("MATCH"))
+        showMatchDialog();
+}
+
+frm_MatchTags* frm_Tagmill::showMatchDialog()
+{
+    if (m_matchDialog && m_matchDialog->isVisible())
+        return m_matchDialog;
+    QList<Linking::MatchPair> pairs = m_linker.matchingPairs();
+    if (pairs.isEmpty()) {
+        Global::showMessage(Str::NoMatchingTags, {}, Platform::MsgButtons::Ok,
+                            Platform::MsgIcon::Information, Global::Str::TitleNote);
+        return nullptr;
+    }
+    m_matchDialog = new frm_MatchTags(std::move(pairs), this);
+    m_matchDialog->setAttribute(Qt::WA_DeleteOnClose);
+    frm_MatchTags* dialog = m_matchDialog;
+    connect(dialog, &QDialog::accepted, this,
+            [this, dialog] { m_linker.linkPairs(dialog->list().tickedPairs()); });
+    dialog->open();
+    return dialog;
+}
+
+void frm_Tagmill::createMenuBar()
+{
+    App::MainCommands commands;
+    commands.openDocument = {[this] { txt_Document_Click(); }, openDocumentKey()};
+    commands.chooseFolder = {[this] { txt_Folder_Click(); }, ChooseFolderKey};
+    commands.link = {[this] { but_Link->click(); }, but_Link->shortcut()};
+    commands.unlink = {[this] { but_UnLink->click(); }, but_UnLink->shortcut()};
+    commands.canLink = [this] { return m_linker.canLink(); };
+    commands.about = [this] {
+        Global::showText(Global::ResolveRes(Str::About, {QCoreApplication::applicationVersion()}),
+                         Platform::MsgButtons::Ok, Platform::MsgIcon::Information,
+                         Global::ResolveRes(Global::Str::ProgramTitle));
+    };
+    for (const ToolbarButton& button : std::as_const(m_toolbarButtons))
+        commands.toolbar.insert(button.key, {button.description, button.action});
+    commands.tagsPane = pnl_Tags;
+    mnu_Main->clear();
+    App::fillMainMenu(*mnu_Main, *this, commands);
+    mnu_Main->setGeometry(0, 0, width(), mnu_Main->sizeHint().height());
+}
+
+int frm_Tagmill::topRowTop() const
+{
+    return mnu_Main->sizeHint().height() + TopRowTop;
 }
 
 frm_Preview* frm_Tagmill::showPreview()
@@ -684,7 +765,7 @@ void frm_Tagmill::resizeEvent(QResizeEvent* event)
     Form_Resize();
 }
 
-void frm_Tagmill::Form_Resize()
+App::LayoutInput frm_Tagmill::layoutInput() const
 {
     App::LayoutInput in;
     in.client = size();
@@ -701,7 +782,18 @@ void frm_Tagmill::Form_Resize()
     in.folderWidth = txt_Folder->width();
     in.folderPromptWidth = lbl_Prompt[2]->width();
     in.documentPromptWidth = lbl_Prompt[3]->width();
-    const App::Layout out = App::mainLayout(in);
+    // The status bar holds a message and, at its right, the count of tags
+    // with numbers of up to four digits.
+    const QFontMetrics metrics = statbar_Status->fontMetrics();
+    in.statusWidth = metrics.horizontalAdvance(Linking::tagCountsText({9999, 9999, 9999, 9999})) +
+                     StatusMessageRoom * metrics.averageCharWidth() + 4 * Margin;
+    return in;
+}
+
+void frm_Tagmill::Form_Resize()
+{
+    mnu_Main->resize(width(), mnu_Main->sizeHint().height());
+    const App::Layout out = App::mainLayout(layoutInput());
 
     const auto setWidth = [](QWidget* widget, std::optional<int> width) {
         if (width)
@@ -743,8 +835,11 @@ void frm_Tagmill::restoreWindowState()
     const int height = numberSetting(WindowHeight, 640, 300, 10000);
     resize(width, height);
     const int pane = numberSetting(SplitterPosition, 300, 0, 10000);
+    // The tags pane's width; 0 when it was hidden.
+    const int tags = numberSetting(TagsPaneWidth, 240, 0, 10000);
+    pnl_Tags->setVisible(tags > 0);
     if (pane > 0)
-        split_Main->setSizes({pane, qMax(1, split_Main->width() - pane)});
+        split_Main->setSizes({pane, qMax(1, split_Main->width() - pane - tags), tags});
     if (numberSetting(WindowMaximised, 0, -1, 0) != 0)
         setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -762,6 +857,7 @@ void frm_Tagmill::saveWindowState()
     }
     if (!split_Main->sizes().isEmpty())
         save(SplitterPosition, split_Main->sizes().constFirst());
+    save(TagsPaneWidth, pnl_Tags->isVisibleTo(this) ? pnl_Tags->width() : 0);
 }
 
 void frm_Tagmill::closeEvent(QCloseEvent* event)

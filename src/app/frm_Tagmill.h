@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "MainLayout.h"
 #include "TagMarkSelections.h"
 #include "linking/FormSubmissions.h"
 #include "linking/SourceText.h"
@@ -16,10 +17,12 @@
 
 class QAction;
 class frm_Find;
+class frm_MatchTags;
 class frm_Preview;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -54,6 +57,10 @@ public:
     // The preview of the document filled from the job folder's newest form
     // e-mail; nothing (after saying why) without a document or form e-mails.
     frm_Preview* showPreview();
+    // Link matching tags: the dialog of the pairs to link, shown window-modal
+    // (its OK links the ticked ones); nothing, after saying so, when there
+    // are none.
+    frm_MatchTags* showMatchDialog();
     // The job folder becomes `path` as it stands: shown, stored as the last
     // folder, scanned.
     void setJobFolder(const QString& path);
@@ -68,6 +75,7 @@ public:
     bool isBusy() const { return m_busy > 0; }
 
     // The controls, named as the window knows them.
+    QMenuBar* mnu_Main = nullptr;
     QToolBar* tbr_Main = nullptr;
     QHash<QString, QIcon> imglist_ToolbarSmall;
     std::array<QLabel*, 4> lbl_Prompt{};
@@ -76,6 +84,7 @@ public:
     QSplitter* split_Main = nullptr;
     QListWidget* list_Fields = nullptr;
     QPlainTextEdit* rtf_Source = nullptr;
+    QWidget* pnl_Tags = nullptr; // the tags pane, beside the source
     QWidget* pnl_Link = nullptr;
     std::array<QLineEdit*, 2> txt_Link{};
     std::array<QRadioButton*, 2> opt_Link{};
@@ -100,11 +109,14 @@ private:
 
     void createControls();
     void wireLinker();
+    App::LayoutInput layoutInput() const;
     void Form_Resize();
     void txt_Folder_Click();
     void txt_Document_Click();
     void tbr_Main_ButtonClick(const QString& key);
     void sub_CreateToolbar();
+    void createMenuBar();
+    int topRowTop() const;
     bool sub_LoadSource(const QString& fileName);
     void sub_ScanJobFolder();
     void showJobFolder(const QString& path);
@@ -124,6 +136,7 @@ private:
     Linking::Selection m_reportedSelection;
     QPointer<frm_Find> m_finder;
     QPointer<frm_Preview> m_preview;
+    QPointer<frm_MatchTags> m_matchDialog;
     App::TagMarkSelections* m_tagMarks = nullptr; // the source view's
     int m_busy = 0;
     bool m_closeRequested = false;

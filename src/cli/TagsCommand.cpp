@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Cli.h"
 #include "Documents.h"
+#include "linking/TagMatching.h"
 #include "linking/TagStates.h"
 
 #include <QSet>
@@ -29,25 +30,6 @@ void printHelp(QTextStream& out)
         << "  {\"key\": \"MYPAGEHTM\", \"tags\": [{\"tag\": ..., \"line\": N, \"field\": ...,\n"
         << "   \"state\": \"linked\" | \"unlinked\" | \"missing-field\"}]}\n"
         << "with an empty field for a tag that is not linked.\n";
-}
-
-// A tag on one line: its line ends show as the return symbol.
-QString oneLine(const QString& tag)
-{
-    QString line;
-    line.reserve(tag.size());
-    for (qsizetype i = 0; i < tag.size(); ++i) {
-        const QChar c = tag[i];
-        if (c == u'\r' && i + 1 < tag.size() && tag[i + 1] == u'\n')
-            continue;
-        if (c == u'\r' || c == u'\n')
-            line += QChar(0x23CE);
-        else if (c.unicode() < 0x20 && c != u'\t')
-            line += QChar(char16_t(0x2400 + c.unicode()));
-        else
-            line += c;
-    }
-    return line;
 }
 
 } // namespace
@@ -123,7 +105,7 @@ int tagsCommand(const QStringList& args, Context& context)
         else if (mark.state == Linking::TagState::MissingField)
             field += QStringLiteral(" !");
         out << QString::number(mark.line).rightJustified(6) << "  " << field.leftJustified(width)
-            << "  " << oneLine(tagText(mark)) << "\n";
+            << "  " << Linking::tagOnOneLine(tagText(mark)) << "\n";
     }
     out << "\n"
         << Linking::tagCountsText(marks.counts())

@@ -127,6 +127,25 @@ void TagLinker::nextUnlinkedTag()
         Platform::uiHost().beep();
 }
 
+void TagLinker::selectMark(int mark)
+{
+    if (mark >= 0 && mark < m_marks.marks().size())
+        select(m_marks.marks()[mark].at);
+}
+
+QList<MatchPair> TagLinker::matchingPairs() const
+{
+    return Linking::matchingPairs(m_sourceText, m_marks, m_rows);
+}
+
+void TagLinker::linkPairs(const QList<MatchPair>& pairs)
+{
+    if (pairs.isEmpty() || !checkDocumentKey(m_documentName))
+        return;
+    Linking::linkPairs(m_documentName, pairs);
+    loadTagLinks();
+}
+
 bool TagLinker::readyToLink() const
 {
     return m_currentRow >= 0 && canLink() && checkDocumentKey(m_documentName);
@@ -210,7 +229,10 @@ void TagLinker::linkChanged(int index)
     updateCanLink();
     if (index != 1 || m_selectedTag.isEmpty())
         return;
-    const int row = rowOfTag(m_rows, m_selectedTag);
+    int row = rowOfTag(m_rows, m_selectedTag);
+    // A tag that is not linked yet finds the field of its name.
+    if (row < 0 && storedField(m_documentName, m_selectedTag).isEmpty())
+        row = rowNamedLike(m_rows, m_selectedTag);
     if (row < 0)
         return;
     setCurrentRow(row);

@@ -3,6 +3,7 @@
 
 #include "linking/CommentTags.h"
 #include "linking/FormSubmissions.h"
+#include "linking/TagMatching.h"
 #include "linking/TagStates.h"
 
 #include <QList>
@@ -60,6 +61,13 @@ public:
     // only those.
     void loadTagLinks();
 
+    // Linking by name: the tags that are not linked paired with the fields
+    // of their names.
+    QList<MatchPair> matchingPairs() const;
+    // Links the pairs (a tag that is linked by now keeps its link); the rows
+    // and marks then show what the store holds.
+    void linkPairs(const QList<MatchPair>& pairs);
+
 public slots:
     // Every selection change of the source view (in document positions):
     // the selected-tag rule.
@@ -75,6 +83,9 @@ public slots:
     // Steps to the next tag that is not linked, wrapping at the end; a beep
     // when every tag is linked.
     void nextUnlinkedTag();
+    // Selects the tag of tagMarks().marks()[mark] as a click in the source
+    // would.
+    void selectMark(int mark);
     // The Link button: asks message 9321 when the tag is linked to a field
     // already; stores the link under the document's key. The rows then show
     // what the store holds, as after Unlink.

@@ -150,16 +150,29 @@ QString storedField(const QString& displayName, const QString& tag)
 
 void storeLink(const QString& displayName, const QString& tag, const QString& field)
 {
-    if (documentKey(displayName).isEmpty() || tag.isEmpty() || field.isEmpty())
-        return;
+    storeLinks(displayName, {{tag, field}});
+}
+
+bool storeLinks(const QString& displayName, const QList<StoredLink>& links)
+{
+    if (documentKey(displayName).isEmpty())
+        return false;
+    QList<std::pair<QString, QString>> values;
+    for (const StoredLink& link : links) {
+        if (!link.tag.isEmpty() && !link.field.isEmpty())
+            values.append({link.tag, link.field});
+    }
+    if (values.isEmpty())
+        return true;
     // The store keeps a name in the case and the place it was first written
-    // in: the link is made afresh, in one write, so that the tag is stored as
-    // it is now and a reload shows it in its field's row, as the rows show it
-    // now. The field goes in as it is: the settings' own writer would take the
-    // text KILL for "delete the value".
-    Global::guarded("Linking:storeLink", [&] {
-        Global::settingsHive().replaceValue(
-            Global::SettingsRoot + QLatin1Char('\\') + linkSection(displayName), tag, field);
+    // in: each link is made afresh, so that the tag is stored as it is now
+    // and a reload shows it in its field's row, as the rows show it now. The
+    // fields go in as they are: the settings' own writer would take the text
+    // KILL for "delete the value". One write: all of the links or none.
+    return Global::guarded("Linking:storeLink", [&] {
+        Global::settingsHive().replaceValues(
+            Global::SettingsRoot + QLatin1Char('\\') + linkSection(displayName), values);
+        return true;
     });
 }
 

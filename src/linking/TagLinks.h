@@ -63,6 +63,10 @@ QString storedField(const QString& displayName, const QString& tag);
 // before, in any case, is replaced: the tag keeps the case it has now and is
 // listed last, as a link made for the first time is.
 void storeLink(const QString& displayName, const QString& tag, const QString& field);
+// Stores links as storeLink does, in one write of the settings: all of them
+// or, when the write fails (after its message), none. Links without a tag or
+// a field are left out.
+bool storeLinks(const QString& displayName, const QList<StoredLink>& links);
 void removeLink(const QString& displayName, const QString& tag);
 void storeSourceFile(const QString& displayName, const QString& path);
 

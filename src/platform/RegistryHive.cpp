@@ -397,10 +397,18 @@ void RegistryHive::deleteValue(const QString& keyPath, const QString& name)
 
 void RegistryHive::replaceValue(const QString& keyPath, const QString& name, const QString& data)
 {
+    replaceValues(keyPath, {{name, data}});
+}
+
+void RegistryHive::replaceValues(const QString& keyPath,
+                                 const QList<std::pair<QString, QString>>& values)
+{
     const KeyPath key(keyPath);
     m_statements->write([&] {
-        m_statements->remove(key, name);
-        m_statements->put(key, name, data);
+        for (const auto& [name, data] : values) {
+            m_statements->remove(key, name);
+            m_statements->put(key, name, data);
+        }
     });
 }
 

@@ -106,6 +106,8 @@ public:
     // value of that name in another case goes, and the value is written anew,
     // last in the key's order.
     void replaceValue(const QString& keyPath, const QString& name, const QString& data);
+    // Replaces several values so, in order, in one transaction.
+    void replaceValues(const QString& keyPath, const QList<std::pair<QString, QString>>& values);
 
     // The key and everything below it in the registry's own text format
     // (REGEDIT4, UTF-8). Sections are named by `sectionRoot` followed by the

@@ -89,3 +89,31 @@ TEST(MainLayout, HalvesRoundToEven)
     for (const auto& [twips, half] : cases)
         EXPECT_EQ(App::halfToEven(twips), half) << twips;
 }
+
+TEST(MainLayout, TheMinimumSizeKeepsEveryBoxUsable)
+{
+    LayoutInput in = window({});
+    in.statusWidth = 700;
+    const QSize minimum = App::minimumSize(in);
+    // The status bar's room decides the width here, the splitter's least
+    // height (120) the height.
+    EXPECT_EQ(minimum, QSize(700, 34 + 120 + 58 + 22 + 2 * 6));
+
+    in.statusWidth = 0;
+    const QSize least = App::minimumSize(in);
+    // The link row: margins, prompt, options, button and a box of 80.
+    EXPECT_EQ(least.width(), 2 * 6 + 90 + 300 + 80 + 5 * 6 + 80);
+    // At that size the rules give every box at least its least width.
+    const App::Layout out = mainLayout(window(least));
+    EXPECT_GE(out.linkBoxWidth.value_or(-1), 80);
+    EXPECT_GE(out.folderWidth.value_or(-1), 80);
+    EXPECT_GE(out.documentWidth.value_or(-1), 80);
+    EXPECT_GE(out.splitterHeight.value_or(-1), 120);
+    // Options right of the boxes: the captions never draw over them.
+    EXPECT_LE(2 * 6 + 90 + out.linkBoxWidth.value_or(0), out.optionLeft.value_or(0));
+
+    // A wide toolbar and long prompts make the top row decide.
+    in.toolbarWidth = 300;
+    in.documentPromptWidth = 200;
+    EXPECT_EQ(App::minimumSize(in).width(), 300 + 7 + 2 * (200 + 80));
+}

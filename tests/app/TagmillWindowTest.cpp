@@ -2,6 +2,7 @@
 // The main window on a demo workspace, offscreen: start-up, the toolbar, the
 // link row, the two choosing steps and RemoteOp. What the link logic itself
 // decides is tested with the linking core; here the controls must carry it.
+#include "DemoWorkspace.h"
 #include "ScriptedUiHost.h"
 #include "TestSettings.h"
 #include "app/AppIcon.h"
@@ -66,14 +67,7 @@ class TagmillWindow : public testing::Test
 protected:
     void SetUp() override
     {
-        Demo::DemoOptions options;
-        options.contacts = 10;
-        made = Demo::createWorkspace(settings.folder() + QStringLiteral("/ws"), options);
-        Global::setSettingsHive(Platform::RegistryHive::open(made.registry));
-        // Folder settings and the mode's switch are kept per run: read this
-        // workspace's.
-        Global::GetDataFolder(QString(), true);
-        Global::FindFolderByRef(QString(), QString());
+        made = Testing::openDemoWorkspace(settings.folder() + QStringLiteral("/ws"));
     }
 
     std::unique_ptr<frm_Tagmill> start()
@@ -162,7 +156,7 @@ TEST_F(TagmillWindow, StartUpReopensTheLastDocumentAndFolderWithTheirLinks)
     store(EnquiryBranch, NameTag, QStringLiteral("Name"));
     const auto window = start();
 
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Tagmill"));
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf16(u"Website Enquiry.htm \u2014 Tagmill"));
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isEnabled());
     EXPECT_EQ(host.pointer(), Platform::Pointer::Default);
@@ -491,11 +485,13 @@ TEST_F(TagmillWindow, RemoteOpTakesAPickAndSwitchesToolTips)
             tips << window->tbr_Main->findChild<QAction*>(QLatin1String(key))->toolTip();
         return tips;
     };
-    EXPECT_EQ(toolTips(), (QStringList{"Previous comment tag", "Next comment tag"}));
+    // The tips name the keys.
+    const QStringList named{"Previous comment tag (Shift+F3)", "Next comment tag (F3)"};
+    EXPECT_EQ(toolTips(), named);
     window->RemoteOp(1098, QStringLiteral("0"));
     EXPECT_EQ(toolTips(), (QStringList{"", ""}));
     window->RemoteOp(1098, -1);
-    EXPECT_EQ(toolTips(), (QStringList{"Previous comment tag", "Next comment tag"}));
+    EXPECT_EQ(toolTips(), named);
 
     // A field and a tag of this folder: Link is on.
     stepTo(*window, CompanyTag);

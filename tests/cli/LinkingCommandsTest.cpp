@@ -401,3 +401,65 @@ TEST_F(LinkingCommands, ScanValuesCountsEachFieldsForms)
 }
 
 } // namespace
+
+TEST_F(LinkingCommands, LinkMatchingLinksTheTagsNamedLikeFields)
+{
+    define("Form1", "Quote", "=");
+    Fixtures::writeMail(job, QStringLiteral("a.emi"), QStringLiteral("Quote"),
+                        QStringList{QStringLiteral("name=Ann"), QStringLiteral("delivery_date=May"),
+                                    QStringLiteral("Phone=0113")});
+    const QString page = file(QStringLiteral("quote.htm"),
+                              "<!-- Name -->\r\n<!-- delivery date --><!-- phone -->\r\n"
+                              "<!-- notes --><!-- NAME -->");
+    EXPECT_EQ(run({QStringLiteral("link"), page, QStringLiteral("<!-- phone -->"),
+                   QStringLiteral("name")})
+                  .status,
+              0);
+    const QStringList matching{QStringLiteral("link"), page, QStringLiteral("--matching"),
+                               QStringLiteral("--folder"), job};
+
+    // A dry run prints the pairs and writes nothing.
+    const QJsonObject dry = json(matching + QStringList{QStringLiteral("--dry-run")});
+    const auto pair = [](const char* tag, const char* field, int line) {
+        return QJsonObject{{QStringLiteral("tag"), QLatin1String(tag)},
+                           {QStringLiteral("field"), QLatin1String(field)},
+                           {QStringLiteral("line"), line}};
+    };
+    EXPECT_EQ(dry[u"key"].toString(), QStringLiteral("QUOTEHTM"));
+    EXPECT_TRUE(dry[u"dryRun"].toBool());
+    EXPECT_EQ(dry[u"pairs"].toArray(), array({pair("<!-- Name -->", "name", 1),
+                                              pair("<!-- delivery date -->", "delivery_date", 2)}));
+    const QString unlinked = QStringLiteral("unlinked");
+    const auto states = [&] {
+        QStringList out;
+        for (const QJsonValue& tag : json({QStringLiteral("tags"), page})[u"tags"].toArray())
+            out << tag[u"state"].toString();
+        return out;
+    };
+    EXPECT_EQ(states(), (QStringList{unlinked, unlinked, "linked", unlinked, unlinked}));
+
+    const Outcome linked = run(matching);
+    EXPECT_EQ(linked.status, 0) << linked.err.toStdString();
+    EXPECT_EQ(linked.out, QStringLiteral("     1  <!-- Name -->  ->  name\n"
+                                         "     2  <!-- delivery date -->  ->  delivery_date\n"
+                                         "2 tag(s) linked.\n"));
+    // The tag linked before keeps its field; the same tag in another case is linked with it.
+    EXPECT_EQ(states(), (QStringList{"linked", "linked", "linked", unlinked, "linked"}));
+    EXPECT_EQ(run(matching).out, QStringLiteral("0 tag(s) linked.\n"));
+
+    // --matching takes one document and a folder; its options go with it only.
+    EXPECT_EQ(run({QStringLiteral("link"), page, QStringLiteral("--matching")}).status, 2);
+    EXPECT_EQ(run({QStringLiteral("link"), page, QStringLiteral("<!-- a -->"),
+                   QStringLiteral("--matching"), QStringLiteral("--folder"), job})
+                  .status,
+              2);
+    EXPECT_EQ(run({QStringLiteral("link"), page, QStringLiteral("<!-- a -->"), QStringLiteral("A"),
+                   QStringLiteral("--dry-run")})
+                  .status,
+              2);
+    EXPECT_EQ(run(matching + QStringList{QStringLiteral("--replace")}).status, 2);
+    EXPECT_EQ(run({QStringLiteral("link"), page, QStringLiteral("--matching"),
+                   QStringLiteral("--folder"), dir.filePath(QStringLiteral("gone"))})
+                  .status,
+              1);
+}

@@ -483,7 +483,8 @@ const QList<std::pair<QString, Draw>>& balloonImages()
     return images;
 }
 
-// The main window's buttons: the next tag that is not linked, the preview.
+// The main window's buttons: the next tag that is not linked, link matching
+// tags, the preview.
 const QList<std::pair<QString, Draw>>& mainImages()
 {
     static const QList<std::pair<QString, Draw>> images = {
@@ -499,6 +500,25 @@ const QList<std::pair<QString, Draw>>& mainImages()
              pen(p, Blue, 3.2);
              p.drawLine(QPointF(22, 16), QPointF(30, 16));
              p.drawPolyline(QPolygonF{{26, 11}, {30.5, 16}, {26, 21}});
+         }},
+        // A tag's brackets on green, an equals sign and a field's row: tags
+        // and fields of the same names.
+        {QStringLiteral("MATCH"),
+         [](QPainter& p) {
+             p.setPen(Qt::NoPen);
+             p.setBrush(QColor(150, 215, 140));
+             p.drawRoundedRect(QRectF(1, 3, 16, 14), 3, 3);
+             pen(p, Ink, 2.2);
+             p.drawPolyline(QPolygonF{{6.5, 6}, {3.5, 10}, {6.5, 14}});
+             p.drawPolyline(QPolygonF{{11.5, 6}, {14.5, 10}, {11.5, 14}});
+             pen(p, Blue, 2.6);
+             p.drawLine(QPointF(19, 8.5), QPointF(29, 8.5));
+             p.drawLine(QPointF(19, 13.5), QPointF(29, 13.5));
+             p.setBrush(Qt::white);
+             pen(p, Ink, 1.6);
+             p.drawRect(QRectF(4, 21, 25, 8));
+             pen(p, Ink, 2);
+             p.drawLine(QPointF(7, 25), QPointF(20, 25));
          }},
         // A page under a magnifier: the page as it will look.
         {QStringLiteral("PREVIEW"),
