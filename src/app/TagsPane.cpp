@@ -2,6 +2,7 @@
 #include "TagsPane.h"
 
 #include "TagMarkSelections.h"
+#include "linking/CommentTags.h"
 #include "linking/TagLinker.h"
 #include "linking/TagMatching.h"
 

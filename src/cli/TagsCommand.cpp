@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Cli.h"
 #include "Documents.h"
-#include "linking/TagMatching.h"
+#include "linking/CommentTags.h"
 #include "linking/TagStates.h"
 
 #include <QSet>

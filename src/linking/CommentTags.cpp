@@ -120,4 +120,24 @@ QList<CommentTag> commentTags(QStringView text)
     return tags;
 }
 
+QString tagOnOneLine(QStringView tag, QChar lineEnd)
+{
+    QString line;
+    line.reserve(tag.size());
+    for (qsizetype i = 0; i < tag.size(); ++i) {
+        const QChar c = tag[i];
+        if (c == u'\r' && i + 1 < tag.size() && tag[i + 1] == u'\n')
+            continue;
+        if (c == u'\r' || c == u'\n')
+            line += lineEnd;
+        else if (c == u'\t')
+            line += u' ';
+        else if (c.unicode() < 0x20)
+            line += QChar(char16_t(0x2400 + c.unicode()));
+        else
+            line += c;
+    }
+    return line;
+}
+
 } // namespace Linking

@@ -48,4 +48,9 @@ struct CommentTag
 };
 QList<CommentTag> commentTags(QStringView text);
 
+// A tag on one line, as lists show it: each line end (CR LF one) shows as
+// `lineEnd`, a tab as a blank, other control characters as their pictures;
+// the tag itself keeps them.
+QString tagOnOneLine(QStringView tag, QChar lineEnd = QChar(0x23CE));
+
 } // namespace Linking

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TagLinker.h"
 
+#include "CommentTags.h"
 #include "TagLinks.h"
 #include "platform/UiHost.h"
 #include "shared/Messages.h"
@@ -8,20 +9,6 @@
 #include <algorithm>
 
 namespace Linking {
-
-namespace {
-
-QString onOneLine(QString tag)
-{
-    tag.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    for (QChar& c : tag) {
-        if (c == u'\r' || c == u'\n' || c == u'\t')
-            c = u' ';
-    }
-    return tag;
-}
-
-} // namespace
 
 TagLinker::TagLinker(QObject* parent) : QObject(parent) {}
 
@@ -47,7 +34,9 @@ void TagLinker::setScan(ScanResult scan)
 QString TagLinker::rowText(int row) const
 {
     FieldRow field = m_rows.value(row);
-    field.tagLink = onOneLine(field.tagLink);
+    // The row's text box shows one line: a tag over several shows its line
+    // ends as blanks.
+    field.tagLink = tagOnOneLine(field.tagLink, u' ');
     const auto use = m_scan.uses.constFind(field.fieldName);
     if (use == m_scan.uses.cend())
         return Linking::rowText(field);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TagMatching.h"
 
+#include "CommentTags.h"
 #include "TagLinks.h"
 #include "platform/Text.h"
 #include "shared/Messages.h"
@@ -241,24 +242,6 @@ QVariant MatchList::headerData(int section, Qt::Orientation orientation, int rol
 QString columnTitle(int column)
 {
     return Global::ResolveRes(ColumnTitles).split(QChar(0)).value(column);
-}
-
-QString tagOnOneLine(QStringView tag)
-{
-    QString line;
-    line.reserve(tag.size());
-    for (qsizetype i = 0; i < tag.size(); ++i) {
-        const QChar c = tag[i];
-        if (c == u'\r' && i + 1 < tag.size() && tag[i + 1] == u'\n')
-            continue;
-        if (c == u'\r' || c == u'\n')
-            line += QChar(0x23CE);
-        else if (c.unicode() < 0x20 && c != u'\t')
-            line += QChar(char16_t(0x2400 + c.unicode()));
-        else
-            line += c;
-    }
-    return line;
 }
 
 } // namespace Linking

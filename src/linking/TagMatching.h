@@ -51,9 +51,6 @@ QList<MatchPair> matchingPairs(QStringView text, const TagMarks& marks,
 // linking by name never moves a link. Gives the pairs it stored.
 QList<MatchPair> linkPairs(const QString& displayName, const QList<MatchPair>& pairs);
 
-// A tag on one line, as lists show it: its line ends show as the return
-// symbol, other control characters as their pictures.
-QString tagOnOneLine(QStringView tag);
 // The title of a column of the lists of tags ("Line", "Tag", "Field").
 QString columnTitle(int column);
 
