@@ -73,7 +73,7 @@ TEST_F(BalloonWindow, TheTimerClosesItAndANewBalloonReplacesTheOld)
     ASSERT_TRUE(ShowBalloonHelp(&button, std::nullopt, true, 0, false, QStringLiteral("Two")));
     EXPECT_NE(currentBalloon(), first);
     EXPECT_EQ(currentBalloon()->timer_Hide->interval(), 60); // 20 ms a character
-    QTRY_VERIFY_WITH_TIMEOUT(gone(), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gone(); }, 5000));
 
     // A balloon shown once does not come back unless forced.
     button.setProperty("WhatsThisHelpID", 921);
