@@ -493,6 +493,8 @@ TEST_F(TagmillWindow, OddDocumentsOpenAndALongTagLinks)
         binary += char(i);
     const std::pair<const char*, QByteArray> documents[] = {
         {"empty.htm", QByteArray()},
+        // One line without a line end: laid out as it goes into the view.
+        {"one line.htm", "<!-- a -->"},
         {"picture.htm", binary}, // not text: every byte still shows
         {"plain.htm", "<html><body>No comments here.</body></html>\r\n"},
         {"long.htm", ("<p>" + longTag + "</p>\n").toUtf8()},
