@@ -17,9 +17,9 @@ namespace App {
 QFont sourceFont();
 
 // The view's document for the text, without a layout: the source view's
-// rich text read into paragraphs and formats, one paragraph a line. Nothing
-// in it has met a font, so any thread may build it; the document has no
-// parent.
+// rich text read into paragraphs and formats, one paragraph a line, each
+// with its empty text layout. Nothing in it is shaped with a font, so any
+// thread may build it; the document has no parent.
 std::unique_ptr<QTextDocument> buildSourceText(const QString& text);
 // Gives such a document the source font and its plain-text layout (no
 // wrapping). Fonts belong to the thread that uses them: this runs on the
