@@ -96,8 +96,8 @@ struct Workspace
         page.open(QIODevice::ReadOnly);
         const Linking::FormMail mail{QStringLiteral("EMI_1.emi"), QStringLiteral("Website Enquiry"),
                                      0};
-        return std::make_unique<Linking::PagePreview>(page.readAll(), Page, folder, QList{mail},
-                                                      defs);
+        return std::make_unique<Linking::PagePreview>(page.fileName(), page.readAll(), Page, folder,
+                                                      QList{mail}, defs);
     }
 
     QString file(qsizetype size, Shape shape = OneTable)

@@ -5,7 +5,8 @@
 #
 #   build       compiling both programs, their manual pages included
 #   run         what the window needs at run time: platform plugins and fonts
-#   test        the tests (GoogleTest, and the installation test's checkers)
+#   test        the tests (GoogleTest, the installation test's checkers, and a
+#               virtual X display with Qt's X11 platform for the window tests)
 #   screenshot  a virtual X display for the README's pictures
 #   icons       scripts/draw-icons.sh: the SVG renderer for the program's icon
 #   fuzz        clang and its libFuzzer runtime
@@ -24,7 +25,7 @@ declare -A groups=(
            libsqlite3-dev libicu-dev help2man"
   [run]="qt6-qpa-plugins fonts-dejavu-core fonts-liberation"
   [test]="libgtest-dev libgmock-dev qt6-qpa-plugins fonts-dejavu-core fonts-liberation
-          desktop-file-utils appstream man-db"
+          desktop-file-utils appstream man-db xvfb xauth libqt6gui6"
   [screenshot]="xvfb xauth"
   [icons]="librsvg2-bin pkg-config"
   [fuzz]="clang libclang-rt-14-dev"

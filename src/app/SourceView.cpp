@@ -37,18 +37,17 @@ QFont sourceFont()
     return font;
 }
 
-std::unique_ptr<QTextDocument> buildSourceDocument(const QString& text)
+std::unique_ptr<QTextDocument> buildSourceText(const QString& text)
 {
     auto document = std::make_unique<QTextDocument>();
     document->setUndoRedoEnabled(false);
-    document->setDefaultFont(sourceFont());
-    // The plain-text layout is set before the text goes in, so the document
-    // is never laid out as rich text.
-    document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
+    // No layout yet: a document without one lays nothing out as its text
+    // goes in, so no font is shaped here.
     Routines_Converters::rtfToDocument(Linking::sourceViewRtf(text), *document);
-    // Showing a document walks every paragraph, giving each its text layout
-    // and one line; done here first, that walk costs the window a quarter of
-    // the time.
+    // Showing a document gives every paragraph its text layout and one line;
+    // done here, that walk costs the window a fraction of the time. An empty
+    // text layout holds no font: lines are laid out, and fonts met, only
+    // once the document has its layout, on the thread that shows it.
     for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next()) {
         block.layout();
         block.setLineCount(1);
@@ -56,16 +55,29 @@ std::unique_ptr<QTextDocument> buildSourceDocument(const QString& text)
     return document;
 }
 
+void layOutSource(QTextDocument& document)
+{
+    document.setDefaultFont(sourceFont());
+    // One paragraph a line, never wrapped; the view lays each out as it
+    // comes into sight.
+    document.setDocumentLayout(new QPlainTextDocumentLayout(&document));
+}
+
+std::unique_ptr<QTextDocument> buildSourceDocument(const QString& text)
+{
+    std::unique_ptr<QTextDocument> document = buildSourceText(text);
+    layOutSource(*document);
+    return document;
+}
+
 std::unique_ptr<QTextDocument> buildSourceDocumentWhileWaiting(const QString& text)
 {
-    // The fonts are settled on this thread first: the substitution is global.
-    sourceFont();
     QThread* const home = QThread::currentThread();
     std::unique_ptr<QTextDocument> built;
     std::exception_ptr failure;
     std::unique_ptr<QThread> worker(QThread::create([&] {
         try {
-            built = buildSourceDocument(text);
+            built = buildSourceText(text);
             built->moveToThread(home);
         } catch (...) {
             failure = std::current_exception();
@@ -78,6 +90,7 @@ std::unique_ptr<QTextDocument> buildSourceDocumentWhileWaiting(const QString& te
     worker->wait();
     if (failure)
         std::rethrow_exception(failure);
+    layOutSource(*built);
     return built;
 }
 

@@ -4,7 +4,6 @@
 #include "SourceView.h"
 #include "linking/SourceText.h"
 #include "shared/Files.h"
-#include "shared/Formatting.h"
 #include "shared/Messages.h"
 
 #include <QApplication>
@@ -13,11 +12,13 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QThread>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -35,6 +36,13 @@ frm_Preview::frm_Preview(std::unique_ptr<Linking::PagePreview> preview, QWidget*
     cbo_Mail->addItems(m_preview->mailTexts());
     cbo_Mail->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lbl_Mail->setBuddy(cbo_Mail);
+    but_Save = new QPushButton(Global::ResolveRes(9345), this);
+    but_Save->setObjectName(QStringLiteral("but_Save"));
+    but_Save->setEnabled(false);
+    but_Save->setToolTip(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText));
+    connect(but_Save, &QPushButton::clicked, this, &frm_Preview::but_Save_Click);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, but_Save,
+            &QPushButton::animateClick);
 
     tab_View = new QTabWidget(this);
     tab_View->setObjectName(QStringLiteral("tab_View"));
@@ -55,6 +63,7 @@ frm_Preview::frm_Preview(std::unique_ptr<Linking::PagePreview> preview, QWidget*
     auto* top = new QHBoxLayout;
     top->addWidget(lbl_Mail);
     top->addWidget(cbo_Mail, 1);
+    top->addWidget(but_Save);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(tab_View, 1);
@@ -84,10 +93,11 @@ frm_Preview* frm_Preview::showFor(const QString& path, const QString& displayNam
     std::optional<QByteArray> bytes = Linking::readDocumentBytes(path);
     if (!bytes)
         return nullptr;
-    auto* window = new frm_Preview(
-        std::make_unique<Linking::PagePreview>(std::move(*bytes), displayName, folder, mails, defs),
-        parent);
-    window->txt_Page->setSearchPaths({Global::FormatFilename(path, QStringLiteral("L"))});
+    auto* window = new frm_Preview(std::make_unique<Linking::PagePreview>(
+                                       path, std::move(*bytes), displayName, folder, mails, defs),
+                                   parent);
+    // The page's pictures are beside it, as its own links name them.
+    window->txt_Page->setSearchPaths({Linking::documentFolder(path)});
     for (int i = 0; i < mails.size() && !window->preview().choose(i); ++i) {
     }
     window->show();
@@ -101,6 +111,7 @@ void frm_Preview::showFilled()
         const QSignalBlocker blocker(cbo_Mail);
         cbo_Mail->setCurrentIndex(m_preview->current());
     }
+    but_Save->setEnabled(true);
     renderPage();
     txt_Source->setPlainText(m_preview->sourceText());
     m_marks->reset(Linking::SourceMap(m_preview->sourceText()), m_preview->marks().marks());
@@ -119,11 +130,15 @@ struct Built
     std::unique_ptr<QTextDocument> document;
 };
 
-std::shared_ptr<Built> readPage(const QString& html, QThread* home)
+// The page read into a document that has no layout: nothing in it is laid
+// out, so no font is shaped on this thread. Its style sheets are read here,
+// from beside the document (`base`).
+std::shared_ptr<Built> readPage(const QString& html, const QUrl& base, QThread* home)
 {
     auto built = std::make_shared<Built>();
     built->document = std::make_unique<QTextDocument>();
     built->document->setUndoRedoEnabled(false);
+    built->document->setBaseUrl(base);
     built->document->setHtml(html);
     built->document->moveToThread(home);
     return built;
@@ -148,12 +163,14 @@ void frm_Preview::renderPage()
             },
             Qt::QueuedConnection);
     };
-    QThread* worker = QThread::create([handOver, home, html = m_preview->pageHtml()] {
+    const QUrl base =
+        QUrl::fromLocalFile(Linking::documentFolder(m_preview->documentPath()) + QLatin1Char('/'));
+    QThread* worker = QThread::create([handOver, home, base, html = m_preview->pageHtml()] {
         if (html.size() > 2 * FirstPart) {
             const qsizetype end = html.indexOf(u'\n', FirstPart);
-            handOver(readPage(html.first(end < 0 ? FirstPart : end), home), false);
+            handOver(readPage(html.first(end < 0 ? FirstPart : end), base, home), false);
         }
-        handOver(readPage(html, home), true);
+        handOver(readPage(html, base, home), true);
     });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start();
@@ -175,4 +192,11 @@ void frm_Preview::showPage(QTextDocument* page, bool whole)
         return;
     m_rendering = 0;
     emit pageRendered();
+}
+
+void frm_Preview::but_Save_Click()
+{
+    const QString path = Platform::uiHost().saveFile(m_preview->saveRequest());
+    if (!path.isEmpty())
+        m_preview->saveAs(path);
 }

@@ -11,6 +11,7 @@
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 class QTabWidget;
 class QTextBrowser;
 class QTextDocument;
@@ -36,9 +37,12 @@ public:
     Linking::PagePreview& preview() { return *m_preview; }
     // True once the page of the e-mail chosen last shows rendered.
     bool pageShown() const { return m_rendering == 0; }
+    // Asks where to save the filled page and saves it there.
+    void but_Save_Click();
 
     QLabel* lbl_Mail = nullptr;
     QComboBox* cbo_Mail = nullptr;
+    QPushButton* but_Save = nullptr; // "Save as...", also Ctrl+S
     QTabWidget* tab_View = nullptr;
     QTextBrowser* txt_Page = nullptr;
     QPlainTextEdit* txt_Source = nullptr;
@@ -55,7 +59,8 @@ private:
     // Reads the filled page into a document on a worker thread, so that a
     // long page does not hold the window up, and shows it when it is read
     // (unless another e-mail was chosen in the meantime); of a long page,
-    // its beginning is read and shown first.
+    // its beginning is read and shown first. The worker only reads: the
+    // document gets its layout, and meets fonts, when the browser shows it.
     void renderPage();
     // Shows a page read (the whole page, or its beginning).
     void showPage(QTextDocument* page, bool whole);

@@ -531,7 +531,7 @@ void frm_Tagmill::txt_Document_Click()
         request.pathMustExist = true;
         const QString current = documentPath();
         if (!current.isEmpty())
-            request.folder = Global::FormatFilename(current, QStringLiteral("L"));
+            request.folder = Linking::documentFolder(current);
         return Platform::uiHost().openFile(request);
     });
     if (!fileName.isEmpty())

@@ -2,6 +2,7 @@
 #include "Cli.h"
 #include "Documents.h"
 #include "linking/Filling.h"
+#include "linking/SourceText.h"
 #include "platform/Text.h"
 #include "shared/Messages.h"
 
@@ -99,7 +100,8 @@ int fillCommand(const QStringList& args, Context& context)
     if (!document)
         return Failed;
     QByteArray bytes;
-    if (!readInput(document->path, bytes, context))
+    if (!readInput(document->path, bytes, context) ||
+        !Linking::checkTextDocument(document->path, bytes))
         return Failed;
     const QString folder = parsed.value("--folder");
     const std::optional<Linking::ScanResult> scan = scanFolder(folder, context);

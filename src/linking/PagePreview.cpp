@@ -3,13 +3,22 @@
 
 #include "linking/SourceText.h"
 #include "linking/TagLinks.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
 #include "shared/Messages.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 
 namespace Linking {
 namespace {
+
+constexpr int SaveDialog = 9341;
+constexpr int FilledName = 9342;
+constexpr int SaveOverDocument = 9343;
+constexpr int SaveFailed = 9344;
 
 // The background of a tag left in the page, as the source view marks it.
 QLatin1String stateColour(TagState state)
@@ -19,10 +28,11 @@ QLatin1String stateColour(TagState state)
 
 } // namespace
 
-PagePreview::PagePreview(QByteArray document, QString displayName, QString folder,
+PagePreview::PagePreview(QString path, QByteArray document, QString displayName, QString folder,
                          QList<FormMail> mails, QList<FormSubmissionDef> defs, QObject* parent)
-    : QObject(parent), m_document(std::move(document)), m_displayName(std::move(displayName)),
-      m_folder(std::move(folder)), m_mails(std::move(mails)), m_defs(std::move(defs))
+    : QObject(parent), m_path(std::move(path)), m_document(std::move(document)),
+      m_displayName(std::move(displayName)), m_folder(std::move(folder)), m_mails(std::move(mails)),
+      m_defs(std::move(defs))
 {}
 
 QStringList PagePreview::mailTexts() const
@@ -71,6 +81,51 @@ bool PagePreview::choose(int index)
     }
     m_pageHtml += QStringView(m_sourceText).sliced(copied);
     emit filledChanged();
+    return true;
+}
+
+Platform::FileRequest PagePreview::saveRequest() const
+{
+    const QStringList parts = Global::ResolveRes(SaveDialog).split(QChar(0));
+    const QFileInfo document(m_path);
+    const QString extension =
+        document.suffix().isEmpty() ? QString() : QLatin1Char('.') + document.suffix();
+    Platform::FileRequest request;
+    request.title = parts.value(0);
+    request.defaultExtension = extension.isEmpty() ? parts.value(1) : QLatin1Char('*') + extension;
+    request.filter = parts.value(2);
+    request.folder = documentFolder(m_path);
+    request.fileName = Global::ResolveRes(FilledName, {document.completeBaseName(), extension});
+    request.pathMustExist = false;
+    return request;
+}
+
+bool PagePreview::saveAs(const QString& path) const
+{
+    if (m_current < 0 || path.isEmpty())
+        return false;
+    // The file that the write would replace (a name matches whatever its
+    // case) is the document when it is reached through a link too, or names
+    // it while it is gone.
+    const QString target = Platform::resolveNoCase(path);
+    const auto absolute = [](const QString& file) {
+        return QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+    };
+    if (Platform::sameEntry(target, m_path) || absolute(target) == absolute(m_path)) {
+        Global::showMessage(SaveOverDocument, {path}, Platform::MsgButtons::Ok,
+                            Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
+        return false;
+    }
+    try {
+        Platform::File::replaceWhole(target, m_filled.bytes.size(), [&](Platform::File& file) {
+            file.writeAt(1, m_filled.bytes);
+        });
+    } catch (...) {
+        Global::showMessage(SaveFailed, {path, Global::currentErrorDescription()},
+                            Platform::MsgButtons::Ok, Platform::MsgIcon::Exclamation,
+                            Global::Str::TitleWarning);
+        return false;
+    }
     return true;
 }
 

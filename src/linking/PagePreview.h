@@ -4,6 +4,7 @@
 #include "linking/Filling.h"
 #include "linking/FormSubmissions.h"
 #include "linking/TagStates.h"
+#include "platform/UiHost.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -15,18 +16,20 @@ namespace Linking {
 
 // What the preview window shows, without a widget: a target document filled
 // from one form e-mail of the job folder, which the user picks from the
-// folder's form e-mails (the newest first). Nothing is written.
+// folder's form e-mails (the newest first). The filled page is written only
+// when the user saves it, and never over the document.
 class PagePreview : public QObject
 {
     Q_OBJECT
 
 public:
-    // `document` the document's bytes, `displayName` the name that keys its
-    // links, `folder` the job folder and `mails` its form e-mails as the scan
-    // found them.
-    PagePreview(QByteArray document, QString displayName, QString folder, QList<FormMail> mails,
-                QList<FormSubmissionDef> defs, QObject* parent = nullptr);
+    // `path` the document's full path and `document` its bytes,
+    // `displayName` the name that keys its links, `folder` the job folder and
+    // `mails` its form e-mails as the scan found them.
+    PagePreview(QString path, QByteArray document, QString displayName, QString folder,
+                QList<FormMail> mails, QList<FormSubmissionDef> defs, QObject* parent = nullptr);
 
+    const QString& documentPath() const { return m_path; }
     const QString& displayName() const { return m_displayName; }
     const QList<FormMail>& mails() const { return m_mails; }
     // Each form e-mail as the list shows it (string 9334): its time, subject
@@ -48,10 +51,21 @@ public:
     // its text on the background of its state, so that it can be seen.
     const QString& pageHtml() const { return m_pageHtml; }
 
+    // The save dialog's request (string 9341): the filled page offered as
+    // "<name> (filled).<extension>" (9342) in the document's folder.
+    Platform::FileRequest saveRequest() const;
+    // Writes the filled page, the bytes of filled() in the document's own
+    // encoding, whole to `path` (a temporary file renamed over it). The
+    // document itself, by whatever name or link the path reaches it, is
+    // refused with a message (9343); a write that fails is told (9344).
+    // True once written.
+    bool saveAs(const QString& path) const;
+
 signals:
     void filledChanged();
 
 private:
+    QString m_path;
     QByteArray m_document;
     QString m_displayName;
     QString m_folder;

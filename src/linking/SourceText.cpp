@@ -7,6 +7,7 @@
 #include "shared/Files.h"
 #include "shared/Messages.h"
 
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -15,6 +16,9 @@ namespace Linking {
 namespace {
 
 constexpr char16_t ControlPictures = 0x2400;
+// How much of a file is looked at for the NUL bytes that no text holds.
+constexpr qsizetype TextCheckLength = 8 * 1024;
+constexpr int NotATextDocument = 9340;
 
 bool isControl(char16_t c)
 {
@@ -68,8 +72,24 @@ std::optional<QByteArray> readDocumentBytes(const QString& path)
             return std::nullopt;
         QByteArray bytes = file.readAt(1, file.size());
         file.close();
+        if (!checkTextDocument(path, bytes))
+            return std::nullopt;
         return bytes;
     });
+}
+
+bool checkTextDocument(const QString& path, QByteArrayView bytes)
+{
+    if (!bytes.first(std::min<qsizetype>(bytes.size(), TextCheckLength)).contains('\0'))
+        return true;
+    Global::showMessage(NotATextDocument, {path}, Platform::MsgButtons::Ok,
+                        Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
+    return false;
+}
+
+QString documentFolder(const QString& path)
+{
+    return QFileInfo(path).absolutePath();
 }
 
 std::optional<QString> readDocument(const QString& path)

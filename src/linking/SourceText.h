@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -24,10 +25,21 @@ struct DecodedDocument
 DecodedDocument decodeDocumentAs(const QByteArray& bytes);
 
 // Reads the document at `path` through the shared file opener (with its
-// retry dialogue) and decodes it; nothing when it cannot be opened.
+// retry dialogue) and decodes it; nothing when it cannot be opened or is no
+// text document (checkTextDocument).
 std::optional<QString> readDocument(const QString& path);
 // The same without decoding: the document's bytes.
 std::optional<QByteArray> readDocumentBytes(const QString& path);
+
+// True when the bytes of the file at `path` may be a text document: no NUL
+// byte among the first 8 KB, which a picture, a program or a word
+// processor's file has and no HTML page does. Otherwise says so in a message
+// (9340) and gives false.
+bool checkTextDocument(const QString& path, QByteArrayView bytes);
+
+// The folder that holds the document at `path`, where the page's pictures
+// and style sheets are found.
+QString documentFolder(const QString& path);
 
 // The greatest distance between one CR LF pair and the next (the first
 // measured from position 0); text after the last pair is not measured, and a

@@ -210,4 +210,11 @@ std::optional<FolderIdentity> folderIdentity(const QString& path)
     return identity;
 }
 
+bool sameEntry(const QString& a, const QString& b)
+{
+    const std::optional<FolderIdentity> first = folderIdentity(a);
+    const std::optional<FolderIdentity> second = folderIdentity(b);
+    return first && second && first->device == second->device && first->inode == second->inode;
+}
+
 } // namespace Platform

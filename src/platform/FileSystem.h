@@ -41,6 +41,9 @@ struct FolderIdentity
     bool link = false;
 };
 std::optional<FolderIdentity> folderIdentity(const QString& path);
+// Whether two paths reach the same file or folder (links followed), by
+// its device and inode. False when either cannot be examined.
+bool sameEntry(const QString& a, const QString& b);
 
 // A new folder of the filing tree is made under a name that begins with
 // this, filled, and only then renamed into place, so that nobody meets it

@@ -18,6 +18,11 @@ UiHost& fallbackHost()
 
 UiHost::~UiHost() = default;
 
+QString UiHost::saveFile(const FileRequest&)
+{
+    return {};
+}
+
 MsgAnswer passiveAnswer(MsgButtons buttons)
 {
     switch (buttons) {

@@ -51,7 +51,8 @@ struct MessageBoxRequest
 // answer it (Cancel, No, or OK when that is the only button).
 MsgAnswer passiveAnswer(MsgButtons buttons);
 
-struct OpenFileRequest
+// What the open and the save dialog are given.
+struct FileRequest
 {
     QString title;
     QString defaultExtension; // e.g. "*.htm"
@@ -60,6 +61,7 @@ struct OpenFileRequest
     QString folder;           // initial folder; empty for the dialog's own choice
     bool pathMustExist = true;
 };
+using OpenFileRequest = FileRequest;
 
 // Sizes that the suite gives in twips turn into (logical) pixels at 15 twips
 // a pixel, that is 96 dots an inch.
@@ -108,6 +110,10 @@ public:
     virtual void wait(int milliseconds) = 0;
     // The chosen file's full path, or an empty text when cancelled.
     virtual QString openFile(const OpenFileRequest& request) = 0;
+    // The full path to save a file as, or an empty text when cancelled; the
+    // dialog asks before it names a file that exists. A host with nobody to
+    // ask answers as cancelled.
+    virtual QString saveFile(const FileRequest& request);
     // In pixels.
     virtual QSize screenSize() const = 0;
     virtual QPoint mousePosition() const = 0;

@@ -27,6 +27,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,6 +40,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -422,21 +424,35 @@ TEST_F(TagmillWindow, ALinkComesBackWhenTheDocumentIsOpenedAgain)
     EXPECT_EQ(again->linker().rows()[rowOf(*again, QStringLiteral("Company"))].tagLink, CompanyTag);
 }
 
+// A file that is gone, and one that is no text (a picture): each is told,
+// and the document open stays, as does the last document of the settings.
 TEST_F(TagmillWindow, ADocumentThatCannotBeReadLeavesThePreviousOne)
 {
     const auto window = start();
     const QList<Linking::FieldRow> rows = window->linker().rows();
+    const QString picture = templatePath(QStringLiteral("logo.htm"));
+    QFile file(picture);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    file.close();
+    const std::tuple<QString, MsgAnswer, QString> cases[] = {
+        {templatePath(QStringLiteral("vanished.htm")), MsgAnswer::Cancel,
+         QStringLiteral("vanished.htm")},
+        {picture, MsgAnswer::Ok, QStringLiteral("logo.htm\" is not a text document")},
+    };
     const QString status = window->statbar_Status->currentMessage();
-    host.nextOpenFile = templatePath(QStringLiteral("vanished.htm"));
-    host.expectBox(MsgAnswer::Cancel, QStringLiteral("vanished.htm"));
-    QTest::mouseClick(window->txt_Document, Qt::LeftButton);
-    EXPECT_EQ(window->txt_Document->text(), Enquiry);
-    EXPECT_EQ(window->documentPath(), templatePath(Enquiry));
-    EXPECT_TRUE(window->rtf_Source->toPlainText().contains(NameTag));
-    EXPECT_EQ(window->linker().rows(), rows);
-    EXPECT_EQ(window->statbar_Status->currentMessage(), status);
-    EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastDocument")),
-              templatePath(Enquiry));
+    for (const auto& [path, answer, told] : cases) {
+        host.nextOpenFile = path;
+        host.expectBox(answer, told);
+        QTest::mouseClick(window->txt_Document, Qt::LeftButton);
+        EXPECT_EQ(window->txt_Document->text(), Enquiry);
+        EXPECT_EQ(window->documentPath(), templatePath(Enquiry));
+        EXPECT_TRUE(window->rtf_Source->toPlainText().contains(NameTag));
+        EXPECT_EQ(window->linker().rows(), rows);
+        EXPECT_EQ(window->statbar_Status->currentMessage(), status);
+        EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastDocument")),
+                  templatePath(Enquiry));
+    }
 }
 
 TEST_F(TagmillWindow, LinksLoadOnceBothTheDocumentAndTheFolderAreChosen)
@@ -583,11 +599,13 @@ TEST_F(TagmillWindow, OddDocumentsOpenAndALongTagLinks)
     const QString longTag =
         QStringLiteral("<!-- ") + QString(1990, QLatin1Char('x')) + QStringLiteral(" -->");
     QByteArray binary;
-    for (int i = 0; i < 256; ++i)
+    for (int i = 1; i < 256; ++i)
         binary += char(i);
     const std::pair<const char*, QByteArray> documents[] = {
         {"empty.htm", QByteArray()},
-        {"picture.htm", binary}, // not text: every byte still shows
+        // One line without a line end: laid out as it goes into the view.
+        {"one line.htm", "<!-- a -->"},
+        {"controls.htm", binary}, // control characters: every one still shows
         {"plain.htm", "<html><body>No comments here.</body></html>\r\n"},
         {"long.htm", ("<p>" + longTag + "</p>\n").toUtf8()},
     };
@@ -713,6 +731,59 @@ TEST_F(TagmillWindow, TagsAreMarkedByStateAndThePreviewFillsThePage)
     preview->close();
     waitFor([&] { return gone.isNull(); });
     QTest::qWait(200);
+}
+
+// The preview finds the page's pictures and style sheets beside it, as the
+// open dialog starts in the page's folder; Ctrl+S saves the filled page,
+// offered beside the document under a name of its own.
+TEST_F(TagmillWindow, ThePreviewReadsWhatIsBesideThePageAndSavesTheFilledPage)
+{
+    store(QStringLiteral("Tagmill\\PICTURESHTM"), NameTag, QStringLiteral("Name"));
+    QImage logo(12, 8, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    ASSERT_TRUE(logo.save(templatePath(QStringLiteral("logo.png"))));
+    const std::pair<QString, QByteArray> files[] = {
+        {QStringLiteral("page.css"), "p.hello { color: #0000ff }\r\n"},
+        {QStringLiteral("pictures.htm"),
+         "<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"page.css\"></head>\r\n"
+         "<body><p class=\"hello\">Hello <!-- Name --></p><img src=\"logo.png\"></body></html>"},
+    };
+    for (const auto& [name, bytes] : files) {
+        QFile file(templatePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    const auto window = start();
+    window->openDocument(templatePath(QStringLiteral("pictures.htm")));
+
+    host.fileRequests.clear();
+    QTest::mouseClick(window->txt_Document, Qt::LeftButton); // cancelled
+    ASSERT_EQ(host.fileRequests.size(), 1);
+    EXPECT_EQ(host.fileRequests[0].folder, made.folder + QStringLiteral("/Templates"));
+
+    frm_Preview* preview = window->showPreview();
+    ASSERT_NE(preview, nullptr);
+    waitFor([&] { return preview->pageShown(); });
+    QTextDocument* page = preview->txt_Page->document();
+    const QVariant picture = page->resource(QTextDocument::ImageResource, QUrl("logo.png"));
+    EXPECT_EQ(picture.value<QPixmap>().size(), logo.size());
+    const QTextCursor hello = page->find(QStringLiteral("Hello"));
+    ASSERT_FALSE(hello.isNull());
+    EXPECT_EQ(hello.charFormat().foreground().color(), QColor(0, 0, 255));
+
+    const QString saved = templatePath(QStringLiteral("pictures (filled).htm"));
+    host.fileRequests.clear();
+    host.nextSaveFile = saved;
+    QTest::keyClick(preview, Qt::Key_S, Qt::ControlModifier);
+    waitFor([&] { return QFile::exists(saved); });
+    ASSERT_EQ(host.fileRequests.size(), 1);
+    EXPECT_EQ(host.fileRequests[0].fileName, QStringLiteral("pictures (filled).htm"));
+    EXPECT_EQ(host.fileRequests[0].folder, made.folder + QStringLiteral("/Templates"));
+    QFile written(saved);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), preview->preview().filled().bytes);
+    EXPECT_FALSE(preview->preview().filled().bytes.contains("<!-- Name -->"));
+    preview->close();
 }
 
 // The icon is compiled in: every size drawn, from a title bar's to a menu's largest.

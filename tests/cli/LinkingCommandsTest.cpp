@@ -260,9 +260,17 @@ TEST_F(LinkingCommands, BadDocumentsAndArgumentsGetClearMessages)
 
     const QString binary =
         file(QStringLiteral("image.htm"), QByteArray("\x89PNG\r\n\x1a\n\0\0<!--\xff-->", 18));
-    const Outcome odd = run({QStringLiteral("tags"), binary});
-    EXPECT_EQ(odd.status, 0);
-    EXPECT_TRUE(odd.err.contains(u"does not look like a text document")) << odd.err.toStdString();
+    // A picture is no document: refused with the window's message.
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("tags"), binary},
+          QStringList{QStringLiteral("fill"), binary, QStringLiteral("--folder"), job}}) {
+        const Outcome odd = run(args);
+        EXPECT_EQ(odd.status, 1) << args[0].toStdString();
+        EXPECT_TRUE(odd.err.contains(QStringLiteral("Warning!: The file \"") + binary +
+                                     QStringLiteral("\" is not a text document")))
+            << odd.err.toStdString();
+        EXPECT_TRUE(odd.out.isEmpty());
+    }
 
     for (const QString& path : {dir.filePath(QStringLiteral("missing.htm")), dir.path()}) {
         const Outcome r = run({QStringLiteral("tags"), path});

@@ -172,6 +172,36 @@ TEST(DocumentText, IsReadWholeOrNotAtAll)
     EXPECT_EQ(host.boxes.size(), 1);
 }
 
+// A NUL byte in the first 8 KB marks a file that is no text (a picture, a
+// word processor's file): it is refused, naming it; one further on is read.
+TEST(DocumentText, AFileWithNulBytesEarlyOnIsRefused)
+{
+    Testing::TestSettings settings;
+    Testing::ScriptedUiHost host;
+    const struct
+    {
+        qsizetype nulAt;
+        bool refused;
+    } cases[] = {{0, true}, {8191, true}, {8192, false}};
+    for (const auto& c : cases) {
+        QByteArray bytes(9000, 'a');
+        bytes[c.nulAt] = '\0';
+        const QString path = settings.folder() + QStringLiteral("/page%1.htm").arg(c.nulAt);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        if (c.refused)
+            host.expectBox(Platform::MsgAnswer::Ok,
+                           QStringLiteral("The file \"") + path +
+                               QStringLiteral("\" is not a text document"));
+        EXPECT_EQ(readDocumentBytes(path).has_value(), !c.refused) << c.nulAt;
+    }
+    ASSERT_EQ(host.boxes.size(), 2);
+    EXPECT_EQ(host.boxes[0].title, QStringLiteral("Warning!"));
+    EXPECT_EQ(host.boxes[0].icon, Platform::MsgIcon::Exclamation);
+}
+
 TEST(LongestLine, MeasuresFromOneLineEndPairToTheNext)
 {
     const struct

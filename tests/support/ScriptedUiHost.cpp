@@ -42,9 +42,16 @@ void ScriptedUiHost::setPointer(int pointer)
     pointers << pointer;
 }
 
-QString ScriptedUiHost::openFile(const Platform::OpenFileRequest&)
+QString ScriptedUiHost::openFile(const Platform::OpenFileRequest& request)
 {
+    fileRequests << request;
     return std::exchange(nextOpenFile, QString());
+}
+
+QString ScriptedUiHost::saveFile(const Platform::FileRequest& request)
+{
+    fileRequests << request;
+    return std::exchange(nextSaveFile, QString());
 }
 
 } // namespace Testing

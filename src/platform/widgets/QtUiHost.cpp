@@ -170,15 +170,27 @@ void QtUiHost::wait(int milliseconds)
 
 QString QtUiHost::openFile(const OpenFileRequest& request)
 {
+    return askFile(request, false);
+}
+
+QString QtUiHost::saveFile(const FileRequest& request)
+{
+    return askFile(request, true);
+}
+
+QString QtUiHost::askFile(const FileRequest& request, bool save)
+{
     if (onWorkerThread()) {
         QString chosen;
-        onMainThread([&] { chosen = openFile(request); });
+        onMainThread([&] { chosen = askFile(request, save); });
         return chosen;
     }
     QFileDialog dialog(QApplication::activeWindow(), request.title, request.folder,
                        qtFilter(request.filter));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Saving asks before it names a file that exists (the dialog's own
+    // question).
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     QString suffix = request.defaultExtension;
     suffix.remove(QLatin1String("*.")).remove(QLatin1Char('.'));
     dialog.setDefaultSuffix(suffix);

@@ -18,10 +18,13 @@ public:
     void doEvents() override;
     void wait(int milliseconds) override;
     QString openFile(const OpenFileRequest& request) override;
+    QString saveFile(const FileRequest& request) override;
     QSize screenSize() const override;
     QPoint mousePosition() const override;
 
 private:
+    QString askFile(const FileRequest& request, bool save);
+
     std::atomic<int> m_pointer = Pointer::Default;
     bool m_overridden = false;
 };
