@@ -1,20 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frm_Tagmill.h"
 
-#include "FieldTypeAhead.h"
 #include "MainLayout.h"
 #include "MainMenu.h"
 #include "SourceView.h"
-#include "TagsPane.h"
 #include "converters/Converters.h"
 #include "finder/widgets/frm_Find.h"
 #include "frm_MatchTags.h"
 #include "frm_Preview.h"
+#include "frm_TagmillShared.h"
 #include "linking/TagLinks.h"
 #include "platform/Cursors.h"
 #include "platform/UiHost.h"
-#include "platform/widgets/EmphasisDelegate.h"
-#include "platform/widgets/Named.h"
 #include "shared/Files.h"
 #include "shared/Formatting.h"
 #include "shared/Messages.h"
@@ -30,30 +27,21 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QToolBar>
 
+using namespace App::MainWindow;
+
 namespace {
 
-// The window's own texts and settings.
-const QString Branch = QStringLiteral("Tagmill");
-const QString LastDocument = QStringLiteral("LastDocument");
-const QString LastFolder = QStringLiteral("LastFolder");
-const QString WindowWidth = QStringLiteral("WindowWidth");
-const QString WindowHeight = QStringLiteral("WindowHeight");
-const QString WindowMaximised = QStringLiteral("WindowMaximised");
-const QString SplitterPosition = QStringLiteral("SplitterPosition");
-const QString TagsPaneWidth = QStringLiteral("TagsPaneWidth");
+// The window's own texts.
 
 namespace Str {
 enum : int
@@ -66,7 +54,6 @@ enum : int
     Captions = 9320,
     NoMatchingTags = 9363,
     TitleWithDocument = 9367,
-    About = 9368,
 };
 }
 
@@ -96,20 +83,6 @@ QKeySequence toolbarShortcut(const QString& key)
         return QKeySequence(Qt::CTRL | Qt::Key_M);
     return {};
 }
-// The keys of the two choosing steps (the platform's key for Open is known
-// once the application runs).
-QKeySequence openDocumentKey()
-{
-    return QKeySequence(QKeySequence::Open);
-}
-const QKeySequence ChooseFolderKey(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
-// The design's spacing, in pixels.
-constexpr int Margin = 6; // 90 twips
-constexpr int RowHeight = 24;
-constexpr int TopRowTop = 4;
-constexpr int SplitterTop = TopRowTop + RowHeight + 6;
-constexpr int LinkPanelHeight = 2 * RowHeight + 10;
-constexpr int StatusMessageRoom = 24; // characters of a status message beside the tag count
 
 QString tagOf(const QWidget* box)
 {
@@ -119,15 +92,6 @@ QString tagOf(const QWidget* box)
 void setTag(QWidget* box, const QString& value)
 {
     box->setProperty("tag", value);
-}
-
-int numberSetting(const QString& key, int defaultValue, int min, int max)
-{
-    return int(
-        Global::GetRegistryData(
-            Branch, key,
-            {.defaultValue = defaultValue, .valueType = 1, .max = max, .min = min, .report = false})
-            .toDouble());
 }
 
 } // namespace
@@ -175,124 +139,6 @@ frm_Tagmill::frm_Tagmill(QWidget* parent) : QWidget(parent)
 }
 
 frm_Tagmill::~frm_Tagmill() = default;
-
-void frm_Tagmill::createControls()
-{
-    using Platform::named;
-
-    imglist_ToolbarSmall.insert(QStringLiteral("LTAG"), QIcon(QStringLiteral(":/icons/LTAG.xpm")));
-    imglist_ToolbarSmall.insert(QStringLiteral("NTAG"), QIcon(QStringLiteral(":/icons/NTAG.xpm")));
-    for (const char* key : {"UTAG", "MATCH", "PREVIEW"})
-        imglist_ToolbarSmall.insert(
-            QLatin1String(key),
-            QIcon(QStringLiteral(":/icons/main/%1.png").arg(QLatin1String(key))));
-    tbr_Main = new QToolBar(this);
-    named(tbr_Main, QStringLiteral("tbr_Main"));
-    tbr_Main->setIconSize(QSize(16, 16));
-    tbr_Main->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    tbr_Main->setMovable(false);
-    tbr_Main->setFloatable(false);
-
-    for (int i = 0; i < 4; ++i) {
-        lbl_Prompt[size_t(i)] = new QLabel(this);
-        named(lbl_Prompt[size_t(i)], QStringLiteral("lbl_Prompt%1").arg(i));
-    }
-    txt_Folder = new QLineEdit(this);
-    txt_Document = new QLineEdit(this);
-    named(txt_Folder, QStringLiteral("txt_Folder"));
-    named(txt_Document, QStringLiteral("txt_Document"));
-    for (QLineEdit* box : {txt_Folder, txt_Document}) {
-        box->setReadOnly(true);
-        box->installEventFilter(this);
-    }
-
-    split_Main = new QSplitter(Qt::Horizontal, this);
-    named(split_Main, QStringLiteral("split_Main"));
-    split_Main->setChildrenCollapsible(false);
-    list_Fields = new QListWidget(split_Main);
-    named(list_Fields, QStringLiteral("list_Fields"));
-    list_Fields->setItemDelegate(new Platform::EmphasisDelegate(list_Fields));
-    list_Fields->setAlternatingRowColors(true);
-    list_Fields->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_Fields->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    list_Fields->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    rtf_Source = new QPlainTextEdit(split_Main);
-    named(rtf_Source, QStringLiteral("rtf_Source"));
-    rtf_Source->setReadOnly(true);
-    // Read-only, yet with a caret and keyboard selection: the caret is where
-    // the previous and next tag searches start.
-    rtf_Source->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    rtf_Source->setLineWrapMode(QPlainTextEdit::NoWrap);
-    rtf_Source->setFont(App::sourceFont());
-    rtf_Source->setUndoRedoEnabled(false);
-    m_tagMarks = new App::TagMarkSelections(*rtf_Source);
-    rtf_Source->viewport()->installEventFilter(this);
-    split_Main->addWidget(list_Fields);
-    split_Main->addWidget(rtf_Source);
-    split_Main->setStretchFactor(1, 1);
-    pnl_Tags = new App::TagsPane(m_linker, split_Main);
-    split_Main->addWidget(pnl_Tags);
-    new App::FieldTypeAhead(*list_Fields, m_linker);
-    mnu_Main = new QMenuBar(this);
-
-    pnl_Link = new QWidget(this);
-    named(pnl_Link, QStringLiteral("pnl_Link"));
-    for (int i = 0; i < 2; ++i) {
-        txt_Link[size_t(i)] = new QLineEdit(pnl_Link);
-        named(txt_Link[size_t(i)], QStringLiteral("txt_Link%1").arg(i));
-        txt_Link[size_t(i)]->setReadOnly(true);
-        opt_Link[size_t(i)] = new QRadioButton(pnl_Link);
-        named(opt_Link[size_t(i)], QStringLiteral("opt_Link%1").arg(i));
-        opt_Link[size_t(i)]->setEnabled(false);
-    }
-    opt_Link[0]->setChecked(true);
-    lbl_Prompt[0]->setParent(pnl_Link);
-    lbl_Prompt[1]->setParent(pnl_Link);
-    but_Link = new QPushButton(pnl_Link);
-    but_UnLink = new QPushButton(pnl_Link);
-    named(but_Link, QStringLiteral("but_Link"));
-    named(but_UnLink, QStringLiteral("but_UnLink"));
-    but_Link->setEnabled(false);
-    but_UnLink->setEnabled(false);
-
-    statbar_Status = new QStatusBar(this);
-    named(statbar_Status, QStringLiteral("statbar_Status"));
-    statbar_Status->setSizeGripEnabled(false);
-    lbl_TagCounts = new QLabel(statbar_Status);
-    named(lbl_TagCounts, QStringLiteral("lbl_TagCounts"));
-    statbar_Status->addPermanentWidget(lbl_TagCounts);
-
-    connect(new QShortcut(openDocumentKey(), this), &QShortcut::activated, this,
-            &frm_Tagmill::txt_Document_Click);
-    connect(new QShortcut(ChooseFolderKey, this), &QShortcut::activated, this,
-            &frm_Tagmill::txt_Folder_Click);
-
-    connect(but_Link, &QPushButton::clicked, &m_linker, &Linking::TagLinker::link);
-    connect(but_UnLink, &QPushButton::clicked, &m_linker, &Linking::TagLinker::unlink);
-    connect(rtf_Source, &QPlainTextEdit::selectionChanged, this,
-            &frm_Tagmill::sourceSelectionChanged);
-    connect(rtf_Source, &QPlainTextEdit::cursorPositionChanged, this,
-            &frm_Tagmill::sourceSelectionChanged);
-    // A click on a row that is new runs the row's click once (on the press);
-    // a click on the current row runs it on the release.
-    connect(list_Fields, &QListWidget::currentRowChanged, this, [this](int row) {
-        m_rowJustChanged = QApplication::mouseButtons() != Qt::NoButton;
-        if (row >= 0)
-            m_linker.rowClicked(row);
-    });
-    connect(list_Fields, &QListWidget::clicked, this, [this](const QModelIndex& index) {
-        if (!std::exchange(m_rowJustChanged, false) && index.isValid())
-            m_linker.rowClicked(index.row());
-    });
-
-    // The design-time places; Form_Resize moves and sizes from these.
-    resize(900, 640);
-    lbl_Prompt[2]->move(Margin, TopRowTop);
-    split_Main->setGeometry(Margin, SplitterTop, 600, 400);
-    pnl_Link->setGeometry(Margin, SplitterTop + 400, 600, LinkPanelHeight);
-    lbl_Prompt[0]->move(Margin, 2);
-    lbl_Prompt[1]->move(Margin, 2 + RowHeight + 4);
-}
 
 void frm_Tagmill::wireLinker()
 {
@@ -687,32 +533,6 @@ frm_MatchTags* frm_Tagmill::showMatchDialog()
     return dialog;
 }
 
-void frm_Tagmill::createMenuBar()
-{
-    App::MainCommands commands;
-    commands.openDocument = {[this] { txt_Document_Click(); }, openDocumentKey()};
-    commands.chooseFolder = {[this] { txt_Folder_Click(); }, ChooseFolderKey};
-    commands.link = {[this] { but_Link->click(); }, but_Link->shortcut()};
-    commands.unlink = {[this] { but_UnLink->click(); }, but_UnLink->shortcut()};
-    commands.canLink = [this] { return m_linker.canLink(); };
-    commands.about = [this] {
-        Global::showText(Global::ResolveRes(Str::About, {QCoreApplication::applicationVersion()}),
-                         Platform::MsgButtons::Ok, Platform::MsgIcon::Information,
-                         Global::ResolveRes(Global::Str::ProgramTitle));
-    };
-    for (const ToolbarButton& button : std::as_const(m_toolbarButtons))
-        commands.toolbar.insert(button.key, {button.description, button.action});
-    commands.tagsPane = pnl_Tags;
-    mnu_Main->clear();
-    App::fillMainMenu(*mnu_Main, *this, commands);
-    mnu_Main->setGeometry(0, 0, width(), mnu_Main->sizeHint().height());
-}
-
-int frm_Tagmill::topRowTop() const
-{
-    return mnu_Main->sizeHint().height() + TopRowTop;
-}
-
 frm_Preview* frm_Tagmill::showPreview()
 {
     if (m_preview)
@@ -757,107 +577,6 @@ QString frm_Tagmill::folderPath() const
 QString frm_Tagmill::documentPath() const
 {
     return tagOf(txt_Document);
-}
-
-void frm_Tagmill::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    Form_Resize();
-}
-
-App::LayoutInput frm_Tagmill::layoutInput() const
-{
-    App::LayoutInput in;
-    in.client = size();
-    in.minimised = isMinimized();
-    in.splitter = split_Main->geometry();
-    in.linkPanelHeight = pnl_Link->height();
-    in.statusBarHeight = statbar_Status->sizeHint().height();
-    in.promptLeft = lbl_Prompt[0]->x();
-    in.promptWidth = lbl_Prompt[0]->width();
-    in.optionWidth = opt_Link[0]->width();
-    in.linkButtonWidth = but_Link->width();
-    in.toolbarWidth = tbr_Main->width();
-    in.folderLeft = txt_Folder->x();
-    in.folderWidth = txt_Folder->width();
-    in.folderPromptWidth = lbl_Prompt[2]->width();
-    in.documentPromptWidth = lbl_Prompt[3]->width();
-    // The status bar holds a message and, at its right, the count of tags
-    // with numbers of up to four digits.
-    const QFontMetrics metrics = statbar_Status->fontMetrics();
-    in.statusWidth = metrics.horizontalAdvance(Linking::tagCountsText({9999, 9999, 9999, 9999})) +
-                     StatusMessageRoom * metrics.averageCharWidth() + 4 * Margin;
-    return in;
-}
-
-void frm_Tagmill::Form_Resize()
-{
-    mnu_Main->resize(width(), mnu_Main->sizeHint().height());
-    const App::Layout out = App::mainLayout(layoutInput());
-
-    const auto setWidth = [](QWidget* widget, std::optional<int> width) {
-        if (width)
-            widget->resize(*width, widget->height());
-    };
-    const auto setLeft = [](QWidget* widget, std::optional<int> left) {
-        if (left)
-            widget->move(*left, widget->y());
-    };
-    split_Main->setUpdatesEnabled(false);
-    if (out.splitterWidth)
-        split_Main->resize(*out.splitterWidth, split_Main->height());
-    if (out.splitterHeight)
-        split_Main->resize(split_Main->width(), *out.splitterHeight);
-    split_Main->setUpdatesEnabled(true);
-
-    if (out.linkPanelTop)
-        pnl_Link->move(pnl_Link->x(), *out.linkPanelTop);
-    setWidth(pnl_Link, out.linkPanelWidth);
-    setLeft(but_Link, out.linkButtonLeft);
-    setLeft(but_UnLink, out.linkButtonLeft);
-    setLeft(opt_Link[0], out.optionLeft);
-    setLeft(opt_Link[1], out.optionLeft);
-    setWidth(txt_Link[0], out.linkBoxWidth);
-    setWidth(txt_Link[1], out.linkBoxWidth);
-
-    setLeft(tbr_Main, out.toolbarLeft);
-    setWidth(txt_Folder, out.folderWidth);
-    setLeft(lbl_Prompt[3], out.documentPromptLeft);
-    setWidth(txt_Document, out.documentWidth);
-    setLeft(txt_Document, out.documentLeft);
-    if (out.statusBar)
-        statbar_Status->setGeometry(*out.statusBar);
-}
-
-void frm_Tagmill::restoreWindowState()
-{
-    const int width = numberSetting(WindowWidth, 900, 400, 10000);
-    const int height = numberSetting(WindowHeight, 640, 300, 10000);
-    resize(width, height);
-    const int pane = numberSetting(SplitterPosition, 300, 0, 10000);
-    // The tags pane's width; 0 when it was hidden.
-    const int tags = numberSetting(TagsPaneWidth, 240, 0, 10000);
-    pnl_Tags->setVisible(tags > 0);
-    if (pane > 0)
-        split_Main->setSizes({pane, qMax(1, split_Main->width() - pane - tags), tags});
-    if (numberSetting(WindowMaximised, 0, -1, 0) != 0)
-        setWindowState(windowState() | Qt::WindowMaximized);
-}
-
-void frm_Tagmill::saveWindowState()
-{
-    const auto save = [](const QString& key, int value) {
-        Global::SaveRegistryData(Branch, key, QString::number(value));
-    };
-    const bool maximised = isMaximized();
-    save(WindowMaximised, maximised ? -1 : 0);
-    if (!maximised && !isMinimized()) {
-        save(WindowWidth, width());
-        save(WindowHeight, height());
-    }
-    if (!split_Main->sizes().isEmpty())
-        save(SplitterPosition, split_Main->sizes().constFirst());
-    save(TagsPaneWidth, pnl_Tags->isVisibleTo(this) ? pnl_Tags->width() : 0);
 }
 
 void frm_Tagmill::closeEvent(QCloseEvent* event)
