@@ -4,6 +4,7 @@
 #include "converters/RtfReader.h"
 #include "datafiles/EventFile.h"
 #include "platform/FileSystem.h"
+#include "platform/RegistryHive.h"
 #include "platform/Text.h"
 #include "platform/UiHost.h"
 #include "shared/Files.h"
@@ -30,6 +31,13 @@ enum : int
     AndMore = 9327,
     UnknownForms = 9350,
 };
+}
+
+// The hive's key of one definition's sub-branch.
+QString definitionKey(const QString& branch)
+{
+    return Global::SettingsRoot + QLatin1Char('\\') + DefinitionsBranch + QLatin1Char('\\') +
+           branch;
 }
 
 QString readText(const QString& section, const QString& name, const QString& fallback)
@@ -81,30 +89,63 @@ const FormSubmissionDef* findDefinition(const QList<FormSubmissionDef>& defs,
     return nullptr;
 }
 
-// The field lines of a form's body, a field given twice with its first value.
-QList<FieldLine> bodyFields(const QString& text, const FormSubmissionDef& def)
+// Calls `line` with each line of `text`, which gets a line end appended so
+// that a last line without one is read too.
+template <typename Line>
+void forEachLine(const QString& text, const QString& lineEnd, Line&& line)
 {
-    QList<FieldLine> fields;
     if (text.isEmpty())
-        return fields;
-    const QString lineEnd = def.LineEnd.isEmpty() ? CrLf : def.LineEnd;
+        return;
     const QString body = text + lineEnd;
     const QStringView view(body);
-    QSet<QString> names;
     for (qsizetype start = 0; start < view.size();) {
         qsizetype end = view.indexOf(lineEnd, start);
         if (end < 0)
             end = view.size();
-        std::optional<FieldLine> field =
-            splitFieldLine(view.sliced(start, end - start), def.Delimiter);
+        line(view.sliced(start, end - start));
         start = end + lineEnd.size();
+    }
+}
+
+// The field lines of a form's body, a field given twice with its first value.
+QList<FieldLine> bodyFields(const QString& text, const FormSubmissionDef& def)
+{
+    QList<FieldLine> fields;
+    QSet<QString> names;
+    forEachLine(text, def.LineEnd.isEmpty() ? CrLf : def.LineEnd, [&](QStringView line) {
+        std::optional<FieldLine> field = splitFieldLine(line, def.Delimiter);
         if (field && !names.contains(field->name)) {
             names.insert(field->name);
             fields.append(std::move(*field));
         }
-    }
+    });
     return fields;
 }
+
+// The e-mails of one unknown subject while a scan counts, for each candidate
+// delimiter, the body lines it splits.
+struct UnknownTally
+{
+    qsizetype at = 0; // the subject's place in ScanResult::unknownForms
+    QList<int> splits = QList<int>(candidateDelimiters().size(), 0);
+
+    void add(const QString& text)
+    {
+        const QStringList& candidates = candidateDelimiters();
+        forEachLine(text, CrLf, [&](QStringView line) {
+            for (qsizetype i = 0; i < candidates.size(); ++i) {
+                if (splitFieldLine(line, candidates[i]))
+                    ++splits[i];
+            }
+        });
+    }
+
+    QString best() const
+    {
+        const auto most = std::max_element(splits.cbegin(), splits.cend());
+        return candidateDelimiters()[most - splits.cbegin()];
+    }
+};
 
 QString formText(const DataFiles::EventRecord& mail)
 {
@@ -129,9 +170,9 @@ void sortValues(QHash<QString, FieldUse>& uses)
 
 } // namespace
 
-QList<FormSubmissionDef> loadFormSubmissions()
+QList<StoredFormDef> storedFormSubmissions()
 {
-    QList<FormSubmissionDef> defs;
+    QList<StoredFormDef> stored;
     const QString listing =
         Global::GetRegistryData(DefinitionsBranch, QStringLiteral("BRANCHES")).toString();
     for (const QString& branch : Global::listingNames(listing)) {
@@ -141,9 +182,76 @@ QList<FormSubmissionDef> loadFormSubmissions()
         def.Delimiter = readText(section, QStringLiteral("Delimiter"), DefaultDelimiter);
         def.Fields = readText(section, QStringLiteral("Fields"), QString());
         def.Name = readText(section, QStringLiteral("Name"), QString());
-        defs.append(def);
+        stored.append({branch, def});
     }
+    return stored;
+}
+
+QList<FormSubmissionDef> loadFormSubmissions()
+{
+    QList<FormSubmissionDef> defs;
+    for (StoredFormDef& stored : storedFormSubmissions())
+        defs.append(std::move(stored.def));
     return defs;
+}
+
+const QStringList& candidateDelimiters()
+{
+    static const QStringList candidates{DefaultDelimiter, QStringLiteral(": "), QStringLiteral(":"),
+                                        QStringLiteral("="), QStringLiteral("\t")};
+    return candidates;
+}
+
+FormSaved saveFormSubmission(const QString& name, const FormDefParts& parts)
+{
+    const QList<StoredFormDef> stored = storedFormSubmissions();
+    const QString lowered = Platform::lowerChars(name);
+    const auto same = std::find_if(stored.cbegin(), stored.cend(), [&](const StoredFormDef& s) {
+        return Platform::lowerChars(s.def.Name) == lowered;
+    });
+    QString branch;
+    if (same != stored.cend()) {
+        branch = same->branch;
+    } else {
+        // The first "FormN" that no sub-branch is called, whatever its case.
+        QSet<QString> taken;
+        for (const StoredFormDef& s : stored)
+            taken.insert(Platform::lowerChars(s.branch));
+        for (int n = 1; branch.isEmpty(); ++n) {
+            if (!taken.contains(QStringLiteral("form%1").arg(n)))
+                branch = QStringLiteral("Form%1").arg(n);
+        }
+    }
+    // Written on the hive itself: the settings writer takes a value "KILL" as
+    // an order to delete it, and a form may well be called so.
+    QList<std::pair<QString, QString>> values{{QStringLiteral("Name"), name}};
+    if (parts.delimiter || same == stored.cend())
+        values.append({QStringLiteral("Delimiter"), parts.delimiter.value_or(DefaultDelimiter)});
+    if (parts.fields)
+        values.append({QStringLiteral("Fields"), *parts.fields});
+    const bool written = Global::guarded("Linking:saveFormSubmission", [&] {
+        Global::settingsHive().replaceValues(definitionKey(branch), values);
+        return true;
+    });
+    if (!written)
+        return FormSaved::Failed;
+    return same != stored.cend() ? FormSaved::Updated : FormSaved::Added;
+}
+
+int removeFormSubmission(const QString& name)
+{
+    const QString lowered = Platform::lowerChars(name);
+    QStringList branches;
+    for (const StoredFormDef& s : storedFormSubmissions()) {
+        if (Platform::lowerChars(s.def.Name) == lowered)
+            branches.append(s.branch);
+    }
+    const bool removed = Global::guarded("Linking:removeFormSubmission", [&] {
+        for (const QString& branch : branches)
+            Global::settingsHive().deleteKey(definitionKey(branch));
+        return true;
+    });
+    return removed ? int(branches.size()) : -1;
 }
 
 std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormSubmissionDef>& defs,
@@ -161,6 +269,8 @@ std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormS
     Platform::UiHost& host = Platform::uiHost();
     // Where each field's values are in its use, while they are counted.
     QHash<QString, QHash<QString, qsizetype>> valueAt;
+    // The unknown subjects, by their lower-case form.
+    QHash<QString, UnknownTally> unknownAt;
     for (const QString& file : files) {
         host.doEvents();
         const QString path = folder + QLatin1Char('/') + file;
@@ -172,6 +282,14 @@ std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormS
         const FormSubmissionDef* def = findDefinition(defs, mail.Subject);
         if (!def) {
             result.unknown.append(mail.Subject);
+            const QString lowered = Platform::lowerChars(mail.Subject);
+            auto tally = unknownAt.find(lowered);
+            if (tally == unknownAt.end()) {
+                tally = unknownAt.insert(lowered, {.at = result.unknownForms.size()});
+                result.unknownForms.append({mail.Subject, 0, QString()});
+            }
+            ++result.unknownForms[tally->at].count;
+            tally->add(formText(mail));
             continue;
         }
         result.mails.append(
@@ -191,6 +309,8 @@ std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormS
         }
     }
     sortValues(result.uses);
+    for (const UnknownTally& tally : std::as_const(unknownAt))
+        result.unknownForms[tally.at].delimiter = tally.best();
     // The files were listed in name order: the later name first among equal times.
     std::reverse(result.mails.begin(), result.mails.end());
     std::stable_sort(result.mails.begin(), result.mails.end(),

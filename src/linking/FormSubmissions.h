@@ -23,6 +23,40 @@ struct FormSubmissionDef
 // The definitions, in the order of the branch's listing (record 1 first).
 QList<FormSubmissionDef> loadFormSubmissions();
 
+// A definition with the name of the sub-branch that holds it.
+struct StoredFormDef
+{
+    QString branch;
+    FormSubmissionDef def;
+};
+QList<StoredFormDef> storedFormSubmissions();
+
+// Stores a definition: the first one whose Name equals `name` without regard
+// to case takes the name as spelt here and the parts given; otherwise a new
+// sub-branch holds it, with " =" where no delimiter is given. Every value is
+// written in one step. Nothing when the store refused it, after its message.
+enum class FormSaved
+{
+    Failed,
+    Added,
+    Updated
+};
+struct FormDefParts
+{
+    std::optional<QString> delimiter;
+    std::optional<QString> fields;
+};
+FormSaved saveFormSubmission(const QString& name, const FormDefParts& parts = {});
+
+// Deletes every definition whose Name equals `name` without regard to case:
+// how many there were (-1 when the store refused, after its message).
+int removeFormSubmission(const QString& name);
+
+// The delimiters a form's body lines are likely to use, in the order that
+// settles a tie: " =" before "=" and ": " before ":", since the longer one
+// splits only lines that the shorter one splits too.
+const QStringList& candidateDelimiters();
+
 // One row of the field list.
 struct FieldRow
 {
@@ -57,6 +91,17 @@ struct FormMail
 };
 
 // What a scan of a job folder found.
+// The e-mails of one subject that no definition names.
+struct UnknownForm
+{
+    QString subject; // as the first of them spells it
+    int count = 0;   // e-mails whose subjects equal it without regard to case
+    // The candidate delimiter that splits the most of their body lines into
+    // a field name and a value (the first candidate when none splits any).
+    QString delimiter;
+    bool operator==(const UnknownForm&) const = default;
+};
+
 struct ScanResult
 {
     int files = 0;    // "*.emi" files listed
@@ -64,6 +109,8 @@ struct ScanResult
     QList<FieldRow> rows;
     // The subject of each e-mail that matched no definition, in file order.
     QStringList unknown;
+    // The same e-mails by subject, in the order first met.
+    QList<UnknownForm> unknownForms;
     // Each field's use, by its name.
     QHash<QString, FieldUse> uses;
     // The e-mails that fill forms, the newest first (by the file's time; of

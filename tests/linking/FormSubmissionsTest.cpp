@@ -92,6 +92,77 @@ TEST_F(JobFolder, DefinitionsComeInListingOrderWithTheDefaultDelimiter)
     EXPECT_TRUE(loadFormSubmissions().isEmpty());
 }
 
+TEST_F(JobFolder, DefinitionsAreAddedUpdatedAndRemovedWithoutRegardToCase)
+{
+    // New definitions take the first free "FormN", whatever the case of those taken.
+    define(QStringLiteral("form3"), QStringLiteral("Old"), QStringLiteral("="));
+    EXPECT_EQ(saveFormSubmission(QStringLiteral("KILL")), FormSaved::Added);
+    EXPECT_EQ(
+        saveFormSubmission(QStringLiteral("quote request"),
+                           {.delimiter = QStringLiteral(": "), .fields = QStringLiteral("a")}),
+        FormSaved::Added);
+    EXPECT_EQ(saveFormSubmission(QStringLiteral("Quote Request"), {.fields = QStringLiteral("b")}),
+              FormSaved::Updated);
+
+    QList<StoredFormDef> stored = storedFormSubmissions();
+    ASSERT_EQ(stored.size(), 5);
+    // The word that the settings writer takes as "delete" is stored as a name.
+    EXPECT_EQ(stored[3].branch, QStringLiteral("Form4"));
+    EXPECT_EQ(stored[3].def.Name, QStringLiteral("KILL"));
+    EXPECT_EQ(stored[3].def.Delimiter, QStringLiteral(" ="));
+    // An update keeps the parts not given and takes the name as spelt.
+    EXPECT_EQ(stored[4].branch, QStringLiteral("Form5"));
+    EXPECT_EQ(stored[4].def.Name, QStringLiteral("Quote Request"));
+    EXPECT_EQ(stored[4].def.Delimiter, QStringLiteral(": "));
+    EXPECT_EQ(stored[4].def.Fields, QStringLiteral("b"));
+    EXPECT_EQ(loadFormSubmissions().size(), 5);
+
+    // Every definition of the name goes, whatever its case.
+    define(QStringLiteral("Other"), QStringLiteral("QUOTE REQUEST"), QString());
+    EXPECT_EQ(removeFormSubmission(QStringLiteral("quote request")), 2);
+    EXPECT_EQ(removeFormSubmission(QStringLiteral("quote request")), 0);
+    stored = storedFormSubmissions();
+    ASSERT_EQ(stored.size(), 4);
+    EXPECT_EQ(stored[0].def.Name, QStringLiteral("Website Enquiry"));
+}
+
+TEST_F(JobFolder, UnknownFormsAreCountedWithTheDelimiterThatSplitsMostLines)
+{
+    struct Case
+    {
+        const char* subject;
+        QStringList lines;
+        const char* delimiter;
+    } cases[] = {
+        {"Colon blank", {"Name: Ann", "Time: 10:30", "see: http://x"}, ": "},
+        {"Colon", {"Name:Ann", "Phone: 1", "Town:Leeds"}, ":"},
+        {"Equals", {"Name=Ann", "Phone = 1", "Town=Leeds"}, "="},
+        // A tie goes to the longer of two delimiters that split the same lines.
+        {"Blank equals", {"Name = Ann", "Phone = 1"}, " ="},
+        {"Tab", {"Name\tAnn", "Phone\t1"}, "\t"},
+        {"Prose", {"Hello there", "Regards"}, " ="},
+        // The leading delimiter gives no field name.
+        {"Leading", {": x", "=y", "=z"}, " ="},
+    };
+    for (const Case& c : cases)
+        mail((QByteArray(c.subject) + ".emi").constData(), c.subject, c.lines);
+    // A second e-mail of one subject in another case counts with the first.
+    mail("Tab2.emi", "TAB", {"City\tYork", "x: y"});
+    const ScanResult result = scan(false);
+    ASSERT_EQ(result.unknownForms.size(), std::size(cases));
+    for (const Case& c : cases) {
+        const auto form = std::find_if(
+            result.unknownForms.cbegin(), result.unknownForms.cend(),
+            [&](const UnknownForm& f) { return f.subject == QLatin1String(c.subject); });
+        ASSERT_NE(form, result.unknownForms.cend()) << c.subject;
+        EXPECT_EQ(form->delimiter, QLatin1String(c.delimiter)) << c.subject;
+        EXPECT_EQ(form->count, QLatin1String(c.subject) == u"Tab" ? 2 : 1) << c.subject;
+    }
+    EXPECT_EQ(result.unknown.size(), std::size(cases) + 1);
+    // In the order first met: the files' alphabetical order.
+    EXPECT_EQ(result.unknownForms[0].subject, QStringLiteral("Blank equals"));
+}
+
 TEST(FieldLines, SplitAtTheFirstDelimiter)
 {
     const struct
