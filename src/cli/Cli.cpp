@@ -31,6 +31,7 @@ const Entry Commands[] = {
     {"demo", "make a workspace of made-up data to try the programs on", demoCommand},
     {"dump", "print every field of one of the suite's data files, or sum up an index", dumpCommand},
     {"fill", "show a document as one form e-mail of a job folder would fill it", fillCommand},
+    {"forms", "the form-submission definitions: list, add, remove", formsCommand},
     {"index", "the contact index: rebuild, search, verify, lock, unlock, tasks", indexCommand},
     {"link", "link a comment tag of a document to a form field", linkCommand},
     {"new-contact", "make a new company and contact folder, as the finder's panel does",
@@ -53,7 +54,8 @@ const Entry Commands[] = {
 const char* const HiveWriters[] = {
     "settings set",  "settings delete", "settings delete-branch", "settings import",
     "index rebuild", "index lock",      "index unlock",           "link",
-    "unlink",        "picks add",       "picks remove",
+    "unlink",        "picks add",       "picks remove",           "forms add",
+    "forms remove",
 };
 
 // The commands that work on the files and texts they are given: they need no settings hive.

@@ -40,6 +40,7 @@ int countriesCommand(const QStringList& args, Context& context);
 int demoCommand(const QStringList& args, Context& context);
 int dumpCommand(const QStringList& args, Context& context);
 int fillCommand(const QStringList& args, Context& context);
+int formsCommand(const QStringList& args, Context& context);
 int indexCommand(const QStringList& args, Context& context);
 int linkCommand(const QStringList& args, Context& context);
 int newContactCommand(const QStringList& args, Context& context);

@@ -26,8 +26,13 @@ void printHelp(QTextStream& out)
         << "distinct values it had there, the most frequent first.\n\n"
         << "With --json, one object:\n"
         << "  {\"files\": N, \"forms\": M, \"fields\": [{\"name\": ..., \"sample\": ...}],\n"
-        << "   \"unknown\": [subject, ...]}\n"
+        << "   \"unknown\": [subject, ...],\n"
+        << "   \"unknownForms\": [{\"subject\": ..., \"count\": N, \"delimiter\": ...}]}\n"
         << "where files counts the e-mails and forms those that are form submissions;\n"
+        << "unknownForms gives each subject of \"unknown\" once (whatever its case), how\n"
+        << "many e-mails carry it, and which of \" =\", \": \", \":\", \"=\" and a tab splits\n"
+        << "the most of their body lines into a field name and a value (define the form\n"
+        << "with `vantix forms add`);\n"
         << "with --values each field also holds \"count\": N and\n"
         << "\"values\": [{\"value\": ..., \"count\": N}].\n\n"
         << "A folder that does not exist fails. An e-mail file that cannot be read is\n"
@@ -55,7 +60,14 @@ void printJson(const Linking::ScanResult& result, bool values, QTextStream& out)
     out << (result.rows.isEmpty() ? "],\n" : "\n  ],\n") << "  \"unknown\": [";
     for (qsizetype i = 0; i < result.unknown.size(); ++i)
         out << (i ? ", " : "") << jsonString(result.unknown[i]);
-    out << "]\n}\n";
+    out << "],\n  \"unknownForms\": [";
+    for (qsizetype i = 0; i < result.unknownForms.size(); ++i) {
+        const Linking::UnknownForm& form = result.unknownForms[i];
+        out << (i ? ",\n    " : "\n    ") << "{\"subject\": " << jsonString(form.subject)
+            << ", \"count\": " << form.count << ", \"delimiter\": " << jsonString(form.delimiter)
+            << "}";
+    }
+    out << (result.unknownForms.isEmpty() ? "]\n}\n" : "\n  ]\n}\n");
 }
 
 // A value on one line of the table.
@@ -67,6 +79,15 @@ QString cell(const QString& text)
             c = QLatin1Char(' ');
     }
     return line;
+}
+
+// A text as one word of a shell's command line.
+QString shellWord(const QString& text)
+{
+    if (text == QLatin1String("\t"))
+        return QStringLiteral("$'\\t'");
+    return QLatin1Char('\'') + cell(text).replace(u'\'', QLatin1String("'\\''")) +
+           QLatin1Char('\'');
 }
 
 void printTable(const Linking::ScanResult& result, bool values, QTextStream& out)
@@ -96,6 +117,10 @@ void printTable(const Linking::ScanResult& result, bool values, QTextStream& out
         out << "\nE-mails of forms that no definition names (" << result.unknown.size() << "):\n";
         for (const QString& subject : result.unknown)
             out << "  " << cell(subject) << "\n";
+        out << "\nTo define them:\n";
+        for (const Linking::UnknownForm& form : result.unknownForms)
+            out << "  vantix forms add " << shellWord(form.subject) << " --delimiter "
+                << shellWord(form.delimiter) << "\n";
     }
 }
 
