@@ -135,6 +135,77 @@ TEST_F(LinkingCommands, ScanOfEmptyDamagedAndMissingFolders)
     EXPECT_TRUE(missing.err.contains(u"gone")) << missing.err.toStdString();
 }
 
+// The road from an unknown form to its fields: the scan suggests, forms add
+// defines, the next scan reads.
+TEST_F(LinkingCommands, FormsDefinedFromWhatTheScanSuggests)
+{
+    using Fixtures::writeMail;
+    writeMail(job, QStringLiteral("a.emi"), QStringLiteral("Quote Request"),
+              QStringList{QStringLiteral("Name: Ann"), QStringLiteral("Qty: 2")});
+    writeMail(job, QStringLiteral("b.emi"), QStringLiteral("QUOTE REQUEST"),
+              QStringList{QStringLiteral("Name: Bob"), QStringLiteral("Time: 10:30")});
+    const QJsonObject unknown = json({QStringLiteral("scan"), job});
+    EXPECT_EQ(unknown[u"unknownForms"].toArray(),
+              array({QJsonObject{{QStringLiteral("subject"), QStringLiteral("Quote Request")},
+                                 {QStringLiteral("count"), 2},
+                                 {QStringLiteral("delimiter"), QStringLiteral(": ")}}}));
+    EXPECT_TRUE(run({QStringLiteral("scan"), job})
+                    .out.contains(u"\n  vantix forms add 'Quote Request' --delimiter ': '\n"));
+
+    const Outcome added =
+        run({QStringLiteral("forms"), QStringLiteral("add"), QStringLiteral("Quote Request"),
+             QStringLiteral("--delimiter"), QStringLiteral(": ")});
+    EXPECT_EQ(added.status, 0) << added.err.toStdString();
+    const QJsonObject known = json({QStringLiteral("scan"), job});
+    EXPECT_EQ(known[u"fields"].toArray(),
+              array({field("Name", QStringLiteral("Ann")), field("Qty", QStringLiteral("2")),
+                     field("Time", QStringLiteral("10:30"))}));
+    EXPECT_EQ(known[u"unknownForms"].toArray(), QJsonArray());
+
+    // Added again in another case: the one definition is updated.
+    EXPECT_TRUE(
+        run({QStringLiteral("forms"), QStringLiteral("add"), QStringLiteral("quote request"),
+             QStringLiteral("--fields"), QStringLiteral("Name,Qty")})
+            .out.startsWith(u"Updated"));
+    EXPECT_EQ(json({QStringLiteral("forms"), QStringLiteral("list")})[u"forms"].toArray(),
+              array({QJsonObject{{QStringLiteral("branch"), QStringLiteral("Form1")},
+                                 {QStringLiteral("name"), QStringLiteral("quote request")},
+                                 {QStringLiteral("delimiter"), QStringLiteral(": ")},
+                                 {QStringLiteral("fields"), QStringLiteral("Name,Qty")}}}));
+    EXPECT_EQ(run({QStringLiteral("forms"), QStringLiteral("list")}).out,
+              QStringLiteral("quote request\t\": \"\tName,Qty\n"));
+
+    EXPECT_EQ(
+        run({QStringLiteral("forms"), QStringLiteral("remove"), QStringLiteral("QUOTE Request")})
+            .status,
+        0);
+    const Outcome again =
+        run({QStringLiteral("forms"), QStringLiteral("remove"), QStringLiteral("Quote Request")});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(again.err.contains(u"no form is called 'Quote Request'"))
+        << again.err.toStdString();
+    EXPECT_EQ(json({QStringLiteral("forms"), QStringLiteral("list")})[u"forms"].toArray(),
+              QJsonArray());
+
+    const QStringList wrong[] = {
+        {QStringLiteral("forms")},
+        {QStringLiteral("forms"), QStringLiteral("rename"), QStringLiteral("x")},
+        {QStringLiteral("forms"), QStringLiteral("add")},
+        {QStringLiteral("forms"), QStringLiteral("add"), QString()},
+        {QStringLiteral("forms"), QStringLiteral("add"), QStringLiteral("x"),
+         QStringLiteral("--delimiter"), QString()},
+        {QStringLiteral("forms"), QStringLiteral("remove"), QStringLiteral("x"),
+         QStringLiteral("--fields"), QStringLiteral("y")},
+        {QStringLiteral("forms"), QStringLiteral("list"), QStringLiteral("x")},
+    };
+    for (const QStringList& args : wrong) {
+        const Outcome r = run(args);
+        EXPECT_EQ(r.status, 2) << args.join(u' ').toStdString();
+        EXPECT_TRUE(r.err.contains(u"Usage:")) << r.err.toStdString();
+    }
+    EXPECT_EQ(run({QStringLiteral("forms"), QStringLiteral("--help")}).status, 0);
+}
+
 TEST_F(LinkingCommands, TagsWithTheirLinesAndFields)
 {
     const QString page = file(QStringLiteral("my-page.htm"),
