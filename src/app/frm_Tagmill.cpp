@@ -4,6 +4,7 @@
 #include "MainLayout.h"
 #include "MainMenu.h"
 #include "SourceView.h"
+#include "UnknownFormBar.h"
 #include "converters/Converters.h"
 #include "finder/widgets/frm_Find.h"
 #include "frm_MatchTags.h"
@@ -142,6 +143,12 @@ frm_Tagmill::~frm_Tagmill() = default;
 
 void frm_Tagmill::wireLinker()
 {
+    // A form defined from the bar is read with the others, and the folder is
+    // scanned again to show its fields.
+    connect(bar_UnknownForm, &App::UnknownFormBar::formDefined, this, [this] {
+        m_formSubmissions = Linking::loadFormSubmissions();
+        sub_ScanJobFolder();
+    });
     connect(&m_linker, &Linking::TagLinker::rowsReset, this, &frm_Tagmill::fillRows);
     connect(&m_linker, &Linking::TagLinker::rowChanged, this, &frm_Tagmill::showRow);
     connect(&m_linker, &Linking::TagLinker::tagMarksReset, this, [this] {
@@ -453,6 +460,7 @@ void frm_Tagmill::sub_ScanJobFolder()
     // this folder's e-mails even when there are none: the previous folder's
     // counts must not stay.
     list_Fields->setEnabled(false);
+    bar_UnknownForm->setForms(result->unknownForms);
     m_linker.setScan(*result);
     statbar_Status->showMessage(
         Global::ResolveRes(Str::FolderSummary, {result->files, result->forms()}));
@@ -464,8 +472,6 @@ void frm_Tagmill::sub_ScanJobFolder()
     Platform::uiHost().doEvents();
     if (!documentPath().isEmpty() && !folderPath().isEmpty())
         m_linker.loadTagLinks();
-    // Named once the rows are shown, in one note for the whole folder.
-    Linking::showUnknownForms(result->unknown);
 }
 
 void frm_Tagmill::fillRows()

@@ -19,6 +19,9 @@ class QAction;
 class frm_Find;
 class frm_MatchTags;
 class frm_Preview;
+namespace App {
+class UnknownFormBar;
+}
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -82,6 +85,8 @@ public:
     QLineEdit* txt_Folder = nullptr;
     QLineEdit* txt_Document = nullptr;
     QSplitter* split_Main = nullptr;
+    QWidget* pnl_Fields = nullptr; // the field list with the bar above it
+    App::UnknownFormBar* bar_UnknownForm = nullptr;
     QListWidget* list_Fields = nullptr;
     QPlainTextEdit* rtf_Source = nullptr;
     QWidget* pnl_Tags = nullptr; // the tags pane, beside the source

@@ -6,6 +6,7 @@
 #include "MainMenu.h"
 #include "SourceView.h"
 #include "TagsPane.h"
+#include "UnknownFormBar.h"
 #include "frm_Tagmill.h"
 #include "frm_TagmillShared.h"
 #include "linking/TagStates.h"
@@ -26,6 +27,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 using namespace App::MainWindow;
 
@@ -77,8 +79,20 @@ void frm_Tagmill::createControls()
     split_Main = new QSplitter(Qt::Horizontal, this);
     named(split_Main, QStringLiteral("split_Main"));
     split_Main->setChildrenCollapsible(false);
-    list_Fields = new QListWidget(split_Main);
+    // The field list with the bar on the folder's unknown forms above it.
+    pnl_Fields = new QWidget(split_Main);
+    named(pnl_Fields, QStringLiteral("pnl_Fields"));
+    bar_UnknownForm = new App::UnknownFormBar(pnl_Fields);
+    named(bar_UnknownForm, QStringLiteral("bar_UnknownForm"));
+    // The bar wraps to the pane's width rather than widening it.
+    bar_UnknownForm->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    list_Fields = new QListWidget(pnl_Fields);
     named(list_Fields, QStringLiteral("list_Fields"));
+    auto* fieldsLayout = new QVBoxLayout(pnl_Fields);
+    fieldsLayout->setContentsMargins(0, 0, 0, 0);
+    fieldsLayout->setSpacing(2);
+    fieldsLayout->addWidget(bar_UnknownForm);
+    fieldsLayout->addWidget(list_Fields, 1);
     list_Fields->setItemDelegate(new Platform::EmphasisDelegate(list_Fields));
     list_Fields->setAlternatingRowColors(true);
     list_Fields->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -95,7 +109,7 @@ void frm_Tagmill::createControls()
     rtf_Source->setUndoRedoEnabled(false);
     m_tagMarks = new App::TagMarkSelections(*rtf_Source);
     rtf_Source->viewport()->installEventFilter(this);
-    split_Main->addWidget(list_Fields);
+    split_Main->addWidget(pnl_Fields);
     split_Main->addWidget(rtf_Source);
     split_Main->setStretchFactor(1, 1);
     pnl_Tags = new App::TagsPane(m_linker, split_Main);

@@ -6,8 +6,10 @@
 #include "ScriptedUiHost.h"
 #include "TestSettings.h"
 #include "app/AppIcon.h"
+#include "app/UnknownFormBar.h"
 #include "app/frm_Preview.h"
 #include "app/frm_Tagmill.h"
+#include "converters/Converters.h"
 #include "datafiles/EventFile.h"
 #include "demo/Demo.h"
 #include "finder/widgets/frm_Find.h"
@@ -201,22 +203,53 @@ TEST_F(TagmillWindow, StartUpWithSettingsThatPointAtMissingPathsOpensEmpty)
     EXPECT_EQ(setting(QStringLiteral("Tagmill"), QStringLiteral("LastFolder")), made.showcaseJob);
 }
 
-// E-mails of forms that no definition names get one note for the folder.
-TEST_F(TagmillWindow, UnknownFormsAreNotedOncePerFolder)
+// E-mails of forms that no definition names get a bar above the field list,
+// whose "Define this form" stores the form and scans the folder again.
+TEST_F(TagmillWindow, UnknownFormsAreDefinedFromTheBarAboveTheFields)
 {
-    const QStringList subjects{"Newsletter Signup", "Customer Survey", "Newsletter Signup"};
-    for (qsizetype i = 0; i < subjects.size(); ++i) {
+    const struct
+    {
+        const char* subject;
+        const char* body;
+    } mails[] = {{"Room Booking", "Item: Desk\r\nQty: 2"},
+                 {"Customer Survey", "Score = 4"},
+                 {"ROOM BOOKING", "Item: Chair"}};
+    for (qsizetype i = 0; i < std::ssize(mails); ++i) {
         DataFiles::EventRecord mail;
-        mail.Subject = subjects[i];
+        mail.Subject = QString::fromUtf8(mails[i].subject);
+        mail.Body = Routines_Converters::RTFHeader() +
+                    Routines_Converters::TXTtoRTF(QString::fromUtf8(mails[i].body)) +
+                    Routines_Converters::RTFFooter();
         mail.EntryFlagA = -1;
         mail.EntryFlagB = -1;
         FileOperations::writeEventFile(made.showcaseJob + QStringLiteral("/zz%1.emi").arg(i), mail);
     }
-    host.expectBox(MsgAnswer::Ok, QStringLiteral("'Newsletter Signup'\r\n'Customer Survey'\r\n"));
     const auto window = start();
-    EXPECT_EQ(host.boxes.size(), 1);
+    EXPECT_TRUE(host.boxes.isEmpty());
+    App::UnknownFormBar& bar = *window->bar_UnknownForm;
+    EXPECT_TRUE(bar.isVisible());
+    EXPECT_EQ(bar.lbl_Note->text(),
+              QStringLiteral("2 e-mails are of a form called 'Room Booking' that is not defined "
+                             "(and 1 other form that is not defined either)"));
+    EXPECT_EQ(bar.txt_FormName->text(), QStringLiteral("Room Booking"));
+    EXPECT_EQ(bar.cbo_Delimiter->currentText(), QStringLiteral(": "));
+    EXPECT_EQ(rowOf(*window, QStringLiteral("Item")), -1);
+
+    QTest::mouseClick(bar.but_Define, Qt::LeftButton);
+    EXPECT_EQ(sampleOf(*window, QStringLiteral("Item")), QStringLiteral("Desk"));
+    EXPECT_EQ(sampleOf(*window, QStringLiteral("Qty")), QStringLiteral("2"));
     EXPECT_TRUE(window->statbar_Status->currentMessage().startsWith(
         QStringLiteral("This folder contains 10 email(s) of which ")));
+    // The next unknown form takes the bar; a name the user clears defines nothing.
+    EXPECT_EQ(bar.txt_FormName->text(), QStringLiteral("Customer Survey"));
+    EXPECT_EQ(bar.cbo_Delimiter->currentText(), QStringLiteral(" ="));
+    bar.txt_FormName->clear();
+    EXPECT_FALSE(bar.but_Define->isEnabled());
+    bar.txt_FormName->setText(QStringLiteral("Customer Survey"));
+    QTest::mouseClick(bar.but_Define, Qt::LeftButton);
+    EXPECT_EQ(sampleOf(*window, QStringLiteral("Score")), QStringLiteral("4"));
+    EXPECT_FALSE(bar.isVisible());
+    EXPECT_TRUE(host.boxes.isEmpty());
 }
 
 TEST_F(TagmillWindow, StartUpEndsBeforeShowingWhenARequiredPathIsMissing)
