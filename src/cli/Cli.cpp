@@ -138,6 +138,30 @@ int usageError(Context& context, const QString& message, const QString& usage)
     return Usage;
 }
 
+int listVerb(const QStringList& args, const char* command, Context& context, const QString& usage,
+             const std::function<void(bool json)>& print)
+{
+    const Arguments parsed = parseArguments(
+        args, {QStringLiteral("--json")}, 0,
+        QStringLiteral("%1 list takes no further arguments").arg(QLatin1String(command)), context,
+        usage);
+    if (parsed.status != Ok)
+        return parsed.status;
+    if (!openSettings(context))
+        return Failed;
+    print(parsed.has("--json"));
+    return finish(context);
+}
+
+int listVerbError(const char* command, const QString& verb, Context& context, const QString& usage)
+{
+    const QLatin1String name(command);
+    return usageError(context,
+                      verb.isEmpty() ? QStringLiteral("%1 needs list, add or remove").arg(name)
+                                     : QStringLiteral("%1 has no '%2'").arg(name, verb),
+                      usage);
+}
+
 Arguments parseArguments(const QStringList& args, const QStringList& switches, qsizetype count,
                          const QString& countError, Context& context, const QString& usage,
                          const QStringList& valueOptions, qsizetype maxCount)

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
+
 namespace Platform {
 class ConsoleUiHost;
 }
@@ -93,6 +95,12 @@ struct Arguments
 Arguments parseArguments(const QStringList& args, const QStringList& switches, qsizetype count,
                          const QString& countError, Context& context, const QString& usage,
                          const QStringList& valueOptions = {}, qsizetype maxCount = -1);
+// The "list [--json]" verb of a command over stored settings (`command` its
+// name): `print` is given whether --json was, on the opened settings.
+int listVerb(const QStringList& args, const char* command, Context& context, const QString& usage,
+             const std::function<void(bool json)>& print);
+// The wrong usage of a command whose verb is none of list, add and remove.
+int listVerbError(const char* command, const QString& verb, Context& context, const QString& usage);
 // Opens the settings hive that --registry names (or the default one) and
 // installs it; false after saying why on stderr. A hive that does not exist
 // is made (and said so) for a command that writes settings; a command that

@@ -66,23 +66,14 @@ int formsCommand(const QStringList& args, Context& context)
     const QString verb = args.value(0);
     const QStringList rest = args.mid(1);
     if (verb == QLatin1String("list")) {
-        const Arguments parsed =
-            parseArguments(rest, {QStringLiteral("--json")}, 0,
-                           QStringLiteral("forms list takes no further arguments"), context, usage);
-        if (parsed.status != Ok)
-            return parsed.status;
-        if (!openSettings(context))
-            return Failed;
-        const QList<Linking::StoredFormDef> forms = Linking::storedFormSubmissions();
-        parsed.has("--json") ? printJson(forms, context.out) : printText(forms, context.out);
-        return finish(context);
+        return listVerb(rest, "forms", context, usage, [&](bool json) {
+            const QList<Linking::StoredFormDef> forms = Linking::storedFormSubmissions();
+            json ? printJson(forms, context.out) : printText(forms, context.out);
+        });
     }
     const bool adding = verb == QLatin1String("add");
     if (!adding && verb != QLatin1String("remove"))
-        return usageError(context,
-                          verb.isEmpty() ? QStringLiteral("forms needs list, add or remove")
-                                         : QStringLiteral("forms has no '%1'").arg(verb),
-                          usage);
+        return listVerbError("forms", verb, context, usage);
     const QStringList valueOptions =
         adding ? QStringList{QStringLiteral("--delimiter"), QStringLiteral("--fields")}
                : QStringList();

@@ -76,22 +76,12 @@ int picksCommand(const QStringList& args, Context& context)
     const QString verb = args.value(0);
     const QStringList rest = args.mid(1);
     if (verb == QLatin1String("list")) {
-        const Arguments parsed =
-            parseArguments(rest, {QStringLiteral("--json")}, 0,
-                           QStringLiteral("picks list takes no further arguments"), context, usage);
-        if (parsed.status != Ok)
-            return parsed.status;
-        if (!openSettings(context))
-            return Failed;
-        parsed.has("--json") ? printJson(context.out) : printText(context.out);
-        return finish(context);
+        return listVerb(rest, "picks", context, usage,
+                        [&](bool json) { json ? printJson(context.out) : printText(context.out); });
     }
     const bool adding = verb == QLatin1String("add");
     if (!adding && verb != QLatin1String("remove"))
-        return usageError(context,
-                          verb.isEmpty() ? QStringLiteral("picks needs list, add or remove")
-                                         : QStringLiteral("picks has no '%1'").arg(verb),
-                          usage);
+        return listVerbError("picks", verb, context, usage);
     const Arguments parsed =
         parseArguments(rest, {}, adding ? 3 : 2,
                        adding ? QStringLiteral("picks add needs a list, a display text and a pick")
