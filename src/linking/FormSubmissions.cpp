@@ -78,12 +78,18 @@ QString withCrLf(const QString& text)
     return out;
 }
 
+// Whether the definition is of the form whose name, lower-cased, is `lowered`.
+bool isNamed(const FormSubmissionDef& def, const QString& lowered)
+{
+    return Platform::lowerChars(def.Name) == lowered;
+}
+
 const FormSubmissionDef* findDefinition(const QList<FormSubmissionDef>& defs,
                                         const QString& subject)
 {
     const QString lowered = Platform::lowerChars(subject);
     for (const FormSubmissionDef& def : defs) {
-        if (Platform::lowerChars(def.Name) == lowered)
+        if (isNamed(def, lowered))
             return &def;
     }
     return nullptr;
@@ -206,9 +212,8 @@ FormSaved saveFormSubmission(const QString& name, const FormDefParts& parts)
 {
     const QList<StoredFormDef> stored = storedFormSubmissions();
     const QString lowered = Platform::lowerChars(name);
-    const auto same = std::find_if(stored.cbegin(), stored.cend(), [&](const StoredFormDef& s) {
-        return Platform::lowerChars(s.def.Name) == lowered;
-    });
+    const auto same = std::find_if(stored.cbegin(), stored.cend(),
+                                   [&](const StoredFormDef& s) { return isNamed(s.def, lowered); });
     QString branch;
     if (same != stored.cend()) {
         branch = same->branch;
@@ -243,7 +248,7 @@ int removeFormSubmission(const QString& name)
     const QString lowered = Platform::lowerChars(name);
     QStringList branches;
     for (const StoredFormDef& s : storedFormSubmissions()) {
-        if (Platform::lowerChars(s.def.Name) == lowered)
+        if (isNamed(s.def, lowered))
             branches.append(s.branch);
     }
     const bool removed = Global::guarded("Linking:removeFormSubmission", [&] {
