@@ -21,7 +21,7 @@ void printHelp(QTextStream& out)
         << "JOBFOLDER would fill it: each comment tag linked to a field that the e-mail\n"
         << "carries is replaced by the e-mail's value of that field, HTML-escaped; every\n"
         << "other byte is the document's own, in its own encoding. The document is only\n"
-        << "read: the filled page goes to stdout and nothing is written.\n\n"
+        << "read: without --all, the filled page goes to stdout and nothing is written.\n\n"
         << "--email N     the form e-mail by its number, 1 the newest (the default), in\n"
         << "              the order of the files' times\n"
         << "--email NAME  the form e-mail by its file name in the folder\n\n"

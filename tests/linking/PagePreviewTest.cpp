@@ -215,6 +215,32 @@ TEST_F(FillAll, NeverWritesTheDocumentThroughAPagesName)
     EXPECT_EQ(contentsOf(document), page);
 }
 
+// Two e-mails whose names differ only in case name one page: the second
+// never replaces the page of the first.
+TEST_F(FillAll, OnePageNameIsWrittenOnceARun)
+{
+    // Copied in from elsewhere: the suite's own writer would take the name
+    // for EMI_2.emi.
+    const QString elsewhere = settings.folder() + QStringLiteral("/Elsewhere");
+    QDir().mkpath(elsewhere);
+    ASSERT_TRUE(QFile::copy(Fixtures::writeMail(elsewhere, QStringLiteral("emi_2.emi"),
+                                                QStringLiteral("Website Enquiry"),
+                                                QStringList{QStringLiteral("Name = Bob")}),
+                            folder + QStringLiteral("/emi_2.emi")));
+    PagePreview twins(document, page, QStringLiteral("Reply.htm"), folder,
+                      {{QStringLiteral("EMI_2.emi"), QStringLiteral("Website Enquiry"), 0},
+                       {QStringLiteral("emi_2.emi"), QStringLiteral("Website Enquiry"), 0}},
+                      {{QStringLiteral("Website Enquiry"), QString(), QStringLiteral(" ="),
+                        QStringLiteral("\r\n")}});
+    QDir().mkpath(out);
+    const QString there = out + QStringLiteral("/emi_2 (reply).htm");
+    write(there, "old");
+    host.expectBox(MsgAnswer::Yes, QStringLiteral("2 of the 2"));
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("1 saved\r\n1 left"));
+    ASSERT_TRUE(twins.fillAll(out));
+    EXPECT_EQ(contentsOf(there), "<p>Gr\xFC\xDF Ann</p>\r\n");
+}
+
 TEST_F(FillAll, StopsWhenAskedAndSaysWhere)
 {
     host.expectBox(MsgAnswer::Ok, QStringLiteral("1 saved\r\n0 left as they were (there "
