@@ -2,6 +2,7 @@
 #include "FilledPages.h"
 
 #include "linking/Filling.h"
+#include "linking/SourceText.h"
 #include "linking/TagLinks.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
@@ -26,11 +27,9 @@ constexpr int FolderNotMade = 9398;
 
 QString filledPageName(const QString& documentPath, const QString& mailFile)
 {
-    const QFileInfo document(documentPath);
-    const QString extension =
-        document.suffix().isEmpty() ? QString() : QLatin1Char('.') + document.suffix();
-    return Global::ResolveRes(
-        PageName, {QFileInfo(mailFile).completeBaseName(), document.completeBaseName(), extension});
+    return Global::ResolveRes(PageName, {QFileInfo(mailFile).completeBaseName(),
+                                         QFileInfo(documentPath).completeBaseName(),
+                                         documentExtension(documentPath)});
 }
 
 QStringList filledPagePaths(const PageSource& source, const QString& out)

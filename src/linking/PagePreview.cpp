@@ -134,15 +134,14 @@ std::optional<QList<SavedPage>> PagePreview::fillAll(const QString& out, const P
 Platform::FileRequest PagePreview::saveRequest() const
 {
     const QStringList parts = Global::ResolveRes(SaveDialog).split(QChar(0));
-    const QFileInfo document(m_path);
-    const QString extension =
-        document.suffix().isEmpty() ? QString() : QLatin1Char('.') + document.suffix();
+    const QString extension = documentExtension(m_path);
     Platform::FileRequest request;
     request.title = parts.value(0);
     request.defaultExtension = extension.isEmpty() ? parts.value(1) : QLatin1Char('*') + extension;
     request.filter = parts.value(2);
     request.folder = documentFolder(m_path);
-    request.fileName = Global::ResolveRes(FilledName, {document.completeBaseName(), extension});
+    request.fileName =
+        Global::ResolveRes(FilledName, {QFileInfo(m_path).completeBaseName(), extension});
     request.pathMustExist = false;
     return request;
 }
