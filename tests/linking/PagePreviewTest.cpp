@@ -171,6 +171,25 @@ TEST_F(FillAll, SavesAPageForEachE_mailNamedAfterItAndTellsWhatWasNotFilled)
     EXPECT_EQ(contentsOf(document), page);
 }
 
+// A page that cannot be written is told with the fault; the others are
+// saved, and nothing is left of it.
+TEST_F(FillAll, APageThatCannotBeWrittenIsToldAndTheOthersGoOn)
+{
+    int writes = 0;
+    Platform::File::setFaultHook([&](const QString&, Platform::File::Operation operation) {
+        return operation == Platform::File::Operation::Write && writes++ == 0
+                   ? int(Platform::RunTimeError::DiskFull)
+                   : 0;
+    });
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("1 saved\r\n0 left as they were (there "
+                                                 "already)\r\n2 not filled\r\nEMI_2.emi: Disk "
+                                                 "full\r\ngone.emi"));
+    EXPECT_TRUE(all->fillAll(out));
+    Platform::File::setFaultHook(nullptr);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("EMI_1 (Reply).htm")});
+}
+
 // Pages there already (by a name in another case too): No leaves them as
 // they are, Yes replaces them, Cancel fills nothing.
 TEST_F(FillAll, AsksBeforeReplacingPagesThatAreThereAlready)
