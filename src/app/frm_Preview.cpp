@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
@@ -43,6 +44,9 @@ frm_Preview::frm_Preview(std::unique_ptr<Linking::PagePreview> preview, QWidget*
     connect(but_Save, &QPushButton::clicked, this, &frm_Preview::but_Save_Click);
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, but_Save,
             &QPushButton::animateClick);
+    but_FillAll = new QPushButton(Global::ResolveRes(9391), this);
+    but_FillAll->setObjectName(QStringLiteral("but_FillAll"));
+    connect(but_FillAll, &QPushButton::clicked, this, &frm_Preview::but_FillAll_Click);
 
     tab_View = new QTabWidget(this);
     tab_View->setObjectName(QStringLiteral("tab_View"));
@@ -64,6 +68,7 @@ frm_Preview::frm_Preview(std::unique_ptr<Linking::PagePreview> preview, QWidget*
     top->addWidget(lbl_Mail);
     top->addWidget(cbo_Mail, 1);
     top->addWidget(but_Save);
+    top->addWidget(but_FillAll);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(tab_View, 1);
@@ -199,4 +204,26 @@ void frm_Preview::but_Save_Click()
     const QString path = Platform::uiHost().saveFile(m_preview->saveRequest());
     if (!path.isEmpty())
         m_preview->saveAs(path);
+}
+
+void frm_Preview::but_FillAll_Click()
+{
+    const int total = int(m_preview->mails().size());
+    // Made at the first page, so that it never stands over the question
+    // that comes before the filling.
+    std::unique_ptr<QProgressDialog> progress;
+    m_preview->fillAll(Linking::defaultPagesFolder(), [&](const Linking::SavedPage&, int done) {
+        if (!progress) {
+            progress = std::make_unique<QProgressDialog>(this);
+            progress->setObjectName(QStringLiteral("dlg_FillAllProgress"));
+            progress->setWindowModality(Qt::WindowModal);
+            progress->setCancelButtonText(Global::ResolveRes(401));
+            progress->setRange(0, total);
+            progress->setMinimumDuration(500);
+        }
+        progress->setLabelText(Global::ResolveRes(9393, {qMin(done + 1, total), total}));
+        progress->setValue(done);
+        QCoreApplication::processEvents();
+        return !progress->wasCanceled();
+    });
 }

@@ -39,10 +39,14 @@ public:
     bool pageShown() const { return m_rendering == 0; }
     // Asks where to save the filled page and saves it there.
     void but_Save_Click();
+    // Saves a page filled from each form e-mail in the mode's Mail-Merged
+    // folder, with a progress dialog that can stop it.
+    void but_FillAll_Click();
 
     QLabel* lbl_Mail = nullptr;
     QComboBox* cbo_Mail = nullptr;
     QPushButton* but_Save = nullptr; // "Save as...", also Ctrl+S
+    QPushButton* but_FillAll = nullptr;
     QTabWidget* tab_View = nullptr;
     QTextBrowser* txt_Page = nullptr;
     QPlainTextEdit* txt_Source = nullptr;

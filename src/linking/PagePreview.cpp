@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PagePreview.h"
 
+#include "linking/FilledPages.h"
 #include "linking/SourceText.h"
 #include "linking/TagLinks.h"
 #include "platform/File.h"
@@ -8,7 +9,6 @@
 #include "shared/Messages.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -19,6 +19,10 @@ constexpr int SaveDialog = 9341;
 constexpr int FilledName = 9342;
 constexpr int SaveOverDocument = 9343;
 constexpr int SaveFailed = 9344;
+constexpr int NoPagesFolder = 9392;
+constexpr int ReplacePages = 9394;
+constexpr int PagesSummary = 9395;
+constexpr int FillingStopped = 9399;
 
 // The background of a tag left in the page, as the source view marks it.
 QLatin1String stateColour(TagState state)
@@ -84,18 +88,60 @@ bool PagePreview::choose(int index)
     return true;
 }
 
+std::optional<QList<SavedPage>> PagePreview::fillAll(const QString& out, const PageStep& step)
+{
+    if (out.isEmpty()) {
+        Global::showMessage(NoPagesFolder, {}, Platform::MsgButtons::Ok,
+                            Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
+        return std::nullopt;
+    }
+    const PageSource source{m_path, m_document, m_displayName, m_folder, m_mails, m_defs};
+    qsizetype there = 0;
+    for (const QString& page : filledPagePaths(source, out))
+        there += QFileInfo::exists(page) ? 1 : 0;
+    bool replace = false;
+    if (there > 0) {
+        const Platform::MsgAnswer answer = Global::showMessage(
+            ReplacePages, {there, m_mails.size(), out}, Platform::MsgButtons::YesNoCancel,
+            Platform::MsgIcon::Question, Global::Str::TitleConfirm);
+        if (answer == Platform::MsgAnswer::Cancel)
+            return std::nullopt;
+        replace = answer == Platform::MsgAnswer::Yes;
+    }
+    std::optional<QList<SavedPage>> pages = saveFilledPages(source, out, replace, step);
+    if (!pages)
+        return std::nullopt;
+
+    int counts[3] = {};
+    QString notFilled;
+    for (const SavedPage& page : *pages) {
+        ++counts[page.outcome];
+        if (page.outcome == SavedPage::NotFilled)
+            notFilled += QLatin1String("\r\n") + page.mail + QLatin1String(": ") + page.why;
+    }
+    QString summary = Global::ResolveRes(PagesSummary, {out, counts[SavedPage::Saved],
+                                                        counts[SavedPage::LeftAlone],
+                                                        counts[SavedPage::NotFilled], notFilled});
+    if (pages->size() < m_mails.size())
+        summary += Global::ResolveRes(FillingStopped, {pages->size(), m_mails.size()});
+    Global::showText(summary, Platform::MsgButtons::Ok,
+                     counts[SavedPage::NotFilled] ? Platform::MsgIcon::Exclamation
+                                                  : Platform::MsgIcon::Information,
+                     Global::ResolveRes(Global::Str::TitleNote));
+    return pages;
+}
+
 Platform::FileRequest PagePreview::saveRequest() const
 {
     const QStringList parts = Global::ResolveRes(SaveDialog).split(QChar(0));
-    const QFileInfo document(m_path);
-    const QString extension =
-        document.suffix().isEmpty() ? QString() : QLatin1Char('.') + document.suffix();
+    const QString extension = documentExtension(m_path);
     Platform::FileRequest request;
     request.title = parts.value(0);
     request.defaultExtension = extension.isEmpty() ? parts.value(1) : QLatin1Char('*') + extension;
     request.filter = parts.value(2);
     request.folder = documentFolder(m_path);
-    request.fileName = Global::ResolveRes(FilledName, {document.completeBaseName(), extension});
+    request.fileName =
+        Global::ResolveRes(FilledName, {QFileInfo(m_path).completeBaseName(), extension});
     request.pathMustExist = false;
     return request;
 }
@@ -108,10 +154,7 @@ bool PagePreview::saveAs(const QString& path) const
     // case) is the document when it is reached through a link too, or names
     // it while it is gone.
     const QString target = Platform::resolveNoCase(path);
-    const auto absolute = [](const QString& file) {
-        return QDir::cleanPath(QFileInfo(file).absoluteFilePath());
-    };
-    if (Platform::sameEntry(target, m_path) || absolute(target) == absolute(m_path)) {
+    if (reachesDocument(target, m_path)) {
         Global::showMessage(SaveOverDocument, {path}, Platform::MsgButtons::Ok,
                             Platform::MsgIcon::Exclamation, Global::Str::TitleWarning);
         return false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "linking/FilledPages.h"
 #include "linking/Filling.h"
 #include "linking/FormSubmissions.h"
 #include "linking/TagStates.h"
@@ -60,6 +61,14 @@ public:
     // refused with a message (9343); a write that fails is told (9344).
     // True once written.
     bool saveAs(const QString& path) const;
+
+    // Fill all...: a page from each form e-mail saved in `out` (the mode's
+    // Mail-Merged folder in the window) as saveFilledPages saves them, with
+    // `step` after each. First asks (9394) whether pages that are there
+    // already are replaced, left alone, or nothing is done; at the end the
+    // summary (9395) tells what became of them. Without a folder, message
+    // 9392. Nothing when nothing was filled (no folder, or Cancel).
+    std::optional<QList<SavedPage>> fillAll(const QString& out, const PageStep& step = {});
 
 signals:
     void filledChanged();

@@ -92,6 +92,12 @@ QString documentFolder(const QString& path)
     return QFileInfo(path).absolutePath();
 }
 
+QString documentExtension(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix;
+}
+
 std::optional<QString> readDocument(const QString& path)
 {
     const std::optional<QByteArray> bytes = readDocumentBytes(path);

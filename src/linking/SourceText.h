@@ -40,6 +40,9 @@ bool checkTextDocument(const QString& path, QByteArrayView bytes);
 // The folder that holds the document at `path`, where the page's pictures
 // and style sheets are found.
 QString documentFolder(const QString& path);
+// The document's extension with its dot ("" when it has none), which the
+// pages filled from it keep.
+QString documentExtension(const QString& path);
 
 // The greatest distance between one CR LF pair and the next (the first
 // measured from position 0); text after the last pair is not measured, and a

@@ -816,6 +816,15 @@ TEST_F(TagmillWindow, ThePreviewReadsWhatIsBesideThePageAndSavesTheFilledPage)
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), preview->preview().filled().bytes);
     EXPECT_FALSE(preview->preview().filled().bytes.contains("<!-- Name -->"));
+
+    // Fill all saves a page from each form e-mail in the mode's Mail-Merged
+    // folder and says so.
+    Global::GetDataFolder(QString(), true);
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("not filled"));
+    preview->but_FillAll->click();
+    const QDir merged(made.folder + QStringLiteral("/Mail-Merged"));
+    EXPECT_EQ(merged.entryList({QStringLiteral("* (pictures).htm")}, QDir::Files).size(),
+              preview->preview().mails().size());
     preview->close();
 }
 

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -459,6 +460,67 @@ TEST_F(LinkingCommands, FillGivesThePageAsAFormE_mailFillsIt)
     EXPECT_TRUE(beyond.err.contains(u"2 form e-mail(s)")) << beyond.err.toStdString();
     EXPECT_EQ(listing(workspace + QStringLiteral("/Templates")), pagesBefore);
     EXPECT_EQ(listing(job), mailsBefore);
+}
+
+// fill --all: a page from each form e-mail in the mode's Mail-Merged folder,
+// each printed; run again, the pages there are named and left alone until
+// --force replaces them.
+TEST_F(LinkingCommands, FillAllSavesAPageForEachFormE_mail)
+{
+    const QString workspace = dir.filePath(QStringLiteral("demo"));
+    ASSERT_EQ(run({QStringLiteral("demo"), workspace}).status, 0);
+    const QString hive = workspace + QStringLiteral("/registry.sqlite3");
+    const QString page = workspace + QStringLiteral("/Templates/Website Enquiry.htm");
+    ASSERT_EQ(runOn(hive, {QStringLiteral("link"), page, QStringLiteral("<!-- Name -->"),
+                           QStringLiteral("Name")})
+                  .status,
+              0);
+    for (const char* name : {"EMI_A.emi", "EMI_B.emi"})
+        Fixtures::writeMail(job, QLatin1String(name), QStringLiteral("Website Enquiry"),
+                            QStringList{QStringLiteral("Name = ") + QLatin1String(name)});
+    const QString merged = workspace + QStringLiteral("/Mail-Merged/");
+    const QStringList pages{merged + QStringLiteral("EMI_A (Website Enquiry).htm"),
+                            merged + QStringLiteral("EMI_B (Website Enquiry).htm")};
+    const QStringList fillAll{QStringLiteral("fill"), page, QStringLiteral("--folder"), job,
+                              QStringLiteral("--all")};
+
+    const Outcome first = runOn(hive, fillAll);
+    EXPECT_EQ(first.status, 0) << first.err.toStdString();
+    QStringList printed = first.out.split(u'\n', Qt::SkipEmptyParts);
+    printed.sort();
+    EXPECT_EQ(printed, pages);
+    QFile a(pages[0]);
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    const QByteArray filled = a.readAll();
+    EXPECT_TRUE(filled.contains("EMI_A.emi") && !filled.contains("<!-- Name -->"));
+
+    QFile(pages[1]).resize(0);
+    const Outcome again = runOn(hive, fillAll);
+    EXPECT_EQ(again.status, 0);
+    EXPECT_TRUE(again.out.isEmpty()) << again.out.toStdString();
+    EXPECT_TRUE(again.err.contains(QStringLiteral("left alone, it is there already: ") + pages[1]))
+        << again.err.toStdString();
+    EXPECT_EQ(QFileInfo(pages[1]).size(), 0);
+
+    const QString out = dir.filePath(QStringLiteral("out/pages"));
+    const Outcome elsewhere = runOn(hive, fillAll + QStringList{QStringLiteral("--out"), out});
+    EXPECT_EQ(elsewhere.out.count(u'\n'), 2) << elsewhere.err.toStdString();
+    EXPECT_EQ(listing(out).size(), 2);
+
+    const Outcome forced = runOn(hive, fillAll + QStringList{QStringLiteral("--force")});
+    EXPECT_EQ(forced.out.count(u'\n'), 2);
+    EXPECT_GT(QFileInfo(pages[1]).size(), 0);
+
+    for (const QStringList& extra :
+         {QStringList{QStringLiteral("--email"), QStringLiteral("1")},
+          QStringList{QStringLiteral("--json")}, QStringList{QStringLiteral("--out"), QString()}}) {
+        const Outcome r = runOn(hive, fillAll + extra);
+        EXPECT_EQ(r.status, 2) << extra.join(u' ').toStdString();
+    }
+    const Outcome forceAlone =
+        runOn(hive, {QStringLiteral("fill"), page, QStringLiteral("--folder"), job,
+                     QStringLiteral("--force")});
+    EXPECT_EQ(forceAlone.status, 2);
 }
 
 TEST_F(LinkingCommands, ScanValuesCountsEachFieldsForms)
