@@ -33,6 +33,7 @@ const Entry Commands[] = {
     {"fill", "show a document as one form e-mail of a job folder would fill it", fillCommand},
     {"index", "the contact index: rebuild, search, verify, lock, unlock, tasks", indexCommand},
     {"link", "link a comment tag of a document to a form field", linkCommand},
+    {"mail", "import e-mails (.eml, Maildir, mbox) into a job folder as event files", mailCommand},
     {"new-contact", "make a new company and contact folder, as the finder's panel does",
      newContactCommand},
     {"picks", "the finder's favourites and recent picks: list, add, remove", picksCommand},

@@ -42,6 +42,7 @@ int dumpCommand(const QStringList& args, Context& context);
 int fillCommand(const QStringList& args, Context& context);
 int indexCommand(const QStringList& args, Context& context);
 int linkCommand(const QStringList& args, Context& context);
+int mailCommand(const QStringList& args, Context& context);
 int newContactCommand(const QStringList& args, Context& context);
 int picksCommand(const QStringList& args, Context& context);
 int postcodesCommand(const QStringList& args, Context& context);
