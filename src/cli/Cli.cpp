@@ -265,7 +265,18 @@ int finish(Context& context)
 bool needsGui(const QStringList& arguments)
 {
     const QStringList args = takeGlobalOptions(arguments).args;
-    return args.value(0) == QLatin1String("convert") && convertNeedsFonts(args.mid(1));
+    return (args.value(0) == QLatin1String("convert") && convertNeedsFonts(args.mid(1))) ||
+           args.value(0) == QLatin1String("mail");
+}
+
+Command mailImportCommand = nullptr;
+
+int mailCommand(const QStringList& args, Context& context)
+{
+    if (mailImportCommand)
+        return mailImportCommand(args, context);
+    context.err << "vantix: the e-mail import runs in vantix-gui, which was not found\n";
+    return Failed;
 }
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err,

@@ -122,7 +122,7 @@ int importMail(const QStringList& args, Context& context)
 
 } // namespace
 
-int mailCommand(const QStringList& args, Context& context)
+int mailImport(const QStringList& args, Context& context)
 {
     if (wantsHelp(args)) {
         printHelp(context.out);
