@@ -258,9 +258,9 @@ QDateTime fileTime(const QString& path)
     return QFileInfo(path).lastModified().toUTC();
 }
 
-QString rtfWords(const QString& line)
+QString rtfWords(const QString& text)
 {
-    QString rtf = Routines_Converters::TXTtoRTF(line, 3, QString(), true);
+    QString rtf = Routines_Converters::TXTtoRTF(text, 3, QString(), true);
     QString out;
     out.reserve(rtf.size());
     for (const QChar c : rtf) {
@@ -286,11 +286,14 @@ QString mailBodyRtf(const QString& text, bool* cut)
         Global::ResolveRes(569, {Global::ResolveRes(505), Global::ResolveRes(516)});
     static const QString tail = Global::ResolveRes(570);
     const qsizetype room = DataFiles::MaxTextBytes - head.size() - tail.size();
-    QString body;
+    // One conversion of the whole text is the common case; line by line
+    // only when it does not fit, to keep whole lines.
+    QString body = text.isEmpty() ? QString() : rtfWords(text + QLatin1String(LineEnd));
     bool left = false;
-    if (!text.isEmpty()) {
+    if (body.size() > room) {
+        body.clear();
         for (const QString& line : text.split(QLatin1String(LineEnd))) {
-            QString rtf = rtfWords(line) + QStringLiteral("\\par\r\n");
+            const QString rtf = rtfWords(line + QLatin1String(LineEnd));
             if (body.size() + rtf.size() > room) {
                 left = true;
                 break;
