@@ -421,9 +421,13 @@ void MailImporter::importMessage(const QByteArray& bytes, const QString& source,
     GPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes.constData(), bytes.size()));
     GPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
     GPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), parserOptions()));
+    importOne(message.get(), arrival, source);
+}
+
+void MailImporter::importOne(GMimeMessage* message, const QDateTime& arrival, const QString& source)
+{
     QString why = Global::ResolveRes(Str::NotAMessage);
-    const std::optional<MailText> mail =
-        message ? mailText(message.get(), false, why) : std::nullopt;
+    const std::optional<MailText> mail = message ? mailText(message, false, why) : std::nullopt;
     if (mail)
         file(*mail, arrival, source);
     else
@@ -474,13 +478,7 @@ void MailImporter::importFile(const QString& path)
     const QDateTime modified = fileTime(path);
     if (!mbox) {
         GPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), parserOptions()));
-        QString why = Global::ResolveRes(Str::NotAMessage);
-        const std::optional<MailText> mail =
-            message ? mailText(message.get(), false, why) : std::nullopt;
-        if (mail)
-            file(*mail, modified, path);
-        else
-            refuse(path, why);
+        importOne(message.get(), modified, path);
         return;
     }
 

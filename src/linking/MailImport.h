@@ -9,6 +9,9 @@
 
 #include <functional>
 
+// The mail library's message; only the importer's source file knows it whole.
+struct _GMimeMessage;
+
 // Form e-mails from a mailbox into a job folder: each message becomes one
 // "E-Mails In" event file, as the suite files the e-mails it receives.
 namespace Linking {
@@ -65,6 +68,8 @@ public:
 private:
     void importFile(const QString& path);
     void importMaildir(const QString& path);
+    // A message as the parser gave it (nothing for none), not from an mbox.
+    void importOne(_GMimeMessage* message, const QDateTime& arrival, const QString& source);
     void file(const MailText& mail, const QDateTime& arrival, const QString& source);
     void refuse(const QString& source, const QString& why);
     void report(const MailOutcome& outcome);
