@@ -22,7 +22,7 @@ set -euo pipefail
 
 declare -A groups=(
   [build]="cmake g++ ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev
-           libsqlite3-dev libicu-dev help2man"
+           libsqlite3-dev libicu-dev libgmime-3.0-dev pkg-config help2man"
   [run]="qt6-qpa-plugins fonts-dejavu-core fonts-liberation"
   [test]="libgtest-dev libgmock-dev qt6-qpa-plugins fonts-dejavu-core fonts-liberation
           desktop-file-utils appstream man-db xvfb xauth libqt6gui6"

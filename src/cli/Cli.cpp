@@ -35,6 +35,7 @@ const Entry Commands[] = {
     {"forms", "the form-submission definitions: list, add, remove", formsCommand},
     {"index", "the contact index: rebuild, search, verify, lock, unlock, tasks", indexCommand},
     {"link", "link a comment tag of a document to a form field", linkCommand},
+    {"mail", "import e-mails (.eml, Maildir, mbox) into a job folder as event files", mailCommand},
     {"new-contact", "make a new company and contact folder, as the finder's panel does",
      newContactCommand},
     {"picks", "the finder's favourites and recent picks: list, add, remove", picksCommand},
@@ -291,7 +292,18 @@ int finish(Context& context)
 bool needsGui(const QStringList& arguments)
 {
     const QStringList args = takeGlobalOptions(arguments).args;
-    return args.value(0) == QLatin1String("convert") && convertNeedsFonts(args.mid(1));
+    return (args.value(0) == QLatin1String("convert") && convertNeedsFonts(args.mid(1))) ||
+           args.value(0) == QLatin1String("mail");
+}
+
+Command mailImportCommand = nullptr;
+
+int mailCommand(const QStringList& args, Context& context)
+{
+    if (mailImportCommand)
+        return mailImportCommand(args, context);
+    context.err << "vantix: the e-mail import runs in vantix-gui, which was not found\n";
+    return Failed;
 }
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err,

@@ -45,6 +45,11 @@ int fillCommand(const QStringList& args, Context& context);
 int formsCommand(const QStringList& args, Context& context);
 int indexCommand(const QStringList& args, Context& context);
 int linkCommand(const QStringList& args, Context& context);
+int mailCommand(const QStringList& args, Context& context);
+// The e-mail import of vantix-gui, which its start-up puts here; mailCommand
+// runs it.
+extern Command mailImportCommand;
+int mailImport(const QStringList& args, Context& context);
 int newContactCommand(const QStringList& args, Context& context);
 int picksCommand(const QStringList& args, Context& context);
 int postcodesCommand(const QStringList& args, Context& context);
@@ -60,10 +65,12 @@ int run(const QStringList& args, QTextStream& out, QTextStream& err, Platform::C
 // Two programs run the commands. `vantix` is a Qt Core application and
 // starts in a fraction of the time of a Qt Gui one; the commands that ask the
 // font database (HTML converted to RTF) it hands to `vantix-gui`, a Qt Gui
-// application that runs every command the same way.
+// application that runs every command the same way. So does the e-mail
+// import, whose mail library (with the dozen libraries it loads) only
+// `vantix-gui` links: `vantix` starts without them.
 //
-// Whether the program's arguments name a command that asks the font
-// database; convertNeedsFonts answers for the arguments after "convert".
+// Whether the program's arguments name a command that vantix-gui runs;
+// convertNeedsFonts answers for the arguments after "convert".
 bool needsGui(const QStringList& arguments);
 bool convertNeedsFonts(const QStringList& args);
 // The program's arguments without its name, as both programs read them.
