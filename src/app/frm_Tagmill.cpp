@@ -451,7 +451,7 @@ void frm_Tagmill::sub_ScanJobFolder()
 {
     BusyWindow busy(*this);
     const std::optional<Linking::ScanResult> result =
-        Linking::scanJobFolder(folderPath(), m_formSubmissions, false);
+        Linking::scanJobFolder(folderPath(), m_formSubmissions);
     if (!result)
         return;
 

@@ -53,7 +53,7 @@ int notATag(const QString& tag, Context& context, const QString& usage)
 std::optional<Linking::ScanResult> scanFolder(const QString& folder, Context& context)
 {
     std::optional<Linking::ScanResult> scan =
-        Linking::scanJobFolder(folder, Linking::loadFormSubmissions(), false);
+        Linking::scanJobFolder(folder, Linking::loadFormSubmissions());
     if (!scan)
         context.err << "vantix: no job folder \"" << folder << "\"\n";
     return scan;

@@ -24,15 +24,6 @@ const QString DefinitionsBranch = QStringLiteral("EMail\\FormSubmissions");
 const QString DefaultDelimiter = QStringLiteral(" =");
 const QString CrLf = QStringLiteral("\r\n");
 
-namespace Str {
-enum : int
-{
-    UnknownForm = 9304,
-    AndMore = 9327,
-    UnknownForms = 9350,
-};
-}
-
 // The hive's key of one definition's sub-branch.
 QString definitionKey(const QString& branch)
 {
@@ -259,8 +250,7 @@ int removeFormSubmission(const QString& name)
     return removed ? int(branches.size()) : -1;
 }
 
-std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormSubmissionDef>& defs,
-                                        bool showUnknownForms)
+std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormSubmissionDef>& defs)
 {
     if (!Global::FolderExists(folder))
         return std::nullopt;
@@ -320,39 +310,7 @@ std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormS
     std::reverse(result.mails.begin(), result.mails.end());
     std::stable_sort(result.mails.begin(), result.mails.end(),
                      [](const FormMail& a, const FormMail& b) { return a.modified > b.modified; });
-    if (showUnknownForms)
-        Linking::showUnknownForms(result.unknown);
     return result;
-}
-
-void showUnknownForms(const QStringList& subjects)
-{
-    QStringList distinct;
-    QSet<QString> seen;
-    for (const QString& subject : subjects) {
-        const QString lowered = Platform::lowerChars(subject);
-        if (!seen.contains(lowered)) {
-            seen.insert(lowered);
-            distinct.append(subject);
-        }
-    }
-    if (distinct.isEmpty())
-        return;
-    if (distinct.size() == 1) {
-        Global::showMessage(Str::UnknownForm, {distinct.constFirst()}, Platform::MsgButtons::Ok,
-                            Platform::MsgIcon::Information, Global::Str::TitleNote);
-        return;
-    }
-    // A folder full of strangers' mail must not give a box taller than the screen.
-    constexpr qsizetype Named = 20;
-    QStringList lines;
-    for (const QString& subject : distinct.first(std::min(distinct.size(), Named)))
-        lines.append(QLatin1Char('\'') + subject + QLatin1Char('\''));
-    if (distinct.size() > Named)
-        lines.append(Global::ResolveRes(Str::AndMore, {distinct.size() - Named}));
-    Global::showMessage(Str::UnknownForms, {lines.join(QLatin1String("\r\n"))},
-                        Platform::MsgButtons::Ok, Platform::MsgIcon::Information,
-                        Global::Str::TitleNote);
 }
 
 std::optional<FieldLine> splitFieldLine(QStringView line, QStringView delimiter)

@@ -123,19 +123,12 @@ struct ScanResult
 // alphabetical order, read with ReadEvent; a form submission (both entry
 // flags set, subject matching a definition's Name without regard to case)
 // adds a row for each field line of its body that the row list lacks yet.
-// With `showUnknownForms`, the e-mails whose subjects match no definition
-// are named in one note when the scan ends (showUnknownForms). Nothing when
-// the folder does not exist.
+// The e-mails whose subjects match no definition are counted by subject.
+// Nothing when the folder does not exist.
 // The busy pointer shows while it runs and the event queue runs between
 // files.
-std::optional<ScanResult> scanJobFolder(const QString& folder, const QList<FormSubmissionDef>& defs,
-                                        bool showUnknownForms = true);
-
-// The note on a scan's e-mails whose subjects no definition names: each
-// subject once (subjects that differ only in case need one definition), in
-// message 9304 for one subject and 9350 for several. Nothing when there are
-// none.
-void showUnknownForms(const QStringList& subjects);
+std::optional<ScanResult> scanJobFolder(const QString& folder,
+                                        const QList<FormSubmissionDef>& defs);
 
 // The field name and value of one body line; nothing when the line does not
 // hold the delimiter or the field name is empty.

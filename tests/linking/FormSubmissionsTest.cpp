@@ -57,9 +57,9 @@ protected:
         return writeMail(folder, QString::fromUtf8(name), QString::fromUtf8(subject), lines, flags);
     }
 
-    ScanResult scan(bool showUnknownForms = true)
+    ScanResult scan()
     {
-        const std::optional<ScanResult> result = scanJobFolder(folder, defs, showUnknownForms);
+        const std::optional<ScanResult> result = scanJobFolder(folder, defs);
         EXPECT_TRUE(result.has_value());
         return result.value_or(ScanResult());
     }
@@ -148,7 +148,7 @@ TEST_F(JobFolder, UnknownFormsAreCountedWithTheDelimiterThatSplitsMostLines)
         mail((QByteArray(c.subject) + ".emi").constData(), c.subject, c.lines);
     // A second e-mail of one subject in another case counts with the first.
     mail("Tab2.emi", "TAB", {"City\tYork", "x: y"});
-    const ScanResult result = scan(false);
+    const ScanResult result = scan();
     ASSERT_EQ(result.unknownForms.size(), std::size(cases));
     for (const Case& c : cases) {
         const auto form = std::find_if(
@@ -236,45 +236,23 @@ TEST_F(JobFolder, BodiesOfEveryShape)
                                             row("Café", "crème {1}"), row("Gdańsk", "yes")}));
 }
 
-// The e-mails of forms that no definition names are noted once per scan,
-// each title once: subjects that differ only in case need one definition.
-TEST_F(JobFolder, UnknownFormsAreNamedInOneNote)
+// The e-mails of forms that no definition names give no rows and no box:
+// the window names them in its bar.
+TEST_F(JobFolder, UnknownFormsGiveNoRowsAndNoBox)
 {
     mail("1.emi", "Newsletter Signup", {"Email = x@example.com"});
     mail("2.emi", "Website Enquiry", {"Name = Known"});
     mail("3.emi", "Newsletter SIGNUP", {"Email = y@example.com"});
-    host.expectBox(MsgAnswer::Ok, QStringLiteral("called 'Newsletter Signup' which"));
     const ScanResult one = scan();
-    ASSERT_EQ(host.boxes.size(), 1);
-    EXPECT_EQ(host.boxes[0].icon, Platform::MsgIcon::Information);
-    EXPECT_EQ(host.boxes[0].buttons, Platform::MsgButtons::Ok);
-    EXPECT_EQ(host.boxes[0].title, QStringLiteral("Note:"));
+    EXPECT_TRUE(host.boxes.isEmpty());
     EXPECT_EQ(one.unknown, (QStringList{QStringLiteral("Newsletter Signup"),
                                         QStringLiteral("Newsletter SIGNUP")}));
     EXPECT_EQ(one.forms(), 3);
     EXPECT_EQ(one.rows, QList<FieldRow>{row("Name", "Known")});
 
-    mail("4.emi", "Quote Request", {"Item = x"});
-    host.expectBox(MsgAnswer::Ok, QStringLiteral("called:\r\n\r\n'Newsletter Signup'\r\n"
-                                                 "'Quote Request'\r\n\r\nThey do not match"));
-    EXPECT_EQ(scan().unknown.size(), 3);
-    EXPECT_EQ(host.boxes.size(), 2);
-
-    // Without the note, the same list; with no definitions every form is unknown.
-    EXPECT_EQ(scan(false).unknown.size(), 3);
+    // With no definitions every form is unknown.
     defs.clear();
-    EXPECT_EQ(scan(false).unknown.size(), 4);
-    EXPECT_EQ(host.boxes.size(), 2);
-
-    // A folder of many strangers' forms names the first 20.
-    QStringList many;
-    for (int i = 1; i <= 23; ++i)
-        many << QStringLiteral("Spam %1").arg(i);
-    host.expectBox(MsgAnswer::Ok, QStringLiteral("'Spam 20'\r\n... and 3 more\r\n"));
-    showUnknownForms(many);
-    EXPECT_FALSE(host.boxes.last().text.contains(u"Spam 21"));
-    showUnknownForms({});
-    EXPECT_EQ(host.boxes.size(), 3);
+    EXPECT_EQ(scan().unknown.size(), 3);
 }
 
 TEST_F(JobFolder, DamagedFilesAreNoFormsAndTheScanGoesOn)
@@ -327,7 +305,7 @@ TEST_F(JobFolder, FieldsAreCountedWithTheirValuesAndMailsComeNewestFirst)
     at(mail("d.emi", "Newsletter", {"Town = Hull"}), 9);
     at(mail("e.emi", "Website Enquiry", {"Town = Bath"}, {.a = false}), 9);
 
-    const ScanResult result = scan(false);
+    const ScanResult result = scan();
     const FieldUse town = result.uses.value(QStringLiteral("Town"));
     EXPECT_EQ(town.count, 3);
     EXPECT_EQ(town.values,

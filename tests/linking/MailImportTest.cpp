@@ -127,7 +127,7 @@ protected:
 
     ScanResult scan()
     {
-        return scanJobFolder(folder, loadFormSubmissions(), false).value_or(ScanResult());
+        return scanJobFolder(folder, loadFormSubmissions()).value_or(ScanResult());
     }
 
     QString sample(const ScanResult& result, const char* field)
