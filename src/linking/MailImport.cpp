@@ -426,6 +426,8 @@ void MailImporter::importMessage(const QByteArray& bytes, const QString& source,
 
 void MailImporter::importOne(GMimeMessage* message, const QDateTime& arrival, const QString& source)
 {
+    if (m_stop)
+        return;
     QString why = Global::ResolveRes(Str::NotAMessage);
     const std::optional<MailText> mail = message ? mailText(message, false, why) : std::nullopt;
     if (mail)
@@ -436,6 +438,8 @@ void MailImporter::importOne(GMimeMessage* message, const QDateTime& arrival, co
 
 void MailImporter::importSource(const QString& source)
 {
+    if (m_stop)
+        return;
     const QFileInfo info(source);
     if (info.isDir())
         importMaildir(source);
@@ -454,6 +458,8 @@ void MailImporter::importMaildir(const QString& path)
         for (const QString& name :
              Platform::listEntries(folder, u"*", Platform::EntryKind::Files)) {
             // Hidden files are a mail program's own, never messages.
+            if (m_stop)
+                return;
             if (!name.startsWith(QLatin1Char('.')))
                 importFile(folder + QLatin1Char('/') + name);
         }
@@ -484,7 +490,7 @@ void MailImporter::importFile(const QString& path)
 
     // Streamed: one message in memory at a time, whatever the mbox's size.
     g_mime_parser_set_format(parser.get(), GMIME_FORMAT_MBOX);
-    for (int number = 1; !g_mime_parser_eos(parser.get()); ++number) {
+    for (int number = 1; !m_stop && !g_mime_parser_eos(parser.get()); ++number) {
         GPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), parserOptions()));
         const QString source = path + QLatin1Char('#') + QString::number(number);
         if (!message) {

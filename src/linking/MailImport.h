@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 
 // The mail library's message; only the importer's source file knows it whole.
@@ -65,6 +66,11 @@ public:
 
     const MailImportSummary& summary() const { return m_summary; }
 
+    // Asks the import to stop before its next message; every message filed
+    // so far stays whole. Safe from any thread.
+    void requestStop() { m_stop = true; }
+    bool stopRequested() const { return m_stop; }
+
 private:
     void importFile(const QString& path);
     void importMaildir(const QString& path);
@@ -77,6 +83,7 @@ private:
     QString m_folder;
     QSet<QString> m_hashes; // those of the event files in the folder
     MailImportSummary m_summary;
+    std::atomic<bool> m_stop = false;
 };
 
 // The event file's name of a message: "EMI_", its time (UTC), "_" and the
