@@ -23,6 +23,11 @@ QString UiHost::saveFile(const FileRequest&)
     return {};
 }
 
+QStringList UiHost::openFiles(const FileRequest&)
+{
+    return {};
+}
+
 MsgAnswer passiveAnswer(MsgButtons buttons)
 {
     switch (buttons) {

@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace Platform {
 
@@ -60,6 +61,9 @@ struct FileRequest
     QString fileName;         // initial file name
     QString folder;           // initial folder; empty for the dialog's own choice
     bool pathMustExist = true;
+    // For the dialog of several files: a folder that holds a sub-folder of
+    // one of these names is chosen whole when it is opened (a Maildir).
+    QStringList folderMarks;
 };
 using OpenFileRequest = FileRequest;
 
@@ -114,6 +118,10 @@ public:
     // dialog asks before it names a file that exists. A host with nobody to
     // ask answers as cancelled.
     virtual QString saveFile(const FileRequest& request);
+    // The full paths of the files chosen (or of the one folder that
+    // `request.folderMarks` lets be chosen), or none when cancelled. A host
+    // with nobody to ask answers as cancelled.
+    virtual QStringList openFiles(const FileRequest& request);
     // In pixels.
     virtual QSize screenSize() const = 0;
     virtual QPoint mousePosition() const = 0;

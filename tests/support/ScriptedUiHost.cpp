@@ -54,4 +54,10 @@ QString ScriptedUiHost::saveFile(const Platform::FileRequest& request)
     return std::exchange(nextSaveFile, QString());
 }
 
+QStringList ScriptedUiHost::openFiles(const Platform::FileRequest& request)
+{
+    fileRequests << request;
+    return std::exchange(nextOpenFiles, QStringList());
+}
+
 } // namespace Testing

@@ -31,10 +31,11 @@ public:
     int waitedMilliseconds = 0;
     int eventRuns = 0;
     QList<int> pointers; // every pointer set, in order
-    // The answers of the open and the save dialog (each taken once), and
-    // every request that either was given, in order.
+    // The answers of the open, the save and the several-files dialog (each
+    // taken once), and every request that any was given, in order.
     QString nextOpenFile;
     QString nextSaveFile;
+    QStringList nextOpenFiles;
     QList<Platform::FileRequest> fileRequests;
     QSize screen{1920, 1080};
     QPoint mouse{0, 0};
@@ -47,6 +48,7 @@ public:
     void wait(int milliseconds) override { waitedMilliseconds += milliseconds; }
     QString openFile(const Platform::OpenFileRequest& request) override;
     QString saveFile(const Platform::FileRequest& request) override;
+    QStringList openFiles(const Platform::FileRequest& request) override;
     QSize screenSize() const override { return screen; }
     QPoint mousePosition() const override { return mouse; }
 

@@ -7,11 +7,13 @@
 #include <QCursor>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
 
+#include <algorithm>
 #include <vector>
 
 namespace Platform {
@@ -92,6 +94,52 @@ void onMainThread(Call&& call)
                               Qt::BlockingQueuedConnection);
 }
 
+// The file dialog, in which a folder that holds one of `marks` (a Maildir's
+// "cur" or "new") is chosen whole when it is opened, by a double click or
+// the Open button, instead of being entered. The desktop's own dialog does
+// not tell which folder is opened, so Qt's serves when there are marks.
+class FileDialog : public QFileDialog
+{
+public:
+    FileDialog(const QStringList& marks, const QString& title, const QString& folder,
+               const QString& filter)
+        : QFileDialog(QApplication::activeWindow(), title, folder, filter), m_marks(marks)
+    {
+        if (m_marks.isEmpty())
+            return;
+        setOption(QFileDialog::DontUseNativeDialog);
+        connect(this, &QFileDialog::directoryEntered, this, [this](const QString& entered) {
+            if (isMarked(entered)) {
+                markedFolder = entered;
+                QDialog::accept();
+            }
+        });
+    }
+
+    QString markedFolder;
+
+    void accept() override
+    {
+        const QStringList chosen = selectedFiles();
+        if (chosen.size() == 1 && isMarked(chosen.constFirst())) {
+            markedFolder = chosen.constFirst();
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    bool isMarked(const QString& folder) const
+    {
+        return std::any_of(m_marks.begin(), m_marks.end(), [&](const QString& mark) {
+            return QFileInfo(folder + QLatin1Char('/') + mark).isDir();
+        });
+    }
+
+    QStringList m_marks;
+};
+
 } // namespace
 
 MsgAnswer QtUiHost::messageBox(const MessageBoxRequest& request)
@@ -170,26 +218,33 @@ void QtUiHost::wait(int milliseconds)
 
 QString QtUiHost::openFile(const OpenFileRequest& request)
 {
-    return askFile(request, false);
+    return askFiles(request, FileMode::Open).value(0);
 }
 
 QString QtUiHost::saveFile(const FileRequest& request)
 {
-    return askFile(request, true);
+    return askFiles(request, FileMode::Save).value(0);
 }
 
-QString QtUiHost::askFile(const FileRequest& request, bool save)
+QStringList QtUiHost::openFiles(const FileRequest& request)
+{
+    return askFiles(request, FileMode::OpenSeveral);
+}
+
+QStringList QtUiHost::askFiles(const FileRequest& request, FileMode mode)
 {
     if (onWorkerThread()) {
-        QString chosen;
-        onMainThread([&] { chosen = askFile(request, save); });
+        QStringList chosen;
+        onMainThread([&] { chosen = askFiles(request, mode); });
         return chosen;
     }
-    QFileDialog dialog(QApplication::activeWindow(), request.title, request.folder,
-                       qtFilter(request.filter));
+    const bool save = mode == FileMode::Save;
+    FileDialog dialog(request.folderMarks, request.title, request.folder, qtFilter(request.filter));
     // Saving asks before it names a file that exists (the dialog's own
     // question).
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(save                            ? QFileDialog::AnyFile
+                       : mode == FileMode::OpenSeveral ? QFileDialog::ExistingFiles
+                                                       : QFileDialog::ExistingFile);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     QString suffix = request.defaultExtension;
     suffix.remove(QLatin1String("*.")).remove(QLatin1Char('.'));
@@ -199,9 +254,11 @@ QString QtUiHost::askFile(const FileRequest& request, bool save)
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     const bool accepted = dialog.exec() == QDialog::Accepted;
     QApplication::restoreOverrideCursor();
-    if (!accepted || dialog.selectedFiles().isEmpty())
+    if (!accepted)
         return {};
-    return dialog.selectedFiles().constFirst();
+    if (!dialog.markedFolder.isEmpty())
+        return {dialog.markedFolder};
+    return dialog.selectedFiles();
 }
 
 QSize QtUiHost::screenSize() const

@@ -19,11 +19,18 @@ public:
     void wait(int milliseconds) override;
     QString openFile(const OpenFileRequest& request) override;
     QString saveFile(const FileRequest& request) override;
+    QStringList openFiles(const FileRequest& request) override;
     QSize screenSize() const override;
     QPoint mousePosition() const override;
 
 private:
-    QString askFile(const FileRequest& request, bool save);
+    enum class FileMode
+    {
+        Open,
+        Save,
+        OpenSeveral
+    };
+    QStringList askFiles(const FileRequest& request, FileMode mode);
 
     std::atomic<int> m_pointer = Pointer::Default;
     bool m_overridden = false;
