@@ -17,6 +17,7 @@ enum : int
     Menus = 9365,    // File, Tags, View, Help
     Commands = 9366, // the commands that are not toolbar buttons
     TipWithKey = 9369,
+    ImportMails = 9430,
 };
 }
 
@@ -72,6 +73,9 @@ void fillMainMenu(QMenuBar& bar, QWidget& window, const MainCommands& commands)
     QMenu* file = bar.addMenu(menus.value(0));
     addCommand(*file, texts.value(OpenText), commands.openDocument);
     addCommand(*file, texts.value(FolderText), commands.chooseFolder);
+    if (commands.importMails.run)
+        addCommand(*file, Global::ResolveRes(Str::ImportMails), commands.importMails)
+            ->setObjectName(QStringLiteral("menu_ImportMails"));
     file->addSeparator();
     QAction* quit = file->addAction(texts.value(QuitText), &window, &QWidget::close);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));

@@ -24,6 +24,7 @@ struct MainCommands
     };
     Command openDocument;
     Command chooseFolder;
+    Command importMails;
     Command link;
     Command unlink;
     std::function<bool()> canLink;

@@ -10,6 +10,7 @@
 #include "frm_MatchTags.h"
 #include "frm_Preview.h"
 #include "frm_TagmillShared.h"
+#include "linking/MailImportRun.h"
 #include "linking/TagLinks.h"
 #include "platform/Cursors.h"
 #include "platform/UiHost.h"
@@ -132,11 +133,18 @@ private:
     QPointer<QWidget> m_focus;
 };
 
-frm_Tagmill::frm_Tagmill(QWidget* parent) : QWidget(parent)
+frm_Tagmill::frm_Tagmill(QWidget* parent)
+    : QWidget(parent), m_mailImport(new Linking::MailImportRun(this))
 {
     setObjectName(QStringLiteral("frm_Tagmill"));
     createControls();
     wireLinker();
+    connect(m_mailImport, &Linking::MailImportRun::finished, this, &frm_Tagmill::mailImportEnded);
+}
+
+bool frm_Tagmill::isBusy() const
+{
+    return m_busy > 0 || m_mailImport->isRunning();
 }
 
 frm_Tagmill::~frm_Tagmill() = default;
@@ -588,8 +596,10 @@ QString frm_Tagmill::documentPath() const
 void frm_Tagmill::closeEvent(QCloseEvent* event)
 {
     // A long step lets the event queue run; the window closes when it ends.
+    // An import stops at its next message.
     if (isBusy()) {
         m_closeRequested = true;
+        m_mailImport->stop();
         event->ignore();
         return;
     }

@@ -22,11 +22,15 @@ class frm_Preview;
 namespace App {
 class UnknownFormBar;
 }
+namespace Linking {
+class MailImportRun;
+}
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenuBar;
 class QPlainTextEdit;
+class QProgressDialog;
 class QPushButton;
 class QRadioButton;
 class QSplitter;
@@ -69,13 +73,22 @@ public:
     void setJobFolder(const QString& path);
     // `path` is opened as if the open dialog had given it.
     void openDocument(const QString& path);
+    // Import e-mails...: asks for .eml files, an mbox or a Maildir and
+    // imports them; without a job folder it says so and asks nothing else.
+    void importMails();
+    // Imports `sources` into the job folder on a worker, showing progress
+    // (with Stop) while it runs; at the end the folder is scanned again and
+    // a summary tells what became of the e-mails. False when nothing was
+    // started: no job folder (after saying so), or a step is running.
+    bool importMailSources(const QStringList& sources);
+    const Linking::MailImportRun& mailImport() const { return *m_mailImport; }
 
     // The window's state as the controls show it, for tests and scripts.
     QString folderPath() const;
     QString documentPath() const;
     const Linking::TagLinker& linker() const { return m_linker; }
-    // True while a long step (a scan, a load) runs.
-    bool isBusy() const { return m_busy > 0; }
+    // True while a long step (a scan, a load, an import) runs.
+    bool isBusy() const;
 
     // The controls, named as the window knows them.
     QMenuBar* mnu_Main = nullptr;
@@ -102,6 +115,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     class BusyWindow;
@@ -133,6 +148,7 @@ private:
     void showTagCounts();
     void restoreWindowState();
     void saveWindowState();
+    void mailImportEnded();
 
     Linking::TagLinker m_linker;
     QList<Linking::FormSubmissionDef> m_formSubmissions;
@@ -143,6 +159,9 @@ private:
     QPointer<frm_Preview> m_preview;
     QPointer<frm_MatchTags> m_matchDialog;
     App::TagMarkSelections* m_tagMarks = nullptr; // the source view's
+    Linking::MailImportRun* m_mailImport = nullptr;
+    QPointer<QProgressDialog> m_importProgress;
+    int m_pointerBeforeImport = 0;
     int m_busy = 0;
     bool m_closeRequested = false;
     bool m_rowJustChanged = false;

@@ -148,6 +148,10 @@ void frm_Tagmill::createControls()
             &frm_Tagmill::txt_Document_Click);
     connect(new QShortcut(ChooseFolderKey, this), &QShortcut::activated, this,
             &frm_Tagmill::txt_Folder_Click);
+    connect(new QShortcut(ImportMailsKey, this), &QShortcut::activated, this,
+            &frm_Tagmill::importMails);
+    // E-mails dropped on the window are imported into the job folder.
+    setAcceptDrops(true);
 
     connect(but_Link, &QPushButton::clicked, &m_linker, &Linking::TagLinker::link);
     connect(but_UnLink, &QPushButton::clicked, &m_linker, &Linking::TagLinker::unlink);
@@ -181,6 +185,7 @@ void frm_Tagmill::createMenuBar()
     App::MainCommands commands;
     commands.openDocument = {[this] { txt_Document_Click(); }, openDocumentKey()};
     commands.chooseFolder = {[this] { txt_Folder_Click(); }, ChooseFolderKey};
+    commands.importMails = {[this] { importMails(); }, ImportMailsKey};
     commands.link = {[this] { but_Link->click(); }, but_Link->shortcut()};
     commands.unlink = {[this] { but_UnLink->click(); }, but_UnLink->shortcut()};
     commands.canLink = [this] { return m_linker.canLink(); };

@@ -25,6 +25,7 @@ inline QKeySequence openDocumentKey()
     return QKeySequence(QKeySequence::Open);
 }
 inline const QKeySequence ChooseFolderKey{Qt::CTRL | Qt::SHIFT | Qt::Key_O};
+inline const QKeySequence ImportMailsKey{Qt::CTRL | Qt::Key_I};
 
 // The design's spacing, in pixels.
 constexpr int Margin = 6; // 90 twips

@@ -15,7 +15,9 @@
 #include "finder/widgets/frm_Find.h"
 #include "index/Build.h"
 #include "index/Packing.h"
+#include "linking/MailImportRun.h"
 #include "linking/TagLinks.h"
+#include "platform/File.h"
 #include "platform/ProgramEnd.h"
 #include "platform/RegistryHive.h"
 #include "shared/Formatting.h"
@@ -33,10 +35,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
@@ -48,6 +53,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <thread>
 
 // Readable failures.
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -870,4 +876,116 @@ TEST_F(TagmillWindow, ALongPagesPreviewShowsItsBeginningThenTheWhole)
     EXPECT_TRUE(shown[1].contains(u"Row 3999: Henry Williamson"))
         << shown[1].right(80).toStdString();
     preview->close();
+}
+
+// Import e-mails... and e-mails dropped on the window go into the job folder
+// (through the import run the linking tests check), and the folder is
+// scanned again; with no job folder there is nothing to import into.
+TEST_F(TagmillWindow, EmailsImportFromTheMenuOrADropAndTheFolderIsScannedAgain)
+{
+    const QString mail = settings.folder() + QStringLiteral("/mail");
+    ASSERT_TRUE(QDir().mkpath(mail + QStringLiteral("/Maildir/new")));
+    const auto write = [](const QString& path, const char* budget) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("Subject: Website Enquiry\nMessage-ID: <") + budget +
+                   "@example.org>\n\nName = Ann Other\nFavourite Tree = " + budget + "\n");
+    };
+    const QString saved = mail + QStringLiteral("/saved.eml");
+    write(saved, "250");
+    write(mail + QStringLiteral("/Maildir/new/1.host"), "300");
+    const QString page = templatePath(Enquiry);
+
+    store(QStringLiteral("Tagmill"), QStringLiteral("LastFolder"), QString());
+    const auto window = start();
+    auto* import = window->findChild<QAction*>(QStringLiteral("menu_ImportMails"));
+    ASSERT_TRUE(import);
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("Choose a job folder first"));
+    import->trigger();
+    EXPECT_TRUE(host.fileRequests.isEmpty());
+
+    window->setJobFolder(made.showcaseJob);
+    host.nextOpenFiles = {saved};
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("1 imported\r\n0 there already\r\n0 refused"));
+    import->trigger();
+    ASSERT_EQ(host.fileRequests.size(), 1);
+    EXPECT_TRUE(host.fileRequests[0].folderMarks.contains(QStringLiteral("cur")));
+    waitFor([&] { return !window->isBusy(); });
+    EXPECT_EQ(sampleOf(*window, QStringLiteral("Favourite Tree")), QStringLiteral("250"));
+    EXPECT_TRUE(window->statbar_Status->currentMessage().startsWith(
+        QStringLiteral("This folder contains 8 email(s)")));
+    EXPECT_EQ(host.pointer(), Platform::Pointer::Default);
+
+    // A drag of what is not mail is not taken; a Maildir is.
+    const auto drag = [&](const QString& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window.get(), &enter);
+        if (enter.isAccepted()) {
+            QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(window.get(), &drop);
+        }
+        return enter.isAccepted();
+    };
+    EXPECT_FALSE(drag(page));
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("1 imported"));
+    EXPECT_TRUE(drag(mail + QStringLiteral("/Maildir")));
+    waitFor([&] { return host.boxes.size() == 3 && !window->isBusy(); });
+    EXPECT_TRUE(window->statbar_Status->currentMessage().startsWith(
+        QStringLiteral("This folder contains 9 email(s)")));
+}
+
+// A long import shows its progress while the window stays live, and its
+// Stop ends it between messages: what was filed stays, and the summary
+// says that it was stopped.
+TEST_F(TagmillWindow, ALongImportShowsProgressAndStops)
+{
+    QByteArray mbox;
+    for (int i = 0; i < 400; ++i)
+        mbox += QStringLiteral("From web Tue Dec  1 09:30:00 2026\nSubject: Website Enquiry\n"
+                               "Message-ID: <%1@example.org>\n\nName = Sender %1\n\n")
+                    .arg(i)
+                    .toUtf8();
+    const QString box = settings.folder() + QStringLiteral("/Inbox");
+    QFile file(box);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(mbox);
+    file.close();
+    const auto window = start();
+    const QString job = window->folderPath();
+    const qsizetype before = QDir(job).entryList({QStringLiteral("*.emi")}).size();
+    // Each message takes a while to file.
+    Platform::File::setFaultHook([job](const QString& path, Platform::File::Operation) {
+        if (path.startsWith(job))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return 0;
+    });
+    const auto unhook = qScopeGuard([] { Platform::File::setFaultHook({}); });
+
+    ASSERT_TRUE(window->importMailSources({box}));
+    EXPECT_TRUE(window->isBusy());
+    EXPECT_EQ(host.pointer(), Platform::Pointer::ArrowHourglass);
+    QProgressDialog* progress = nullptr;
+    waitFor([&] {
+        progress = window->findChild<QProgressDialog*>(QStringLiteral("dlg_ImportProgress"));
+        return progress && progress->isVisible() && window->mailImport().messagesRead() > 0;
+    });
+    ASSERT_TRUE(progress);
+    EXPECT_TRUE(
+        progress->labelText().contains(QStringLiteral("read so far, now from\r\n\"Inbox\"")));
+    EXPECT_TRUE(progress->isModal());
+
+    host.expectBox(MsgAnswer::Ok, QStringLiteral("The import was stopped"));
+    auto* stop = progress->findChild<QPushButton*>();
+    ASSERT_TRUE(stop);
+    EXPECT_EQ(stop->text(), QStringLiteral("&Stop"));
+    QTest::mouseClick(stop, Qt::LeftButton);
+    waitFor([&] { return !window->isBusy(); });
+    const int imported = window->mailImport().summary().imported;
+    EXPECT_GT(imported, 0);
+    EXPECT_LT(imported, 400);
+    EXPECT_EQ(QDir(job).entryList({QStringLiteral("*.emi")}).size(), before + imported);
+    EXPECT_EQ(host.pointer(), Platform::Pointer::Default);
+    EXPECT_FALSE(window->findChild<QProgressDialog*>());
 }
