@@ -5,7 +5,6 @@
 #include "frm_Tagmill.h"
 #include "linking/MailImportRun.h"
 #include "platform/UiHost.h"
-#include "shared/Files.h"
 #include "shared/Messages.h"
 
 #include <QDragEnterEvent>
@@ -78,7 +77,11 @@ bool frm_Tagmill::importMailSources(const QStringList& sources)
     if (isBusy() || sources.isEmpty() || !hasJobFolder(folderPath()) ||
         !m_mailImport->start(folderPath(), sources))
         return false;
-    m_pointerBeforeImport = Global::BusyPointer();
+    // The event queue does not run until the progress is in place: the run's
+    // end, which takes it down, comes through the queue.
+    Platform::UiHost& host = Platform::uiHost();
+    m_pointerBeforeImport = host.pointer();
+    host.setPointer(Platform::Pointer::ArrowHourglass);
 
     // Window-modal: the window stays drawn and answers, but takes no command
     // while its job folder is being filled. Shown only for a long import.

@@ -426,8 +426,6 @@ void MailImporter::importMessage(const QByteArray& bytes, const QString& source,
 
 void MailImporter::importOne(GMimeMessage* message, const QDateTime& arrival, const QString& source)
 {
-    if (m_stop)
-        return;
     QString why = Global::ResolveRes(Str::NotAMessage);
     const std::optional<MailText> mail = message ? mailText(message, false, why) : std::nullopt;
     if (mail)
@@ -457,9 +455,9 @@ void MailImporter::importMaildir(const QString& path)
         any = true;
         for (const QString& name :
              Platform::listEntries(folder, u"*", Platform::EntryKind::Files)) {
-            // Hidden files are a mail program's own, never messages.
             if (m_stop)
                 return;
+            // Hidden files are a mail program's own, never messages.
             if (!name.startsWith(QLatin1Char('.')))
                 importFile(folder + QLatin1Char('/') + name);
         }

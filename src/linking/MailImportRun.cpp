@@ -84,22 +84,21 @@ bool MailImportRun::start(const QString& jobFolder, const QStringList& sources)
     m_stopped = false;
     noteProgress(sources.value(0), 0);
     m_importer = std::make_unique<MailImporter>(jobFolder);
-    MailImporter* importer = m_importer.get();
-    // Each message counts as read once it was filed, found or refused. A
-    // Maildir's or an mbox's messages are shown as the source given, which
-    // is what the user chose.
-    auto current = std::make_shared<QString>();
-    importer->onMessage = [this, importer, current](const MailOutcome&) {
-        const MailImportSummary& sum = importer->summary();
-        noteProgress(*current, sum.imported + sum.existing + int(sum.refused.size()));
-    };
-    m_worker = QThread::create([this, importer, current, sources] {
+    m_worker = QThread::create([this, importer = m_importer.get(), sources] {
+        // A message counts as read once it was filed, found or refused; the
+        // messages of a Maildir or an mbox are shown as the source given,
+        // which is what the user chose.
+        QString current;
+        const auto note = [&] {
+            const MailImportSummary& sum = importer->summary();
+            noteProgress(current, sum.imported + sum.existing + int(sum.refused.size()));
+        };
+        importer->onMessage = [&](const MailOutcome&) { note(); };
         for (const QString& source : sources) {
             if (importer->stopRequested())
                 break;
-            *current = source;
-            const MailImportSummary& sum = importer->summary();
-            noteProgress(source, sum.imported + sum.existing + int(sum.refused.size()));
+            current = source;
+            note();
             importer->importSource(source);
         }
     });
