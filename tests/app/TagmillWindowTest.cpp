@@ -41,7 +41,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
@@ -939,30 +938,44 @@ TEST_F(TagmillWindow, EmailsImportFromTheMenuOrADropAndTheFolderIsScannedAgain)
 // A long import shows its progress while the window stays live, and its
 // Stop ends it between messages: what was filed stays, and the summary
 // says that it was stopped.
-TEST_F(TagmillWindow, ALongImportShowsProgressAndStops)
+// An mbox of 400 form e-mails that take a while each to file, so that an
+// import of it is long.
+class LongImport : public TagmillWindow
 {
-    QByteArray mbox;
-    for (int i = 0; i < 400; ++i)
-        mbox += QStringLiteral("From web Tue Dec  1 09:30:00 2026\nSubject: Website Enquiry\n"
-                               "Message-ID: <%1@example.org>\n\nName = Sender %1\n\n")
-                    .arg(i)
-                    .toUtf8();
-    const QString box = settings.folder() + QStringLiteral("/Inbox");
-    QFile file(box);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(mbox);
-    file.close();
-    const auto window = start();
-    const QString job = window->folderPath();
-    const qsizetype before = QDir(job).entryList({QStringLiteral("*.emi")}).size();
-    // Each message takes a while to file.
-    Platform::File::setFaultHook([job](const QString& path, Platform::File::Operation) {
-        if (path.startsWith(job))
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return 0;
-    });
-    const auto unhook = qScopeGuard([] { Platform::File::setFaultHook({}); });
+protected:
+    void SetUp() override
+    {
+        TagmillWindow::SetUp();
+        QByteArray mbox;
+        for (int i = 0; i < 400; ++i)
+            mbox += QStringLiteral("From web Tue Dec  1 09:30:00 2026\nSubject: Website Enquiry\n"
+                                   "Message-ID: <%1@example.org>\n\nName = Sender %1\n\n")
+                        .arg(i)
+                        .toUtf8();
+        QFile file(box);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(mbox);
+        const QString job = made.showcaseJob;
+        Platform::File::setFaultHook([job](const QString& path, Platform::File::Operation) {
+            if (path.startsWith(job))
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return 0;
+        });
+    }
+    void TearDown() override { Platform::File::setFaultHook({}); }
 
+    qsizetype eventFiles() const
+    {
+        return QDir(made.showcaseJob).entryList({QStringLiteral("*.emi")}).size();
+    }
+
+    const QString box = settings.folder() + QStringLiteral("/Inbox");
+};
+
+TEST_F(LongImport, ShowsProgressAndStops)
+{
+    const auto window = start();
+    const qsizetype before = eventFiles();
     ASSERT_TRUE(window->importMailSources({box}));
     EXPECT_TRUE(window->isBusy());
     EXPECT_EQ(host.pointer(), Platform::Pointer::ArrowHourglass);
@@ -985,7 +998,22 @@ TEST_F(TagmillWindow, ALongImportShowsProgressAndStops)
     const int imported = window->mailImport().summary().imported;
     EXPECT_GT(imported, 0);
     EXPECT_LT(imported, 400);
-    EXPECT_EQ(QDir(job).entryList({QStringLiteral("*.emi")}).size(), before + imported);
+    EXPECT_EQ(eventFiles(), before + imported);
     EXPECT_EQ(host.pointer(), Platform::Pointer::Default);
     EXPECT_FALSE(window->findChild<QProgressDialog*>());
+}
+
+// Closing the window stops the import; the window closes once it has
+// stopped, with no summary.
+TEST_F(LongImport, ClosingTheWindowStopsItFirst)
+{
+    const auto window = start();
+    ASSERT_TRUE(window->importMailSources({box}));
+    waitFor([&] { return window->mailImport().messagesRead() > 0; });
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    waitFor([&] { return !window->isVisible(); });
+    EXPECT_TRUE(window->mailImport().wasStopped());
+    EXPECT_LT(window->mailImport().summary().imported, 400);
+    EXPECT_TRUE(host.boxes.isEmpty());
 }

@@ -30,6 +30,14 @@ QByteArray message(int number)
         .toUtf8();
 }
 
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
 QByteArray mbox(int count)
 {
     QByteArray out;
@@ -50,10 +58,7 @@ protected:
     QString source(const QString& name, const QByteArray& content)
     {
         const QString path = settings.folder() + QLatin1Char('/') + name;
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        writeFile(path, content);
         return path;
     }
 
@@ -92,9 +97,7 @@ TEST(MailSource, IsAnEmlFileAnMboxOrAMaildir)
     Testing::TestSettings settings;
     const QString base = settings.folder();
     const auto write = [&](const QString& name, const QByteArray& content) {
-        QFile file(base + QLatin1Char('/') + name);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        writeFile(base + QLatin1Char('/') + name, content);
     };
     write(QStringLiteral("saved.EML"), "anything");
     write(QStringLiteral("Inbox"), "From someone Tue Dec  1 09:30:00 2026\n");
