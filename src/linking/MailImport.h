@@ -8,9 +8,14 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 // The mail library's message; only the importer's source file knows it whole.
 struct _GMimeMessage;
+
+namespace Platform {
+class NewFileBatch;
+}
 
 // Form e-mails from a mailbox into a job folder: each message becomes one
 // "E-Mails In" event file, as the suite files the e-mails it receives.
@@ -54,6 +59,7 @@ class MailImporter
 {
 public:
     explicit MailImporter(const QString& jobFolder);
+    ~MailImporter();
 
     // Called once a message, after it was imported, found or refused.
     std::function<void(const MailOutcome&)> onMessage;
@@ -73,9 +79,23 @@ private:
     void file(const MailText& mail, const QDateTime& arrival, const QString& source);
     void refuse(const QString& source, const QString& why);
     void report(const MailOutcome& outcome);
+    // Makes the files written so far durable and linked into their names,
+    // then reports what became of the messages held back meanwhile.
+    void commit();
+
+    // A message's outcome that waits for its batch: its hash, and whether
+    // its file is in the batch.
+    struct Held
+    {
+        MailOutcome outcome;
+        QString hash;
+        bool written = false;
+    };
 
     QString m_folder;
-    QSet<QString> m_hashes; // those of the event files in the folder
+    QSet<QString> m_hashes; // those of the event files in the folder and the batch
+    std::unique_ptr<Platform::NewFileBatch> m_batch;
+    QList<Held> m_held; // in the order of the messages
     MailImportSummary m_summary;
 };
 
