@@ -31,6 +31,14 @@ namespace Linking {
 
 // The text of a message as the suite keeps it: its subject, its body lines
 // (CR LF between them) and its identity.
+// An event file that waits for its batch to be written.
+struct MailWrite
+{
+    QString name;
+    QByteArray bytes;
+    QDateTime time;
+};
+
 struct MailText
 {
     QString subject;
@@ -349,16 +357,25 @@ MailImporter::MailImporter(const QString& jobFolder)
     }
 }
 
-MailImporter::~MailImporter() = default;
+MailImporter::~MailImporter()
+{
+    // The batch being written needs its writer to the end.
+    if (m_writing.valid())
+        m_writing.wait();
+}
 
 void MailImporter::report(const MailOutcome& outcome)
 {
-    // Outcomes keep the messages' order: while files wait in the batch,
+    // Outcomes keep the messages' order: while files wait to be written,
     // the others wait with them.
-    if (!m_held.isEmpty()) {
+    if (!m_held.isEmpty() || !m_heldWriting.isEmpty())
         m_held.append({outcome, QString(), false});
-        return;
-    }
+    else
+        tell(outcome);
+}
+
+void MailImporter::tell(const MailOutcome& outcome)
+{
     switch (outcome.kind) {
     case MailOutcome::Imported:
         ++m_summary.imported;
@@ -403,35 +420,70 @@ void MailImporter::file(const MailText& mail, const QDateTime& arrival, const QS
     record.EntryFlagA = -1;
     record.EntryFlagB = -1;
     const QByteArray bytes = DataFiles::dataFileBytes(DataFiles::EventFileKind, record);
-    try {
-        // Written beside its place now, made durable and linked there with
-        // the rest of its batch: an import that is stopped leaves no half
-        // file, and one of that name that is there already is never
-        // replaced. The file's time is the message's.
-        m_batch->add(
-            outcome.file, bytes.size(), [&](Platform::File& out) { out.writeAt(1, bytes); }, time);
-    } catch (const Platform::RunTimeError& error) {
-        outcome.why = Global::ResolveRes(Str::CannotWrite, {error.description()});
-        report(outcome);
-        return;
-    }
     outcome.kind = MailOutcome::Imported;
     if (cut)
         outcome.why = Global::ResolveRes(Str::TextCut);
     m_hashes.insert(hash);
     m_held.append({outcome, hash, true});
-    // Bounded so that the open temporaries and what a stop leaves to
-    // clear stay few, however long the mailbox.
-    constexpr int BatchFiles = 512;
-    constexpr qint64 BatchBytes = 16 << 20;
-    if (m_batch->count() >= BatchFiles || m_batch->bytes() >= BatchBytes)
-        commit();
+    m_writes.push_back({outcome.file, bytes, time});
+    m_writeBytes += bytes.size();
+    // Bounded so that memory, the open temporaries and what a stop leaves
+    // to clear stay few, however long the mailbox.
+    constexpr size_t BatchFiles = 512;
+    constexpr qint64 BatchBytes = 4 << 20;
+    if (m_writes.size() >= BatchFiles || m_writeBytes >= BatchBytes)
+        startWriting();
 }
 
-void MailImporter::commit()
+namespace {
+
+// Writes a batch's files beside their places, makes them durable and links
+// them there: an import that is stopped leaves no half file, and one of
+// that name that is there already is never replaced. The files' times are
+// the messages'.
+std::vector<Platform::NewFileBatch::Result> writeBatch(Platform::NewFileBatch& batch,
+                                                       const std::vector<MailWrite>& writes)
 {
-    const std::vector<Platform::NewFileBatch::Result> results = m_batch->commit();
-    const QList<Held> held = std::exchange(m_held, {});
+    std::vector<Platform::NewFileBatch::Result> results(writes.size());
+    std::vector<size_t> added;
+    for (size_t i = 0; i < writes.size(); ++i) {
+        const MailWrite& write = writes[i];
+        try {
+            batch.add(
+                write.name, write.bytes.size(),
+                [&](Platform::File& out) { out.writeAt(1, write.bytes); }, write.time);
+            added.push_back(i);
+        } catch (const Platform::RunTimeError& error) {
+            results[i].error = error.description();
+        }
+    }
+    std::vector<Platform::NewFileBatch::Result> committed = batch.commit();
+    for (size_t i = 0; i < added.size(); ++i)
+        results[added[i]] = std::move(committed[i]);
+    return results;
+}
+
+} // namespace
+
+void MailImporter::startWriting()
+{
+    finishWriting();
+    // Written on a thread of its own while the next messages are read: the
+    // file system's work and the flush's wait overlap the parse.
+    m_heldWriting = std::exchange(m_held, {});
+    m_writing = std::async(std::launch::async,
+                           [batch = m_batch.get(), writes = std::exchange(m_writes, {})] {
+                               return writeBatch(*batch, writes);
+                           });
+    m_writeBytes = 0;
+}
+
+void MailImporter::finishWriting()
+{
+    if (!m_writing.valid())
+        return;
+    const std::vector<Platform::NewFileBatch::Result> results = m_writing.get();
+    const QList<Held> held = std::exchange(m_heldWriting, {});
     size_t next = 0;
     for (Held entry : held) {
         if (entry.written) {
@@ -445,8 +497,14 @@ void MailImporter::commit()
                 m_hashes.remove(entry.hash);
             }
         }
-        report(entry.outcome);
+        tell(entry.outcome);
     }
+}
+
+void MailImporter::commit()
+{
+    startWriting();
+    finishWriting();
 }
 
 void MailImporter::importMessage(const QByteArray& bytes, const QString& source,

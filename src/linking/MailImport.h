@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/File.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -8,14 +10,12 @@
 #include <QString>
 
 #include <functional>
+#include <future>
 #include <memory>
+#include <vector>
 
 // The mail library's message; only the importer's source file knows it whole.
 struct _GMimeMessage;
-
-namespace Platform {
-class NewFileBatch;
-}
 
 // Form e-mails from a mailbox into a job folder: each message becomes one
 // "E-Mails In" event file, as the suite files the e-mails it receives.
@@ -51,6 +51,7 @@ struct MailImportSummary
 };
 
 struct MailText;
+struct MailWrite;
 
 // Imports into one job folder. A message is recognised by a hash of its
 // Message-ID (of the whole message where it has none) that its file's name
@@ -78,13 +79,19 @@ private:
     void importOne(_GMimeMessage* message, const QDateTime& arrival, const QString& source);
     void file(const MailText& mail, const QDateTime& arrival, const QString& source);
     void refuse(const QString& source, const QString& why);
+    // Tells an outcome now, or once the outcomes before it are told.
     void report(const MailOutcome& outcome);
-    // Makes the files written so far durable and linked into their names,
-    // then reports what became of the messages held back meanwhile.
+    void tell(const MailOutcome& outcome);
+    // Hands the files held so far to the writer, once the batch before has
+    // been written and its messages told.
+    void startWriting();
+    // Waits for the batch being written and tells its messages' outcomes.
+    void finishWriting();
+    // Writes every file held and tells every outcome.
     void commit();
 
-    // A message's outcome that waits for its batch: its hash, and whether
-    // its file is in the batch.
+    // A message's outcome that waits for its file: its hash, and whether
+    // it has a file in the batch.
     struct Held
     {
         MailOutcome outcome;
@@ -93,9 +100,13 @@ private:
     };
 
     QString m_folder;
-    QSet<QString> m_hashes; // those of the event files in the folder and the batch
+    QSet<QString> m_hashes; // those of the event files in the folder and the batches
     std::unique_ptr<Platform::NewFileBatch> m_batch;
-    QList<Held> m_held; // in the order of the messages
+    std::vector<MailWrite> m_writes; // the next batch's files
+    qint64 m_writeBytes = 0;
+    QList<Held> m_held;        // the outcomes after those being written, in order
+    QList<Held> m_heldWriting; // the outcomes of the batch being written
+    std::future<std::vector<Platform::NewFileBatch::Result>> m_writing;
     MailImportSummary m_summary;
 };
 
