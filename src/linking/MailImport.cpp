@@ -29,8 +29,6 @@
 
 namespace Linking {
 
-// The text of a message as the suite keeps it: its subject, its body lines
-// (CR LF between them) and its identity.
 // An event file that waits for its batch to be written.
 struct MailWrite
 {
@@ -39,6 +37,8 @@ struct MailWrite
     QDateTime time;
 };
 
+// The text of a message as the suite keeps it: its subject, its body lines
+// (CR LF between them) and its identity.
 struct MailText
 {
     QString subject;

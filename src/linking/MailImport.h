@@ -62,7 +62,9 @@ public:
     explicit MailImporter(const QString& jobFolder);
     ~MailImporter();
 
-    // Called once a message, after it was imported, found or refused.
+    // Called once a message, after it was imported, found or refused, in
+    // the messages' order; on the caller's thread, a batch of files at a
+    // time as they are written.
     std::function<void(const MailOutcome&)> onMessage;
 
     // An .eml file, a Maildir (its "cur" and "new") or an mbox file.

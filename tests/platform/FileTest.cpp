@@ -257,6 +257,29 @@ TEST(File, ReplaceWholeWritesAFreshFileWithTheOldFilesRights)
     EXPECT_EQ(modeOf(fresh), 0640u);
 }
 
+// Runs `work` in a child process and kills it where the work calls the
+// function it is given.
+void killedAt(const std::function<void(const std::function<void()>&)>& work)
+{
+    int reached[2];
+    ASSERT_EQ(::pipe(reached), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        work([&] {
+            (void)!::write(reached[1], "w", 1);
+            ::pause();
+        });
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    char signal = 0;
+    ASSERT_EQ(::read(reached[0], &signal, 1), 1);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(reached[0]);
+    ::close(reached[1]);
+}
+
 // A writer killed while it writes leaves its temporary file. Nobody holds
 // it as its writer any more, so the next writer of the file removes it; one
 // whose writer lives stays.
@@ -265,23 +288,9 @@ TEST(File, TheNextWriterRemovesTheTemporariesOfKilledWriters)
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("Name.bin"));
     touch(target, "old");
-    int writing[2];
-    ASSERT_EQ(::pipe(writing), 0);
-    const pid_t writer = ::fork();
-    if (writer == 0) {
-        File::replaceWhole(target, 3, [&](File&) {
-            (void)!::write(writing[1], "w", 1);
-            ::pause();
-        });
-        ::_exit(0);
-    }
-    ASSERT_GT(writer, 0);
-    char signal = 0;
-    ASSERT_EQ(::read(writing[0], &signal, 1), 1);
-    ::kill(writer, SIGKILL);
-    ::waitpid(writer, nullptr, 0);
-    ::close(writing[0]);
-    ::close(writing[1]);
+    killedAt([&](const std::function<void()>& stopHere) {
+        File::replaceWhole(target, 3, [&](File&) { stopHere(); });
+    });
 
     const QStringList left = File::temporariesOf(target);
     ASSERT_EQ(left.size(), 1);
@@ -373,24 +382,12 @@ TEST(File, ABatchNamesItsFilesAtItsCommitAndAKilledOneLeavesNone)
             QString::fromLatin1(name), bytes.size(), [&](File& file) { file.writeAt(1, bytes); },
             time);
     };
-    int added[2];
-    ASSERT_EQ(::pipe(added), 0);
-    const pid_t writer = ::fork();
-    if (writer == 0) {
+    killedAt([&](const std::function<void()>& stopHere) {
         Platform::NewFileBatch batch(dir.path(), u"*.emi");
         add(batch, "A.emi", "killed");
         add(batch, "K.emi", "killed");
-        (void)!::write(added[1], "w", 1);
-        ::pause();
-        ::_exit(0);
-    }
-    ASSERT_GT(writer, 0);
-    char signal = 0;
-    ASSERT_EQ(::read(added[0], &signal, 1), 1);
-    ::kill(writer, SIGKILL);
-    ::waitpid(writer, nullptr, 0);
-    ::close(added[0]);
-    ::close(added[1]);
+        stopHere();
+    });
     EXPECT_EQ(entriesOf(dir.path()).size(), 3);
     const QString live = dir.filePath(QStringLiteral(".C.emi.elsewhere.7.beef.tmp"));
     File held = File::open(live, File::Binary | File::Read | File::Write);
