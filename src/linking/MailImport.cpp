@@ -21,13 +21,21 @@
 #include <gmime/gmime.h>
 #pragma pop_macro("signals")
 
+#include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Linking {
+
+// An event file that waits for its batch to be written.
+struct MailWrite
+{
+    QString name;
+    QByteArray bytes;
+    QDateTime time;
+};
 
 // The text of a message as the suite keeps it: its subject, its body lines
 // (CR LF between them) and its identity.
@@ -166,22 +174,23 @@ QString partText(GMimePart* part)
 // blanks.
 QString suiteLines(const QString& text)
 {
-    QString out;
-    out.reserve(text.size() + text.size() / 32);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('\r')) {
-            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-            out += QLatin1String(LineEnd);
-        } else if (c == QLatin1Char('\n')) {
-            out += QLatin1String(LineEnd);
-        } else if (c.unicode() < 0x20 && c != QLatin1Char('\t')) {
-            out += QLatin1Char(' ');
+    // Written through a pointer: a message's body passes here whole, and
+    // appending a character at a time costs more than its parse.
+    QString out(text.size() * 2, Qt::Uninitialized);
+    QChar* to = out.data();
+    const QChar* end = text.constData() + text.size();
+    for (const QChar* from = text.constData(); from < end; ++from) {
+        const char16_t c = from->unicode();
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && from + 1 < end && from[1] == u'\n')
+                ++from;
+            *to++ = u'\r';
+            *to++ = u'\n';
         } else {
-            out += c;
+            *to++ = c < 0x20 && c != u'\t' ? QChar(u' ') : *from;
         }
     }
+    out.truncate(to - out.constData());
     while (out.endsWith(QLatin1String(LineEnd)))
         out.chop(2);
     return out;
@@ -261,10 +270,13 @@ QDateTime fileTime(const QString& path)
 QString rtfWords(const QString& text)
 {
     QString rtf = Routines_Converters::TXTtoRTF(text, 3, QString(), true);
+    const auto plain = [](QChar c) { return c.unicode() < 128 || Platform::Cp1252::canEncode(c); };
+    if (std::all_of(rtf.cbegin(), rtf.cend(), plain))
+        return rtf;
     QString out;
     out.reserve(rtf.size());
     for (const QChar c : rtf) {
-        if (c.unicode() < 128 || Platform::Cp1252::canEncode(c))
+        if (plain(c))
             out += c;
         else // \uN takes a signed 16-bit number; \uc1 of the header says one "?" follows
             out += QStringLiteral("\\u%1?").arg(qint16(c.unicode()));
@@ -333,7 +345,9 @@ QString htmlMailText(const QString& html)
     return kept.join(QLatin1String(LineEnd));
 }
 
-MailImporter::MailImporter(const QString& jobFolder) : m_folder(jobFolder)
+MailImporter::MailImporter(const QString& jobFolder)
+    : m_folder(jobFolder),
+      m_batch(std::make_unique<Platform::NewFileBatch>(jobFolder, u"EMI_*.emi"))
 {
     for (const QString& name :
          Platform::listEntries(m_folder, u"*.emi", Platform::EntryKind::Files)) {
@@ -343,7 +357,24 @@ MailImporter::MailImporter(const QString& jobFolder) : m_folder(jobFolder)
     }
 }
 
+MailImporter::~MailImporter()
+{
+    // The batch being written needs its writer to the end.
+    if (m_writing.valid())
+        m_writing.wait();
+}
+
 void MailImporter::report(const MailOutcome& outcome)
+{
+    // Outcomes keep the messages' order: while files wait to be written,
+    // the others wait with them.
+    if (!m_held.isEmpty() || !m_heldWriting.isEmpty())
+        m_held.append({outcome, QString(), false});
+    else
+        tell(outcome);
+}
+
+void MailImporter::tell(const MailOutcome& outcome)
 {
     switch (outcome.kind) {
     case MailOutcome::Imported:
@@ -389,30 +420,91 @@ void MailImporter::file(const MailText& mail, const QDateTime& arrival, const QS
     record.EntryFlagA = -1;
     record.EntryFlagB = -1;
     const QByteArray bytes = DataFiles::dataFileBytes(DataFiles::EventFileKind, record);
-    const QString path = m_folder + QLatin1Char('/') + outcome.file;
-    try {
-        // Written whole beside its place and then linked there: an import
-        // that is stopped leaves no half file, and one of that name that
-        // is there already is never replaced.
-        const bool made = Platform::File::createWhole(
-            path, bytes.size(), [&](Platform::File& out) { out.writeAt(1, bytes); });
-        if (made && time.isValid()) {
-            // The file's time is the message's; where it cannot be set, the
-            // file keeps the time of writing.
-            const timespec when{time.toSecsSinceEpoch(), 0};
-            const timespec times[2] = {when, when};
-            (void)::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
-        }
-        outcome.kind = made ? MailOutcome::Imported : MailOutcome::Existing;
-    } catch (const Platform::RunTimeError& error) {
-        outcome.why = Global::ResolveRes(Str::CannotWrite, {error.description()});
-        report(outcome);
-        return;
-    }
+    outcome.kind = MailOutcome::Imported;
     if (cut)
         outcome.why = Global::ResolveRes(Str::TextCut);
     m_hashes.insert(hash);
-    report(outcome);
+    m_held.append({outcome, hash, true});
+    m_writes.push_back({outcome.file, bytes, time});
+    m_writeBytes += bytes.size();
+    // Bounded so that memory, the open temporaries and what a stop leaves
+    // to clear stay few, however long the mailbox.
+    constexpr size_t BatchFiles = 512;
+    constexpr qint64 BatchBytes = 4 << 20;
+    if (m_writes.size() >= BatchFiles || m_writeBytes >= BatchBytes)
+        startWriting();
+}
+
+namespace {
+
+// Writes a batch's files beside their places, makes them durable and links
+// them there: an import that is stopped leaves no half file, and one of
+// that name that is there already is never replaced. The files' times are
+// the messages'.
+std::vector<Platform::NewFileBatch::Result> writeBatch(Platform::NewFileBatch& batch,
+                                                       const std::vector<MailWrite>& writes)
+{
+    std::vector<Platform::NewFileBatch::Result> results(writes.size());
+    std::vector<size_t> added;
+    for (size_t i = 0; i < writes.size(); ++i) {
+        const MailWrite& write = writes[i];
+        try {
+            batch.add(
+                write.name, write.bytes.size(),
+                [&](Platform::File& out) { out.writeAt(1, write.bytes); }, write.time);
+            added.push_back(i);
+        } catch (const Platform::RunTimeError& error) {
+            results[i].error = error.description();
+        }
+    }
+    std::vector<Platform::NewFileBatch::Result> committed = batch.commit();
+    for (size_t i = 0; i < added.size(); ++i)
+        results[added[i]] = std::move(committed[i]);
+    return results;
+}
+
+} // namespace
+
+void MailImporter::startWriting()
+{
+    finishWriting();
+    // Written on a thread of its own while the next messages are read: the
+    // file system's work and the flush's wait overlap the parse.
+    m_heldWriting = std::exchange(m_held, {});
+    m_writing = std::async(std::launch::async,
+                           [batch = m_batch.get(), writes = std::exchange(m_writes, {})] {
+                               return writeBatch(*batch, writes);
+                           });
+    m_writeBytes = 0;
+}
+
+void MailImporter::finishWriting()
+{
+    if (!m_writing.valid())
+        return;
+    const std::vector<Platform::NewFileBatch::Result> results = m_writing.get();
+    const QList<Held> held = std::exchange(m_heldWriting, {});
+    size_t next = 0;
+    for (Held entry : held) {
+        if (entry.written) {
+            const Platform::NewFileBatch::Result& result = results[next++];
+            if (result.outcome == Platform::NewFileBatch::Outcome::Existing) {
+                entry.outcome.kind = MailOutcome::Existing;
+                entry.outcome.why.clear();
+            } else if (result.outcome == Platform::NewFileBatch::Outcome::Failed) {
+                entry.outcome.kind = MailOutcome::Refused;
+                entry.outcome.why = Global::ResolveRes(Str::CannotWrite, {result.error});
+                m_hashes.remove(entry.hash);
+            }
+        }
+        tell(entry.outcome);
+    }
+}
+
+void MailImporter::commit()
+{
+    startWriting();
+    finishWriting();
 }
 
 void MailImporter::importMessage(const QByteArray& bytes, const QString& source,
@@ -422,6 +514,7 @@ void MailImporter::importMessage(const QByteArray& bytes, const QString& source,
     GPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
     GPtr<GMimeMessage> message(g_mime_parser_construct_message(parser.get(), parserOptions()));
     importOne(message.get(), arrival, source);
+    commit();
 }
 
 void MailImporter::importOne(GMimeMessage* message, const QDateTime& arrival, const QString& source)
@@ -443,6 +536,7 @@ void MailImporter::importSource(const QString& source)
         importMaildir(source);
     else
         importFile(source);
+    commit();
 }
 
 void MailImporter::importMaildir(const QString& path)
@@ -497,16 +591,24 @@ void MailImporter::importFile(const QString& path)
             refuse(source, Global::ResolveRes(Str::NotAMessage));
             break;
         }
-        char* marker = g_mime_parser_get_mbox_marker(parser.get());
-        QDateTime arrival = markerTime(QByteArray(marker ? marker : ""));
-        g_free(marker);
-        if (!arrival.isValid())
-            arrival = modified;
         QString why;
-        if (const std::optional<MailText> mail = mailText(message.get(), true, why))
-            file(*mail, arrival, source);
-        else
+        const std::optional<MailText> mail = mailText(message.get(), true, why);
+        if (!mail) {
             refuse(source, why);
+            continue;
+        }
+        // Only a message without a Date needs its arrival: parsing the
+        // separator's time for every message would cost more than the rest
+        // of its headers.
+        QDateTime arrival;
+        if (!mail->date.isValid()) {
+            char* marker = g_mime_parser_get_mbox_marker(parser.get());
+            arrival = markerTime(QByteArray(marker ? marker : ""));
+            g_free(marker);
+            if (!arrival.isValid())
+                arrival = modified;
+        }
+        file(*mail, arrival, source);
     }
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/File.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -9,6 +11,9 @@
 
 #include <atomic>
 #include <functional>
+#include <future>
+#include <memory>
+#include <vector>
 
 // The mail library's message; only the importer's source file knows it whole.
 struct _GMimeMessage;
@@ -47,6 +52,7 @@ struct MailImportSummary
 };
 
 struct MailText;
+struct MailWrite;
 
 // Imports into one job folder. A message is recognised by a hash of its
 // Message-ID (of the whole message where it has none) that its file's name
@@ -55,8 +61,11 @@ class MailImporter
 {
 public:
     explicit MailImporter(const QString& jobFolder);
+    ~MailImporter();
 
-    // Called once a message, after it was imported, found or refused.
+    // Called once a message, after it was imported, found or refused, in
+    // the messages' order; on the caller's thread, a batch of files at a
+    // time as they are written.
     std::function<void(const MailOutcome&)> onMessage;
 
     // An .eml file, a Maildir (its "cur" and "new") or an mbox file.
@@ -78,10 +87,34 @@ private:
     void importOne(_GMimeMessage* message, const QDateTime& arrival, const QString& source);
     void file(const MailText& mail, const QDateTime& arrival, const QString& source);
     void refuse(const QString& source, const QString& why);
+    // Tells an outcome now, or once the outcomes before it are told.
     void report(const MailOutcome& outcome);
+    void tell(const MailOutcome& outcome);
+    // Hands the files held so far to the writer, once the batch before has
+    // been written and its messages told.
+    void startWriting();
+    // Waits for the batch being written and tells its messages' outcomes.
+    void finishWriting();
+    // Writes every file held and tells every outcome.
+    void commit();
+
+    // A message's outcome that waits for its file: its hash, and whether
+    // it has a file in the batch.
+    struct Held
+    {
+        MailOutcome outcome;
+        QString hash;
+        bool written = false;
+    };
 
     QString m_folder;
-    QSet<QString> m_hashes; // those of the event files in the folder
+    QSet<QString> m_hashes; // those of the event files in the folder and the batches
+    std::unique_ptr<Platform::NewFileBatch> m_batch;
+    std::vector<MailWrite> m_writes; // the next batch's files
+    qint64 m_writeBytes = 0;
+    QList<Held> m_held;        // the outcomes after those being written, in order
+    QList<Held> m_heldWriting; // the outcomes of the batch being written
+    std::future<std::vector<Platform::NewFileBatch::Result>> m_writing;
     MailImportSummary m_summary;
     std::atomic<bool> m_stop = false;
 };

@@ -115,12 +115,16 @@ void refuseFolder(int fd)
     }
 }
 
-QString hostName()
+const QString& hostName()
 {
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0)
-        return QStringLiteral("host");
-    return QString::fromLocal8Bit(name).replace(QLatin1Char('/'), QLatin1Char('_'));
+    // Asked once: a batch of files asks for a temporary name a file.
+    static const QString host = [] {
+        char name[256] = {};
+        if (gethostname(name, sizeof name - 1) != 0)
+            return QStringLiteral("host");
+        return QString::fromLocal8Bit(name).replace(QLatin1Char('/'), QLatin1Char('_'));
+    }();
+    return host;
 }
 
 // Flushes a folder's entries, so that a rename in it survives a crash. A
@@ -386,13 +390,7 @@ bool File::createWhole(const QString& path, qint64 length, const std::function<v
         write(temporary);
         temporary.resize(length);
         temporary.sync();
-        // A link, unlike a rename, never takes the place of what is there.
-        // The temporary stays held meanwhile, so that it is never taken for
-        // a killed writer's.
-        askFaultHook(path, Operation::Rename);
-        made = ::link(temporaryName.constData(), QFile::encodeName(path).constData()) == 0;
-        if (!made && errno != EEXIST)
-            throw RunTimeError::fromErrno(errno);
+        made = linkInto(temporary, path);
     } catch (...) {
         ::unlink(temporaryName.constData());
         throw;
@@ -402,6 +400,20 @@ bool File::createWhole(const QString& path, qint64 length, const std::function<v
     if (made)
         syncFolder(QFileInfo(path).path());
     return made;
+}
+
+bool File::linkInto(const File& temporary, const QString& target)
+{
+    // A link, unlike a rename, never takes the place of what is there. The
+    // temporary stays held meanwhile, so that it is never taken for a
+    // killed writer's.
+    askFaultHook(target, Operation::Rename);
+    if (::link(QFile::encodeName(temporary.path()).constData(),
+               QFile::encodeName(target).constData()) == 0)
+        return true;
+    if (errno != EEXIST)
+        throw RunTimeError::fromErrno(errno);
+    return false;
 }
 
 void File::replaceOpen(File& old, const QString& target, qint64 length,
@@ -580,6 +592,108 @@ void File::sync()
 {
     if (m_fd >= 0 && ::fsync(m_fd) != 0)
         throw RunTimeError::fromErrno(errno);
+}
+
+NewFileBatch::NewFileBatch(QString folder, QStringView pattern) : m_folder(std::move(folder))
+{
+    static const QRegularExpression rest(QStringLiteral("\\.[0-9]+\\.[0-9a-f]+\\.tmp$"));
+    const QString temporaries = QLatin1Char('.') + pattern.toString() + QStringLiteral(".*.tmp");
+    for (const QString& name : listEntries(m_folder, temporaries, EntryKind::Files)) {
+        if (rest.match(name).hasMatch())
+            File::removeIfWriterGone(m_folder + u'/' + name);
+    }
+}
+
+NewFileBatch::~NewFileBatch()
+{
+    discard();
+}
+
+void NewFileBatch::discard()
+{
+    for (Pending& pending : m_pending) {
+        ::unlink(QFile::encodeName(pending.temporary.path()).constData());
+        pending.temporary.close();
+    }
+    m_pending.clear();
+    m_bytes = 0;
+}
+
+void NewFileBatch::add(const QString& name, qint64 length, const std::function<void(File&)>& write,
+                       const QDateTime& modified)
+{
+    const QString target = m_folder + u'/' + name;
+    File temporary = File::createTemporaryBeside(target, 0666);
+    try {
+        write(temporary);
+        temporary.resize(length);
+        if (modified.isValid()) {
+            // Where the time cannot be set, the file keeps the time of writing.
+            const timespec when{modified.toSecsSinceEpoch(), 0};
+            const timespec times[2] = {when, when};
+            (void)::futimens(temporary.m_fd, times);
+        }
+    } catch (...) {
+        ::unlink(QFile::encodeName(temporary.path()).constData());
+        throw;
+    }
+    m_pending.push_back({std::move(temporary), target});
+    m_bytes += length;
+}
+
+std::vector<NewFileBatch::Result> NewFileBatch::commit()
+{
+    std::vector<Result> results(m_pending.size());
+    if (m_pending.empty())
+        return results;
+    // One flush of the file system stands for one of each file: the data
+    // of them all reaches the device before any of them has its name.
+    QString failure;
+    try {
+        askFaultHook(m_folder, File::Operation::Write);
+        const int folder =
+            ::open(QFile::encodeName(m_folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder < 0)
+            throw RunTimeError::fromErrno(errno);
+        const int synced = ::syncfs(folder);
+        const int err = errno;
+        ::close(folder);
+        if (synced != 0)
+            throw RunTimeError::fromErrno(err);
+    } catch (const RunTimeError& error) {
+        failure = error.description();
+    }
+    bool any = false;
+    for (size_t i = 0; i < m_pending.size(); ++i) {
+        Result& result = results[i];
+        if (!failure.isEmpty()) {
+            result.error = failure;
+            continue;
+        }
+        try {
+            const bool made = File::linkInto(m_pending[i].temporary, m_pending[i].target);
+            result.outcome = made ? Outcome::Made : Outcome::Existing;
+            any = any || made;
+        } catch (const RunTimeError& error) {
+            result.error = error.description();
+        }
+    }
+    discard();
+    if (any) {
+        try {
+            syncFolder(m_folder);
+        } catch (const RunTimeError& error) {
+            // Linked, but not surely on the device: said as a failure,
+            // though the files stand whole.
+            for (Result& result : results) {
+                if (result.outcome == Outcome::Made) {
+                    result.outcome = Outcome::Failed;
+                    result.error = error.description();
+                }
+            }
+        }
+    }
+    return results;
 }
 
 } // namespace Platform

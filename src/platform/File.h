@@ -3,11 +3,13 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace Platform {
 
@@ -168,7 +170,11 @@ public:
 private:
     File(int fd, QString path, int mode) : m_fd(fd), m_path(std::move(path)), m_mode(mode) {}
     void check(Operation operation) const;
+    friend class NewFileBatch;
     static File openToReplace(const QString& path);
+    // Links the temporary file into `target`'s place unless something of
+    // that name is there: true when it was linked. Throws RunTimeError.
+    static bool linkInto(const File& temporary, const QString& target);
     static void replaceOpen(File& old, const QString& target, qint64 length,
                             const std::function<void(File&)>& write, int newFileMode);
     static File createTemporaryBeside(const QString& target, int mode);
@@ -176,6 +182,61 @@ private:
     int m_fd = -1;
     QString m_path;
     int m_mode = 0;
+};
+
+// Files created whole in one folder, many at a time, as createWhole creates
+// one but with one flush to the device for the lot: each file is written at
+// once under a temporary name of its own (held as its writer's), and
+// commit() flushes them together, links each into its name, never over
+// something of that name, and flushes the folder. A process stopped or
+// killed part way leaves whole files and temporaries, which nobody takes
+// for the files and which the next batch in the folder removes.
+class NewFileBatch
+{
+public:
+    enum class Outcome
+    {
+        Made,
+        Existing, // something of that name was there: it was left alone
+        Failed    // `error` says why; nothing of that name was made
+    };
+    struct Result
+    {
+        Outcome outcome = Outcome::Failed;
+        QString error;
+    };
+
+    // `pattern` ("*.emi") names the files that the batch makes: temporaries
+    // of such names that killed writers left in the folder are removed.
+    NewFileBatch(QString folder, QStringView pattern);
+    // Removes the temporaries of files that were added but not committed.
+    ~NewFileBatch();
+    NewFileBatch(const NewFileBatch&) = delete;
+    NewFileBatch& operator=(const NewFileBatch&) = delete;
+
+    // Writes the file `name` of the folder under its temporary name: the
+    // `length` bytes that `write` puts into it from position 1, then
+    // `modified` as its time when valid. Throws RunTimeError, and then
+    // leaves nothing behind.
+    void add(const QString& name, qint64 length, const std::function<void(File&)>& write,
+             const QDateTime& modified = {});
+    // The files added since the last commit, and their bytes.
+    int count() const { return int(m_pending.size()); }
+    qint64 bytes() const { return m_bytes; }
+    // What became of each file added since the last commit, in order.
+    std::vector<Result> commit();
+
+private:
+    struct Pending
+    {
+        File temporary;
+        QString target;
+    };
+    void discard();
+
+    QString m_folder;
+    std::vector<Pending> m_pending;
+    qint64 m_bytes = 0;
 };
 
 } // namespace Platform

@@ -7,6 +7,7 @@
 #include "datafiles/EventFile.h"
 #include "datafiles/PackedRecord.h"
 #include "linking/FormSubmissions.h"
+#include "platform/File.h"
 #include "platform/FileSystem.h"
 
 #include <QDir>
@@ -263,6 +264,43 @@ TEST_F(MailImport, ADamagedMessageIsRefusedAndTheOthersGoOn)
     EXPECT_EQ(eventFiles().size(), 2);
     for (const QString& name : Platform::listEntries(folder, u"*", Platform::EntryKind::Files))
         EXPECT_TRUE(name.endsWith(QLatin1String(".emi"))) << name.toStdString();
+}
+
+// Files are named a batch at a time, yet each message keeps its own
+// outcome in its own place: one whose file cannot be named is refused
+// alone, and the next import writes it.
+TEST_F(MailImport, AMessageWhoseFileCannotBeWrittenIsRefusedAloneInItsPlace)
+{
+    QByteArray content;
+    for (int i = 1; i <= 3; ++i)
+        content += "From web@example.org Tue Dec  1 08:30:00 2026\n"
+                   "Subject: Website Enquiry\n"
+                   "Message-ID: <m" +
+                   QByteArray::number(i) + "@example.org>\n\nName = " + QByteArray::number(i) +
+                   "\n\n";
+    const QString mbox = source(QStringLiteral("inbox"), content);
+    int links = 0;
+    Platform::File::setFaultHook([&](const QString&, Platform::File::Operation operation) {
+        return operation == Platform::File::Operation::Rename && ++links == 2 ? ENOSPC : 0;
+    });
+    const MailImportSummary summary = import({mbox});
+    Platform::File::setFaultHook(nullptr);
+    ASSERT_EQ(outcomes.size(), 3);
+    EXPECT_EQ(outcomes[0].kind, MailOutcome::Imported);
+    EXPECT_EQ(outcomes[1].kind, MailOutcome::Refused);
+    EXPECT_EQ(outcomes[2].kind, MailOutcome::Imported);
+    EXPECT_EQ(outcomes[1].source, mbox + QStringLiteral("#2"));
+    EXPECT_TRUE(outcomes[1].why.startsWith(QLatin1String("its event file cannot be written: ")));
+    EXPECT_EQ(summary.imported, 2);
+    EXPECT_EQ(eventFiles().size(), 2);
+    for (const QString& name : Platform::listEntries(folder, u"*", Platform::EntryKind::Files))
+        EXPECT_TRUE(name.endsWith(QLatin1String(".emi"))) << name.toStdString();
+
+    outcomes.clear();
+    const MailImportSummary again = import({mbox});
+    EXPECT_EQ(again.imported, 1);
+    EXPECT_EQ(again.existing, 2);
+    EXPECT_EQ(eventFiles().size(), 3);
 }
 
 TEST(MailBodyRtf, ABodyTooLongForAnEventFileKeepsItsFirstWholeLines)

@@ -257,6 +257,29 @@ TEST(File, ReplaceWholeWritesAFreshFileWithTheOldFilesRights)
     EXPECT_EQ(modeOf(fresh), 0640u);
 }
 
+// Runs `work` in a child process and kills it where the work calls the
+// function it is given.
+void killedAt(const std::function<void(const std::function<void()>&)>& work)
+{
+    int reached[2];
+    ASSERT_EQ(::pipe(reached), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        work([&] {
+            (void)!::write(reached[1], "w", 1);
+            ::pause();
+        });
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    char signal = 0;
+    ASSERT_EQ(::read(reached[0], &signal, 1), 1);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(reached[0]);
+    ::close(reached[1]);
+}
+
 // A writer killed while it writes leaves its temporary file. Nobody holds
 // it as its writer any more, so the next writer of the file removes it; one
 // whose writer lives stays.
@@ -265,23 +288,9 @@ TEST(File, TheNextWriterRemovesTheTemporariesOfKilledWriters)
     QTemporaryDir dir;
     const QString target = dir.filePath(QStringLiteral("Name.bin"));
     touch(target, "old");
-    int writing[2];
-    ASSERT_EQ(::pipe(writing), 0);
-    const pid_t writer = ::fork();
-    if (writer == 0) {
-        File::replaceWhole(target, 3, [&](File&) {
-            (void)!::write(writing[1], "w", 1);
-            ::pause();
-        });
-        ::_exit(0);
-    }
-    ASSERT_GT(writer, 0);
-    char signal = 0;
-    ASSERT_EQ(::read(writing[0], &signal, 1), 1);
-    ::kill(writer, SIGKILL);
-    ::waitpid(writer, nullptr, 0);
-    ::close(writing[0]);
-    ::close(writing[1]);
+    killedAt([&](const std::function<void()>& stopHere) {
+        File::replaceWhole(target, 3, [&](File&) { stopHere(); });
+    });
 
     const QStringList left = File::temporariesOf(target);
     ASSERT_EQ(left.size(), 1);
@@ -355,6 +364,69 @@ TEST(File, AHolderReplacesThroughItsHoldAndCreatingNeverReplaces)
                   .readAt(1, 10),
               "made");
     EXPECT_EQ(entriesOf(dir.path()), (QStringList{"FileInfo.inf", "Made.inf"}));
+}
+
+// A batch writes its files under temporary names and names them all at its
+// commit, after one flush: nothing is named before, one of a name that is
+// there is left alone, and a batch killed before its commit leaves only
+// temporaries, which the next batch in the folder removes (a living
+// writer's stay). A failed flush names nothing; a batch dropped uncommitted
+// leaves nothing.
+TEST(File, ABatchNamesItsFilesAtItsCommitAndAKilledOneLeavesNone)
+{
+    QTemporaryDir dir;
+    touch(dir.filePath(QStringLiteral("B.emi")), "old");
+    const auto add = [](Platform::NewFileBatch& batch, const char* name, const QByteArray& bytes,
+                        const QDateTime& time = {}) {
+        batch.add(
+            QString::fromLatin1(name), bytes.size(), [&](File& file) { file.writeAt(1, bytes); },
+            time);
+    };
+    killedAt([&](const std::function<void()>& stopHere) {
+        Platform::NewFileBatch batch(dir.path(), u"*.emi");
+        add(batch, "A.emi", "killed");
+        add(batch, "K.emi", "killed");
+        stopHere();
+    });
+    EXPECT_EQ(entriesOf(dir.path()).size(), 3);
+    const QString live = dir.filePath(QStringLiteral(".C.emi.elsewhere.7.beef.tmp"));
+    File held = File::open(live, File::Binary | File::Read | File::Write);
+    ASSERT_TRUE(held.holdAsWriter());
+
+    Platform::NewFileBatch batch(dir.path(), u"*.emi");
+    EXPECT_EQ(entriesOf(dir.path()), (QStringList{QFileInfo(live).fileName(), "B.emi"}));
+    const QDateTime time(QDate(2026, 12, 1), QTime(9, 30), Qt::UTC);
+    add(batch, "A.emi", "a", time);
+    add(batch, "B.emi", "b");
+    add(batch, "D.emi", "d");
+    EXPECT_EQ(Platform::listEntries(dir.path(), u"*.emi", Platform::EntryKind::Files),
+              QStringList{"B.emi"});
+    using Outcome = Platform::NewFileBatch::Outcome;
+    std::vector<Outcome> outcomes;
+    for (const auto& result : batch.commit())
+        outcomes.push_back(result.outcome);
+    EXPECT_EQ(outcomes, (std::vector{Outcome::Made, Outcome::Existing, Outcome::Made}));
+    EXPECT_EQ(
+        File::open(dir.filePath(QStringLiteral("B.emi")), File::Binary | File::Read).readAt(1, 10),
+        "old");
+    EXPECT_EQ(QFileInfo(dir.filePath(QStringLiteral("A.emi"))).lastModified().toUTC(), time);
+    const QStringList committed{QFileInfo(live).fileName(), "A.emi", "B.emi", "D.emi"};
+    EXPECT_EQ(entriesOf(dir.path()), committed);
+
+    File::setFaultHook([&](const QString& path, File::Operation operation) {
+        return path == dir.path() && operation == File::Operation::Write ? EIO : 0;
+    });
+    add(batch, "E.emi", "e");
+    const auto failed = batch.commit();
+    File::setFaultHook(nullptr);
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].outcome, Outcome::Failed);
+    EXPECT_FALSE(failed[0].error.isEmpty());
+    {
+        Platform::NewFileBatch dropped(dir.path(), u"*.emi");
+        add(dropped, "F.emi", "f");
+    }
+    EXPECT_EQ(entriesOf(dir.path()), committed);
 }
 
 // A folder is filled under an unfinished name that no listing of the tree
