@@ -393,6 +393,8 @@ void MailImporter::tell(const MailOutcome& outcome)
 
 void MailImporter::refuse(const QString& source, const QString& why)
 {
+    if (onRead)
+        onRead();
     MailOutcome outcome;
     outcome.source = source;
     outcome.why = why;
@@ -401,6 +403,8 @@ void MailImporter::refuse(const QString& source, const QString& why)
 
 void MailImporter::file(const MailText& mail, const QDateTime& arrival, const QString& source)
 {
+    if (onRead)
+        onRead();
     MailOutcome outcome;
     outcome.source = source;
     outcome.subject = mail.subject;
@@ -503,6 +507,17 @@ void MailImporter::finishWriting()
 
 void MailImporter::commit()
 {
+    // A stop files nothing more: the messages read but not yet being written
+    // are let go, uncounted, and a later import finds them new.
+    if (m_stop) {
+        m_held.removeIf([&](const Held& entry) {
+            if (entry.written)
+                m_hashes.remove(entry.hash);
+            return entry.written;
+        });
+        m_writes.clear();
+        m_writeBytes = 0;
+    }
     startWriting();
     finishWriting();
 }

@@ -67,6 +67,9 @@ public:
     // the messages' order; on the caller's thread, a batch of files at a
     // time as they are written.
     std::function<void(const MailOutcome&)> onMessage;
+    // Called once a message as soon as it is read, before its file is
+    // written: outcomes wait for their batch, this does not.
+    std::function<void()> onRead;
 
     // An .eml file, a Maildir (its "cur" and "new") or an mbox file.
     void importSource(const QString& source);
@@ -75,8 +78,9 @@ public:
 
     const MailImportSummary& summary() const { return m_summary; }
 
-    // Asks the import to stop before its next message; every message filed
-    // so far stays whole. Safe from any thread.
+    // Asks the import to stop before its next message: the batch being
+    // written is finished, and the messages read but not yet being written
+    // are let go. Every message filed stays whole. Safe from any thread.
     void requestStop() { m_stop = true; }
     bool stopRequested() const { return m_stop; }
 

@@ -85,20 +85,17 @@ bool MailImportRun::start(const QString& jobFolder, const QStringList& sources)
     noteProgress(sources.value(0), 0);
     m_importer = std::make_unique<MailImporter>(jobFolder);
     m_worker = QThread::create([this, importer = m_importer.get(), sources] {
-        // A message counts as read once it was filed, found or refused; the
-        // messages of a Maildir or an mbox are shown as the source given,
-        // which is what the user chose.
+        // A message counts as read once it was parsed, before its batch
+        // is written; the messages of a Maildir or an mbox are shown as the
+        // source given, which is what the user chose.
         QString current;
-        const auto note = [&] {
-            const MailImportSummary& sum = importer->summary();
-            noteProgress(current, sum.imported + sum.existing + int(sum.refused.size()));
-        };
-        importer->onMessage = [&](const MailOutcome&) { note(); };
+        int read = 0;
+        importer->onRead = [&] { noteProgress(current, ++read); };
         for (const QString& source : sources) {
             if (importer->stopRequested())
                 break;
             current = source;
-            note();
+            noteProgress(current, read);
             importer->importSource(source);
         }
     });

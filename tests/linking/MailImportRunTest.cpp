@@ -153,18 +153,26 @@ TEST_F(ImportRun, FilesEveryMessageOnAWorkerAndSumsUpAtTheEnd)
 
 TEST_F(ImportRun, StopEndsBetweenMessagesAndKeepsEachFiledOneWhole)
 {
-    // Deterministically, at the importer: stopped after the second message.
+    // Deterministically, at the importer: a stop after the second message
+    // is read lets go of the messages not yet being written, leaves no
+    // temporary file, and a later import files them all.
     const QString box = source(QStringLiteral("Inbox"), mbox(5));
     const QString later = source(QStringLiteral("later.eml"), message(9));
     MailImporter importer(folder);
-    importer.onMessage = [&](const MailOutcome&) {
-        if (importer.summary().imported == 2)
+    int read = 0;
+    importer.onRead = [&] {
+        if (++read == 2)
             importer.requestStop();
     };
     importer.importSource(box);
     importer.importSource(later);
-    EXPECT_EQ(importer.summary().imported, 2);
-    EXPECT_EQ(eventFiles().size(), 2);
+    EXPECT_EQ(read, 2);
+    EXPECT_EQ(importer.summary().imported, 0);
+    EXPECT_TRUE(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    MailImporter again(folder);
+    again.importSource(box);
+    EXPECT_EQ(again.summary().imported, 5);
+    EXPECT_EQ(eventFiles().size(), 5);
     expectWholeFiles();
 
     // A run stopped at once: whatever was filed until then is whole and
@@ -175,7 +183,7 @@ TEST_F(ImportRun, StopEndsBetweenMessagesAndKeepsEachFiledOneWhole)
     waitForEnd(run);
     EXPECT_TRUE(run.wasStopped());
     EXPECT_LT(run.summary().imported, 200);
-    EXPECT_EQ(eventFiles().size(), 2 + run.summary().imported);
+    EXPECT_EQ(eventFiles().size(), 5 + run.summary().imported);
     expectWholeFiles();
     EXPECT_TRUE(run.summaryText().endsWith(
         QStringLiteral("The import was stopped: every e-mail filed until then is kept whole.")));
