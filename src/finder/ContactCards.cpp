@@ -155,33 +155,33 @@ QStringList splitUnescaped(const QString& text, QChar separator)
     return parts;
 }
 
+// A value's escapes undone: a backslash and n (or N) is a line break, a
+// backslash before a backslash, comma, semicolon or colon is that
+// character, and one before anything else is itself (2.1 escapes nothing
+// but the semicolon).
 QString unescaped(const QString& text)
 {
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != QLatin1Char('\\') || i + 1 == text.size()) {
+        const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
+        if (text[i] != QLatin1Char('\\') || !QStringView(u"\\,;:nN").contains(next)) {
             out += text[i];
             continue;
         }
-        const QChar next = text[++i];
         out += next == QLatin1Char('n') || next == QLatin1Char('N') ? Newline : next;
+        ++i;
     }
     out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return out;
 }
 
-// The parts of a structured value (N, ADR, ORG), each unescaped; the
-// values listed with commas inside a part are joined by blanks.
+// The parts of a structured value (N, ADR, ORG), each unescaped.
 QStringList structured(const QString& value)
 {
     QStringList parts;
-    for (const QString& part : splitUnescaped(value, QLatin1Char(';'))) {
-        QStringList items;
-        for (const QString& item : splitUnescaped(part, QLatin1Char(',')))
-            items << unescaped(item);
-        parts << joinedNonEmpty(items, QStringLiteral(" "));
-    }
+    for (const QString& part : splitUnescaped(value, QLatin1Char(';')))
+        parts << unescaped(part).trimmed();
     return parts;
 }
 
@@ -429,6 +429,7 @@ struct Column
         Organisation,
         JobTitle,
         Number,
+        NumberType, // a number's kind, in a column of its own ("Phone 1 - Type")
         Building,
         Street1,
         Street2,
@@ -441,7 +442,9 @@ struct Column
     };
     Role role = Ignored;
     CardNumber::Kind kind = CardNumber::Telephone;
-    QString group; // the address the part belongs to ("business", "home")
+    // The address the part belongs to ("business", "home"), or the number
+    // that a number and its type column share ("phone1").
+    QString group;
 };
 
 // A heading's letters and digits in lower case: "E-mail 2 Address" gives
@@ -488,19 +491,27 @@ Column column(const QString& heading)
     if (const auto found = names.constFind(key); found != names.constEnd())
         return {*found, CardNumber::Telephone, {}};
 
-    // A number's type, label or shown name is no number.
-    for (const char* notNumber : {"type", "displayname", "label"}) {
-        if (key.contains(QLatin1String(notNumber)))
-            return {};
-    }
+    // A number's label or shown name is no number; its type says its kind.
+    const auto numberColumn = [&](CardNumber::Kind kind) -> Column {
+        for (const char* other : {"displayname", "label"}) {
+            if (key.contains(QLatin1String(other)))
+                return {};
+        }
+        for (const auto& [ending, role] :
+             {std::pair{"type", Column::NumberType}, std::pair{"value", Column::Number}}) {
+            if (key.endsWith(QLatin1String(ending)))
+                return {role, kind, key.chopped(qsizetype(qstrlen(ending)))};
+        }
+        return {Column::Number, kind, {}};
+    };
     if (key.contains(QLatin1String("mail")))
-        return {Column::Number, CardNumber::EMail, {}};
+        return numberColumn(CardNumber::EMail);
     if (key.contains(QLatin1String("fax")))
-        return {Column::Number, CardNumber::Fax, {}};
+        return numberColumn(CardNumber::Fax);
     if (key.contains(QLatin1String("mobile")) || key.contains(QLatin1String("cell")))
-        return {Column::Number, CardNumber::Mobile, {}};
+        return numberColumn(CardNumber::Mobile);
     if (key.contains(QLatin1String("phone")))
-        return {Column::Number, CardNumber::Telephone, {}};
+        return numberColumn(CardNumber::Telephone);
 
     // Address parts, by how the heading ends; what comes before names the
     // address ("Business Street", "Home City", "Address 1 - Postal Code").
@@ -547,6 +558,17 @@ ContactCard rowCard(const CsvRow& row, const QList<Column>& columns)
     QStringList groups;
     QList<std::array<QString, 3>> streets;
     QList<CardAddress> addresses;
+    // The kinds that type columns give their numbers.
+    QHash<QString, CardNumber::Kind> kinds;
+    for (qsizetype i = 0; i < columns.size() && i < row.fields.size(); ++i) {
+        if (columns[i].role != Column::NumberType || columns[i].kind == CardNumber::EMail)
+            continue;
+        const QString type = row.fields[i].toLower();
+        if (type.contains(QLatin1String("fax")))
+            kinds.insert(columns[i].group, CardNumber::Fax);
+        else if (type.contains(QLatin1String("mobile")) || type.contains(QLatin1String("cell")))
+            kinds.insert(columns[i].group, CardNumber::Mobile);
+    }
     for (qsizetype i = 0; i < columns.size() && i < row.fields.size(); ++i) {
         const Column& c = columns[i];
         const QString cell = row.fields[i].trimmed();
@@ -578,7 +600,10 @@ ContactCard rowCard(const CsvRow& row, const QList<Column>& columns)
             card.jobTitle = cell;
             continue;
         case Column::Number:
-            card.numbers << CardNumber{cell, c.kind};
+            card.numbers << CardNumber{cell,
+                                       c.group.isEmpty() ? c.kind : kinds.value(c.group, c.kind)};
+            continue;
+        case Column::NumberType:
             continue;
         default:
             break;

@@ -5,6 +5,7 @@
 #include "index/FolderValues.h"
 #include "index/Packing.h"
 #include "index/Search.h"
+#include "index/SearchKeys.h"
 #include "shared/Paths.h"
 
 #include <QHash>
@@ -25,19 +26,28 @@ QString folded(const QString& text)
     return out;
 }
 
-// The folders of the Name index's rows that hold `clue`, of the kinds
-// chosen (N, O, C, F), with their profiles. Why the index could not be
-// searched goes into `notes`, once.
-QList<ProfileRecord> indexedProfiles(const QString& clue, std::array<bool, 4> kinds,
-                                     QStringList& notes)
+// The profiles of the folders of `kind` whose value in the Name index is
+// `name` (the key words' match text the same). The search looks for the
+// longest key word of the name; a shorter one may be stored under no cell of
+// its own. Why the index could not be searched goes into `notes`, once.
+QList<ProfileRecord> indexedProfiles(const QString& name, qint16 kind, QStringList& notes)
 {
+    const Indexing::KeyWords keys = Indexing::keyWords(name, Indexing::NameIndex, kind);
+    QString clue;
+    for (const QString& word : keys.words) {
+        if (word.size() > clue.size())
+            clue = word;
+    }
+    if (clue.isEmpty())
+        return {};
     Indexing::ResultsList results;
     Indexing::SearchRequest request;
     request.Fields = {Indexing::NameIndex};
     request.Clue = clue;
     request.ResultsList = &results;
     request.HitLimit = -1;
-    request.TypeFlags = kinds;
+    request.TypeFlags = {false, kind != DataFiles::FolderC, kind == DataFiles::FolderC,
+                         kind != DataFiles::FolderC};
     Indexing::Find(request);
     for (const Indexing::SearchRequest::Skipped& skipped : std::as_const(request.skipped)) {
         if (!notes.contains(skipped.message))
@@ -46,9 +56,13 @@ QList<ProfileRecord> indexedProfiles(const QString& clue, std::array<bool, 4> ki
     QList<ProfileRecord> profiles;
     QSet<QString> refs;
     for (int i = 0; i < results.count(); ++i) {
+        // The data text: three digits of rank, the match text, the
+        // character 1 and the reference.
         const QString& data = results.row(i).data;
         const qsizetype mark = data.indexOf(QChar(1));
-        const QString ref = mark < 0 ? QString() : data.mid(mark + 1);
+        if (mark < 3 || QStringView(data).mid(3, mark - 3) != keys.match)
+            continue;
+        const QString ref = data.mid(mark + 1);
         if (ref.isEmpty() || refs.contains(ref))
             continue;
         refs.insert(ref);
@@ -67,14 +81,14 @@ bool standsInIndex(const FileOperations::NewContactFields& fields, QStringList& 
     const QString company = folded(fields.companyName);
     if (fields.contactName.isEmpty()) {
         const QList<ProfileRecord> found =
-            indexedProfiles(fields.companyName, {false, false, true, false}, notes);
+            indexedProfiles(fields.companyName, DataFiles::FolderC, notes);
         return std::any_of(found.begin(), found.end(), [&](const ProfileRecord& p) {
             return folded(p.displayName) == company || folded(p.CoName) == company;
         });
     }
     const QString name = folded(fields.contactName);
     const QList<ProfileRecord> found =
-        indexedProfiles(fields.contactName, {false, true, false, true}, notes);
+        indexedProfiles(fields.contactName, DataFiles::FolderO, notes);
     return std::any_of(found.begin(), found.end(), [&](const ProfileRecord& p) {
         const QString person = folded(p.FullName.isEmpty() ? p.displayName : p.FullName);
         return person == name && folded(p.CoName) == company;
