@@ -204,8 +204,11 @@ int exportContacts(const QStringList& args, Context& context, const QString& usa
         allFound = false;
     };
     for (const QString& ref : parsed.positional) {
+        // The look-up stops at the deepest folder it reaches: only the
+        // folder of the reference itself will do.
         const QString folder = Global::ResolveFolderRef(ref);
-        if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        if (folder.isEmpty() || !QFileInfo(folder).isDir() ||
+            (!QDir::isAbsolutePath(ref) && Global::folderReference(folder) != ref)) {
             fail(Global::ResolveRes(NoSuchReference, {ref}));
             continue;
         }

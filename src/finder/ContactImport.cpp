@@ -66,8 +66,9 @@ QList<ProfileRecord> indexedProfiles(const QString& name, qint16 kind, QStringLi
         if (ref.isEmpty() || refs.contains(ref))
             continue;
         refs.insert(ref);
+        // A folder gone since it was indexed resolves to a folder above it.
         const QString folder = Global::ResolveFolderRef(ref);
-        if (!folder.isEmpty())
+        if (!folder.isEmpty() && Global::folderReference(folder) == ref)
             profiles << Routines_ProfileFile::ReadProfile(
                 folder + QLatin1Char('/') + Indexing::ProfileName, true);
     }
