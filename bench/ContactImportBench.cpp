@@ -40,7 +40,7 @@ QString letters(qint64 n)
 {
     QString word;
     do {
-        word.prepend(QChar(u'a' + n % 26));
+        word.prepend(QChar(char16_t(u'a' + n % 26)));
         n /= 26;
     } while (n > 0);
     return word;

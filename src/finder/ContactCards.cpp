@@ -63,12 +63,6 @@ struct LogicalLine
     QByteArray text;
 };
 
-bool isQuotedPrintable(const QByteArray& line)
-{
-    const qsizetype colon = line.indexOf(':');
-    return colon > 0 && line.left(colon).toUpper().contains("QUOTED-PRINTABLE");
-}
-
 // The physical lines joined into content lines: a line that begins with a
 // blank or a tab goes on the one before (2.1 keeps that blank, 3.0 and 4.0
 // drop it), and so does the line after a quoted-printable soft break.
@@ -76,6 +70,22 @@ QList<LogicalLine> contentLines(const QByteArray& bytes)
 {
     QList<LogicalLine> lines;
     bool keepsBlank = false; // a 2.1 card
+    // Of the content line being joined: how far its name and parameters
+    // have been looked through for their colon, and whether they say
+    // quoted-printable. Each byte is looked at once, however long the line.
+    qsizetype scanned = 0;
+    bool headDone = false;
+    bool quotedPrintable = false;
+    const auto scanHead = [&](const QByteArray& text) {
+        if (headDone)
+            return;
+        const qsizetype colon = text.indexOf(':', scanned);
+        scanned = text.size();
+        if (colon < 0)
+            return;
+        headDone = true;
+        quotedPrintable = text.left(colon).toUpper().contains("QUOTED-PRINTABLE");
+    };
     int number = 0;
     qsizetype at = 0;
     // Bytes at the start of the file that mark UTF-8.
@@ -92,24 +102,29 @@ QList<LogicalLine> contentLines(const QByteArray& bytes)
             line.chop(1);
         if (!lines.isEmpty()) {
             QByteArray& last = lines.last().text;
-            if (last.endsWith('=') && isQuotedPrintable(last)) {
+            if (quotedPrintable && last.endsWith('=')) {
                 last.chop(1);
                 last += line;
                 continue;
             }
             if (!line.isEmpty() && (line[0] == ' ' || line[0] == '\t')) {
                 last += keepsBlank ? line : line.mid(1);
+                scanHead(last);
                 continue;
             }
             // The line before is complete: a card's version decides how
             // its folded lines join.
-            const QByteArray done = last.trimmed().toUpper();
+            const QByteArray done = last.left(16).trimmed().toUpper();
             if (done.startsWith("BEGIN:"))
                 keepsBlank = false;
             else if (done.startsWith("VERSION:"))
                 keepsBlank = done.mid(8).trimmed() == "2.1";
         }
         lines.append({number, line});
+        scanned = 0;
+        headDone = false;
+        quotedPrintable = false;
+        scanHead(lines.last().text);
     }
     return lines;
 }
