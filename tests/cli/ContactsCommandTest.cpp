@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantix contacts import and export as a user runs them: real processes on a
 // small demo workspace, with a task file of the test's own.
-#include "VantixProcess.h"
+#include "DemoWorkspaceTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,37 +52,10 @@ const char* const Cards =
     "ADR:;;1 Elm Way;York;;YO1 7HH;\r\n"
     "END:VCARD\r\n";
 
-class ContactsCommand : public testing::Test
+class ContactsCommand : public Testing::DemoWorkspaceTest
 {
 protected:
-    QTemporaryDir dir;
-    QString workspace = dir.filePath(QStringLiteral("demo"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-
-    void SetUp() override
-    {
-        environment.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
-        const Outcome made =
-            run({QStringLiteral("demo"), workspace, QStringLiteral("--contacts"),
-                 QStringLiteral("20"), QStringLiteral("--emails"), QStringLiteral("0"),
-                 QStringLiteral("--seed"), QStringLiteral("7")});
-        ASSERT_EQ(made.status, 0) << made.err.toStdString();
-    }
-
-    Outcome run(const QStringList& args)
-    {
-        return Testing::runVantix(QStringList{QStringLiteral("--registry"),
-                                              workspace + QStringLiteral("/registry.sqlite3")} +
-                                      args,
-                                  {}, environment);
-    }
-
-    QJsonObject json(const QStringList& args, int status = 0)
-    {
-        const Outcome r = run(args);
-        EXPECT_EQ(r.status, status) << args.join(u' ').toStdString() << "\n" << r.err.toStdString();
-        return QJsonDocument::fromJson(r.out.toUtf8()).object();
-    }
+    ContactsCommand() : DemoWorkspaceTest(20) {}
 
     QString file(const QString& name, const QByteArray& bytes)
     {
@@ -115,16 +88,6 @@ protected:
                                     QStringLiteral("--json")})[QStringLiteral("record")]);
         }
         return found;
-    }
-
-    QStringList found(const QString& clue)
-    {
-        QStringList refs;
-        for (const QJsonValue row : json({QStringLiteral("index"), QStringLiteral("search"), clue,
-                                          QStringLiteral("--json")})[QStringLiteral("rows")]
-                                        .toArray())
-            refs << row[QStringLiteral("ref")].toString();
-        return refs;
     }
 };
 
