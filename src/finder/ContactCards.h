@@ -75,7 +75,7 @@ struct CardsRead
 // is UTF-8 when it is valid UTF-8, else Windows-1252.
 CardsRead readVCards(const QByteArray& bytes);
 // The rows of a CSV file with a heading row, by the column names that
-// address books export (see ContactCards.cpp). The separator is the one of
+// address books export (see CsvCards.cpp). The separator is the one of
 // comma, semicolon and tab that the heading holds most of. The file is
 // UTF-8 (with or without its mark), UTF-16 with its mark, else
 // Windows-1252.
