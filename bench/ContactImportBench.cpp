@@ -35,14 +35,18 @@ int setting(const char* name, int fallback)
 const int Contacts = setting("VANTIX_BENCH_CONTACTS", 100'000);
 const int Cards = setting("VANTIX_BENCH_CARDS", 10'000);
 
-// A word of letters for `n`, so that the index splits no name at a digit.
-QString letters(qint64 n)
+// A word of eight letters drawn from `n` (splitmix64), so that the names
+// of the cards fall into the index's cells as real names do, not all into
+// one.
+QString word(quint64 n)
 {
+    quint64 z = n + 0x9E3779B97F4A7C15ull;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
     QString word;
-    do {
-        word.prepend(QChar(char16_t(u'a' + n % 26)));
-        n /= 26;
-    } while (n > 0);
+    for (int i = 0; i < 8; ++i, z /= 26)
+        word += QChar(char16_t((i == 0 ? u'A' : u'a') + z % 26));
     return word;
 }
 
@@ -50,19 +54,18 @@ QString letters(qint64 n)
 // names that no earlier run used.
 QByteArray vcards(int count)
 {
-    static qint64 run = QDateTime::currentMSecsSinceEpoch();
-    const QString prefix = QStringLiteral("Qb") + letters(run++);
+    static quint64 next = quint64(QDateTime::currentMSecsSinceEpoch()) << 20;
     QByteArray text;
     for (int n = 0; n < count; ++n) {
-        const QString word = prefix + letters(n);
+        const QString family = word(next++);
         text += QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\n"
-                               "N:%1;Anna;;Ms;\r\nFN:Anna %1\r\nORG:%1 Trading Ltd\r\n"
+                               "N:%1;Anna;;Ms;\r\nFN:Anna %1\r\nORG:%2 Trading Ltd\r\n"
                                "TITLE:Buyer\r\n"
                                "ADR;TYPE=WORK:;Unit 4;Mill Road\\nHunslet;Leeds;West Yorkshire;"
                                "LS1 0NG;United Kingdom\r\n"
-                               "TEL;TYPE=WORK,VOICE:0113 496 %2\r\n"
+                               "TEL;TYPE=WORK,VOICE:0113 496 %3\r\n"
                                "EMAIL;TYPE=INTERNET:anna@%1.example\r\nEND:VCARD\r\n")
-                    .arg(word)
+                    .arg(family, word(next++))
                     .arg(n % 10'000, 4, 10, QLatin1Char('0'))
                     .toUtf8();
     }
