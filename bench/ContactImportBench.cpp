@@ -9,7 +9,9 @@
 //                (CreateQuickAndDirtyCompany, the tasks queued) and the tasks
 //                carried out once at the end.
 // The ratio to read: ImportCards / MakeFolders (at most 2: reading the cards
-// and looking each up costs less than making its folders).
+// and looking each up costs less than making its folders). The baseline
+// runs first, and each twice: the first run of a process meets a cold
+// workspace.
 //
 // VANTIX_BENCH_CONTACTS and VANTIX_BENCH_CARDS run it at another scale; the
 // workspace is kept between runs with VANTIX_BENCH_WORKSPACES (see
@@ -72,26 +74,6 @@ QByteArray vcards(int count)
     return text;
 }
 
-void ImportCards(benchmark::State& state)
-{
-    Bench::contactsWorkspace(Contacts);
-    for (auto _ : state) {
-        state.PauseTiming();
-        const QByteArray text = vcards(Cards);
-        state.ResumeTiming();
-        QList<Finding::SourcedCard> cards;
-        for (const Finding::ContactCard& card : Finding::readVCards(text).cards)
-            cards.append({QString(), card});
-        Finding::ImportOptions options;
-        options.defaultCountry = QStringLiteral("United Kingdom");
-        const Finding::ImportReport report = Finding::importContacts(cards, options);
-        if (report.made != Cards || report.tasks.done != 2 * Cards)
-            state.SkipWithError("the cards were not made and indexed");
-    }
-    state.counters["cards"] = Cards;
-}
-BENCHMARK(ImportCards)->Unit(benchmark::kSecond)->Iterations(1);
-
 void MakeFolders(benchmark::State& state)
 {
     Bench::contactsWorkspace(Contacts);
@@ -110,6 +92,26 @@ void MakeFolders(benchmark::State& state)
     }
     state.counters["cards"] = Cards;
 }
-BENCHMARK(MakeFolders)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(MakeFolders)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(2);
+
+void ImportCards(benchmark::State& state)
+{
+    Bench::contactsWorkspace(Contacts);
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QByteArray text = vcards(Cards);
+        state.ResumeTiming();
+        QList<Finding::SourcedCard> cards;
+        for (const Finding::ContactCard& card : Finding::readVCards(text).cards)
+            cards.append({QString(), card});
+        Finding::ImportOptions options;
+        options.defaultCountry = QStringLiteral("United Kingdom");
+        const Finding::ImportReport report = Finding::importContacts(cards, options);
+        if (report.made != Cards || report.tasks.done != 2 * Cards)
+            state.SkipWithError("the cards were not made and indexed");
+    }
+    state.counters["cards"] = Cards;
+}
+BENCHMARK(ImportCards)->Unit(benchmark::kSecond)->Iterations(1)->Repetitions(2);
 
 } // namespace

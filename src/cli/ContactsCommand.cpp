@@ -23,6 +23,7 @@ enum : int
     ImportSummary = 9418,
     NoSuchReference = 9419,
     NoProfile = 9420,
+    FoldersNotMade = 9421,
 };
 
 const char* const ContactsUsage =
@@ -132,7 +133,7 @@ int importContacts(const QStringList& args, Context& context, const QString& usa
             break;
         case Finding::ImportOutcome::NotMade:
             // The message that said why has gone to stderr.
-            refused.append({outcome.source, QStringLiteral("the folders could not be made")});
+            refused.append({outcome.source, Global::ResolveRes(FoldersNotMade)});
             break;
         }
     }
