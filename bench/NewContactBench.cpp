@@ -9,72 +9,23 @@
 // The ratio to read: CreateContact / RewriteIndexes (near 1: making the
 // folders and gathering their values costs little beside the indexes).
 //
-// Making a workspace of 100,000 people takes minutes; with
-// VANTIX_BENCH_WORKSPACES set to a folder, the workspace is kept there and
-// used again by later runs (the contacts each run adds stay in it).
+// The workspace is kept between runs with VANTIX_BENCH_WORKSPACES (see
+// ContactsWorkspace.h).
+#include "ContactsWorkspace.h"
 #include "datafiles/DataFile.h"
-#include "demo/Demo.h"
 #include "finder/NewFolders.h"
-#include "index/Build.h"
 #include "index/OpenIndex.h"
 #include "index/Packing.h"
-#include "index/TaskFile.h"
-#include "platform/RegistryHive.h"
-#include "shared/Paths.h"
-#include "shared/Settings.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <memory>
-#include <stdexcept>
-
 namespace {
 
-constexpr int Contacts = 100'000;
-
-struct Workspace
-{
-    QTemporaryDir dir;
-    QString folder;
-};
-
-const Workspace& workspace()
-{
-    static std::unique_ptr<Workspace> made;
-    if (made)
-        return *made;
-    made = std::make_unique<Workspace>();
-    const QString kept = qEnvironmentVariable("VANTIX_BENCH_WORKSPACES");
-    made->folder = kept.isEmpty() ? made->dir.filePath(QStringLiteral("ws"))
-                                  : kept + QStringLiteral("/contacts-") + QString::number(Contacts);
-    if (!QFileInfo::exists(made->folder + QStringLiteral("/registry.sqlite3"))) {
-        Demo::DemoOptions options;
-        options.contacts = Contacts;
-        options.emailsPerJob = 0;
-        Demo::createWorkspace(made->folder, options);
-    }
-    Global::setSettingsHive(
-        Platform::RegistryHive::open(made->folder + QStringLiteral("/registry.sqlite3")));
-    Global::GetDataFolder(QString(), true);
-    const QString indexes = made->folder + QStringLiteral("/Index");
-    Indexing::setIndexFolder(indexes);
-    Indexing::setTaskFilePath(made->dir.filePath(QStringLiteral("taskfile.bin")));
-    // The demo's own index, as `vantix demo` builds it.
-    if (!QFileInfo::exists(Indexing::indexPath(indexes, Indexing::NameIndex))) {
-        QDir().mkpath(indexes);
-        if (!Indexing::RebuildIndexFile({}, {1, 2, 3, 4}))
-            throw std::runtime_error("the demo's index could not be built");
-    }
-    return *made;
-}
+using Bench::contactsWorkspace;
 
 void CreateContact(benchmark::State& state)
 {
-    workspace();
+    contactsWorkspace(100'000);
     int made = 0;
     for (auto _ : state) {
         FileOperations::NewContactFields fields;
@@ -93,7 +44,7 @@ BENCHMARK(CreateContact)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 void RewriteIndexes(benchmark::State& state)
 {
-    const Workspace& w = workspace();
+    const Bench::ContactsWorkspace& w = contactsWorkspace(100'000);
     for (auto _ : state) {
         for (int n = Indexing::NameIndex; n <= Indexing::UD1Index; ++n) {
             const QString path = Indexing::indexPath(w.folder + QStringLiteral("/Index"), n);

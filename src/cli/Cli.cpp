@@ -25,6 +25,8 @@ struct Entry
 
 const Entry Commands[] = {
     {"area-code", "the place of a telephone number's area code", areaCodeCommand},
+    {"contacts", "import contacts from vCard or CSV files, export folders' profiles as cards",
+     contactsCommand},
     {"convert", "run a text converter: txt2rtf, html2rtf, html2txt, rtf2txt", convertCommand},
     {"countries", "the country lists: the settings' countries, or the dialling codes",
      countriesCommand},

@@ -37,6 +37,7 @@ struct Context
 using Command = int (*)(const QStringList& args, Context& context);
 
 int areaCodeCommand(const QStringList& args, Context& context);
+int contactsCommand(const QStringList& args, Context& context);
 int convertCommand(const QStringList& args, Context& context);
 int countriesCommand(const QStringList& args, Context& context);
 int demoCommand(const QStringList& args, Context& context);

@@ -104,9 +104,8 @@ bool fieldsFit(const NewContactFields& fields)
         return Global::ResolveRes(labels).split(QChar(0)).value(n);
     };
     QList<std::pair<QString, QString>> texts = {
-        {item(ContactLabels, 0), fields.contactName},
-        {item(ContactLabels, 1), fields.title},
-        {item(CompanyLabels, 0), fields.companyName},
+        {item(ContactLabels, 0), fields.contactName}, {item(ContactLabels, 1), fields.title},
+        {item(ContactLabels, 2), fields.position},    {item(CompanyLabels, 0), fields.companyName},
         {item(AddressLabels, 6), fields.country},
     };
     for (int line = 0; line < int(fields.address.size()); ++line)
@@ -324,6 +323,7 @@ NewContactFields savedFields(const NewContactFields& given)
     fields.contactName = savedText(fields.contactName).trimmed();
     fields.companyName = savedText(fields.companyName).trimmed();
     fields.title = savedText(fields.title);
+    fields.position = savedText(fields.position);
     for (QString& line : fields.address)
         line = savedText(line);
     fields.country = savedText(fields.country);
@@ -355,6 +355,7 @@ ProfileRecord newProfile(const NewContactFields& fields, qint16 kind, bool withN
         profile.FullName = fields.contactName;
         profile.displayName = fields.contactName;
         profile.Title = fields.title;
+        profile.Position = fields.position;
         // "Dr (M)" is "Dr" in a greeting.
         const QString title = fields.title.section(QStringLiteral(" ("), 0, 0).trimmed();
         const QString surname = fields.contactName.trimmed().section(QLatin1Char(' '), -1);
@@ -393,30 +394,40 @@ ProfileRecord newProfile(const NewContactFields& fields, qint16 kind, bool withN
     return profile;
 }
 
+QString usableNewContactsFolder()
+{
+    const QString newContacts =
+        withoutTrailingSeparator(Global::GetDataFolder(QStringLiteral("NewContactsFolder")));
+    if (newContacts.isEmpty() || !Global::FolderExists(newContacts)) {
+        warn(NewContactsNotAccessible, {newContacts});
+        return {};
+    }
+    return newContacts;
+}
+
 CreatedFolders CreateQuickAndDirtyCompany(const NewContactFields& given,
-                                          const Indexing::BuildProgress& progress)
+                                          const Indexing::BuildProgress& progress,
+                                          const CreateOptions& options)
 {
     const NewContactFields fields = savedFields(given);
     CreatedFolders made;
     Global::guarded("FileOperations:CreateQuickAndDirtyCompany", [&] {
         Global::BusyPointerScope busy;
         progress.value(0);
-        const QString newContacts =
-            withoutTrailingSeparator(Global::GetDataFolder(QStringLiteral("NewContactsFolder")));
-        if (newContacts.isEmpty() || !Global::FolderExists(newContacts)) {
-            warn(NewContactsNotAccessible, {newContacts});
+        const QString newContacts = usableNewContactsFolder();
+        if (newContacts.isEmpty())
             return;
-        }
-        const bool company = !fields.companyName.isEmpty();
+        const bool inCompany = !options.companyFolder.isEmpty();
+        const bool company = !fields.companyName.isEmpty() && !inCompany;
         const bool contact = !fields.contactName.isEmpty();
-        if (!company && !contact) {
+        if ((!company && !contact) || (inCompany && !contact)) {
             warn(NoName, {});
             return;
         }
         if (!fieldsFit(fields))
             return;
         FolderMaker maker(progress, int(company) + int(contact));
-        QString parent = newContacts;
+        QString parent = inCompany ? options.companyFolder : newContacts;
         if (company) {
             if (!maker.make(newContacts, fields.companyName, FolderC,
                             newProfile(fields, FolderC, !contact), made.companyRef,
@@ -425,12 +436,13 @@ CreatedFolders CreateQuickAndDirtyCompany(const NewContactFields& given,
             parent = made.companyFolder;
         }
         if (contact) {
-            const qint16 kind = company ? FolderO : FolderF;
+            const qint16 kind = company || inCompany ? FolderO : FolderF;
             maker.make(parent, fields.contactName, kind, newProfile(fields, kind, true),
                        made.contactRef, made.contactFolder, made.incomplete);
         }
     });
-    if ((!made.companyRef.isEmpty() || !made.contactRef.isEmpty()) && Indexing::runTasksAtOnce()) {
+    if ((!made.companyRef.isEmpty() || !made.contactRef.isEmpty()) && options.tasksAtOnce &&
+        Indexing::runTasksAtOnce()) {
         made.tasks = Indexing::RunIndexTasks();
         made.tasksRun = true;
     }

@@ -46,6 +46,7 @@
 //   title                -                          Title (5); Dear (7) is the
 //                                                   title and the name's last
 //                                                   word, else the full name
+//   job title (import)   -                          Position (6)
 //   address lines 0-4    addresses[0]: building, road, district, town, county
 //                        (town: the Name index's second line)
 //   address line 5       addresses[0].postcode: the Pcode index
@@ -79,6 +80,7 @@ struct NewContactFields
     QString companyName;
     QString title;
     bool titleMale = false;
+    QString position;               // the contact's job title (an import's; the panel has none)
     std::array<QString, 6> address; // lines 0 to 4, then the postcode
     QString country;
     QList<NewNumber> numbers;
@@ -144,6 +146,22 @@ QStringList nameNotices(const NewContactFields& fields);
 // The profile a new folder gets from the (saved) fields.
 DataFiles::ProfileRecord newProfile(const NewContactFields& fields, qint16 kind, bool withNumbers);
 
+// The current mode's NewContactsFolder, or "" after message 926 when it
+// cannot be used.
+QString usableNewContactsFolder();
+
+// How a creation goes beyond the panel's: an import makes many contacts and
+// puts those of one company into one company folder.
+struct CreateOptions
+{
+    // A company folder made before: the contact is made inside it, as its
+    // kind O, and no company folder is made.
+    QString companyFolder;
+    // Whether the tasks may be carried out at once (as the setting
+    // runTasksAtOnce says); an import carries them out once at its end.
+    bool tasksAtOnce = true;
+};
+
 // Makes the company folder (when a company name is given) and the contact
 // folder (when a contact name is given, inside the company's), with their
 // information files, profiles and index tasks, from the saved fields; then
@@ -152,6 +170,7 @@ DataFiles::ProfileRecord newProfile(const NewContactFields& fields, qint16 kind,
 // (926), when neither name has anything to save (716), or when a text is
 // longer than a text field of the files holds (947: it would be cut).
 CreatedFolders CreateQuickAndDirtyCompany(const NewContactFields& fields,
-                                          const Indexing::BuildProgress& progress);
+                                          const Indexing::BuildProgress& progress,
+                                          const CreateOptions& options = {});
 
 } // namespace FileOperations

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantix new-contact and vantix index tasks as a user runs them: real
 // processes on a small demo workspace, with a task file of the test's own.
-#include "VantixProcess.h"
+#include "DemoWorkspaceTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,49 +16,10 @@ namespace {
 
 using Testing::Outcome;
 
-class NewContactCommand : public testing::Test
+class NewContactCommand : public Testing::DemoWorkspaceTest
 {
 protected:
-    QTemporaryDir dir;
-    QString workspace = dir.filePath(QStringLiteral("demo"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-
-    void SetUp() override
-    {
-        environment.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
-        const Outcome made =
-            run({QStringLiteral("demo"), workspace, QStringLiteral("--contacts"),
-                 QStringLiteral("40"), QStringLiteral("--emails"), QStringLiteral("0"),
-                 QStringLiteral("--seed"), QStringLiteral("7")});
-        ASSERT_EQ(made.status, 0) << made.err.toStdString();
-    }
-
-    Outcome run(const QStringList& args)
-    {
-        return Testing::runVantix(QStringList{QStringLiteral("--registry"),
-                                              workspace + QStringLiteral("/registry.sqlite3")} +
-                                      args,
-                                  {}, environment);
-    }
-
-    QJsonObject json(const QStringList& args, int status = 0)
-    {
-        const Outcome r = run(args);
-        EXPECT_EQ(r.status, status) << args.join(u' ').toStdString() << "\n" << r.err.toStdString();
-        return QJsonDocument::fromJson(r.out.toUtf8()).object();
-    }
-
-    // The references that a search finds.
-    QStringList found(const QString& clue)
-    {
-        QStringList refs;
-        const QJsonObject result = json(
-            {QStringLiteral("index"), QStringLiteral("search"), clue, QStringLiteral("--json")});
-        EXPECT_TRUE(result[QStringLiteral("skipped")].toArray().isEmpty());
-        for (const QJsonValue row : result[QStringLiteral("rows")].toArray())
-            refs << row[QStringLiteral("ref")].toString();
-        return refs;
-    }
+    NewContactCommand() : DemoWorkspaceTest(40) {}
 
     QJsonArray tasks()
     {
