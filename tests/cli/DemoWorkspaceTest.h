@@ -31,19 +31,19 @@ protected:
         ASSERT_EQ(made.status, 0) << made.err.toStdString();
     }
 
-    // vantix on the workspace's settings.
-    Outcome run(const QStringList& args)
+    // vantix on the workspace's settings, `input` on its stdin.
+    Outcome run(const QStringList& args, const QByteArray& input = {})
     {
         return runVantix(QStringList{QStringLiteral("--registry"),
                                      workspace + QStringLiteral("/registry.sqlite3")} +
                              args,
-                         {}, environment);
+                         input, environment);
     }
 
     // What a command with --json printed, after checking its status.
-    QJsonObject json(const QStringList& args, int status = 0)
+    QJsonObject json(const QStringList& args, int status = 0, const QByteArray& input = {})
     {
-        const Outcome r = run(args);
+        const Outcome r = run(args, input);
         EXPECT_EQ(r.status, status) << args.join(u' ').toStdString() << "\n" << r.err.toStdString();
         return QJsonDocument::fromJson(r.out.toUtf8()).object();
     }

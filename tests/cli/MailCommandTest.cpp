@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantix mail import as a user runs it: a real process on a small demo
 // workspace, whose first folder of the filing tree is the job folder.
-#include "VantixProcess.h"
+#include "DemoWorkspaceTest.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,47 +24,20 @@ const QByteArray Enquiry = "From: jane@example.org\n"
                            "Name = Jane Doe\n"
                            "Telephone = 01234 567890\n";
 
-class MailCommand : public testing::Test
+class MailCommand : public Testing::DemoWorkspaceTest
 {
 protected:
-    QTemporaryDir dir;
-    QString workspace = dir.filePath(QStringLiteral("demo"));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-
-    void SetUp() override
-    {
-        environment.insert(QStringLiteral("XDG_STATE_HOME"), dir.filePath(QStringLiteral("state")));
-        const Outcome made =
-            run({QStringLiteral("demo"), workspace, QStringLiteral("--contacts"),
-                 QStringLiteral("5"), QStringLiteral("--emails"), QStringLiteral("0"),
-                 QStringLiteral("--seed"), QStringLiteral("7")});
-        ASSERT_EQ(made.status, 0) << made.err.toStdString();
-    }
-
-    Outcome run(const QStringList& args, const QByteArray& input = {})
-    {
-        return Testing::runVantix(QStringList{QStringLiteral("--registry"),
-                                              workspace + QStringLiteral("/registry.sqlite3")} +
-                                      args,
-                                  input, environment);
-    }
-
-    QJsonObject json(const QStringList& args, const QByteArray& input, int status)
-    {
-        const Outcome r = run(args, input);
-        EXPECT_EQ(r.status, status) << args.join(u' ').toStdString() << "\n" << r.err.toStdString();
-        return QJsonDocument::fromJson(r.out.toUtf8()).object();
-    }
+    MailCommand() : DemoWorkspaceTest(5) {}
 };
 
 TEST_F(MailCommand, ImportsIntoAReferencedFolderOnceAndTheScanReadsIt)
 {
     const QStringList import{QStringLiteral("mail"), QStringLiteral("import"), QStringLiteral("1"),
                              QStringLiteral("-"), QStringLiteral("--json")};
-    EXPECT_EQ(json(import, Enquiry, 0), QJsonObject({{QStringLiteral("imported"), 1},
+    EXPECT_EQ(json(import, 0, Enquiry), QJsonObject({{QStringLiteral("imported"), 1},
                                                      {QStringLiteral("existing"), 0},
                                                      {QStringLiteral("refused"), QJsonArray()}}));
-    EXPECT_EQ(json(import, Enquiry, 0)[QStringLiteral("existing")], 1);
+    EXPECT_EQ(json(import, 0, Enquiry)[QStringLiteral("existing")], 1);
 
     QString folder;
     const QString filing = workspace + QStringLiteral("/Filing");
@@ -73,8 +46,7 @@ TEST_F(MailCommand, ImportsIntoAReferencedFolderOnceAndTheScanReadsIt)
             folder = filing + QLatin1Char('/') + name;
     }
     ASSERT_EQ(QDir(folder).entryList({QStringLiteral("*.emi")}, QDir::Files).size(), 1);
-    const QJsonObject scan =
-        json({QStringLiteral("scan"), folder, QStringLiteral("--json")}, {}, 0);
+    const QJsonObject scan = json({QStringLiteral("scan"), folder, QStringLiteral("--json")});
     EXPECT_EQ(scan[QStringLiteral("forms")], 1);
     EXPECT_EQ(
         scan[QStringLiteral("fields")],
