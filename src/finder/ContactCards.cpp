@@ -58,8 +58,16 @@ QString ContactCard::contactName() const
     if (isOrganisation ||
         (!namedByParts && !organisation.isEmpty() && formattedName == organisation))
         return {};
-    if (!formattedName.trimmed().isEmpty())
-        return formattedName.trimmed();
+    const QString formatted = formattedName.trimmed();
+    if (!formatted.isEmpty()) {
+        // The title has a field of its own, as on the new-contact panel:
+        // "Dr Ngozi Okafor" with the title "Dr" is the contact "Ngozi Okafor".
+        const QString title = prefix.trimmed();
+        if (!title.isEmpty() && formatted.size() > title.size() &&
+            formatted.startsWith(title, Qt::CaseInsensitive) && formatted[title.size()] == u' ')
+            return formatted.sliced(title.size()).trimmed();
+        return formatted;
+    }
     return CardText::joinedNonEmpty({given, additional, family, suffix}, QStringLiteral(" "));
 }
 

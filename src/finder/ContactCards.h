@@ -49,8 +49,9 @@ struct ContactCard
     QList<CardAddress> addresses;
     QList<CardNumber> numbers; // in the order the card gives them
 
-    // The person's name: the formatted name, else the parts (without the
-    // title) joined; empty for an organisation's own card.
+    // The person's name: the formatted name without a leading title, else
+    // the parts (without the title) joined; empty for an organisation's own
+    // card.
     QString contactName() const;
     bool operator==(const ContactCard&) const = default;
 };

@@ -163,6 +163,10 @@ TEST_F(ContactCards, NamesAndOrganisations)
         {"KIND:org\nFN:Acme\nORG:Acme Ltd", "", "Acme Ltd"},
         {"X-ABShowAs:COMPANY\nN:Bell;Ann\nORG:Acme", "", "Acme"},
         {"FN:Acme Ltd\nN:Ltd;Acme\nORG:Acme Ltd", "Acme Ltd", "Acme Ltd"},
+        // The title stands in a field of its own, not in the name.
+        {"FN:Dr Ngozi Okafor\nN:Okafor;Ngozi;;Dr;", "Ngozi Okafor", ""},
+        {"FN:dr. Ngozi Okafor\nN:Okafor;Ngozi;;Dr.;", "Ngozi Okafor", ""},
+        {"FN:Drew Okafor\nN:Okafor;Drew;;Dr;", "Drew Okafor", ""},
         // Unlabelled bytes that are not UTF-8 are Windows-1252.
         {"FN:Zo\xEB \x80uro", "Zoë €uro", ""},
     };
