@@ -3,6 +3,7 @@
 
 #include "linking/SourceText.h"
 #include "linking/TagLinks.h"
+#include "shared/Paths.h"
 
 #include <QFileInfo>
 
@@ -50,12 +51,36 @@ int notATag(const QString& tag, Context& context, const QString& usage)
                       usage);
 }
 
-std::optional<Linking::ScanResult> scanFolder(const QString& folder, Context& context)
+// The job folder: a folder as given, or the folder of a filing-tree
+// reference, which must name that folder and not only one above it.
+QString jobFolder(const QString& given, Context& context)
 {
+    if (QFileInfo(given).isDir())
+        return QFileInfo(given).absoluteFilePath();
+    // A path that names no folder is not looked for in the filing tree.
+    if (given.contains(QLatin1Char('/'))) {
+        context.err << "vantix: no job folder \"" << given << "\"\n";
+        return {};
+    }
+    if (!openSettings(context) || !preparePaths())
+        return {};
+    const QString path = Global::ResolveFolderRef(given);
+    if (path.isEmpty() || Global::folderReference(path) != given) {
+        context.err << "vantix: no job folder \"" << given << "\"\n";
+        return {};
+    }
+    return path;
+}
+
+std::optional<Linking::ScanResult> scanFolder(const QString& given, Context& context)
+{
+    const QString folder = jobFolder(given, context);
+    if (folder.isEmpty())
+        return std::nullopt;
     std::optional<Linking::ScanResult> scan =
         Linking::scanJobFolder(folder, Linking::loadFormSubmissions());
     if (!scan)
-        context.err << "vantix: no job folder \"" << folder << "\"\n";
+        context.err << "vantix: no job folder \"" << given << "\"\n";
     return scan;
 }
 

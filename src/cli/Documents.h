@@ -22,9 +22,13 @@ struct Document
 std::optional<Document> documentAt(const QString& path);
 // The same, read whole; nothing, after saying why, when it cannot be read.
 std::optional<Document> readDocument(const QString& path, Context& context);
-// The job folder scanned as the main window scans it, without its boxes;
-// nothing, after saying so, when the folder does not exist.
-std::optional<Linking::ScanResult> scanFolder(const QString& folder, Context& context);
+// The job folder: a folder as given, or the folder of a filing-tree
+// reference, which must name that folder; "" after saying so when there is
+// none.
+QString jobFolder(const QString& given, Context& context);
+// The job folder (as jobFolder finds it) scanned as the main window scans
+// it; nothing, after saying so, when there is no such folder.
+std::optional<Linking::ScanResult> scanFolder(const QString& given, Context& context);
 // The usage error of a TAG argument that is no whole comment tag.
 int notATag(const QString& tag, Context& context, const QString& usage);
 

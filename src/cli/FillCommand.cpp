@@ -154,7 +154,9 @@ int fillCommand(const QStringList& args, Context& context)
     if (!readInput(document->path, bytes, context) ||
         !Linking::checkTextDocument(document->path, bytes))
         return Failed;
-    const QString folder = parsed.value("--folder");
+    const QString folder = jobFolder(parsed.value("--folder"), context);
+    if (folder.isEmpty())
+        return Failed;
     const std::optional<Linking::ScanResult> scan = scanFolder(folder, context);
     if (!scan)
         return Failed;

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Cli.h"
+#include "Documents.h"
 #include "linking/MailImport.h"
 #include "shared/Paths.h"
 
-#include <QFileInfo>
 
 namespace Cli {
 namespace {
@@ -29,22 +29,6 @@ void printHelp(QTextStream& out)
            "...}]}\n\n"
         << "A message that cannot be read is refused and the others go on; the status is\n"
         << "then 1. No event file is ever left half written.\n";
-}
-
-// The job folder: a folder as given, or the folder of a filing-tree
-// reference, which must name that folder and not only one above it.
-QString jobFolder(const QString& given, Context& context)
-{
-    if (QFileInfo(given).isDir())
-        return QFileInfo(given).absoluteFilePath();
-    if (!openSettings(context) || !preparePaths())
-        return {};
-    const QString path = Global::ResolveFolderRef(given);
-    if (path.isEmpty() || Global::folderReference(path) != given) {
-        context.err << "vantix: no job folder \"" << given << "\"\n";
-        return {};
-    }
-    return path;
 }
 
 void printLine(const Linking::MailOutcome& outcome, QTextStream& out)

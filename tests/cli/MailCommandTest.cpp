@@ -47,6 +47,8 @@ TEST_F(MailCommand, ImportsIntoAReferencedFolderOnceAndTheScanReadsIt)
     }
     ASSERT_EQ(QDir(folder).entryList({QStringLiteral("*.emi")}, QDir::Files).size(), 1);
     const QJsonObject scan = json({QStringLiteral("scan"), folder, QStringLiteral("--json")});
+    // The scan takes the folder's reference as the import does.
+    EXPECT_EQ(json({QStringLiteral("scan"), QStringLiteral("1"), QStringLiteral("--json")}), scan);
     EXPECT_EQ(scan[QStringLiteral("forms")], 1);
     EXPECT_EQ(
         scan[QStringLiteral("fields")],
